@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/accessibility.hpp"
+#include "platform/clock.hpp"
+#include "platform/dispatch.hpp"
+#include "platform/display.hpp"
+#include "platform/scripting.hpp"
+#include "platform/window_server.hpp"
+#include "platform/workspace.hpp"
+
+namespace zerlith::platform {
+
+/// Everything the core asks of the operating system. One backend implements it: the simulated
+/// desktop, the X11 desktop, or the empty desktop. The core reaches it through current().
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    virtual Accessibility& accessibility() = 0;
+    virtual WindowServer& windowServer() = 0;
+    virtual Workspace& workspace() = 0;
+    virtual Display& display() = 0;
+    virtual Scripting& scripting() = 0;
+    virtual Clock& clock() = 0;
+    virtual Dispatch& dispatch() = 0;
+};
+
+/// The platform installed for this process. Installing happens before any other thread starts
+/// (at start, or at the top of a test), so reading it needs no lock.
+Platform& current();
+
+/// Installs a platform for the lifetime of this object and restores the previous one after.
+class ScopedPlatform {
+public:
+    explicit ScopedPlatform(Platform& platform);
+    ~ScopedPlatform();
+    ScopedPlatform(const ScopedPlatform&) = delete;
+    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+private:
+    Platform* previous_;
+};
+
+}  // namespace zerlith::platform
