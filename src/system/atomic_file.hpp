@@ -1,0 +1,15 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+#include <sys/types.h>
+
+namespace zerlith {
+
+/// Replaces the file at `path` as a whole: the bytes go to a temporary file in the same folder,
+/// which is then renamed over the target, so a reader sees the old or the new content, never a
+/// mix. `mode` is the permission of the new file. Returns false when any step failed (the
+/// temporary file is removed then). Any thread.
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode = 0644);
+
+}  // namespace zerlith
