@@ -1,0 +1,248 @@
+#include "ranking/usage_store.hpp"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/platform.hpp"
+#include "system/atomic_file.hpp"
+#include "system/ax.hpp"
+
+namespace zerlith {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+constexpr double kContextTimeoutSeconds = 0.15;
+constexpr double kFlushPollSeconds = 0.01;
+constexpr mode_t kFolderMode = 0700;  // the history names every window and page the user visits
+constexpr mode_t kFileMode = 0600;
+
+/// Counts only grow; a hostile file must not make them wrap.
+std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
+    std::int64_t sum = 0;
+    return __builtin_add_overflow(a, b, &sum) ? std::numeric_limits<std::int64_t>::max() : sum;
+}
+
+// --- The file format: one object of target ids to {"lastUsed", "count", "affinity"} ---
+
+std::optional<std::int64_t> decodeCount(const json& value) {
+    if (value.is_number_unsigned()) {
+        const auto count = value.get<std::uint64_t>();
+        if (count > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return std::nullopt;
+        return static_cast<std::int64_t>(count);
+    }
+    if (value.is_number_integer() && value.get<std::int64_t>() >= 0) return value.get<std::int64_t>();
+    return std::nullopt;
+}
+
+std::optional<UsageStore::Record> decodeRecord(const json& value) {
+    if (!value.is_object()) return std::nullopt;
+    const auto lastUsed = value.find("lastUsed");
+    const auto count = value.find("count");
+    const auto affinity = value.find("affinity");
+    if (lastUsed == value.end() || count == value.end() || affinity == value.end()) return std::nullopt;
+    if (!lastUsed->is_number() || !affinity->is_object()) return std::nullopt;
+
+    UsageStore::Record record;
+    record.lastUsed = lastUsed->get<double>();
+    const auto decodedCount = decodeCount(*count);
+    if (!decodedCount) return std::nullopt;
+    record.count = *decodedCount;
+    for (const auto& [context, uses] : affinity->items()) {
+        const auto decodedUses = decodeCount(uses);
+        if (!decodedUses) return std::nullopt;
+        record.affinity.emplace(context, *decodedUses);
+    }
+    return record;
+}
+
+/// The whole history, or none when any part of it fails to decode.
+template <typename Records>
+std::optional<Records> decodeHistory(const std::string& bytes) {
+    const json root = json::parse(bytes, nullptr, /*allow_exceptions=*/false);
+    if (!root.is_object()) return std::nullopt;  // also what a parse error gives
+    Records records;
+    for (const auto& [id, value] : root.items()) {
+        auto record = decodeRecord(value);
+        if (!record) return std::nullopt;
+        records.emplace(id, std::move(*record));
+    }
+    return records;
+}
+
+template <typename Records>
+std::string encodeHistory(const Records& records) {
+    json root = json::object();
+    for (const auto& [id, record] : records) {
+        root[id] = {{"lastUsed", record.lastUsed}, {"count", record.count}, {"affinity", record.affinity}};
+    }
+    // A title with invalid UTF-8 must not make every later write fail: it is written replaced.
+    return root.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+// --- The disk ---
+
+std::optional<std::string> readWholeFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return std::move(bytes).str();
+}
+
+void createOwnerOnlyFolder(const fs::path& folder) {
+    std::error_code ignored;
+    if (folder.empty() || fs::exists(folder, ignored)) return;
+    fs::create_directories(folder.parent_path(), ignored);
+    ::mkdir(folder.c_str(), kFolderMode);
+}
+
+std::string utcStamp(double secondsSince1970) {
+    const auto seconds = static_cast<std::time_t>(secondsSince1970);
+    std::tm parts{};
+    char text[32] = "";
+    if (gmtime_r(&seconds, &parts) == nullptr) return "unknown";
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%S", &parts);
+    return text;
+}
+
+/// Moves `file` to "<name>.corrupt-<UTC time>" (with a number added when that is taken); true
+/// when nothing is left in the way of a new file.
+bool moveAside(const fs::path& file, double now) {
+    std::error_code error;
+    if (!fs::exists(file, error)) return !error;
+    const std::string base = file.string() + ".corrupt-" + utcStamp(now);
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const fs::path aside = attempt == 1 ? fs::path(base) : fs::path(base + "-" + std::to_string(attempt));
+        if (fs::exists(aside, error)) continue;
+        fs::rename(file, aside, error);
+        return !error;
+    }
+    return false;
+}
+
+}  // namespace
+
+UsageStore::UsageStore(std::optional<std::filesystem::path> historyFile) : file_(std::move(historyFile)) {
+    if (!file_) return;
+    createOwnerOnlyFolder(file_->parent_path());
+    std::error_code error;
+    if (fs::exists(*file_, error)) {
+        const auto bytes = readWholeFile(*file_);
+        auto loaded = bytes ? decodeHistory<Records>(*bytes) : std::nullopt;
+        if (loaded) {
+            records_ = std::move(*loaded);
+        } else {
+            keepUnloadedFileAside_ = true;
+        }
+    }
+    queue_ = platform::current().dispatch().makeSerialQueue("com.halvorn.zerlith.usage");
+}
+
+UsageStore::~UsageStore() = default;
+
+UsageStore& UsageStore::shared() {
+    static UsageStore store(defaultHistoryFile());
+    return store;
+}
+
+std::optional<std::filesystem::path> UsageStore::defaultHistoryFile() {
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome != nullptr && fs::path(dataHome).is_absolute()) {
+        return fs::path(dataHome) / "Zerlith" / "usage.json";
+    }
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') return std::nullopt;
+    return fs::path(home) / ".local" / "share" / "Zerlith" / "usage.json";
+}
+
+std::optional<std::string> UsageStore::currentContextKey() {
+    const auto app = platform::current().workspace().frontmostApplication();
+    if (!app) return std::nullopt;
+    std::string key = app->bundleIdentifier.value_or("?");
+    const auto application = AX::application(app->pid, kContextTimeoutSeconds);
+    const auto window = AX::element(application, platform::ax::kFocusedWindow);
+    if (!window) return key;
+    const auto title = AX::string(*window, platform::ax::kTitle);
+    if (!title || title->empty()) return key;
+    return key + "|" + *title;
+}
+
+void UsageStore::record(std::string_view targetID, std::optional<std::string_view> context) {
+    {
+        std::lock_guard lock(mutex_);
+        auto found = records_.find(targetID);
+        if (found == records_.end()) found = records_.emplace(std::string(targetID), Record{}).first;
+        Record& record = found->second;
+        record.lastUsed = platform::current().clock().now();
+        record.count = saturatingAdd(record.count, 1);
+        if (context) {
+            auto entry = record.affinity.find(*context);
+            if (entry == record.affinity.end()) {
+                entry = record.affinity.emplace(std::string(*context), 0).first;
+            }
+            entry->second = saturatingAdd(entry->second, 1);
+        }
+    }
+    save();
+}
+
+UsageStore::Stats UsageStore::stats(std::string_view targetID,
+                                    std::optional<std::string_view> context) const {
+    std::lock_guard lock(mutex_);
+    const auto found = records_.find(targetID);
+    if (found == records_.end()) return {};
+    const Record& record = found->second;
+    Stats stats{record.lastUsed, record.count, 0, 0};
+    for (const auto& [key, uses] : record.affinity) {
+        stats.affinityTotal = saturatingAdd(stats.affinityTotal, uses);
+        if (context && key == *context) stats.contextCount = uses;
+    }
+    return stats;
+}
+
+bool UsageStore::flush(double timeoutSeconds) {
+    // Polls through the platform clock, so a test with a manual clock never waits for real.
+    auto& clock = platform::current().clock();
+    const std::uint64_t start = clock.monotonicNanos();
+    const double limit = timeoutSeconds > 0 ? timeoutSeconds : 0;
+    while (pendingWrites_.load() > 0) {
+        if (static_cast<double>(clock.monotonicNanos() - start) / 1e9 >= limit) return false;
+        clock.sleep(kFlushPollSeconds);
+    }
+    return true;
+}
+
+void UsageStore::save() {
+    if (!queue_) return;
+    ++pendingWrites_;
+    queue_->async([this] {
+        writeHistory();
+        --pendingWrites_;
+    });
+}
+
+void UsageStore::writeHistory() {
+    if (keepUnloadedFileAside_) {
+        // Until the unloadable file is safe, the history stays in memory rather than replace it.
+        if (!moveAside(*file_, platform::current().clock().now())) return;
+        keepUnloadedFileAside_ = false;
+    }
+    Records copy;
+    {
+        std::lock_guard lock(mutex_);
+        copy = records_;
+    }
+    writeFileAtomically(*file_, encodeHistory(copy), kFileMode);
+}
+
+}  // namespace zerlith

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "platform/dispatch.hpp"
+
+namespace zerlith {
+
+/// Remembers which targets the user switched to, how often, how recently and from which context,
+/// and names the context (where the user came from).
+///
+/// The history is loaded once, at construction, and the whole of it is rewritten to the file after
+/// every recorded use, on the serial queue "com.halvorn.zerlith.usage". A file that does not load is
+/// moved aside (`usage.json.corrupt-<UTC time>`) before the first write replaces it.
+///
+/// Threads: record(), stats() and flush() from any thread; record() and stats() hold the store's
+/// lock only for their map access, and writes encode and touch the disk outside it. Time comes from
+/// the installed platform's clock, the queue from its dispatch.
+class UsageStore {
+public:
+    struct Record {
+        double lastUsed = 0;  ///< seconds since 1970
+        std::int64_t count = 0;
+        std::map<std::string, std::int64_t, std::less<>> affinity;  ///< uses per context key
+    };
+
+    /// A target's figures; all zero when it was never used.
+    struct Stats {
+        double lastUsed = 0;
+        std::int64_t count = 0;
+        std::int64_t contextCount = 0;   ///< uses from the asked context; 0 without one
+        std::int64_t affinityTotal = 0;  ///< uses made with any context
+    };
+
+    /// Loads the history at `historyFile`, creating its folder (owner-only) when missing; a missing
+    /// or malformed file gives an empty history. Without a file the history lives in memory only.
+    explicit UsageStore(std::optional<std::filesystem::path> historyFile);
+    /// Waits for the writes already queued (with a manual dispatch: run its work first).
+    ~UsageStore();
+    UsageStore(const UsageStore&) = delete;
+    UsageStore& operator=(const UsageStore&) = delete;
+
+    /// The process-wide store over defaultHistoryFile(), created on first use with the platform
+    /// installed at that moment.
+    static UsageStore& shared();
+    /// `$XDG_DATA_HOME/Zerlith/usage.json`, else `~/.local/share/Zerlith/usage.json`; none when
+    /// neither variable gives a folder.
+    static std::optional<std::filesystem::path> defaultHistoryFile();
+
+    /// The context key of this moment: the frontmost application's bundle identifier ("?" without
+    /// one), then "|" and its focused window's title when it has a non-empty one. None without a
+    /// frontmost application. Blocks for at most the 0.15 s accessibility timeout per query;
+    /// touches no store state.
+    static std::optional<std::string> currentContextKey();
+
+    /// Records one use made now, then queues a write of the whole history.
+    void record(std::string_view targetID, std::optional<std::string_view> context);
+    Stats stats(std::string_view targetID, std::optional<std::string_view> context) const;
+
+    /// Waits up to `timeoutSeconds` (platform clock) for the queued writes to finish; true when
+    /// none is left. For the application's quit, so a use recorded just before is not lost.
+    bool flush(double timeoutSeconds);
+
+private:
+    struct IdHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view id) const { return std::hash<std::string_view>{}(id); }
+    };
+    using Records = std::unordered_map<std::string, Record, IdHash, std::equal_to<>>;
+
+    void save();
+    /// On the queue: writes a copy of the records, first moving a file that failed to load aside.
+    void writeHistory();
+
+    const std::optional<std::filesystem::path> file_;
+    mutable std::mutex mutex_;
+    Records records_;  // guarded by mutex_
+    bool keepUnloadedFileAside_ = false;  // only touched by the constructor and the queue
+    std::atomic<int> pendingWrites_{0};
+    // Last, so it is destroyed first: queued writes finish while the members they use still live.
+    std::unique_ptr<platform::TaskQueue> queue_;
+};
+
+}  // namespace zerlith
