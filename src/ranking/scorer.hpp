@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "model/target.hpp"
+#include "ranking/usage_store.hpp"
+
+/// The relevance of each target apart from any typed query: recency, frequency and context of its
+/// past uses, the application and screen the user came from, and a penalty that sinks the target
+/// the user is on now. Stateless; any thread (takes the usage store's lock once per target).
+namespace zerlith::Scorer {
+
+/// The targets with `score` set, best first. Equal scores go by title (code points after canonical
+/// normalisation); equal scores and titles keep their input order. `context` is a context key as
+/// UsageStore::currentContextKey() gives it; none when unknown.
+std::vector<Target> rank(std::vector<Target> targets, std::optional<std::string_view> context,
+                         const UsageStore& usage = UsageStore::shared());
+
+/// Whether the target is the one the context key names: same application and, when the key has a
+/// window title, a title equal to it or a prefix of one another.
+bool isCurrent(const Target& target, std::string_view context);
+
+}  // namespace zerlith::Scorer
