@@ -1,0 +1,29 @@
+#include "system/running_apps.hpp"
+
+#include <algorithm>
+
+#include "platform/platform.hpp"
+
+namespace zerlith::RunningApps {
+namespace {
+
+template <typename Predicate>
+std::optional<platform::RunningApplication> firstRunning(Predicate matches) {
+    auto apps = platform::current().workspace().runningApplications();
+    const auto found = std::find_if(apps.begin(), apps.end(), matches);
+    if (found == apps.end()) return std::nullopt;
+    return std::move(*found);
+}
+
+}  // namespace
+
+std::optional<platform::RunningApplication> withPid(Pid pid) {
+    return firstRunning([pid](const platform::RunningApplication& app) { return app.pid == pid; });
+}
+
+std::optional<platform::RunningApplication> withBundleID(std::string_view bundleID) {
+    return firstRunning(
+        [bundleID](const platform::RunningApplication& app) { return app.bundleIdentifier == bundleID; });
+}
+
+}  // namespace zerlith::RunningApps
