@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <vector>
+
+#include "model/target.hpp"
+#include "platform/dispatch.hpp"
+
+namespace zerlith {
+
+/// The last enumerated targets of each source, in memory only, so the palette can open at once
+/// while stale sources are enumerated again in the background.
+///
+/// Any thread. One lock guards the cache, the dirty set and the counter; enumeration never runs
+/// under it, so current() answers at once even mid-refresh. Background refreshes run one at a
+/// time on the store's serial queue; completions run on the main queue.
+class SnapshotStore {
+public:
+    enum class Source { windows, chrome, safari };
+    static constexpr Source kAllSources[] = {Source::windows, Source::chrome, Source::safari};
+    /// The order in which current() lists the sources.
+    static constexpr Source kDisplayOrder[] = {Source::chrome, Source::safari, Source::windows};
+
+    /// How each source is enumerated; tests substitute their own.
+    struct Enumerators {
+        std::function<std::vector<Target>()> windows;
+        std::function<std::vector<Target>()> chrome;
+        std::function<std::vector<Target>()> safari;
+    };
+    /// Windows through WindowSource, tabs through BrowserSource.
+    static Enumerators defaultEnumerators();
+
+    /// Takes its queues from the installed platform, which must outlive the store. Every source
+    /// starts dirty and uncached.
+    explicit SnapshotStore(Enumerators enumerators = defaultEnumerators());
+    SnapshotStore(const SnapshotStore&) = delete;
+    SnapshotStore& operator=(const SnapshotStore&) = delete;
+
+    /// The process-wide store, created on first use.
+    static SnapshotStore& shared();
+
+    /// The cached lists in display order (chrome, safari, windows); a source never refreshed
+    /// contributes nothing. Never waits for enumeration.
+    std::vector<Target> current() const;
+
+    void markAllDirty();
+    void markDirty(Source source);
+
+    /// Queues a background refresh of the sources dirty now and returns at once. `completion`,
+    /// when given, then receives current() of the whole store on the main queue. With nothing
+    /// dirty nothing happens at all and `completion` is never called.
+    void refreshDirty(std::function<void(std::vector<Target>)> completion = {});
+
+    /// Refreshes windows, chrome and safari on the calling thread, then returns current().
+    std::vector<Target> refreshAllBlocking();
+
+    /// How many per-source refreshes have been stored since the store was made.
+    std::int64_t refreshCount() const;
+
+private:
+    void refresh(std::set<Source> sources, std::function<void(std::vector<Target>)> completion);
+    void refreshOne(Source source);
+    std::vector<Target> enumerate(Source source) const;
+
+    const Enumerators enumerators_;
+    platform::Dispatch& dispatch_;
+    mutable std::mutex lock_;
+    std::map<Source, std::vector<Target>> cache_;
+    std::set<Source> dirty_;
+    std::int64_t refreshCounter_ = 0;
+    /// Last, so it is destroyed first: that waits for queued refreshes while the rest still lives.
+    std::unique_ptr<platform::TaskQueue> queue_;
+};
+
+}  // namespace zerlith

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/target.hpp"
+#include "platform/workspace.hpp"
+
+/// Lists the open tabs of Google Chrome and Safari as tab targets, one script per browser, and
+/// never launches a browser that is not running. Stateless; any thread, but every call that runs
+/// a script blocks for up to its limit (5 s, or 120 s while the user is asked for consent), so
+/// never call those on the main thread of the running application.
+namespace zerlith::BrowserSource {
+
+/// Ends each tab record of a script's output.
+inline constexpr std::string_view kRecordSeparator = "\x1e";
+/// Separates the six fields of a record: window id, visible, active tab, tab index, title, URL.
+inline constexpr std::string_view kFieldSeparator = "\x1f";
+
+/// The browser's running application, or none when it does not run.
+std::optional<platform::RunningApplication> runningApp(BrowserKind browser);
+
+/// The browser's tabs in its own order; empty when it does not run, automation is denied, or the
+/// script fails or times out.
+std::vector<Target> enumerate(BrowserKind browser);
+
+/// The running browsers (chrome, then safari) whose automation is not allowed now, denied ones
+/// included.
+std::vector<BrowserKind> pendingConsent();
+
+/// Sends the tab listing to every running browser not yet allowed, so that one never asked shows
+/// the system's consent prompt; the tabs are discarded. Blocks while the user answers.
+void requestAutomationAccess();
+
+/// The tab-listing script sent to a browser.
+const std::string& enumerationScript(BrowserKind browser);
+
+namespace detail {
+
+/// Tab targets from a script's output: bad records are skipped, the others kept in order.
+std::vector<Target> parse(std::string_view output, BrowserKind browser);
+
+/// "host/hint · App", "host · App" without a path hint, or just the application name without a host.
+std::string subtitle(std::string_view host, std::string_view url, BrowserKind browser);
+
+/// A decimal integer: an optional "+" or "-", then digits only, within 64 bits.
+std::optional<std::int64_t> parseInteger(std::string_view text);
+
+}  // namespace detail
+
+}  // namespace zerlith::BrowserSource

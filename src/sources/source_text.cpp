@@ -1,0 +1,58 @@
+#include "sources/source_text.hpp"
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+
+#include <unicode/brkiter.h>
+#include <unicode/uchar.h>
+#include <unicode/utext.h>
+#include <unicode/utf8.h>
+
+namespace zerlith::SourceText {
+
+std::string_view trimmed(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) return text;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto length = static_cast<std::int32_t>(text.size());
+
+    std::int32_t begin = 0;
+    while (begin < length) {
+        std::int32_t next = begin;
+        UChar32 c;
+        U8_NEXT(bytes, next, length, c);
+        if (c < 0 || !u_isUWhiteSpace(c)) break;
+        begin = next;
+    }
+    std::int32_t end = length;
+    while (end > begin) {
+        std::int32_t previous = end;
+        UChar32 c;
+        U8_PREV(bytes, begin, previous, c);
+        if (c < 0 || !u_isUWhiteSpace(c)) break;
+        end = previous;
+    }
+    return text.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
+}
+
+bool startsWithCharacters(std::string_view text, std::string_view prefix) {
+    if (!text.starts_with(prefix)) return false;
+    if (text.size() == prefix.size()) return true;
+    if (prefix.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) return false;
+    // Boundaries inside the prefix do not depend on what follows it; only the one at its end
+    // does (a combining mark would join the prefix's last character).
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> characters(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status)) return false;
+    UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<std::int64_t>(text.size()), &status);
+    bool boundary = false;
+    if (U_SUCCESS(status)) {
+        characters->setText(utext, status);
+        boundary = U_SUCCESS(status) && characters->isBoundary(static_cast<std::int32_t>(prefix.size()));
+    }
+    utext_close(utext);
+    return boundary;
+}
+
+}  // namespace zerlith::SourceText
