@@ -65,8 +65,9 @@ std::optional<Screen> screenForAXRect(const Rect& rect) {
 
 std::optional<Screen> neighbor(const Screen& screen, Direction direction) {
     const double mid = screen.frame.midX();
+    const auto screens = allScreens();
     const Screen* best = nullptr;
-    for (const Screen& candidate : allScreens()) {
+    for (const Screen& candidate : screens) {
         if (candidate == screen) continue;
         const double candidateMid = candidate.frame.midX();
         const bool onSide = direction == Direction::right ? candidateMid > mid : candidateMid < mid;
