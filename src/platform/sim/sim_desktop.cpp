@@ -1,0 +1,60 @@
+#include "platform/sim/sim_desktop.hpp"
+
+#include "platform/sim/desktop_state.hpp"
+#include "platform/sim/sim_accessibility.hpp"
+#include "platform/sim/sim_display.hpp"
+#include "platform/sim/sim_scripting.hpp"
+#include "platform/sim/sim_window_server.hpp"
+#include "platform/sim/sim_workspace.hpp"
+
+namespace zerlith::sim {
+
+struct SimDesktop::Parts {
+    Parts(DesktopModel model, platform::Clock& baseClock, platform::Dispatch& queues)
+        : pinned(model.now ? std::make_unique<platform::PinnedWallClock>(baseClock, *model.now) : nullptr),
+          clock(pinned ? *pinned : baseClock),
+          dispatch(queues),
+          state(std::move(model)),
+          accessibility(state, clock),
+          windowServer(state),
+          workspace(state),
+          display(state),
+          scripting(state, clock) {}
+
+    std::unique_ptr<platform::PinnedWallClock> pinned;
+    platform::Clock& clock;
+    platform::Dispatch& dispatch;
+    GuardedState state;
+    SimAccessibility accessibility;
+    SimWindowServer windowServer;
+    SimWorkspace workspace;
+    SimDisplay display;
+    SimScripting scripting;
+};
+
+SimDesktop::SimDesktop(DesktopModel model, platform::Clock& clock, platform::Dispatch& dispatch)
+    : parts_(std::make_unique<Parts>(std::move(model), clock, dispatch)) {}
+
+SimDesktop::~SimDesktop() = default;
+
+platform::Accessibility& SimDesktop::accessibility() { return parts_->accessibility; }
+platform::WindowServer& SimDesktop::windowServer() { return parts_->windowServer; }
+platform::Workspace& SimDesktop::workspace() { return parts_->workspace; }
+platform::Display& SimDesktop::display() { return parts_->display; }
+platform::Scripting& SimDesktop::scripting() { return parts_->scripting; }
+platform::Clock& SimDesktop::clock() { return parts_->clock; }
+platform::Dispatch& SimDesktop::dispatch() { return parts_->dispatch; }
+
+DesktopModel SimDesktop::state() const {
+    return parts_->state.with([](const DesktopState& state) { return state.model; });
+}
+
+void SimDesktop::update(const std::function<void(DesktopModel&)>& change) {
+    parts_->state.with([&](DesktopState& state) { change(state.model); });
+}
+
+std::vector<std::string> SimDesktop::actionLog() const {
+    return parts_->state.with([](const DesktopState& state) { return state.actionLog; });
+}
+
+}  // namespace zerlith::sim
