@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <unicode/brkiter.h>
+#include <unicode/casemap.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
@@ -25,6 +26,16 @@ icu::BreakIterator* characterIterator() {
 
 bool changes(const icu::UnicodeString& character, const icu::UnicodeString& mapped) {
     return decomposed(character) != decomposed(mapped);
+}
+
+/// No case mapping changes a character none of whose code points has Changes_When_Casemapped
+/// (true of every code point on its own, and mappings act code point by code point), so most
+/// characters are spared the mappings.
+bool mayChangeCase(const icu::UnicodeString& character) {
+    for (std::int32_t i = 0; i < character.length(); i = character.moveIndex32(i, 1)) {
+        if (u_hasBinaryProperty(character.char32At(i), UCHAR_CHANGES_WHEN_CASEMAPPED)) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -82,6 +93,25 @@ icu::UnicodeString upperCased(icu::UnicodeString text) {
     return text.toUpper(icu::Locale::getRoot());
 }
 
+icu::UnicodeString lowerCased(const icu::UnicodeString& text, icu::Edits& edits) {
+    // Lower-casing rarely grows a text (İ gains a combining dot); a second pass covers it.
+    std::int32_t capacity = text.length() + 16;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        UErrorCode status = U_ZERO_ERROR;
+        icu::UnicodeString result;
+        char16_t* buffer = result.getBuffer(capacity);
+        if (buffer == nullptr) break;
+        const std::int32_t length = icu::CaseMap::toLower("", 0, text.getBuffer(), text.length(), buffer, capacity,
+                                                          &edits, status);
+        result.releaseBuffer(U_SUCCESS(status) ? length : 0);
+        if (U_SUCCESS(status)) return result;
+        if (status != U_BUFFER_OVERFLOW_ERROR) break;
+        capacity = length;
+    }
+    edits.reset();
+    return text;
+}
+
 icu::UnicodeString decomposed(const icu::UnicodeString& text) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
@@ -91,11 +121,13 @@ icu::UnicodeString decomposed(const icu::UnicodeString& text) {
 }
 
 bool isLowerCase(const icu::UnicodeString& character) {
-    return changes(character, upperCased(character)) && !changes(character, lowerCased(character));
+    return mayChangeCase(character) && changes(character, upperCased(character)) &&
+           !changes(character, lowerCased(character));
 }
 
 bool isUpperCase(const icu::UnicodeString& character) {
-    return changes(character, lowerCased(character)) && !changes(character, upperCased(character));
+    return mayChangeCase(character) && changes(character, lowerCased(character)) &&
+           !changes(character, upperCased(character));
 }
 
 bool isNumeric(const icu::UnicodeString& character) {

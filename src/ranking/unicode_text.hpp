@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include <unicode/edits.h>
 #include <unicode/unistr.h>
 
 // Unicode character rules shared by the classifier and the fuzzy matcher, all answered by ICU.
@@ -30,6 +31,8 @@ std::size_t characterCount(const icu::UnicodeString& text);
 /// The full, locale-independent case mappings of a whole text.
 icu::UnicodeString lowerCased(icu::UnicodeString text);
 icu::UnicodeString upperCased(icu::UnicodeString text);
+/// lowerCased(text), recording in `edits` where each piece of the result came from.
+icu::UnicodeString lowerCased(const icu::UnicodeString& text, icu::Edits& edits);
 /// The canonical decomposition (NFD): canonically equivalent texts give identical results.
 icu::UnicodeString decomposed(const icu::UnicodeString& text);
 

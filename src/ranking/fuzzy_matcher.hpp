@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Does a typed query match a text, and how well: a greedy left-to-right subsequence scan over
+// user-perceived characters, compared case-insensitively (full Unicode lower-casing) and up to
+// canonical equivalence ("é" equals "e" + U+0301). The first candidate character earns 9 when
+// matched; every later match earns 1, or 4 right after the previous match, plus 4 at a word start
+// (after white space, after one of "-_./\:—–|()[]#", or a lower-to-upper-case hump); the result
+// loses 0.02 per candidate character.
+//
+// The Unicode work happens once per text in prepare() and prepareQuery(); scoring a prepared pair
+// is a byte scan, cheap enough to re-match thousands of targets on every keystroke. All functions
+// are pure and may run on any thread; prepared values are immutable and can be shared.
+//
+// Texts longer than UnicodeText's limit (1 MiB) are not analysed: such a candidate behaves as the
+// empty text, such a query matches nothing. Ill-formed UTF-8 reads as U+FFFD.
+//
+// Where lower-casing the whole candidate changes its number of characters (a lone emoji sequence
+// with a capital circled letter, say), the candidate is lower-cased character by character
+// instead, so that every lower-cased character lines up with the character it came from for the
+// word-start tests.
+namespace zerlith::FuzzyMatcher {
+
+/// A candidate text, analysed for matching.
+class Prepared {
+public:
+    Prepared() = default;  ///< the empty text
+
+    /// The number of characters of the lower-cased text.
+    std::size_t characterCount() const { return characterCount_; }
+
+private:
+    friend class PreparedBuilder;
+    friend class CandidateScan;
+
+    static constexpr std::uint8_t kCharacterStart = 1;
+    static constexpr std::uint8_t kWordStart = 2;
+
+    /// The lower-cased characters, each in canonical decomposition, back to back in UTF-8.
+    std::string keys_;
+    /// Flags for each byte of keys_, and one more (a character start) for the end of the text.
+    std::vector<std::uint8_t> marks_{kCharacterStart};
+    std::size_t characterCount_ = 0;
+};
+
+/// A query text, analysed for matching.
+class PreparedQuery {
+public:
+    PreparedQuery() = default;  ///< the empty query, which matches everything with 0.0
+
+    std::size_t characterCount() const { return characters_.size(); }
+
+private:
+    friend PreparedQuery prepareQuery(std::string_view query);
+    friend std::optional<double> score(const PreparedQuery& query, const Prepared& candidate);
+
+    /// The lower-cased characters, each in canonical decomposition, in UTF-8.
+    std::vector<std::string> characters_;
+    bool matchesNothing_ = false;  ///< too long to analyse
+};
+
+Prepared prepare(std::string_view candidate);
+PreparedQuery prepareQuery(std::string_view query);
+
+/// The match score, higher is better (negative for long candidates); absent when the query's
+/// characters do not all appear in order. The empty query matches everything with 0.0.
+std::optional<double> score(const PreparedQuery& query, const Prepared& candidate);
+/// The same for texts not prepared yet.
+std::optional<double> score(std::string_view query, std::string_view candidate);
+
+}  // namespace zerlith::FuzzyMatcher
