@@ -1,0 +1,121 @@
+#include "activation/activator.hpp"
+
+#include "activation/window_menu.hpp"
+#include "activation/window_mover.hpp"
+#include "platform/platform.hpp"
+#include "sources/browser_source.hpp"
+#include "sources/source_text.hpp"
+#include "system/apple_script_runner.hpp"
+#include "system/ax.hpp"
+
+namespace zerlith::Activator {
+namespace {
+
+namespace ax = platform::ax;
+
+constexpr double kSelectScriptTimeout = 3.0;
+constexpr double kFrontTabScriptTimeout = 2.0;
+constexpr double kAfterSelectWait = 0.15;
+constexpr std::int64_t kMoveAttempts = 8;
+
+std::string_view flag(bool value) { return value ? "true" : "false"; }
+
+void activateApp(Pid pid) { platform::current().workspace().activate(pid); }
+
+/// After a background raise: the move waits on the main queue for the raised window to become
+/// the application's focused one.
+void scheduleDelayedMove(Pid pid, const std::optional<platform::Screen>& movingTo) {
+    if (!movingTo) return;
+    platform::current().dispatch().postMain(
+        [pid, screen = *movingTo] { WindowMover::moveWhenAvailable(pid, screen, kMoveAttempts); });
+}
+
+std::string frontTabURLScript(BrowserKind browser) {
+    switch (browser) {
+        case BrowserKind::chrome:
+            return "tell application \"Google Chrome\" to return URL of active tab of front window";
+        case BrowserKind::safari:
+            return "tell application \"Safari\" to return URL of current tab of front window";
+    }
+    return {};
+}
+
+void raiseDirectly(const platform::AXElementRef& element, Pid pid, const std::optional<platform::Screen>& movingTo) {
+    auto& platform = platform::current();
+    auto& accessibility = platform.accessibility();
+    if (AX::boolean(element, ax::kMinimized) == true) accessibility.setAttribute(element, ax::kMinimized, false);
+    accessibility.performAction(element, ax::kRaise);
+    accessibility.setAttribute(element, ax::kMain, true);
+    activateApp(pid);
+    if (movingTo) {
+        platform.dispatch().postMain([element, screen = *movingTo] { WindowMover::move(element, screen); });
+    }
+}
+
+bool raiseWindow(const Target& target, const std::optional<platform::Screen>& movingTo) {
+    if (!target.window) return false;
+    const auto pid = target.window->pid;
+    if (target.window->element) {
+        raiseDirectly(target.window->element, pid, movingTo);
+        return true;
+    }
+    platform::current().dispatch().concurrentQueue().async(
+        [pid, title = target.title, duplicateIndex = target.window->duplicateIndex, movingTo] {
+            if (!WindowMenu::raise(pid, title, duplicateIndex, {})) activateApp(pid);
+            scheduleDelayedMove(pid, movingTo);
+        });
+    return true;
+}
+
+bool focusTab(const Target& target, const std::optional<platform::Screen>& movingTo) {
+    if (!target.tab) {
+        WindowMenu::appendTrace("focusTab: no TabRef");
+        return false;
+    }
+    const auto tab = *target.tab;
+    const auto browser = BrowserSource::runningApp(tab.browser);
+    if (!browser) {
+        WindowMenu::appendTrace("focusTab: " + std::string(bundleIdentifier(tab.browser)) + " not running");
+        return false;
+    }
+    const auto pid = browser->pid;
+    WindowMenu::appendTrace("focusTab: win=" + std::to_string(tab.windowID) + " tab=" +
+                            std::to_string(tab.tabIndex));
+    platform::current().dispatch().concurrentQueue().async([pid, tab, title = target.title, movingTo] {
+        AppleScriptRunner::run(selectTabScript(tab), kSelectScriptTimeout);
+        platform::current().clock().sleep(kAfterSelectWait);
+        if (!WindowMenu::raise(pid, title, 0, [&tab] { return frontTabShows(tab); })) activateApp(pid);
+        scheduleDelayedMove(pid, movingTo);
+    });
+    return true;
+}
+
+}  // namespace
+
+bool activate(const Target& target, const std::optional<platform::Screen>& movingTo) {
+    WindowMenu::startTrace("kind=" + std::string(target.kind == TargetKind::tab ? "tab" : "window") +
+                           " tabRef=" + std::string(flag(target.tab.has_value())) +
+                           " windowRef=" + std::string(flag(target.window != nullptr)));
+    return target.kind == TargetKind::tab ? focusTab(target, movingTo) : raiseWindow(target, movingTo);
+}
+
+std::string selectTabScript(const TabRef& tab) {
+    const auto windowID = std::to_string(tab.windowID);
+    const auto tabIndex = std::to_string(tab.tabIndex);
+    switch (tab.browser) {
+        case BrowserKind::chrome:
+            return "tell application \"Google Chrome\"\n    set targetWindow to first window whose id is " +
+                   windowID + "\n    set active tab index of targetWindow to " + tabIndex + "\nend tell";
+        case BrowserKind::safari:
+            return "tell application \"Safari\"\n    set targetWindow to first window whose id is " + windowID +
+                   "\n    set current tab of targetWindow to tab " + tabIndex + " of targetWindow\nend tell";
+    }
+    return {};
+}
+
+bool frontTabShows(const TabRef& tab) {
+    const auto output = AppleScriptRunner::run(frontTabURLScript(tab.browser), kFrontTabScriptTimeout);
+    return output && SourceText::trimmed(*output) == tab.url;
+}
+
+}  // namespace zerlith::Activator

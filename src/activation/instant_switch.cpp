@@ -1,0 +1,26 @@
+#include "activation/instant_switch.hpp"
+
+#include <algorithm>
+
+#include "activation/activator.hpp"
+#include "cache/snapshot_store.hpp"
+#include "ranking/scorer.hpp"
+#include "ranking/usage_store.hpp"
+
+namespace zerlith::InstantSwitch {
+
+void toggle(SnapshotStore& store, UsageStore& usage) {
+    const auto context = UsageStore::currentContextKey();
+    const auto ranked = Scorer::rank(store.current(), context, usage);
+    const auto chosen = std::find_if(ranked.begin(), ranked.end(), [&context](const Target& target) {
+        return !context || !Scorer::isCurrent(target, *context);
+    });
+    if (chosen == ranked.end()) return;
+    usage.record(chosen->id, context);
+    Activator::activate(*chosen, std::nullopt);
+    store.refreshDirty();
+}
+
+void toggle() { toggle(SnapshotStore::shared(), UsageStore::shared()); }
+
+}  // namespace zerlith::InstantSwitch

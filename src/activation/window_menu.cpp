@@ -5,11 +5,8 @@
 #include <mutex>
 #include <unordered_map>
 
-#include <unicode/brkiter.h>
-#include <unicode/locid.h>
-#include <unicode/unistr.h>
-
 #include "platform/platform.hpp"
+#include "ranking/unicode_text.hpp"
 #include "system/ax.hpp"
 #include "system/running_apps.hpp"
 
@@ -28,7 +25,7 @@ constexpr double kPreActivationWait = 0.25;
 constexpr double kRetryActivationWait = 0.4;
 constexpr double kHintFreshness = 600;
 constexpr std::int64_t kNoOpsToMark = 2;
-constexpr std::int64_t kLeastCharactersAroundEllipsis = 8;
+constexpr std::size_t kLeastCharactersAroundEllipsis = 8;
 
 constexpr std::string_view kEllipsis = "\u2026";
 constexpr std::string_view kTitleSeparator = " \u2014 ";
@@ -58,16 +55,10 @@ void wait(double seconds) { platform::current().clock().sleep(seconds); }
 
 void activateApp(Pid pid) { platform::current().workspace().activate(pid); }
 
-std::int64_t graphemeCount(std::string_view text) {
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::BreakIterator> iterator(
-        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    const auto unicode = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-    if (U_FAILURE(status) || !iterator) return unicode.countChar32();
-    iterator->setText(unicode);
-    std::int64_t count = 0;
-    while (iterator->next() != icu::BreakIterator::DONE) ++count;
-    return count;
+/// User-perceived characters; a text too long to analyse has plenty.
+std::size_t characterCount(std::string_view text) {
+    if (text.size() > UnicodeText::kMaxTextBytes) return text.size();
+    return UnicodeText::characterCount(UnicodeText::fromUtf8(text));
 }
 
 /// The text after the first title separator, or none when the title has no separator.
@@ -164,7 +155,7 @@ bool compare(std::string_view observed, std::string_view wanted) {
     const auto head = observed.substr(0, at);
     const auto tail = observed.substr(at + kEllipsis.size());
     if (head.empty() || tail.empty()) return false;
-    if (graphemeCount(head) + graphemeCount(tail) < kLeastCharactersAroundEllipsis) return false;
+    if (characterCount(head) + characterCount(tail) < kLeastCharactersAroundEllipsis) return false;
     return wanted.starts_with(head) && wanted.ends_with(tail);
 }
 

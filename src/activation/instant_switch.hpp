@@ -1,0 +1,18 @@
+#pragma once
+
+namespace zerlith {
+class SnapshotStore;
+class UsageStore;
+}  // namespace zerlith
+
+/// The instant-switch hot key's action: jump to the best-ranked cached target that is not the
+/// one the user is in, with no palette and without waiting for enumeration.
+namespace zerlith::InstantSwitch {
+
+/// Main thread. Records the use before activating; does nothing when the cache is empty or
+/// every cached target is the current one. Afterwards the dirty sources refresh in the background.
+void toggle(SnapshotStore& store, UsageStore& usage);
+/// The same over the process-wide stores.
+void toggle();
+
+}  // namespace zerlith::InstantSwitch
