@@ -1,0 +1,181 @@
+#include "cli/scripted_raise.hpp"
+
+#include <iostream>
+
+#include "activation/activator.hpp"
+#include "activation/window_menu.hpp"
+#include "activation/window_mover.hpp"
+#include "cache/snapshot_store.hpp"
+#include "platform/platform.hpp"
+#include "ranking/unicode_text.hpp"
+#include "sources/source_text.hpp"
+#include "system/apple_script_runner.hpp"
+#include "system/atomic_file.hpp"
+#include "system/ax.hpp"
+#include "system/running_apps.hpp"
+#include "system/screens.hpp"
+
+namespace zerlith::ScriptedRaise {
+namespace {
+
+using nlohmann::json;
+
+constexpr double kSettleBeforeRaise = 0.4;
+constexpr double kWaitForActivation = 4.0;
+constexpr double kActiveTabScriptTimeout = 3.0;
+
+/// What to look for: the query without its kind suffix, and the kind the suffix names.
+struct Query {
+    std::string text;
+    std::optional<TargetKind> kind;
+};
+
+Query parseQuery(std::string_view raw) {
+    const auto colon = raw.rfind(':');
+    if (colon != std::string_view::npos) {
+        if (const auto kind = targetKindFromRaw(raw.substr(colon + 1))) {
+            return {std::string(raw.substr(0, colon)), kind};
+        }
+    }
+    return {std::string(raw), std::nullopt};
+}
+
+/// Full Unicode case folding, so that "STRASSE" finds "Straße". Texts beyond what is analysed
+/// are compared as they are.
+std::string folded(std::string_view text) {
+    if (text.size() > UnicodeText::kMaxTextBytes) return std::string(text);
+    return UnicodeText::toUtf8(UnicodeText::fromUtf8(text).foldCase());
+}
+
+bool containsIgnoringCase(std::string_view haystack, std::string_view needle) {
+    return folded(haystack).find(folded(needle)) != std::string::npos;
+}
+
+std::optional<Target> firstMatch(const std::vector<Target>& targets, const Query& query) {
+    if (query.text.empty()) return std::nullopt;
+    for (const auto& target : targets) {
+        if (query.kind && target.kind != *query.kind) continue;
+        if (containsIgnoringCase(target.title, query.text)) return target;
+    }
+    return std::nullopt;
+}
+
+/// The screen the move value names, with "fromScreen" and "toScreen" noted in the trace.
+std::optional<platform::Screen> destination(const std::string& moveValue, json& trace) {
+    std::optional<platform::Screen> found;
+    if (moveValue == "left" || moveValue == "right") {
+        const auto active = Screens::active();
+        trace["fromScreen"] = active ? active->name : "?";
+        const auto direction = moveValue == "left" ? Screens::Direction::left : Screens::Direction::right;
+        if (active) found = Screens::neighbor(*active, direction);
+    } else {
+        for (const auto& screen : platform::current().display().screens()) {
+            if (containsIgnoringCase(screen.name, moveValue)) {
+                found = screen;
+                break;
+            }
+        }
+    }
+    trace["toScreen"] = found ? found->name : "no match";
+    return found;
+}
+
+std::string activeTabTitleScript(BrowserKind browser) {
+    switch (browser) {
+        case BrowserKind::chrome:
+            return "tell application \"Google Chrome\" to return title of active tab of front window";
+        case BrowserKind::safari:
+            return "tell application \"Safari\" to return name of current tab of front window";
+    }
+    return {};
+}
+
+/// The focused window of the target's application: the window's own process, or the browser's.
+std::optional<platform::AXElementRef> focusedWindowAfter(const Target& target) {
+    if (target.window) return WindowMover::focusedWindow(target.window->pid);
+    if (target.kind != TargetKind::tab) return std::nullopt;
+    const auto app = RunningApps::withBundleID(target.bundleID);
+    if (!app) return std::nullopt;
+    return WindowMover::focusedWindow(app->pid);
+}
+
+/// Records where the activation landed: the front tab, the focused window and its screen.
+void noteOutcome(const Target& target, const std::optional<platform::Screen>& requested, json& trace) {
+    trace["trace"] = WindowMenu::lastTrace();
+    const auto front = platform::current().workspace().frontmostApplication();
+    trace["frontmostApp"] = front && front->localizedName ? *front->localizedName : "?";
+
+    if (target.kind == TargetKind::tab && target.tab) {
+        const auto output = AppleScriptRunner::run(activeTabTitleScript(target.tab->browser), kActiveTabScriptTimeout);
+        const std::string activeTab(output ? SourceText::trimmed(*output) : std::string_view{});
+        trace["activeTabAfter"] = activeTab;
+        trace["correctTab"] = activeTab == target.title;
+    }
+
+    const auto focused = focusedWindowAfter(target);
+    if (!focused) return;
+    const auto title = AX::string(*focused, platform::ax::kTitle).value_or("");
+    trace["focusedWindowAfter"] = title;
+    trace["correctWindow"] = title.starts_with(target.title) || target.title.starts_with(title);
+
+    const auto frame = AX::frame(*focused);
+    if (!frame) return;
+    const auto holding = Screens::screenForAXRect(*frame);
+    trace["screenAfter"] = holding ? holding->name : "unknown";
+    if (requested) trace["landedOnRequestedScreen"] = holding && *holding == *requested;
+}
+
+}  // namespace
+
+void raise(SnapshotStore& store, std::string_view query, const std::optional<std::string>& moveValue,
+           const std::optional<std::string>& tracePath) {
+    auto& dispatch = platform::current().dispatch();
+    dispatch.runMainFor(kSettleBeforeRaise);
+    const auto targets = store.refreshAllBlocking();
+
+    json trace = json::object();
+    trace["query"] = std::string(query);
+    const auto target = firstMatch(targets, parseQuery(query));
+    if (!target) {
+        trace["found"] = false;
+        auto& titles = trace["available"] = json::array();
+        for (const auto& candidate : targets) titles.push_back(candidate.title);
+        write(trace, tracePath);
+        return;
+    }
+
+    trace["found"] = true;
+    trace["requestedTitle"] = target->title;
+    trace["app"] = target->appName;
+    trace["onCurrentSpace"] = target->window && target->window->isOnCurrentSpace;
+    trace["route"] = target->window && target->window->element ? "ax-direct" : "window-menu";
+    const auto requested = moveValue ? destination(*moveValue, trace) : std::nullopt;
+    trace["screenBefore"] = target->screenName.value_or("unknown");
+
+    trace["activated"] = Activator::activate(*target, requested);
+    dispatch.runMainFor(kWaitForActivation);
+    noteOutcome(*target, requested, trace);
+    write(trace, tracePath);
+}
+
+void raise(std::string_view query, const std::optional<std::string>& moveValue,
+           const std::optional<std::string>& tracePath) {
+    raise(SnapshotStore::shared(), query, moveValue, tracePath);
+}
+
+void write(const nlohmann::json& trace, const std::optional<std::string>& path) {
+    std::string text;
+    try {
+        // Titles come from other applications; a stray invalid byte must not lose the trace.
+        text = trace.dump(2, ' ', false, json::error_handler_t::replace);
+    } catch (const json::exception&) {
+        return;
+    }
+    if (path) {
+        writeFileAtomically(*path, text);
+        return;
+    }
+    std::cout << text << "\n" << std::flush;
+}
+
+}  // namespace zerlith::ScriptedRaise
