@@ -19,6 +19,9 @@ namespace zerlith::testing {
 ///     SimDesktopFixture sim({{"apps", {{{"pid", 501}, {"name", "Notes"}}}}});
 ///     sim.desktop().update([](sim::DesktopModel& model) { model.frontmost = 501; });
 ///     sim.dispatch.runMainFor(1.0);
+///
+/// A desktop of one member whose value is a number needs its type spelled out, as in
+/// `SimDesktopFixture sim(json{{"frontmost", 501}})`, or the braces are ambiguous.
 class SimDesktopFixture {
 public:
     explicit SimDesktopFixture(const nlohmann::json& desktop, double startNow = 1'700'000'000.0)

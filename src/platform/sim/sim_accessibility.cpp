@@ -165,6 +165,7 @@ AXReading read(const DesktopModel& model, const Element& element, std::string_vi
 }
 
 AXError writeWindow(DesktopState& state, Window& window, std::string_view attribute, const AXValue& newValue) {
+    const std::int64_t number = window.number;  // `window` may move when the windows reorder
     const auto* point = std::get_if<Point>(&newValue);
     const auto* size = std::get_if<Size>(&newValue);
     const auto* flag = std::get_if<bool>(&newValue);
@@ -179,13 +180,13 @@ AXError writeWindow(DesktopState& state, Window& window, std::string_view attrib
     } else if (attribute == ax::kFullScreen && flag) {
         window.fullScreen = *flag;
     } else if (attribute == ax::kMain && flag) {
-        if (*flag) bringToFrontOfApp(state.model, window.number);
+        if (*flag) bringToFrontOfApp(state.model, number);
     } else {
         const bool known = attribute == ax::kPosition || attribute == ax::kSize || attribute == ax::kMinimized ||
                            attribute == ax::kFullScreen || attribute == ax::kMain;
         return known ? AXError::illegalArgument : AXError::attributeUnsupported;
     }
-    state.actionLog.push_back("setAttribute window " + std::to_string(window.number) + " " +
+    state.actionLog.push_back("setAttribute window " + std::to_string(number) + " " +
                               std::string(attribute) + " " + formatValue(newValue));
     return AXError::success;
 }
