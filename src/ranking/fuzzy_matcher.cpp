@@ -4,63 +4,23 @@
 #include <array>
 #include <cstring>
 
+#include <unicode/utf8.h>
+
+#include "ranking/code_point_facts.hpp"
 #include "ranking/unicode_text.hpp"
+#include "ranking/word_traits.hpp"
 
 namespace zerlith::FuzzyMatcher {
 namespace {
 
-/// What the word-start test needs to know about one character of the candidate as written.
-struct WordTraits {
-    bool opensWord = false;  ///< white space or a separator: the next character starts a word
-    bool lowerCase = false;
-    bool upperCase = false;
-};
-
-const icu::UnicodeString& separators() {
-    static const icu::UnicodeString set(u"-_./\\:\u2014\u2013|()[]#");
-    return set;
-}
-
-bool startsWord(const WordTraits& before, const WordTraits& at) {
-    return before.opensWord || (before.lowerCase && at.upperCase);
-}
-
-WordTraits computeTraits(const icu::UnicodeString& character) {
-    const bool separator = character.length() == 1 && separators().indexOf(character.charAt(0)) >= 0;
-    return {separator || UnicodeText::isWhiteSpace(character), UnicodeText::isLowerCase(character),
-            UnicodeText::isUpperCase(character)};
-}
-
-/// ASCII characters answered once from ICU, for the common all-ASCII text.
-struct AsciiCharacter {
-    char lower = 0;
-    WordTraits traits;
-};
-
-const std::array<AsciiCharacter, 128>& asciiCharacters() {
-    static const std::array<AsciiCharacter, 128> table = [] {
-        std::array<AsciiCharacter, 128> characters;
-        for (char16_t c = 0; c < 128; ++c) {
-            const icu::UnicodeString character(c);
-            characters[c] = {static_cast<char>(UnicodeText::lowerCased(character).charAt(0)), computeTraits(character)};
-        }
-        return characters;
-    }();
-    return table;
+WordTraits traitsOf(const icu::UnicodeString& character) {
+    const bool oneCodePoint = character.countChar32() == 1;
+    return oneCodePoint ? codePointFacts(character.char32At(0)).traits : wordTraitsOf(character);
 }
 
 const WordTraits& crLfTraits() {
-    static const WordTraits traits = computeTraits(icu::UnicodeString(u"\r\n"));
+    static const WordTraits traits = wordTraitsOf(icu::UnicodeString(u"\r\n"));
     return traits;
-}
-
-WordTraits traitsOf(const icu::UnicodeString& character) {
-    if (character.length() == 1 && character.charAt(0) < 128) return asciiCharacters()[character.charAt(0)].traits;
-    return computeTraits(character);
-}
-
-bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 128; });
 }
 
 /// The lower-cased character in the form used for equality: canonically decomposed UTF-8.
@@ -100,28 +60,33 @@ private:
 
 namespace {
 
-/// Every ASCII byte is a character of its own except CR LF, which is one.
-Prepared prepareAscii(std::string_view text) {
+/// The quick way for the usual text, in which every code point stands alone (see CodePointFacts):
+/// one pass over the bytes with facts looked up per code point. Absent for any other text.
+std::optional<Prepared> prepareStandalone(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto length = static_cast<std::int64_t>(text.size());
     PreparedBuilder builder(text.size());
     const WordTraits* previous = nullptr;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::int64_t i = 0; i < length;) {
         const WordTraits* current;
-        std::string_view key;
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+        if (bytes[i] == '\r' && i + 1 < length && bytes[i + 1] == '\n') {
             current = &crLfTraits();
-            key = "\r\n";
-            ++i;
+            builder.add("\r\n", previous != nullptr && startsWord(*previous, *current));
+            i += 2;
         } else {
-            const AsciiCharacter& character = asciiCharacters()[static_cast<unsigned char>(text[i])];
-            current = &character.traits;
-            key = std::string_view(&character.lower, 1);
+            UChar32 c;
+            U8_NEXT(bytes, i, length, c);
+            const CodePointFacts& facts = codePointFacts(c);
+            if (!facts.standsAlone) return std::nullopt;
+            current = &facts.traits;
+            builder.add(facts.key(), previous != nullptr && startsWord(*previous, *current));
         }
-        builder.add(key, previous != nullptr && startsWord(*previous, *current));
         previous = current;
     }
     return std::move(builder).finish();
 }
 
+/// The general way: whole-text segmentation and lower-casing by ICU.
 Prepared prepareUnicode(std::string_view text) {
     const icu::UnicodeString written = UnicodeText::fromUtf8(text);
     const std::vector<std::int32_t> writtenBounds = UnicodeText::characterBoundaries(written);
@@ -198,7 +163,8 @@ private:
 
 Prepared prepare(std::string_view candidate) {
     if (candidate.size() > UnicodeText::kMaxTextBytes) return {};
-    return isAscii(candidate) ? prepareAscii(candidate) : prepareUnicode(candidate);
+    std::optional<Prepared> quick = prepareStandalone(candidate);
+    return quick ? std::move(*quick) : prepareUnicode(candidate);
 }
 
 PreparedQuery prepareQuery(std::string_view query) {
