@@ -1,0 +1,52 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/accessibility.hpp"
+#include "platform/clock.hpp"
+#include "platform/platform.hpp"
+#include "system/ax.hpp"
+
+namespace zerlith::testing {
+
+/// Short builders for the desktop files of the activation tests.
+inline nlohmann::json rect(double x, double y, double w, double h) {
+    return {{"x", x}, {"y", y}, {"w", w}, {"h", h}};
+}
+
+inline nlohmann::json window(std::int64_t number, Pid pid, const std::string& title,
+                             const nlohmann::json& frame = rect(100, 100, 800, 600)) {
+    return {{"number", number}, {"pid", pid}, {"title", title}, {"frame", frame}};
+}
+
+inline nlohmann::json app(Pid pid, const std::string& name, const std::string& bundleID) {
+    return {{"pid", pid}, {"name", name}, {"bundleID", bundleID}};
+}
+
+/// A menu entry that raises a window when pressed.
+inline nlohmann::json raising(const std::string& title, std::int64_t number) {
+    return {{"title", title}, {"raises", number}};
+}
+
+/// Monotonic clock seconds.
+inline double elapsed(platform::Clock& clock) { return static_cast<double>(clock.monotonicNanos()) / 1e9; }
+
+/// The accessibility element of the app's window with this title, through the installed platform.
+inline platform::AXElementRef axWindow(Pid pid, const std::string& title) {
+    const auto windows = AX::elements(platform::current().accessibility().application(pid), platform::ax::kWindows);
+    for (const auto& element : windows.value_or(std::vector<platform::AXElementRef>{}))
+        if (AX::string(element, platform::ax::kTitle) == title) return element;
+    return nullptr;
+}
+
+/// The lines of an action log from position `start` on: what happened after a mark.
+inline std::vector<std::string> linesFrom(const std::vector<std::string>& log, std::size_t start) {
+    return {log.begin() + static_cast<std::ptrdiff_t>(std::min(start, log.size())), log.end()};
+}
+
+}  // namespace zerlith::testing
