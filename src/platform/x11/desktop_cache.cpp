@@ -1,0 +1,174 @@
+#include "platform/x11/desktop_cache.hpp"
+
+#include <unordered_set>
+#include <vector>
+
+#include <xcb/randr.h>
+
+#include "platform/x11/window_fetch.hpp"
+
+namespace zerlith::x11 {
+namespace {
+
+/// How long the root's state is trusted without asking the server. Change events keep the cache
+/// current; this check only bounds the damage of a change whose event is still on its way.
+constexpr auto kRootFreshness = std::chrono::milliseconds(100);
+
+std::shared_ptr<const DesktopSnapshot> emptyDesktop() {
+    static const auto empty = std::make_shared<const DesktopSnapshot>();
+    return empty;
+}
+
+}  // namespace
+
+DesktopCache::DesktopCache(XcbConnection& connection) : connection_(connection), rootReader_(connection) {
+    std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection_.raw(), connection_.root(), XCB_CW_EVENT_MASK, &mask);
+    if (connection_.randrFirstEvent()) {
+        xcb_randr_select_input(connection_.raw(), connection_.root(),
+                               XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
+                                   XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
+    }
+    connection_.flush();
+}
+
+std::shared_ptr<const DesktopSnapshot> DesktopCache::current(double timeoutSeconds) {
+    std::lock_guard lock(mutex_);
+    if (connection_.broken()) return emptyDesktop();
+    // A server that left a probe unanswered is taken as stopped until it answers: one timeout
+    // per outage, not one per call.
+    if (unansweredProbe_ && !recovered()) return emptyDesktop();
+
+    drainEvents();
+    auto now = std::chrono::steady_clock::now();
+    if (now - lastRootCheck_ > kRootFreshness) rootStale_ = true;
+    Deadline deadline = Deadline::after(timeoutSeconds);
+    if (rootStale_) {
+        if (!refreshRoot(deadline)) {
+            if (!connection_.broken()) unansweredProbe_ = xcb_get_input_focus(connection_.raw()).sequence;
+            connection_.flush();
+            return emptyDesktop();
+        }
+        lastRootCheck_ = now;
+    }
+    refreshWindows(deadline);
+    if (changed_) {
+        snapshot_ = rebuild();
+        changed_ = false;
+    }
+    return snapshot_;
+}
+
+void DesktopCache::expire() {
+    std::lock_guard lock(mutex_);
+    rootStale_ = true;
+}
+
+bool DesktopCache::recovered() {
+    if (!connection_.replyArrived(*unansweredProbe_)) return false;
+    unansweredProbe_.reset();
+    rootStale_ = true;
+    return true;
+}
+
+void DesktopCache::drainEvents() {
+    const auto randrBase = connection_.randrFirstEvent();
+    while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(connection_.raw())}) {
+        std::uint8_t type = event->response_type & 0x7F;  // the high bit marks events sent by clients
+        auto staleField = [&](xcb_window_t window, unsigned field) {
+            if (auto found = windows_.find(window); found != windows_.end()) found->second.stale |= field;
+        };
+        switch (type) {
+        case XCB_PROPERTY_NOTIFY: {
+            auto* change = reinterpret_cast<xcb_property_notify_event_t*>(event.get());
+            if (change->window == connection_.root()) {
+                rootStale_ = true;
+            } else {
+                staleField(change->window, fieldForProperty(connection_, change->atom));
+            }
+            break;
+        }
+        case XCB_CONFIGURE_NOTIFY:
+            // Window managers report moves of the frame with a synthetic event to the client.
+            staleField(reinterpret_cast<xcb_configure_notify_event_t*>(event.get())->window, fields::kGeometry);
+            break;
+        case XCB_REPARENT_NOTIFY:
+            staleField(reinterpret_cast<xcb_reparent_notify_event_t*>(event.get())->window, fields::kGeometry);
+            break;
+        case XCB_DESTROY_NOTIFY:
+            changed_ |= windows_.erase(reinterpret_cast<xcb_destroy_notify_event_t*>(event.get())->window) > 0;
+            rootStale_ = true;
+            break;
+        default:
+            if (randrBase && (type == *randrBase + XCB_RANDR_SCREEN_CHANGE_NOTIFY || type == *randrBase + XCB_RANDR_NOTIFY)) {
+                rootStale_ = true;
+            }
+            break;  // errors of requests sent unchecked, and events of no interest
+        }
+    }
+}
+
+bool DesktopCache::refreshRoot(const Deadline& deadline) {
+    auto state = rootReader_.read(deadline);
+    if (!state) return false;
+    rootStale_ = false;
+    if (root_ && *root_ == *state) return true;
+
+    std::unordered_set<xcb_window_t> listed(state->frontToBack.begin(), state->frontToBack.end());
+    std::erase_if(windows_, [&](const auto& entry) { return !listed.contains(entry.first); });
+    for (xcb_window_t id : state->frontToBack) {
+        if (windows_.contains(id)) continue;
+        Entry entry{ClientWindow{}, fields::kAll, false, false};
+        entry.window.id = id;
+        windows_.emplace(id, std::move(entry));
+    }
+    for (std::size_t position = 0; position < state->mappingOrder.size(); ++position) {
+        if (auto found = windows_.find(state->mappingOrder[position]); found != windows_.end()) {
+            found->second.window.mappingOrder = position;
+        }
+    }
+    root_ = std::move(state);
+    changed_ = true;
+    return true;
+}
+
+void DesktopCache::refreshWindows(const Deadline& deadline) {
+    std::vector<FetchItem> items;
+    std::vector<xcb_window_t> ids;
+    for (auto& [id, entry] : windows_) {
+        if (entry.stale == 0) continue;
+        items.push_back(FetchItem{&entry.window, entry.stale, !entry.listening});
+        ids.push_back(id);
+    }
+    if (items.empty()) return;
+    std::vector<FetchOutcome> outcomes = fetchWindows(connection_, items, deadline);
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        auto found = windows_.find(ids[i]);
+        switch (outcomes[i]) {
+        case FetchOutcome::done:
+            found->second.stale = 0;
+            found->second.listening = found->second.complete = true;
+            break;
+        case FetchOutcome::vanished:
+            windows_.erase(found);
+            break;
+        case FetchOutcome::timedOut:
+            break;  // read again next time
+        }
+    }
+    changed_ = true;
+}
+
+std::shared_ptr<const DesktopSnapshot> DesktopCache::rebuild() const {
+    if (!root_) return emptyDesktop();
+    std::vector<ClientWindow> frontToBack;
+    frontToBack.reserve(root_->frontToBack.size());
+    for (xcb_window_t id : root_->frontToBack) {
+        auto found = windows_.find(id);
+        if (found != windows_.end() && found->second.complete) frontToBack.push_back(found->second.window);
+    }
+    return std::make_shared<const DesktopSnapshot>(std::move(frontToBack), root_->activeWindow, root_->currentDesktop,
+                                                   root_->workArea, root_->monitors, root_->rootFrame);
+}
+
+}  // namespace zerlith::x11

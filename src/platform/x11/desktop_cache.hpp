@@ -1,0 +1,63 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+
+#include "platform/x11/desktop_snapshot.hpp"
+#include "platform/x11/root_fetch.hpp"
+#include "platform/x11/xcb_connection.hpp"
+
+namespace zerlith::x11 {
+
+/// How long a call that names no timeout of its own waits for the X server.
+inline constexpr double kDefaultReplyTimeout = 1.0;
+
+/// The desktop as last read from the X server, kept current by the server's change events: a
+/// window's property is read again only after it changed, so a repeated enumeration costs a few
+/// requests instead of ten per window. Any thread; one lock guards the cache.
+class DesktopCache {
+public:
+    /// Starts listening to the root window's and RandR's changes; reads nothing yet.
+    explicit DesktopCache(XcbConnection& connection);
+
+    /// The desktop now. Re-reads what changed since the last call, and checks the root window
+    /// with the server when that was last done more than a moment ago. Waits at most
+    /// `timeoutSeconds` for the server; an empty desktop when it is gone or does not answer.
+    std::shared_ptr<const DesktopSnapshot> current(double timeoutSeconds);
+
+    /// Makes the next current() check with the server: call after sending a request that
+    /// changes the desktop, so the caller's next read waits for the server's answer to it.
+    void expire();
+
+private:
+    struct Entry {
+        ClientWindow window;
+        unsigned stale;        // fields to read again
+        bool listening;        // its change events are selected
+        bool complete;         // every field was read at least once
+    };
+
+    /// Applies the change events xcb holds; returns at once.
+    void drainEvents();
+    /// Whether the server answered a probe that timed out earlier (without waiting).
+    bool recovered();
+    bool refreshRoot(const Deadline& deadline);
+    void refreshWindows(const Deadline& deadline);
+    std::shared_ptr<const DesktopSnapshot> rebuild() const;
+
+    XcbConnection& connection_;
+    RootReader rootReader_;
+    std::mutex mutex_;
+    std::optional<RootState> root_;
+    std::unordered_map<xcb_window_t, Entry> windows_;
+    bool rootStale_ = true;
+    bool changed_ = true;
+    std::chrono::steady_clock::time_point lastRootCheck_;
+    std::optional<unsigned> unansweredProbe_;  // a root read the server did not answer in time
+    std::shared_ptr<const DesktopSnapshot> snapshot_;
+};
+
+}  // namespace zerlith::x11

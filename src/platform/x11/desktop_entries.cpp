@@ -1,0 +1,250 @@
+#include "platform/x11/desktop_entries.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace zerlith::x11 {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr std::string_view kSuffix = ".desktop";
+
+std::string_view trim(std::string_view text) {
+    auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+/// The escapes a desktop entry's string values may hold.
+std::string unescape(std::string_view value) {
+    std::string result;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            result += value[i];
+            continue;
+        }
+        switch (value[++i]) {
+        case 's': result += ' '; break;
+        case 'n': result += '\n'; break;
+        case 't': result += '\t'; break;
+        case 'r': result += '\r'; break;
+        default: result += value[i]; break;
+        }
+    }
+    return result;
+}
+
+/// The Name keys to try for a locale such as "de_DE.UTF-8@euro", most specific first.
+std::vector<std::string> nameKeys(std::string_view locale) {
+    std::string_view modifier;
+    if (auto at = locale.find('@'); at != std::string_view::npos) {
+        modifier = locale.substr(at);
+        locale = locale.substr(0, at);
+    }
+    locale = locale.substr(0, locale.find('.'));
+    std::string_view language = locale.substr(0, locale.find('_'));
+    std::vector<std::string> keys;
+    auto add = [&](std::string_view tag) { keys.push_back("Name[" + std::string(tag) + "]"); };
+    if (!language.empty() && language != "C" && language != "POSIX") {
+        if (!modifier.empty() && locale != language) add(std::string(locale) + std::string(modifier));
+        if (locale != language) add(locale);
+        if (!modifier.empty()) add(std::string(language) + std::string(modifier));
+        add(language);
+    }
+    keys.emplace_back("Name");
+    return keys;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+/// A desktop id names a class when it equals it, or when its last dotted part does
+/// ("org.example.Editor" for "editor").
+bool idNames(std::string_view id, std::string_view name) {
+    if (name.empty()) return false;
+    if (equalsIgnoringCase(id, name)) return true;
+    auto dot = id.rfind('.');
+    return dot != std::string_view::npos && equalsIgnoringCase(id.substr(dot + 1), name);
+}
+
+std::optional<std::string> readFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::vector<fs::path> dataDirsFromEnvironment() {
+    auto variable = [](const char* name) -> std::string {
+        const char* value = std::getenv(name);
+        return value != nullptr ? value : "";
+    };
+    std::vector<fs::path> dirs;
+    std::string home = variable("XDG_DATA_HOME");
+    if (home.empty() && !variable("HOME").empty()) home = variable("HOME") + "/.local/share";
+    if (!home.empty()) dirs.emplace_back(home);
+    std::string shared = variable("XDG_DATA_DIRS");
+    if (shared.empty()) shared = "/usr/local/share:/usr/share";
+    std::istringstream list(shared);
+    for (std::string dir; std::getline(list, dir, ':');) {
+        if (!dir.empty()) dirs.emplace_back(dir);
+    }
+    return dirs;
+}
+
+std::string messagesLocale() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') return value;
+    }
+    return "";
+}
+
+}  // namespace
+
+std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, std::string id, std::string path,
+                                              std::string_view locale) {
+    std::map<std::string, std::string, std::less<>> values;
+    bool inGroup = false;
+    std::istringstream lines{std::string(text)};
+    for (std::string raw; std::getline(lines, raw);) {
+        std::string_view line = trim(raw);
+        if (line.empty() || line.front() == '#') continue;
+        if (line.front() == '[') {
+            if (inGroup) break;  // the main group ended
+            inGroup = line == "[Desktop Entry]";
+            continue;
+        }
+        auto equals = line.find('=');
+        if (!inGroup || equals == std::string_view::npos) continue;
+        values.emplace(std::string(trim(line.substr(0, equals))), unescape(trim(line.substr(equals + 1))));
+    }
+    auto value = [&](std::string_view key) -> std::optional<std::string> {
+        auto found = values.find(key);
+        if (found == values.end() || found->second.empty()) return std::nullopt;
+        return found->second;
+    };
+    if (value("Type") != "Application" || value("Hidden") == "true") return std::nullopt;
+    std::optional<std::string> name;
+    for (const std::string& key : nameKeys(locale)) {
+        if ((name = value(key))) break;
+    }
+    if (!name) return std::nullopt;
+    return DesktopEntry{std::move(id), std::move(path), *name, value("Icon"), value("StartupWMClass")};
+}
+
+DesktopEntries::DesktopEntries(std::vector<fs::path> dataDirs, std::string locale)
+    : dataDirs_(std::move(dataDirs)), locale_(std::move(locale)) {}
+
+std::unique_ptr<DesktopEntries> DesktopEntries::fromEnvironment() {
+    return std::make_unique<DesktopEntries>(dataDirsFromEnvironment(), messagesLocale());
+}
+
+std::optional<DesktopEntry> DesktopEntries::forWindowClass(const WindowClass& windowClass) {
+    std::lock_guard lock(mutex_);
+    refreshIfChanged();
+    for (std::string_view wanted : {windowClass.className, windowClass.instance}) {
+        for (const DesktopEntry& entry : entries_) {
+            if (!wanted.empty() && entry.startupWMClass == wanted) return entry;
+        }
+    }
+    for (std::string_view wanted : {windowClass.className, windowClass.instance}) {
+        for (const DesktopEntry& entry : entries_) {
+            if (idNames(entry.id, wanted)) return entry;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<DesktopEntry> DesktopEntries::withId(std::string_view id) {
+    std::lock_guard lock(mutex_);
+    refreshIfChanged();
+    for (const DesktopEntry& entry : entries_) {
+        if (entry.id == id) return entry;
+    }
+    return std::nullopt;
+}
+
+std::optional<DesktopEntry> DesktopEntries::atPath(std::string_view path) {
+    std::lock_guard lock(mutex_);
+    refreshIfChanged();
+    for (const DesktopEntry& entry : entries_) {
+        if (entry.path == path) return entry;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> DesktopEntries::iconFile(const DesktopEntry& entry) const {
+    if (!entry.icon) return std::nullopt;
+    std::error_code error;
+    if (entry.icon->find('/') != std::string::npos) {
+        if (fs::is_regular_file(*entry.icon, error)) return entry.icon;
+        return std::nullopt;
+    }
+    static constexpr const char* kSizes[] = {"scalable", "512x512", "256x256", "128x128", "96x96", "64x64", "48x48", "32x32"};
+    static constexpr const char* kExtensions[] = {".png", ".svg", ".xpm"};
+    std::string name = *entry.icon;  // names may hold dots ("org.gnome.Terminal"): strip only image suffixes
+    for (std::string_view extension : kExtensions) {
+        if (name.ends_with(extension)) {
+            name.resize(name.size() - extension.size());
+            break;
+        }
+    }
+    std::vector<fs::path> candidates;
+    for (const fs::path& dir : dataDirs_) {
+        for (const char* size : kSizes) {
+            for (const char* extension : kExtensions) candidates.push_back(dir / "icons/hicolor" / size / "apps" / (name + extension));
+        }
+    }
+    for (const fs::path& dir : dataDirs_) {
+        for (const char* extension : kExtensions) candidates.push_back(dir / "pixmaps" / (name + extension));
+    }
+    for (const fs::path& candidate : candidates) {
+        if (fs::is_regular_file(candidate, error)) return candidate.string();
+    }
+    return std::nullopt;
+}
+
+std::vector<fs::file_time_type> DesktopEntries::folderTimes() const {
+    std::vector<fs::file_time_type> times;
+    for (const fs::path& dir : dataDirs_) {
+        std::error_code error;
+        times.push_back(fs::last_write_time(dir / "applications", error));
+    }
+    return times;
+}
+
+void DesktopEntries::refreshIfChanged() {
+    auto times = folderTimes();
+    if (scanned_ && times == scannedTimes_) return;
+    scanned_ = true;
+    scannedTimes_ = std::move(times);
+    entries_.clear();
+    std::set<std::string> seen;  // an id found in an earlier directory hides the later ones
+    for (const fs::path& dir : dataDirs_) {
+        fs::path applications = dir / "applications";
+        std::error_code error;
+        for (fs::recursive_directory_iterator it(applications, fs::directory_options::skip_permission_denied, error), end;
+             !error && it != end; it.increment(error)) {
+            const fs::path& file = it->path();
+            if (file.extension() != kSuffix || !it->is_regular_file(error)) continue;
+            std::string id = file.lexically_relative(applications).replace_extension().string();
+            std::replace(id.begin(), id.end(), '/', '-');
+            if (!seen.insert(id).second) continue;
+            auto text = readFile(file);
+            if (!text) continue;
+            if (auto entry = parseDesktopEntry(*text, id, file.string(), locale_)) entries_.push_back(std::move(*entry));
+        }
+    }
+}
+
+}  // namespace zerlith::x11

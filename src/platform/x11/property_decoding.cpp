@@ -1,0 +1,56 @@
+#include "platform/x11/property_decoding.hpp"
+
+#include <cstring>
+#include <string_view>
+
+#include "platform/x11/text_encoding.hpp"
+
+namespace zerlith::x11 {
+namespace {
+
+std::optional<std::string_view> bytesOf(const xcb_get_property_reply_t* reply) {
+    if (reply == nullptr || reply->format != 8 || reply->type == XCB_ATOM_NONE) return std::nullopt;
+    int length = xcb_get_property_value_length(reply);
+    if (length < 0) return std::nullopt;
+    return std::string_view(static_cast<const char*>(xcb_get_property_value(reply)), static_cast<size_t>(length));
+}
+
+std::string decode(std::string_view bytes, xcb_atom_t type) {
+    return type == XCB_ATOM_STRING ? utf8FromLatin1(bytes) : utf8FromUntrusted(bytes);
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint32_t>> cardinals(const xcb_get_property_reply_t* reply, xcb_atom_t type) {
+    if (reply == nullptr || reply->type != type || reply->format != 32) return std::nullopt;
+    int length = xcb_get_property_value_length(reply);
+    if (length < 0) return std::nullopt;
+    std::vector<std::uint32_t> items(static_cast<size_t>(length) / sizeof(std::uint32_t));
+    std::memcpy(items.data(), xcb_get_property_value(reply), items.size() * sizeof(std::uint32_t));
+    return items;
+}
+
+std::optional<std::uint32_t> firstCardinal(const xcb_get_property_reply_t* reply, xcb_atom_t type) {
+    auto items = cardinals(reply, type);
+    if (!items || items->empty()) return std::nullopt;
+    return items->front();
+}
+
+std::optional<std::string> text(const xcb_get_property_reply_t* reply) {
+    auto bytes = bytesOf(reply);
+    if (!bytes) return std::nullopt;
+    return decode(*bytes, reply->type);
+}
+
+std::optional<WindowClass> windowClass(const xcb_get_property_reply_t* reply) {
+    auto bytes = bytesOf(reply);
+    if (!bytes) return std::nullopt;
+    size_t split = bytes->find('\0');
+    std::string_view instance = bytes->substr(0, split);
+    std::string_view className = split == std::string_view::npos ? std::string_view() : bytes->substr(split + 1);
+    WindowClass result{decode(instance, reply->type), decode(className, reply->type)};
+    if (result.instance.empty() && result.className.empty()) return std::nullopt;
+    return result;
+}
+
+}  // namespace zerlith::x11

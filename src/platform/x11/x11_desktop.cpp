@@ -1,0 +1,67 @@
+#include "platform/x11/x11_desktop.hpp"
+
+#include <csignal>
+
+#include "platform/x11/desktop_cache.hpp"
+#include "platform/x11/desktop_entries.hpp"
+#include "platform/x11/window_activation.hpp"
+#include "platform/x11/x11_accessibility.hpp"
+#include "platform/x11/x11_display.hpp"
+#include "platform/x11/x11_scripting.hpp"
+#include "platform/x11/x11_window_server.hpp"
+#include "platform/x11/x11_workspace.hpp"
+
+namespace zerlith::x11 {
+namespace {
+
+/// How long connecting may take before the display is given up as not answering.
+constexpr double kConnectTimeout = 5.0;
+
+}  // namespace
+
+struct X11Desktop::Parts {
+    explicit Parts(std::unique_ptr<XcbConnection> opened)
+        : connection(std::move(opened)),
+          cache(*connection),
+          entries(DesktopEntries::fromEnvironment()),
+          activation(*connection, cache),
+          accessibility(*connection, cache, activation),
+          windowServer(cache),
+          workspace(cache, *entries, activation),
+          display(*connection, cache) {}
+
+    std::unique_ptr<XcbConnection> connection;
+    DesktopCache cache;
+    std::unique_ptr<DesktopEntries> entries;
+    WindowActivation activation;
+    X11Accessibility accessibility;
+    X11WindowServer windowServer;
+    X11Workspace workspace;
+    X11Display display;
+    X11Scripting scripting;
+};
+
+X11Desktop::X11Desktop(std::unique_ptr<Parts> parts, platform::Clock& clock, platform::Dispatch& dispatch)
+    : parts_(std::move(parts)), clock_(clock), dispatch_(dispatch) {}
+
+X11Desktop::~X11Desktop() = default;
+
+platform::Accessibility& X11Desktop::accessibility() { return parts_->accessibility; }
+platform::WindowServer& X11Desktop::windowServer() { return parts_->windowServer; }
+platform::Workspace& X11Desktop::workspace() { return parts_->workspace; }
+platform::Display& X11Desktop::display() { return parts_->display; }
+platform::Scripting& X11Desktop::scripting() { return parts_->scripting; }
+
+std::unique_ptr<X11Desktop> connectX11Desktop(platform::Clock& clock, platform::Dispatch& dispatch,
+                                              std::string* error, const char* displayName) {
+    // xcb writes with plain writev: once the server has gone, a write would raise SIGPIPE and end
+    // the process. Ignored, the write fails and the connection reports its error instead.
+    // A handler the program installed itself is left alone.
+    struct sigaction current {};
+    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) std::signal(SIGPIPE, SIG_IGN);
+    auto connection = XcbConnection::open(displayName, kConnectTimeout, error);
+    if (!connection) return nullptr;
+    return std::make_unique<X11Desktop>(std::make_unique<X11Desktop::Parts>(std::move(connection)), clock, dispatch);
+}
+
+}  // namespace zerlith::x11

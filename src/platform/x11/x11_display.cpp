@@ -1,0 +1,29 @@
+#include "platform/x11/x11_display.hpp"
+
+#include "platform/x11/screen_layout.hpp"
+
+namespace zerlith::x11 {
+
+std::vector<platform::Screen> X11Display::screens() { return screensOf(*cache_.current(kDefaultReplyTimeout)); }
+
+std::optional<platform::Screen> X11Display::mainScreen() {
+    auto desktop = cache_.current(kDefaultReplyTimeout);
+    if (const ClientWindow* active = desktop->active()) {
+        if (auto frame = active->frame()) {
+            if (auto holding = screenHolding(*desktop, *frame)) return holding;
+        }
+    }
+    auto screens = screensOf(*desktop);
+    if (screens.empty()) return std::nullopt;
+    return screens.front();
+}
+
+Point X11Display::pointerLocation() {
+    auto desktop = cache_.current(kDefaultReplyTimeout);
+    Pending<xcb_query_pointer_reply_t> pointer(connection_, xcb_query_pointer(connection_.raw(), connection_.root()).sequence);
+    const xcb_query_pointer_reply_t* reply = pointer.get(Deadline::after(kDefaultReplyTimeout));
+    if (reply == nullptr) return {};
+    return rootSpaceOf(*desktop).toBottomLeft(Point{double(reply->root_x), double(reply->root_y)});
+}
+
+}  // namespace zerlith::x11

@@ -1,0 +1,32 @@
+#include "platform/x11/x11_window_server.hpp"
+
+#include "platform/x11/screen_layout.hpp"
+
+namespace zerlith::x11 {
+
+std::vector<platform::WindowRecord> X11WindowServer::windowList() {
+    namespace keys = platform::window_keys;
+    auto desktop = cache_.current(kDefaultReplyTimeout);
+    RootSpace space = rootSpaceOf(*desktop);
+    std::vector<platform::WindowRecord> records;
+    records.reserve(desktop->windows().size());
+    for (const ClientWindow& window : desktop->windows()) {
+        if (window.isDesktop) continue;
+        platform::WindowRecord record;
+        record.emplace(keys::kNumber, std::int64_t{window.id});
+        record.emplace(keys::kLayer, window.layer);
+        record.emplace(keys::kIsOnscreen, desktop->onCurrentDesktop(window) && !window.hidden);
+        if (window.pid) record.emplace(keys::kOwnerPID, std::int64_t{*window.pid});
+        if (window.title) record.emplace(keys::kName, *window.title);
+        if (window.alpha) record.emplace(keys::kAlpha, *window.alpha);
+        if (auto frame = window.frame()) {
+            Rect bounds = space.toTopLeft(*frame);
+            record.emplace(keys::kBounds, platform::WindowBounds{
+                                              {"X", bounds.x}, {"Y", bounds.y}, {"Width", bounds.width}, {"Height", bounds.height}});
+        }
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+}  // namespace zerlith::x11

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/window_server.hpp"
+#include "platform/x11/desktop_cache.hpp"
+
+namespace zerlith::x11 {
+
+/// The window list from the EWMH client lists. Records carry the window id, the owner's pid,
+/// the UTF-8 title, the frame (decorations included, top-left space), the layer (0 for normal
+/// and dialog windows), the opacity when set, and whether the window is on the current desktop
+/// and not minimized. Keys the server could not give are left out. Any thread.
+class X11WindowServer final : public platform::WindowServer {
+public:
+    explicit X11WindowServer(DesktopCache& cache) : cache_(cache) {}
+
+    /// X has no capture permission: always true.
+    bool preflightScreenCaptureAccess() override { return true; }
+    bool requestScreenCaptureAccess() override { return true; }
+    /// Client windows front to back; desktop backgrounds left out.
+    std::vector<platform::WindowRecord> windowList() override;
+
+private:
+    DesktopCache& cache_;
+};
+
+}  // namespace zerlith::x11
