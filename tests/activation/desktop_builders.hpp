@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,15 @@
 #include "platform/clock.hpp"
 #include "platform/platform.hpp"
 #include "system/ax.hpp"
+
+namespace zerlith {
+
+/// Rectangles in test failures as "(x, y, w × h)".
+inline void PrintTo(const Rect& r, std::ostream* out) {
+    *out << "(" << r.x << ", " << r.y << ", " << r.width << " × " << r.height << ")";
+}
+
+}  // namespace zerlith
 
 namespace zerlith::testing {
 
