@@ -11,6 +11,9 @@
 #include <fstream>
 #include <thread>
 
+#include "support/sim_fixture.hpp"
+#include "system/forwarding_platform.hpp"
+
 namespace zerlith::AppleScriptRunner {
 namespace {
 
@@ -156,6 +159,19 @@ TEST_F(ScriptRunnerTest, LeavesNoDescriptorsBehind) {
     runProcess(file("missing"), "x", 2.0);
     runProcess(slow, "x", 0.1);
     EXPECT_EQ(openDescriptors(), before);
+}
+
+TEST_F(ScriptRunnerTest, RunUsesThePlatformsInterpreterOrAsksItInProcess) {
+    testing::SimDesktopFixture sim(nlohmann::json::object());
+    {
+        testing::ScriptRecordingPlatform inProcess;
+        EXPECT_EQ(run("tell application \"Nobody\" to quit", 2.5), std::nullopt);
+        ASSERT_EQ(inProcess.scripts.calls.size(), 1u);
+        EXPECT_EQ(inProcess.scripts.calls[0].timeout, 2.5);
+    }
+    testing::ScriptRecordingPlatform outOfProcess(interpreter("echo", R"(printf '%s' "$2")"));
+    EXPECT_EQ(run("return 1", 2.0), "return 1");
+    EXPECT_TRUE(outOfProcess.scripts.calls.empty());
 }
 
 TEST(Utf8Validation, AcceptsWellFormedAndRefusesEveryIllFormedShape) {
