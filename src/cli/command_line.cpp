@@ -1,0 +1,71 @@
+#include "cli/command_line.hpp"
+
+#include <cstdio>
+#include <iostream>
+#include <string_view>
+
+#include "cli/bench.hpp"
+#include "cli/dump.hpp"
+#include "cli/scripted_raise.hpp"
+#include "system/atomic_file.hpp"
+
+namespace zerlith::CLI {
+namespace {
+
+constexpr std::string_view kRaisePrefix = "--raise=";
+constexpr std::string_view kMovePrefix = "--move=";
+constexpr std::string_view kDumpFilePrefix = "--dump-file=";
+
+/// The value of the first argument (in set order) that starts with `prefix`.
+std::optional<std::string> valueOf(const std::set<std::string>& arguments, std::string_view prefix) {
+    for (const auto& argument : arguments) {
+        if (argument.starts_with(prefix)) return argument.substr(prefix.size());
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+Invocation parse(const std::vector<std::string>& arguments) {
+    Invocation invocation;
+    invocation.arguments = {arguments.begin(), arguments.end()};
+    invocation.logPath = valueOf(invocation.arguments, kDumpFilePrefix);
+    if (auto query = valueOf(invocation.arguments, kRaisePrefix)) {
+        invocation.mode = Mode::raise;
+        invocation.query = *query;
+        invocation.moveValue = valueOf(invocation.arguments, kMovePrefix);
+    } else if (invocation.logPath) {
+        invocation.mode = Mode::dumpToFile;
+    } else if (invocation.arguments.contains("--dump")) {
+        invocation.mode = Mode::dump;
+    } else if (invocation.arguments.contains("--bench")) {
+        invocation.mode = Mode::bench;
+    }
+    return invocation;
+}
+
+int run(const Invocation& invocation) {
+    switch (invocation.mode) {
+        case Mode::raise:
+            ScriptedRaise::raise(invocation.query, invocation.moveValue, invocation.logPath);
+            break;
+        case Mode::dumpToFile:
+            // A failed write is silent by design: scripts read the file, not the exit status.
+            writeFileAtomically(*invocation.logPath, Dump::dumpJSON());
+            break;
+        case Mode::dump:
+            std::cout << Dump::dumpJSON() << '\n' << std::flush;
+            Dump::warnAboutMissingPermissions(std::cerr);
+            break;
+        case Mode::bench:
+            Bench::bench(std::cout, std::cerr);
+            break;
+        case Mode::application:
+            std::cout << "zerlith: the switcher application is not available yet; "
+                         "use --dump, --bench or --raise=QUERY\n";
+            break;
+    }
+    return 0;
+}
+
+}  // namespace zerlith::CLI

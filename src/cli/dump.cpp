@@ -1,0 +1,105 @@
+#include "cli/dump.hpp"
+
+#include <nlohmann/json.hpp>
+
+#include "cache/snapshot_store.hpp"
+#include "model/target.hpp"
+#include "platform/platform.hpp"
+#include "ranking/scorer.hpp"
+#include "ranking/usage_store.hpp"
+#include "system/permissions.hpp"
+#include "system/running_apps.hpp"
+
+namespace zerlith::Dump {
+namespace {
+
+constexpr std::string_view kAccessibilityWarning =
+    "⚠ Accessibility not granted — windows cannot be raised.\n"
+    "  System Settings → Privacy & Security → Accessibility";
+
+constexpr std::string_view kScreenRecordingWarning =
+    "⚠ Screen Recording not granted — window titles come back empty, so only\n"
+    "  windows on the current Space are usable. Nothing is ever captured; the\n"
+    "  permission is purely what gates kCGWindowName.\n"
+    "  System Settings → Privacy & Security → Screen Recording";
+
+double millisecondsBetween(std::uint64_t startNanos, std::uint64_t endNanos) {
+    return static_cast<double>(endNanos - startNanos) / 1'000'000.0;
+}
+
+/// Runs one full blocking refresh and returns its duration in milliseconds with its targets.
+std::pair<double, std::vector<Target>> timedRefresh(SnapshotStore& store) {
+    auto& clock = platform::current().clock();
+    const auto start = clock.monotonicNanos();
+    auto targets = store.refreshAllBlocking();
+    return {millisecondsBetween(start, clock.monotonicNanos()), std::move(targets)};
+}
+
+nlohmann::json screensJson() {
+    auto screens = nlohmann::json::array();
+    for (const auto& screen : platform::current().display().screens()) {
+        const Rect& frame = screen.frame;
+        screens.push_back({
+            {"name", screen.name},
+            {"frame", {{"x", frame.x}, {"y", frame.y}, {"w", frame.absWidth()}, {"h", frame.absHeight()}}},
+            {"isPrimary", frame.x == 0 && frame.y == 0},
+        });
+    }
+    return screens;
+}
+
+}  // namespace
+
+std::string dumpJSON(SnapshotStore& store, UsageStore& usage) {
+    nlohmann::json dump;
+    dump["accessibilityGranted"] = Permissions::accessibilityGranted();
+    const double coldMs = timedRefresh(store).first;
+    auto [warmMs, targets] = timedRefresh(store);
+    const auto context = UsageStore::currentContextKey();
+    const auto ranked = Scorer::rank(targets, context, usage);
+    dump["screenRecordingGranted"] = Permissions::screenRecordingGranted();
+    dump["screens"] = screensJson();
+    for (BrowserKind browser : kAllBrowsers) {
+        const std::string key(rawValue(browser));
+        dump["automation"][key] = Permissions::rawValue(Permissions::automationStatus(browser));
+        dump["browsersRunning"][key] = RunningApps::withBundleID(bundleIdentifier(browser)).has_value();
+    }
+    dump["refreshCount"] = store.refreshCount();
+
+    auto targetsJson = nlohmann::json::array();
+    int onOtherSpaces = 0;
+    int axDirect = 0;
+    for (const auto& target : ranked) {
+        targetsJson.push_back(toJson(target));
+        if (!target.window) continue;
+        if (!target.window->isOnCurrentSpace) ++onOtherSpaces;
+        if (target.window->element) ++axDirect;
+    }
+    dump["targetCount"] = ranked.size();
+    dump["onOtherSpaces"] = onOtherSpaces;
+    dump["axDirectCount"] = axDirect;
+    dump["enumerationMsCold"] = coldMs;
+    dump["enumerationMsWarm"] = warmMs;
+    dump["targets"] = std::move(targetsJson);
+    if (context) dump["contextKey"] = *context;
+
+    try {
+        return dump.dump(2);
+    } catch (const nlohmann::json::exception&) {
+        return "{}";  // a text that is not valid UTF-8 cannot be encoded
+    }
+}
+
+std::string dumpJSON() { return dumpJSON(SnapshotStore::shared(), UsageStore::shared()); }
+
+void warnAboutMissingPermissions(std::ostream& err) {
+    std::vector<std::string_view> warnings;
+    if (!Permissions::accessibilityGranted()) warnings.push_back(kAccessibilityWarning);
+    if (!Permissions::screenRecordingGranted()) warnings.push_back(kScreenRecordingWarning);
+    if (warnings.empty()) return;
+    err << '\n';
+    for (std::size_t i = 0; i < warnings.size(); ++i) err << (i > 0 ? "\n\n" : "") << warnings[i];
+    err << "\n\n" << std::flush;
+}
+
+}  // namespace zerlith::Dump

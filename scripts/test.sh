@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds Zerlith and runs every test.
+#   scripts/test.sh                              plain build in build/
+#   scripts/test.sh --sanitize=address,undefined  build-address,undefined/ with those sanitizers
+#   scripts/test.sh --sanitize=thread --tests=REGEX  only the tests whose names match
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+sanitize=""
+tests=""
+for argument in "$@"; do
+  case "$argument" in
+    --sanitize=*) sanitize="${argument#--sanitize=}" ;;
+    --tests=*) tests="${argument#--tests=}" ;;
+    *) echo "usage: $0 [--sanitize=LIST] [--tests=REGEX]" >&2; exit 2 ;;
+  esac
+done
+
+scripts/setup-debian.sh
+
+build=build${sanitize:+-$sanitize}
+# Benchmarks are built by the plain build only: they are never run under a sanitizer.
+cmake -S . -B "$build" -G Ninja -DZERLITH_WERROR=ON -DZERLITH_SANITIZE="$sanitize" \
+  -DZERLITH_BENCHMARKS="$([ -z "$sanitize" ] && echo ON || echo OFF)" >/dev/null
+cmake --build "$build"
+ctest --test-dir "$build" --output-on-failure ${tests:+-R "$tests"}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace zerlith::CLI {
+
+/// The one mode a run takes, in the order of precedence.
+enum class Mode { raise, dumpToFile, dump, bench, application };
+
+/// What the command line asks for. Arguments form a set: order and repeats carry no meaning.
+struct Invocation {
+    Mode mode = Mode::application;
+    std::set<std::string> arguments;
+    /// The value of "--dump-file=", possibly empty; the dump's file, or the raise trace's.
+    std::optional<std::string> logPath;
+    std::string query;                     ///< the value of "--raise="
+    std::optional<std::string> moveValue;  ///< the value of "--move=", with a raise
+};
+
+/// Reads the arguments (without the program path) and picks the mode.
+Invocation parse(const std::vector<std::string>& arguments);
+
+/// Runs the chosen mode on the main thread and returns the exit status (0 for every mode).
+int run(const Invocation& invocation);
+
+}  // namespace zerlith::CLI

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+namespace zerlith {
+class SnapshotStore;
+class UsageStore;
+}  // namespace zerlith
+
+namespace zerlith::Dump {
+
+/// Everything the switcher sees, as one pretty-printed JSON document with sorted keys: the
+/// permissions, screens, browsers, a cold and a warm enumeration's timings, the usage context and
+/// every target ranked. Runs two blocking refreshes of `store` on the calling thread. Never fails:
+/// "{}" when the document cannot be encoded.
+std::string dumpJSON(SnapshotStore& store, UsageStore& usage);
+/// The same over the process-wide stores.
+std::string dumpJSON();
+
+/// Writes the warnings for missing accessibility and screen-recording permissions; nothing when
+/// both are granted.
+void warnAboutMissingPermissions(std::ostream& err);
+
+}  // namespace zerlith::Dump
