@@ -1,0 +1,159 @@
+// Runs the built executable the way a user or script does: a desktop file in the environment,
+// arguments on the command line, output on the standard streams or in a file.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        directory_ = fs::temp_directory_path() /
+                     ("zerlith-e2e-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(directory_);
+        fs::create_directories(directory_);
+    }
+    void TearDown() override { fs::remove_all(directory_); }
+
+    fs::path writeDesktop(const std::string& text) {
+        const auto path = directory_ / "desktop.json";
+        std::ofstream(path) << text;
+        return path;
+    }
+
+    /// Runs zerlith with the desktop file and arguments; the history goes to the test's folder.
+    Outcome run(const fs::path& desktop, const std::string& arguments) {
+        const auto out = directory_ / "stdout";
+        const auto err = directory_ / "stderr";
+        const std::string command = "env ZERLITH_DESKTOP='" + desktop.string() + "' XDG_DATA_HOME='" +
+                                    (directory_ / "data").string() + "' '" + ZERLITH_EXECUTABLE + "' " +
+                                    arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(out), readFile(err)};
+    }
+
+    fs::path directory_;
+};
+
+const std::string kDesktop = R"({
+  "screens": [{"name": "Main", "frame": {"x": 0, "y": 0, "w": 1920, "h": 1080}}],
+  "apps": [{"pid": 10, "name": "Editor", "bundleID": "org.example.editor"},
+           {"pid": 20, "name": "Safari", "bundleID": "com.apple.Safari"}],
+  "windows": [
+    {"number": 1, "pid": 10, "title": "notes.txt", "frame": {"x": 10, "y": 40, "w": 900, "h": 700}},
+    {"number": 2, "pid": 10, "title": "todo.txt", "onscreen": false, "frame": {"x": 50, "y": 50, "w": 600, "h": 400}},
+    {"number": 3, "pid": 20, "frame": {"x": 0, "y": 0, "w": 1200, "h": 800},
+     "tabs": [{"title": "Pull request", "url": "https://github.com/o/r/pull/12345"},
+              {"title": "", "url": "http://localhost:3000/app"}]}
+  ],
+  "frontmost": 10,
+  "now": 1700000000
+})";
+
+TEST_F(EndToEnd, DumpListsEveryTargetRanked) {
+    const auto outcome = run(writeDesktop(kDesktop), "--dump");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    ASSERT_TRUE(json::accept(outcome.out)) << outcome.out;
+    const auto dump = json::parse(outcome.out);
+    EXPECT_EQ(dump["targetCount"], 4);
+    EXPECT_EQ(dump["contextKey"], "org.example.editor|notes.txt");
+    EXPECT_EQ(dump["onOtherSpaces"], 1);
+    std::vector<std::string> titles;
+    for (const auto& target : dump["targets"]) titles.push_back(target["title"]);
+    EXPECT_EQ(titles, (std::vector<std::string>{"todo.txt", "Pull request", "localhost:3000", "notes.txt"}))
+        << "the same application's other window on the active screen, then the tabs by title, "
+           "the current window last";
+    EXPECT_NE(outcome.out.find("https://github.com/o/r/pull/12345"), std::string::npos);
+}
+
+TEST_F(EndToEnd, DumpFileWritesTheSameDocumentAndPrintsNothing) {
+    const auto desktop = writeDesktop(kDesktop);
+    const auto path = directory_ / "dump.json";
+    const auto outcome = run(desktop, "--dump-file='" + path.string() + "' --dump");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "");
+    const auto written = json::parse(readFile(path));
+    const auto printed = json::parse(run(desktop, "--dump").out);
+    for (const char* member : {"targets", "screens", "automation", "contextKey", "targetCount"}) {
+        EXPECT_EQ(written[member], printed[member]) << member;
+    }
+}
+
+TEST_F(EndToEnd, EmptyDumpFileFailsSilently) {
+    const auto outcome = run(writeDesktop(kDesktop), "--dump-file=");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out + outcome.err, "");
+}
+
+TEST_F(EndToEnd, BenchPrintsAHeaderAndFourRuns) {
+    const auto outcome = run(writeDesktop(kDesktop), "--bench");
+    EXPECT_EQ(outcome.status, 0);
+    std::istringstream lines(outcome.out);
+    std::string line;
+    std::vector<std::string> all;
+    while (std::getline(lines, line)) all.push_back(line);
+    ASSERT_EQ(all.size(), 5u) << outcome.out;
+    EXPECT_EQ(all[0], "Enumeration benchmark");
+    EXPECT_EQ(all[1].substr(0, 24), "  windows (cold)        ");
+    EXPECT_EQ(all[4].substr(0, 24), "  windows (warm 3)      ");
+    for (std::size_t i = 1; i < all.size(); ++i) EXPECT_TRUE(all[i].ends_with(" ms   2 targets")) << all[i];
+}
+
+TEST_F(EndToEnd, WithheldPermissionsWarnAndDegrade) {
+    const auto outcome = run(writeDesktop(R"({"permissions": {"accessibility": false, "screenRecording": false},
+        "apps": [{"pid": 10, "name": "Editor"}],
+        "windows": [{"number": 1, "pid": 10, "title": "a", "frame": {"x": 0, "y": 0, "w": 500, "h": 500}}]})"),
+                             "--dump");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_NE(outcome.err.find("⚠ Accessibility not granted"), std::string::npos);
+    EXPECT_NE(outcome.err.find("⚠ Screen Recording not granted"), std::string::npos);
+    const auto dump = json::parse(outcome.out);
+    EXPECT_EQ(dump["accessibilityGranted"], false);
+    EXPECT_EQ(dump["targetCount"], 0) << "no window titles without screen recording";
+}
+
+TEST_F(EndToEnd, BadDesktopFilesAreRefusedWithOneLine) {
+    for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>{
+             {"not JSON", "{\"apps\": ["}, {"wrong type", R"({"apps": [{"pid": "ten"}]})"}}) {
+        const auto outcome = run(writeDesktop(text), "--dump");
+        EXPECT_EQ(outcome.status, 2) << name;
+        EXPECT_EQ(outcome.out, "") << name;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << name << ": " << outcome.err;
+        EXPECT_NE(outcome.err.find("desktop.json"), std::string::npos) << name << ": " << outcome.err;
+    }
+    const auto missing = run(directory_ / "missing.json", "--dump");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("missing.json"), std::string::npos);
+}
+
+TEST_F(EndToEnd, ApplicationModeSaysItIsNotAvailableYet) {
+    const auto outcome = run(writeDesktop(kDesktop), "--move=left");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_NE(outcome.out.find("not available yet"), std::string::npos);
+}
+
+}  // namespace
