@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
+#include <deque>
 #include <string>
 
 #include <unicode/normalizer2.h>
-#include <unicode/unistr.h>
+#include <unicode/utf8.h>
 
 #include "platform/platform.hpp"
+#include "ranking/unicode_text.hpp"
 #include "system/screens.hpp"
 
 namespace zerlith::Scorer {
@@ -52,23 +53,31 @@ double affinity(const UsageStore::Stats& stats) {
     return kAffinityMax * static_cast<double>(stats.contextCount) / static_cast<double>(stats.affinityTotal);
 }
 
+bool isCurrentIn(const Target& target, const std::optional<ContextParts>& parts) {
+    if (!parts || parts->application != target.bundleID) return false;
+    if (!parts->title) return true;
+    const std::string_view focused = *parts->title;
+    const std::string_view title = target.title;
+    return focused.starts_with(title) || title.starts_with(focused);
+}
+
 /// What one ranking shares between its targets.
 struct Situation {
     double now;
     std::optional<std::string> activeScreenName;
-    std::optional<std::string_view> context;
-    std::optional<std::string_view> contextApplication;
+    std::optional<ContextParts> context;  ///< none without a key, or when the key has no piece
 };
 
 double score(const Target& target, const UsageStore::Stats& stats, const Situation& situation) {
     double total = recency(stats.lastUsed, situation.now);
     total += frequency(stats.count);
     total += affinity(stats);
+    const auto& context = situation.context;
     const bool sameApplication =
-        target.kind == TargetKind::tab || situation.contextApplication == target.bundleID;
+        target.kind == TargetKind::tab || (context && context->application == target.bundleID);
     if (sameApplication) total += kSameApplication;
     if (situation.activeScreenName && situation.activeScreenName == target.screenName) total += kSameScreen;
-    if (situation.context && isCurrent(target, *situation.context)) total += kCurrentPenalty;
+    if (isCurrentIn(target, context)) total += kCurrentPenalty;
     return total;
 }
 
@@ -76,61 +85,85 @@ bool isAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-/// The title in canonical composed form when that can differ from the title itself; UTF-8 bytes
-/// of valid text order exactly as their code points. Invalid UTF-8 reads as replacement characters.
-std::optional<std::string> canonicalTitle(const std::string& title) {
-    if (isAscii(title)) return std::nullopt;
+bool isWellFormedUtf8(std::string_view text) {
+    const auto length = static_cast<std::int32_t>(text.size());
+    for (std::int32_t at = 0; at < length;) {
+        UChar32 c = 0;
+        U8_NEXT(text.data(), at, length, c);
+        if (c < 0) return false;
+    }
+    return true;
+}
+
+/// The title in canonical composed form when that differs from the title itself; UTF-8 bytes of
+/// well-formed text order exactly as their code points. Ill-formed bytes read as U+FFFD.
+std::optional<std::string> canonicalTitle(std::string_view title) {
+    // Most titles are ASCII or already composed: those are checked without converting them.
+    if (isAscii(title) || title.size() > UnicodeText::kMaxTextBytes) return std::nullopt;
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status)) return std::nullopt;
-    const icu::UnicodeString normalized = nfc->normalize(icu::UnicodeString::fromUTF8(title), status);
+    const icu::StringPiece bytes(title.data(), static_cast<std::int32_t>(title.size()));
+    const bool alreadyCanonical = isWellFormedUtf8(title) && nfc->isNormalizedUTF8(bytes, status);
+    if (alreadyCanonical && U_SUCCESS(status)) return std::nullopt;
+    status = U_ZERO_ERROR;
+    const icu::UnicodeString normalized = nfc->normalize(UnicodeText::fromUtf8(title), status);
     if (U_FAILURE(status)) return std::nullopt;
-    std::string bytes;
-    normalized.toUTF8String(bytes);
-    return bytes;
+    return UnicodeText::toUtf8(normalized);
 }
 
 }  // namespace
 
 std::vector<Target> rank(std::vector<Target> targets, std::optional<std::string_view> context,
                          const UsageStore& usage) {
-    Situation situation{platform::current().clock().now(), std::nullopt, context, std::nullopt};
+    Situation situation{platform::current().clock().now(), std::nullopt, std::nullopt};
     if (const auto screen = Screens::active()) situation.activeScreenName = screen->name;
-    if (context) {
-        if (const auto parts = splitContext(*context)) situation.contextApplication = parts->application;
-    }
+    if (context) situation.context = splitContext(*context);
 
-    std::vector<std::optional<std::string>> canonicalTitles;
-    canonicalTitles.reserve(targets.size());
-    for (Target& target : targets) {
-        target.score = score(target, usage.stats(target.id, context), situation);
-        canonicalTitles.push_back(canonicalTitle(target.title));
-    }
-    const auto titleKey = [&](std::size_t i) -> std::string_view {
-        if (canonicalTitles[i]) return *canonicalTitles[i];
-        return targets[i].title;
+    // Sorting compact keys rather than whole targets keeps the sort in cache.
+    struct SortKey {
+        double score;
+        std::string_view title;  // the title, or its canonical form in `canonicalTitles`
+        std::size_t index;
     };
-
-    std::vector<std::size_t> order(targets.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        if (targets[a].score != targets[b].score) return targets[a].score > targets[b].score;
-        return titleKey(a) < titleKey(b);
+    std::deque<std::string> canonicalTitles;  // a deque never moves its elements: keys point into it
+    std::vector<SortKey> keys;
+    keys.reserve(targets.size());
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        Target& target = targets[i];
+        target.score = score(target, usage.stats(target.id, context), situation);
+        std::string_view title = target.title;
+        if (auto canonical = canonicalTitle(target.title)) {
+            title = canonicalTitles.emplace_back(std::move(*canonical));
+        }
+        keys.push_back({target.score, title, i});
+    }
+    // The input position as the last criterion gives a stable order without a stable sort's buffer.
+    std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) {
+        if (a.score != b.score) return a.score > b.score;
+        if (const int order = a.title.compare(b.title); order != 0) return order < 0;
+        return a.index < b.index;
     });
 
-    std::vector<Target> ranked;
-    ranked.reserve(targets.size());
-    for (std::size_t i : order) ranked.push_back(std::move(targets[i]));
-    return ranked;
+    // Moves each target to its rank in place, one cycle of the permutation at a time.
+    for (std::size_t start = 0; start < keys.size(); ++start) {
+        if (keys[start].index == start) continue;
+        Target held = std::move(targets[start]);
+        std::size_t at = start;
+        for (;;) {
+            const std::size_t from = keys[at].index;
+            keys[at].index = at;
+            if (from == start) break;
+            targets[at] = std::move(targets[from]);
+            at = from;
+        }
+        targets[at] = std::move(held);
+    }
+    return targets;
 }
 
 bool isCurrent(const Target& target, std::string_view context) {
-    const auto parts = splitContext(context);
-    if (!parts || parts->application != target.bundleID) return false;
-    if (!parts->title) return true;
-    const std::string_view focused = *parts->title;
-    const std::string_view title = target.title;
-    return focused.starts_with(title) || title.starts_with(focused);
+    return isCurrentIn(target, splitContext(context));
 }
 
 }  // namespace zerlith::Scorer
