@@ -1,0 +1,163 @@
+#include "cache/snapshot_store.hpp"
+
+#include <gtest/gtest.h>
+
+#include "support/sim_fixture.hpp"
+
+namespace zerlith {
+namespace {
+
+using nlohmann::json;
+using Source = SnapshotStore::Source;
+using testing::SimDesktopFixture;
+
+Target named(const std::string& id) {
+    Target target;
+    target.id = id;
+    return target;
+}
+
+std::vector<std::string> ids(const std::vector<Target>& targets) {
+    std::vector<std::string> result;
+    for (const auto& target : targets) result.push_back(target.id);
+    return result;
+}
+
+/// Enumerators that name each pass ("windows 1", "chrome 2" ...) and let a test look in while a
+/// source is being enumerated.
+class CountingSources {
+public:
+    SnapshotStore::Enumerators enumerators() {
+        return {[this] { return pass(Source::windows, "windows"); }, [this] { return pass(Source::chrome, "chrome"); },
+                [this] { return pass(Source::safari, "safari"); }};
+    }
+
+    std::map<Source, int> passes;
+    std::vector<std::string> order;
+    std::function<void(Source)> during;
+
+private:
+    std::vector<Target> pass(Source source, const std::string& name) {
+        const int count = ++passes[source];
+        order.push_back(name);
+        if (during) during(source);
+        return {named(name + " " + std::to_string(count))};
+    }
+};
+
+class SnapshotStoreTest : public ::testing::Test {
+protected:
+    SimDesktopFixture sim{json::object()};
+    CountingSources sources;
+    SnapshotStore store{sources.enumerators()};
+};
+
+TEST_F(SnapshotStoreTest, StartsEmptyAndListsSourcesInDisplayOrder) {
+    EXPECT_TRUE(store.current().empty());
+    EXPECT_EQ(store.refreshCount(), 0);
+
+    const auto refreshed = store.refreshAllBlocking();
+    EXPECT_EQ(sources.order, (std::vector<std::string>{"windows", "chrome", "safari"}));
+    EXPECT_EQ(ids(refreshed), (std::vector<std::string>{"chrome 1", "safari 1", "windows 1"}));
+    EXPECT_EQ(ids(store.current()), ids(refreshed));
+
+    store.refreshAllBlocking();
+    EXPECT_EQ(store.refreshCount(), 6);
+    EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"chrome 2", "safari 2", "windows 2"}));
+}
+
+TEST_F(SnapshotStoreTest, BackgroundRefreshRunsOnTheQueueAndCallsBackOnMain) {
+    std::vector<std::vector<std::string>> callbacks;
+    store.refreshDirty([&](std::vector<Target> targets) { callbacks.push_back(ids(targets)); });
+    EXPECT_TRUE(sources.order.empty()) << "nothing runs on the calling thread";
+    EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 1u);
+
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(store.refreshCount(), 3);
+    EXPECT_EQ(callbacks, (std::vector<std::vector<std::string>>{{"chrome 1", "safari 1", "windows 1"}}));
+
+    store.refreshDirty([&](std::vector<Target> targets) { callbacks.push_back(ids(targets)); });
+    EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 0u) << "nothing is dirty";
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(callbacks.size(), 1u) << "and the callback is never called";
+}
+
+TEST_F(SnapshotStoreTest, OnlyDirtySourcesAreEnumeratedAgain) {
+    store.refreshAllBlocking();
+    store.markDirty(Source::chrome);
+    std::vector<std::string> whole;
+    store.refreshDirty([&](std::vector<Target> targets) { whole = ids(targets); });
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(sources.passes, (std::map<Source, int>{{Source::windows, 1}, {Source::chrome, 2}, {Source::safari, 1}}));
+    EXPECT_EQ(whole, (std::vector<std::string>{"chrome 2", "safari 1", "windows 1"})) << "the callback sees the whole store";
+    EXPECT_EQ(store.refreshCount(), 4);
+
+    store.markAllDirty();
+    store.refreshDirty();
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(store.refreshCount(), 7);
+    store.refreshDirty();
+    EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 0u) << "the refresh cleared every mark";
+}
+
+TEST_F(SnapshotStoreTest, EachQueuedRefreshEnumeratesItsOwnCopyOfTheDirtySet) {
+    store.refreshDirty();
+    store.refreshDirty();
+    EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 2u);
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(store.refreshCount(), 6);
+    EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"chrome 2", "safari 2", "windows 2"}));
+}
+
+TEST_F(SnapshotStoreTest, CurrentAnswersMidRefreshWithOldAndAlreadyStoredLists) {
+    store.refreshAllBlocking();
+    store.markAllDirty();
+    std::map<Source, std::vector<std::string>> seen;
+    sources.during = [&](Source source) { seen[source] = ids(store.current()); };
+    store.refreshDirty();
+    sim.dispatch.runUntilIdle();
+
+    EXPECT_EQ(seen[Source::windows], (std::vector<std::string>{"chrome 1", "safari 1", "windows 1"}))
+        << "the previous windows list while windows are enumerated";
+    EXPECT_EQ(seen[Source::safari], (std::vector<std::string>{"chrome 2", "safari 1", "windows 2"}))
+        << "sources already refreshed in this pass show their new lists";
+}
+
+TEST_F(SnapshotStoreTest, AMarkSetDuringItsEnumerationIsClearedByThatRefresh) {
+    sources.during = [&](Source source) {
+        if (source == Source::windows) store.markDirty(Source::windows);
+    };
+    store.refreshDirty();
+    sim.dispatch.runUntilIdle();
+    store.refreshDirty();
+    EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 0u);
+}
+
+TEST(SnapshotStoreSources, ABrowserThatQuitsLeavesAnEmptyList) {
+    SimDesktopFixture sim(json{
+        {"apps",
+         {{{"pid", 501}, {"name", "Editor"}, {"bundleID", "com.example.app"}},
+          {{"pid", 601}, {"name", "Google Chrome"}, {"bundleID", "com.google.Chrome"}}}},
+        {"windows",
+         {{{"number", 1}, {"pid", 501}, {"title", "Notes"}, {"frame", {{"x", 0}, {"y", 0}, {"w", 800}, {"h", 600}}}},
+          {{"number", 2},
+           {"pid", 601},
+           {"frame", {{"x", 0}, {"y", 0}, {"w", 800}, {"h", 600}}},
+           {"tabs", {{{"title", "Docs"}, {"url", "https://docs.example.com/"}}}}}}},
+    });
+    SnapshotStore store;
+    EXPECT_EQ(ids(store.refreshAllBlocking()),
+              (std::vector<std::string>{"tab:chrome:2:https://docs.example.com/", "win:com.example.app:Notes"}));
+
+    sim.desktop().update([](sim::DesktopModel& model) {
+        model.apps.pop_back();
+        model.windows.pop_back();
+    });
+    store.markDirty(Source::chrome);
+    store.refreshDirty();
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"win:com.example.app:Notes"}));
+}
+
+}  // namespace
+}  // namespace zerlith
