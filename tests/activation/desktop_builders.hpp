@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/target.hpp"
 #include "platform/accessibility.hpp"
 #include "platform/clock.hpp"
 #include "platform/platform.hpp"
@@ -41,6 +42,35 @@ inline nlohmann::json app(Pid pid, const std::string& name, const std::string& b
 /// A menu entry that raises a window when pressed.
 inline nlohmann::json raising(const std::string& title, std::int64_t number) {
     return {{"title", title}, {"raises", number}};
+}
+
+/// A window target as enumeration would build it, with or without an accessibility element.
+inline Target windowTarget(Pid pid, const std::string& bundleID, const std::string& title,
+                           platform::AXElementRef element = nullptr, std::int64_t duplicateIndex = 0) {
+    Target target;
+    target.id = "win:" + bundleID + ":" + title;
+    target.kind = TargetKind::window;
+    target.title = title;
+    target.bundleID = bundleID;
+    auto ref = std::make_shared<WindowRef>();
+    ref->pid = pid;
+    ref->isOnCurrentSpace = true;
+    ref->element = std::move(element);
+    ref->duplicateIndex = duplicateIndex;
+    target.window = std::move(ref);
+    return target;
+}
+
+inline Target tabTarget(BrowserKind browser, std::int64_t windowID, std::int64_t tabIndex, const std::string& title,
+                        const std::string& url) {
+    Target target;
+    target.id = "tab:" + std::string(rawValue(browser)) + ":" + std::to_string(windowID) + ":" + url;
+    target.kind = TargetKind::tab;
+    target.title = title;
+    target.appName = std::string(applicationName(browser));
+    target.bundleID = std::string(bundleIdentifier(browser));
+    target.tab = TabRef{browser, windowID, tabIndex, url};
+    return target;
 }
 
 /// Monotonic clock seconds.

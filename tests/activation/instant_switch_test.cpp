@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "activation/instant_switch.hpp"
+#include "activation/window_menu.hpp"
+#include "cache/snapshot_store.hpp"
+#include "desktop_builders.hpp"
+#include "ranking/usage_store.hpp"
+#include "support/sim_fixture.hpp"
+
+namespace zerlith::testing {
+namespace {
+
+using nlohmann::json;
+using Lines = std::vector<std::string>;
+
+constexpr Pid kMail = 501;
+constexpr Pid kNotes = 502;
+
+json desktop() {
+    return {{"apps", {app(kMail, "Mail", "com.example.mail"), app(kNotes, "Notes", "com.example.notes")}},
+            {"windows", {window(1, kMail, "Inbox"), window(2, kNotes, "Groceries")}},
+            {"frontmost", kMail}};
+}
+
+const Target kInbox = windowTarget(kMail, "com.example.mail", "Inbox");
+const Target kArchive = windowTarget(kMail, "com.example.mail", "Inbox — Archive");
+const Target kGroceries = windowTarget(kNotes, "com.example.notes", "Groceries");
+
+class InstantSwitchTest : public ::testing::Test {
+protected:
+    InstantSwitchTest() { WindowMenu::resetForTesting(); }
+    ~InstantSwitchTest() override {
+        sim.dispatch.runUntilIdle();
+        WindowMenu::resetForTesting();
+    }
+
+    /// A store whose windows source lists `targets` and whose browsers list nothing.
+    void cache(std::vector<Target> targets) {
+        store = std::make_unique<SnapshotStore>(SnapshotStore::Enumerators{
+            [targets] { return targets; }, [] { return std::vector<Target>{}; }, [] { return std::vector<Target>{}; }});
+        store->refreshAllBlocking();
+    }
+
+    std::int64_t uses(const Target& target) { return usage.stats(target.id, std::nullopt).count; }
+
+    SimDesktopFixture sim{desktop()};
+    UsageStore usage{std::nullopt};
+    std::unique_ptr<SnapshotStore> store = std::make_unique<SnapshotStore>();
+};
+
+TEST_F(InstantSwitchTest, SkipsTheWindowTheUserIsInAndRecordsTheContext) {
+    usage.record(kInbox.id, std::nullopt);  // the best-ranked target, were it not the current one
+    cache({kInbox, kGroceries});
+
+    InstantSwitch::toggle(*store, usage);
+
+    EXPECT_EQ(uses(kInbox), 1);
+    EXPECT_EQ(uses(kGroceries), 1);
+    EXPECT_EQ(usage.stats(kGroceries.id, "com.example.mail|Inbox").contextCount, 1);
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"kind=window tabRef=false windowRef=true", "menu.raise target='Groceries'",
+                                              "candidates=1", "landed on candidate 0"}));
+}
+
+TEST_F(InstantSwitchTest, WithoutAFrontmostAppTheBestRankedTargetIsChosen) {
+    sim.desktop().update([](sim::DesktopModel& model) { model.frontmost.reset(); });
+    usage.record(kInbox.id, std::nullopt);
+    cache({kInbox, kGroceries});
+
+    InstantSwitch::toggle(*store, usage);
+
+    EXPECT_EQ(uses(kInbox), 2);
+    EXPECT_EQ(uses(kGroceries), 0);
+    EXPECT_EQ(usage.stats(kInbox.id, std::nullopt).affinityTotal, 0);
+}
+
+TEST_F(InstantSwitchTest, TheUseIsRecordedEvenWhenTheActivationFails) {
+    Target lost = kGroceries;
+    lost.window.reset();
+    cache({kInbox, lost});
+
+    InstantSwitch::toggle(*store, usage);
+
+    EXPECT_EQ(uses(lost), 1);
+    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"kind=window tabRef=false windowRef=false"}));
+}
+
+TEST_F(InstantSwitchTest, DoesNothingWhenEveryCachedTargetIsCurrentOrTheCacheIsEmpty) {
+    InstantSwitch::toggle(*store, usage);  // never refreshed: empty
+    cache({kInbox, kArchive});
+    InstantSwitch::toggle(*store, usage);
+
+    EXPECT_EQ(uses(kInbox) + uses(kArchive), 0);
+    EXPECT_TRUE(WindowMenu::lastTrace().empty());
+    EXPECT_TRUE(sim.desktop().actionLog().empty());
+}
+
+TEST_F(InstantSwitchTest, RefreshesTheDirtySourcesAfterwards) {
+    cache({kInbox, kGroceries});
+    store->markDirty(SnapshotStore::Source::windows);
+    const auto before = store->refreshCount();
+
+    InstantSwitch::toggle(*store, usage);
+    EXPECT_EQ(store->refreshCount(), before) << "the switch never waits for enumeration";
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(store->refreshCount(), before + 1);
+}
+
+}  // namespace
+}  // namespace zerlith::testing
