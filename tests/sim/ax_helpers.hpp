@@ -22,7 +22,8 @@ std::optional<T> readAs(platform::Accessibility& ax, const platform::AXElementRe
 inline std::vector<platform::AXElementRef> children(platform::Accessibility& ax,
                                                     const platform::AXElementRef& element,
                                                     std::string_view attribute = platform::ax::kChildren) {
-    return readAs<std::vector<platform::AXElementRef>>(ax, element, attribute).value_or(std::vector<platform::AXElementRef>{});
+    return readAs<std::vector<platform::AXElementRef>>(ax, element, attribute)
+        .value_or(std::vector<platform::AXElementRef>{});
 }
 
 /// The "AXTitle" of each element, "?" where it cannot be read.
@@ -35,7 +36,8 @@ inline std::vector<std::string> titles(platform::Accessibility& ax,
 }
 
 /// The items of the app's menu titled `menu`, in order.
-inline std::vector<platform::AXElementRef> menuItems(platform::Accessibility& ax, Pid pid, std::string_view menu) {
+inline std::vector<platform::AXElementRef> menuItems(platform::Accessibility& ax, Pid pid,
+                                                     std::string_view menu) {
     const auto bar = readAs<platform::AXElementRef>(ax, ax.application(pid), platform::ax::kMenuBar);
     if (!bar) return {};
     for (const auto& barItem : children(ax, *bar)) {

@@ -149,13 +149,16 @@ TEST_P(DesktopLoaderRefuses, NamingTheFileAndTheMemberOnOneLine) {
     EXPECT_EQ(message, std::string("desktop.json: ") + GetParam().expected);
 }
 
-json replace(const char* path, json value) { return json::array({{{"op", "add"}, {"path", path}, {"value", value}}}); }
+json replace(const char* path, json value) {
+    return json::array({{{"op", "add"}, {"path", path}, {"value", value}}});
+}
 json remove(const char* path) { return json::array({{{"op", "remove"}, {"path", path}}}); }
 
 INSTANTIATE_TEST_SUITE_P(
     BadMembers, DesktopLoaderRefuses,
     ::testing::Values(
-        BadMember{"rectMember", replace("/windows/0/frame/w", "wide"), "windows[0].frame.w: expected a number"},
+        BadMember{"rectMember", replace("/windows/0/frame/w", "wide"),
+                  "windows[0].frame.w: expected a number"},
         BadMember{"rectMissing", remove("/windows/1/frame/h"), "windows[1].frame.h: missing"},
         BadMember{"realNumber", replace("/windows/0/number", 1.5), "windows[0].number: expected an integer"},
         BadMember{"negativeNumber", replace("/windows/0/number", -1),
@@ -166,19 +169,24 @@ INSTANTIATE_TEST_SUITE_P(
         BadMember{"pidMissing", remove("/apps/1/pid"), "apps[1].pid: missing"},
         BadMember{"policy", replace("/apps/0/policy", "background"),
                   R"(apps[0].policy: expected "regular", "accessory" or "prohibited")"},
-        BadMember{"script", replace("/apps/1/script", true), R"(apps[1].script: expected "ok", "fail" or "hang")"},
+        BadMember{"script", replace("/apps/1/script", true),
+                  R"(apps[1].script: expected "ok", "fail" or "hang")"},
         BadMember{"flag", replace("/permissions", {{"accessibility", "yes"}}),
                   "permissions.accessibility: expected true or false"},
         BadMember{"automation", replace("/permissions", {{"automation", {{"safari", "maybe"}}}}),
                   R"(permissions.automation.safari: expected "allowed", "denied" or "notDetermined")"},
-        BadMember{"consent", replace("/permissions", {{"consent", "allow"}}), "permissions.consent: expected an object"},
+        BadMember{"consent", replace("/permissions", {{"consent", "allow"}}),
+                  "permissions.consent: expected an object"},
         BadMember{"screensObject", replace("/screens", json::object()), "screens: expected an array"},
         BadMember{"screenName", replace("/screens/0/name", 3), "screens[0].name: expected a string"},
-        BadMember{"mainScreen", replace("/mainScreen", 1), "mainScreen: no screen at this index (there are 1)"},
+        BadMember{"mainScreen", replace("/mainScreen", 1),
+                  "mainScreen: no screen at this index (there are 1)"},
         BadMember{"pointer", replace("/pointer", {{"x", 1}}), "pointer.y: missing"},
         BadMember{"titleMissing", remove("/windows/0/title"), "windows[0].title: missing"},
-        BadMember{"titleNumber", replace("/windows/0/title", 5), "windows[0].title: expected a string or null"},
-        BadMember{"axTitle", replace("/windows/0/axTitle", false), "windows[0].axTitle: expected a string or null"},
+        BadMember{"titleNumber", replace("/windows/0/title", 5),
+                  "windows[0].title: expected a string or null"},
+        BadMember{"axTitle", replace("/windows/0/axTitle", false),
+                  "windows[0].axTitle: expected a string or null"},
         BadMember{"alpha", replace("/windows/0/alpha", "opaque"), "windows[0].alpha: expected a number"},
         BadMember{"layer", replace("/windows/0/layer", "top"), "windows[0].layer: expected a number"},
         BadMember{"tabUrl", remove("/windows/1/tabs/1/url"), "windows[1].tabs[1].url: missing"},
@@ -186,11 +194,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "windows[1].activeTab: no tab at this position (the window has 2)"},
         BadMember{"menuItem", replace("/apps/0/menus", {{{"title", "Window"}, {"items", {5}}}}),
                   "apps[0].menus[0].items[0]: expected a string or an object"},
-        BadMember{"raises", replace("/apps/0/menus", {{{"title", "Window"}, {"items", {{{"title", "A"}, {"raises", "12"}}}}}}),
+        BadMember{"raises",
+                  replace("/apps/0/menus",
+                          {{{"title", "Window"}, {"items", {{{"title", "A"}, {"raises", "12"}}}}}}),
                   "apps[0].menus[0].items[0].raises: expected an integer"},
         BadMember{"now", replace("/now", "soon"), "now: expected a number"},
         BadMember{"windowsEntry", replace("/windows/0", "window"), "windows[0]: expected an object"},
-        BadMember{"duplicateNumber", replace("/windows/1/number", 12), "windows[1].number: used by an earlier entry"},
+        BadMember{"duplicateNumber", replace("/windows/1/number", 12),
+                  "windows[1].number: used by an earlier entry"},
         BadMember{"duplicatePid", replace("/apps/1/pid", 501), "apps[1].pid: used by an earlier entry"}),
     [](const auto& param) { return std::string(param.param.name); });
 

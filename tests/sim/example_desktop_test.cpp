@@ -27,7 +27,8 @@ Rect bottomLeft(const Rect& frame, const Rect& primary) {
 }
 
 bool contains(const Rect& outer, const Rect& inner) {
-    return inner.x >= outer.x && inner.y >= outer.y && inner.maxX() <= outer.maxX() && inner.maxY() <= outer.maxY();
+    return inner.x >= outer.x && inner.y >= outer.y && inner.maxX() <= outer.maxX() &&
+           inner.maxY() <= outer.maxY();
 }
 
 TEST_F(ExampleDesktop, EveryWindowSitsWhollyOnOneScreenAndBelongsToARunningApp) {
@@ -36,9 +37,9 @@ TEST_F(ExampleDesktop, EveryWindowSitsWhollyOnOneScreenAndBelongsToARunningApp) 
     EXPECT_EQ(primary.origin(), (Point{0, 0}));
     for (const auto& window : model.windows) {
         const Rect frame = bottomLeft(window.frame, primary);
-        EXPECT_TRUE(std::any_of(model.screens.begin(), model.screens.end(),
-                                [&](const Screen& screen) { return contains(screen.frame, frame); }))
-            << window.number;
+        EXPECT_TRUE(std::any_of(model.screens.begin(), model.screens.end(), [&](const Screen& screen) {
+            return contains(screen.frame, frame);
+        })) << window.number;
         EXPECT_NE(findApp(model, window.pid), nullptr) << window.number;
     }
     EXPECT_TRUE(std::any_of(model.screens.begin(), model.screens.end(), [&](const Screen& screen) {
@@ -47,7 +48,9 @@ TEST_F(ExampleDesktop, EveryWindowSitsWhollyOnOneScreenAndBelongsToARunningApp) 
 }
 
 TEST_F(ExampleDesktop, CoversTheCasesTheSwitcherMeets) {
-    const auto any = [&](auto predicate) { return std::any_of(model.windows.begin(), model.windows.end(), predicate); };
+    const auto any = [&](auto predicate) {
+        return std::any_of(model.windows.begin(), model.windows.end(), predicate);
+    };
     EXPECT_TRUE(any([](const Window& w) { return !w.onscreen && !w.minimized && !w.fullScreen; }));
     EXPECT_TRUE(any([](const Window& w) { return w.minimized; }));
     EXPECT_TRUE(any([](const Window& w) { return w.fullScreen; }));
@@ -59,8 +62,9 @@ TEST_F(ExampleDesktop, CoversTheCasesTheSwitcherMeets) {
     std::string urls;
     for (const auto& window : model.windows)
         for (const auto& tab : window.tabs) urls += tab.url + " ";
-    for (const char* host : {"github.com", "gitlab.com", "docs.", "developer.apple.com", "localhost:3000",
-                             "mail.google.com", "calendar.google.com", "meet.google.com", "zoom.us", "figma.com"})
+    for (const char* host :
+         {"github.com", "gitlab.com", "docs.", "developer.apple.com", "localhost:3000", "mail.google.com",
+          "calendar.google.com", "meet.google.com", "zoom.us", "figma.com"})
         EXPECT_NE(urls.find(host), std::string::npos) << host;
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "ax_helpers.hpp"
 #include "platform/sim/desktop_rules.hpp"
 #include "support/sim_fixture.hpp"
@@ -12,7 +15,10 @@ using platform::AXError;
 namespace ax = platform::ax;
 
 json window(int number, int pid, const char* title) {
-    return {{"number", number}, {"pid", pid}, {"title", title}, {"frame", {{"x", 0}, {"y", 30}, {"w", 800}, {"h", 600}}}};
+    return {{"number", number},
+            {"pid", pid},
+            {"title", title},
+            {"frame", {{"x", 0}, {"y", 30}, {"w", 800}, {"h", 600}}}};
 }
 
 /// Front to back: Mail 20, Notes 12, Mail 21, Notes 13 (on another Space), Notes 14.
@@ -20,8 +26,9 @@ json desktop() {
     json other = window(13, 501, "Other Space");
     other["onscreen"] = false;
     return {{"apps", {{{"pid", 501}, {"name", "Notes"}}, {{"pid", 502}, {"name", "Mail"}}}},
-            {"windows", {window(20, 502, "Inbox"), window(12, 501, "Groceries"), window(21, 502, "Drafts"), other,
-                         window(14, 501, "Recipes")}},
+            {"windows",
+             {window(20, 502, "Inbox"), window(12, 501, "Groceries"), window(21, 502, "Drafts"), other,
+              window(14, 501, "Recipes")}},
             {"frontmost", 502}};
 }
 
@@ -70,8 +77,8 @@ TEST_F(SimReactions, RaiseBringsAWindowBeforeItsAppsOthersOntoTheCurrentSpace) {
     EXPECT_EQ(ax.performAction(axWindow(501, "Other Space"), ax::kRaise), AXError::success);
     EXPECT_TRUE(stateOf(13).onscreen);
     EXPECT_EQ(order(), (std::vector<std::int64_t>{20, 13, 14, 12, 21}));
-    EXPECT_EQ(sim.desktop().actionLog(),
-              (std::vector<std::string>{"performAction window 14 AXRaise", "performAction window 13 AXRaise"}));
+    EXPECT_EQ(sim.desktop().actionLog(), (std::vector<std::string>{"performAction window 14 AXRaise",
+                                                                   "performAction window 13 AXRaise"}));
 }
 
 TEST_F(SimReactions, ActivationPutsTheAppFrontmostWithItsWindowsInOrder) {
@@ -104,8 +111,8 @@ TEST_F(SimReactions, AnAppThatNeedsActivationIgnoresPressesWhileInTheBackground)
     EXPECT_EQ(ax.performAction(item, ax::kPress), AXError::success);
     EXPECT_EQ(order(), (std::vector<std::int64_t>{14, 12, 13, 20, 21}));
     EXPECT_EQ(sim.desktop().actionLog(),
-              (std::vector<std::string>{"press menuItem 501 Recipes (app not frontmost: no effect)", "activate 501",
-                                        "press menuItem 501 Recipes"}));
+              (std::vector<std::string>{"press menuItem 501 Recipes (app not frontmost: no effect)",
+                                        "activate 501", "press menuItem 501 Recipes"}));
 }
 
 TEST_F(SimReactions, DerivedMenuItemsKeepTheirWindowWhenWindowsReorder) {
@@ -148,13 +155,14 @@ TEST_F(SimReactions, WritesChangeTheWindowAndAreLogged) {
     EXPECT_FALSE(after.fullScreen);
     EXPECT_EQ(after.frame, (Rect{100, 50.5, 1024, 700}));
     EXPECT_EQ(after.axFrame, after.frame);
-    EXPECT_EQ(order(), (std::vector<std::int64_t>{20, 14, 12, 21, 13})) << "AXMain puts it before its app's others";
+    EXPECT_EQ(order(), (std::vector<std::int64_t>{20, 14, 12, 21, 13}))
+        << "AXMain puts it before its app's others";
     EXPECT_EQ(readAs<bool>(ax, recipes, ax::kMain), true);
     EXPECT_EQ(sim.desktop().actionLog(),
-              (std::vector<std::string>{"setAttribute window 14 AXMinimized false",
-                                        "setAttribute window 14 AXFullScreen false",
-                                        "setAttribute window 14 AXPosition 100,50.5",
-                                        "setAttribute window 14 AXSize 1024,700", "setAttribute window 14 AXMain true"}));
+              (std::vector<std::string>{
+                  "setAttribute window 14 AXMinimized false", "setAttribute window 14 AXFullScreen false",
+                  "setAttribute window 14 AXPosition 100,50.5", "setAttribute window 14 AXSize 1024,700",
+                  "setAttribute window 14 AXMain true"}));
 }
 
 TEST_F(SimReactions, WritesOfTheWrongKindAreRefusedUnchanged) {
@@ -166,6 +174,31 @@ TEST_F(SimReactions, WritesOfTheWrongKindAreRefusedUnchanged) {
     EXPECT_EQ(ax.performAction(ax.application(501), ax::kRaise), AXError::actionUnsupported);
     EXPECT_EQ(ax.copyAttribute(nullptr, ax::kTitle).error, AXError::illegalArgument);
     EXPECT_TRUE(sim.desktop().actionLog().empty());
+}
+
+TEST_F(SimReactions, ReadersOnOtherThreadsSeeWholeStatesWhileTheDesktopChanges) {
+    std::vector<std::thread> readers;
+    std::atomic<int> torn = 0;
+    for (int i = 0; i < 4; ++i) {
+        readers.emplace_back([&] {
+            for (int round = 0; round < 200; ++round) {
+                if (sim.desktop().windowServer().windowList().size() % 5 != 0) ++torn;
+                const auto windows = children(ax, ax.application(501), ax::kWindows);
+                if (!windows.empty()) ax.performAction(windows.back(), ax::kRaise);
+                titles(ax, menuItems(ax, 501, "Window"));
+            }
+        });
+    }
+    for (int round = 0; round < 200; ++round) {
+        sim.desktop().update([](sim::DesktopModel& model) {
+            model.windows.insert(model.windows.end(), model.windows.begin(), model.windows.begin() + 5);
+            for (auto& window : model.windows) window.number += 100;
+            model.windows.erase(model.windows.begin(), model.windows.begin() + 5);
+        });
+        sim.desktop().workspace().activate(round % 2 == 0 ? 501 : 502);
+    }
+    for (auto& reader : readers) reader.join();
+    EXPECT_EQ(torn, 0);
 }
 
 }  // namespace

@@ -31,7 +31,9 @@ json desktop() {
     notesMain["axFrame"] = rect(11, 31, 790, 590);
     return {{"screens",
              {{{"name", "Built-in"}, {"frame", rect(0, 0, 1512, 982)}},
-              {{"name", "DELL"}, {"frame", rect(1512, 0, 2560, 1440)}, {"visibleFrame", rect(1512, 0, 2560, 1415)}}}},
+              {{"name", "DELL"},
+               {"frame", rect(1512, 0, 2560, 1440)},
+               {"visibleFrame", rect(1512, 0, 2560, 1415)}}}},
             {"mainScreen", 1},
             {"pointer", {{"x", 2000}, {"y", 700}}},
             {"apps",
@@ -74,7 +76,8 @@ TEST_F(SimReads, WindowRecordsCarryTheirKeysFrontToBack) {
 TEST_F(SimReads, ScreenRecordingOffHidesTitles) {
     sim.desktop().update([](sim::DesktopModel& model) { model.permissions.screenRecording = false; });
     EXPECT_FALSE(sim.desktop().windowServer().preflightScreenCaptureAccess());
-    for (const auto& record : sim.desktop().windowServer().windowList()) EXPECT_EQ(record.count(keys::kName), 0u);
+    for (const auto& record : sim.desktop().windowServer().windowList())
+        EXPECT_EQ(record.count(keys::kName), 0u);
 }
 
 TEST_F(SimReads, WorkspaceAndDisplayReadTheDesktop) {
@@ -108,7 +111,8 @@ TEST_F(SimReads, WorkspaceAndDisplayReadTheDesktop) {
 
 TEST_F(SimReads, AnAppListsItsAccessibleWindowsAndFocusesTheFrontmostUnminimizedOne) {
     const auto notes = ax.application(501);
-    EXPECT_EQ(titles(ax, children(ax, notes, ax::kWindows)), (std::vector<std::string>{"Minimized", "Groceries"}));
+    EXPECT_EQ(titles(ax, children(ax, notes, ax::kWindows)),
+              (std::vector<std::string>{"Minimized", "Groceries"}));
     const auto focused = readAs<platform::AXElementRef>(ax, notes, ax::kFocusedWindow);
     ASSERT_TRUE(focused);
     EXPECT_EQ(readAs<std::string>(ax, *focused, ax::kTitle), "Groceries");
@@ -145,7 +149,8 @@ TEST_F(SimReads, TheDerivedWindowMenuNamesEveryWindowOfTheApp) {
     EXPECT_EQ(titles(ax, menuItems(ax, 501, "Window")),
               (std::vector<std::string>{"Other Space", "Minimized", "Groceries"}));
     sim.desktop().update([](sim::DesktopModel& model) { model.windows[1].axTitle.reset(); });
-    EXPECT_EQ(titles(ax, menuItems(ax, 501, "Window"))[0], "Other Space") << "the window-server title stands in";
+    EXPECT_EQ(titles(ax, menuItems(ax, 501, "Window"))[0], "Other Space")
+        << "the window-server title stands in";
 }
 
 TEST_F(SimReads, GivenMenusReplaceTheDerivedOne) {

@@ -15,7 +15,8 @@ namespace ax = platform::ax;
 /// A script written as its lines, each with its indent, joined by line feeds.
 std::string script(std::initializer_list<std::pair<int, const char*>> lines) {
     std::string text;
-    for (const auto& [indent, line] : lines) text += (text.empty() ? "" : "\n") + std::string(indent, ' ') + line;
+    for (const auto& [indent, line] : lines)
+        text += (text.empty() ? "" : "\n") + std::string(indent, ' ') + line;
     return text;
 }
 
@@ -73,8 +74,10 @@ std::string safariSelect(const std::string& window, const std::string& tab) {
            "\n    set current tab of targetWindow to tab " + tab + " of targetWindow\nend tell";
 }
 
-const std::string kChromeURL = "tell application \"Google Chrome\" to return URL of active tab of front window";
-const std::string kChromeTitle = "tell application \"Google Chrome\" to return title of active tab of front window";
+const std::string kChromeURL =
+    "tell application \"Google Chrome\" to return URL of active tab of front window";
+const std::string kChromeTitle =
+    "tell application \"Google Chrome\" to return title of active tab of front window";
 const std::string kSafariURL = "tell application \"Safari\" to return URL of current tab of front window";
 const std::string kSafariTitle = "tell application \"Safari\" to return name of current tab of front window";
 
@@ -82,19 +85,30 @@ json tab(const char* title, const char* url) { return {{"title", title}, {"url",
 
 json desktop() {
     const json frame = {{"x", 0}, {"y", 30}, {"w", 1200}, {"h", 800}};
-    return {{"apps",
-             {{{"pid", 600}, {"name", "Google Chrome"}, {"bundleID", "com.google.Chrome"}},
-              {{"pid", 700}, {"name", "Safari"}, {"bundleID", "com.apple.Safari"}},
-              {{"pid", 501}, {"name", "Notes"}}}},
-            {"windows",
-             {{{"number", 40}, {"pid", 600}, {"frame", frame}, {"scriptId", 4012}, {"activeTab", 2},
-               {"tabs", {tab("Inbox", "https://mail.google.com/"), tab("a|b\x1F\"c\"", "https://x.test/?q=1")}}},
-              {{"number", 41}, {"pid", 501}, {"title", "Groceries"}, {"frame", frame}},
-              {{"number", 42}, {"pid", 600}, {"title", "Chrome panel"}, {"frame", frame}},
-              {{"number", 43}, {"pid", 600}, {"frame", frame}, {"scriptVisible", false},
-               {"tabs", {tab("Hidden", "https://hidden.test/")}}},
-              {{"number", 50}, {"pid", 700}, {"frame", frame}, {"scriptId", 9},
-               {"tabs", {tab("Apple", "https://developer.apple.com/"), tab("Swift", "https://swift.org/")}}}}}};
+    return {
+        {"apps",
+         {{{"pid", 600}, {"name", "Google Chrome"}, {"bundleID", "com.google.Chrome"}},
+          {{"pid", 700}, {"name", "Safari"}, {"bundleID", "com.apple.Safari"}},
+          {{"pid", 501}, {"name", "Notes"}}}},
+        {"windows",
+         {{{"number", 40},
+           {"pid", 600},
+           {"frame", frame},
+           {"scriptId", 4012},
+           {"activeTab", 2},
+           {"tabs", {tab("Inbox", "https://mail.google.com/"), tab("a|b\x1F\"c\"", "https://x.test/?q=1")}}},
+          {{"number", 41}, {"pid", 501}, {"title", "Groceries"}, {"frame", frame}},
+          {{"number", 42}, {"pid", 600}, {"title", "Chrome panel"}, {"frame", frame}},
+          {{"number", 43},
+           {"pid", 600},
+           {"frame", frame},
+           {"scriptVisible", false},
+           {"tabs", {tab("Hidden", "https://hidden.test/")}}},
+          {{"number", 50},
+           {"pid", 700},
+           {"frame", frame},
+           {"scriptId", 9},
+           {"tabs", {tab("Apple", "https://developer.apple.com/"), tab("Swift", "https://swift.org/")}}}}}};
 }
 
 class SimScripting : public ::testing::Test {
@@ -117,16 +131,30 @@ protected:
 TEST_F(SimScripting, TabListingsAnswerOneRecordPerTabFrontToBack) {
     EXPECT_FALSE(scripting.interpreterPath());
     EXPECT_EQ(run(kChromeListing),
-              "4012\x1Ftrue\x1F" "2\x1F" "1\x1FInbox\x1Fhttps://mail.google.com/\x1E"
-              "4012\x1Ftrue\x1F" "2\x1F" "2\x1F" "a|b\x1F\"c\"\x1Fhttps://x.test/?q=1\x1E"
-              "43\x1F" "false\x1F" "1\x1F" "1\x1FHidden\x1Fhttps://hidden.test/\x1E\n");
+              "4012\x1Ftrue\x1F"
+              "2\x1F"
+              "1\x1FInbox\x1Fhttps://mail.google.com/\x1E"
+              "4012\x1Ftrue\x1F"
+              "2\x1F"
+              "2\x1F"
+              "a|b\x1F\"c\"\x1Fhttps://x.test/?q=1\x1E"
+              "43\x1F"
+              "false\x1F"
+              "1\x1F"
+              "1\x1FHidden\x1Fhttps://hidden.test/\x1E\n");
     EXPECT_EQ(run(kSafariListing),
-              "9\x1Ftrue\x1F" "1\x1F" "1\x1F" "Apple\x1Fhttps://developer.apple.com/\x1E"
-              "9\x1Ftrue\x1F" "1\x1F" "2\x1FSwift\x1Fhttps://swift.org/\x1E\n");
+              "9\x1Ftrue\x1F"
+              "1\x1F"
+              "1\x1F"
+              "Apple\x1Fhttps://developer.apple.com/\x1E"
+              "9\x1Ftrue\x1F"
+              "1\x1F"
+              "2\x1FSwift\x1Fhttps://swift.org/\x1E\n");
 }
 
 TEST_F(SimScripting, ABrowserWithoutWindowsListsNothingButTheLineFeed) {
-    sim.desktop().update([](sim::DesktopModel& model) { std::erase_if(model.windows, [](auto& w) { return w.pid == 700; }); });
+    sim.desktop().update(
+        [](sim::DesktopModel& model) { std::erase_if(model.windows, [](auto& w) { return w.pid == 700; }); });
     EXPECT_EQ(run(kSafariListing), "\n");
     EXPECT_FALSE(run(kSafariURL)) << "no front window";
 }
@@ -134,9 +162,9 @@ TEST_F(SimScripting, ABrowserWithoutWindowsListsNothingButTheLineFeed) {
 TEST_F(SimScripting, OnlyTheExactTextsAreUnderstood) {
     for (const std::string& source :
          {kChromeListing + "\n", kChromeListing.substr(1), kSafariListing + " ", std::string("return 1"),
-          std::string("tell application \"Google Chrome\" to quit"), kChromeURL + "\n", chromeSelect("4012", "+1"),
-          chromeSelect("04012", "1"), chromeSelect("4012", ""), chromeSelect("40 12", "1"),
-          safariSelect("9", "1").replace(0, 4, "TELL")})
+          std::string("tell application \"Google Chrome\" to quit"), kChromeURL + "\n",
+          chromeSelect("4012", "+1"), chromeSelect("04012", "1"), chromeSelect("4012", ""),
+          chromeSelect("40 12", "1"), safariSelect("9", "1").replace(0, 4, "TELL")})
         EXPECT_FALSE(run(source)) << source;
     EXPECT_TRUE(sim.desktop().actionLog().empty());
 }
@@ -155,8 +183,8 @@ TEST_F(SimScripting, SelectingATabChangesTheWindowsTitleEverywhere) {
     EXPECT_EQ(run(safariSelect("9", "2")), "");
     EXPECT_EQ(run(kSafariTitle), "Swift\n");
     EXPECT_EQ(run(kSafariURL), "https://swift.org/\n");
-    EXPECT_EQ(sim.desktop().actionLog(),
-              (std::vector<std::string>{"script chrome select window 4012 tab 1", "script safari select window 9 tab 2"}));
+    EXPECT_EQ(sim.desktop().actionLog(), (std::vector<std::string>{"script chrome select window 4012 tab 1",
+                                                                   "script safari select window 9 tab 2"}));
 }
 
 TEST_F(SimScripting, AGivenTitleStaysWhenTheTabChanges) {
@@ -203,7 +231,8 @@ TEST_F(SimScripting, TheFirstScriptAsksForConsentAndTheAnswerStays) {
     EXPECT_EQ(scripting.automationStatus("com.apple.Safari"), sim::SimScripting::kAutomationDenied);
     EXPECT_TRUE(run(kChromeURL));
     EXPECT_FALSE(run(kSafariURL));
-    EXPECT_EQ(sim.desktop().actionLog(), (std::vector<std::string>{"consent chrome allow", "consent safari deny"}));
+    EXPECT_EQ(sim.desktop().actionLog(),
+              (std::vector<std::string>{"consent chrome allow", "consent safari deny"}));
 }
 
 TEST_F(SimScripting, FailingAndHangingBrowsersAnswerNothing) {

@@ -39,7 +39,8 @@ private:
             ADD_FAILURE() << *refusal;
             return std::make_unique<sim::SimDesktop>(sim::DesktopModel{}, clock, dispatch);
         }
-        return std::make_unique<sim::SimDesktop>(std::get<sim::DesktopModel>(std::move(parsed)), clock, dispatch);
+        return std::make_unique<sim::SimDesktop>(std::get<sim::DesktopModel>(std::move(parsed)), clock,
+                                                 dispatch);
     }
 
     std::unique_ptr<sim::SimDesktop> desktop_;

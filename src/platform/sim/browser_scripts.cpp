@@ -56,8 +56,9 @@ struct Template {
 constexpr Template kChromeSelect{
     "tell application \"Google Chrome\"\n    set targetWindow to first window whose id is ",
     "\n    set active tab index of targetWindow to ", "\nend tell"};
-constexpr Template kSafariSelect{"tell application \"Safari\"\n    set targetWindow to first window whose id is ",
-                                 "\n    set current tab of targetWindow to tab ", " of targetWindow\nend tell"};
+constexpr Template kSafariSelect{
+    "tell application \"Safari\"\n    set targetWindow to first window whose id is ",
+    "\n    set current tab of targetWindow to tab ", " of targetWindow\nend tell"};
 
 struct FixedScript {
     std::string_view text;
@@ -91,7 +92,8 @@ std::optional<std::int64_t> canonicalInteger(std::string_view text) {
 std::optional<std::pair<std::int64_t, std::int64_t>> fill(const Template& shape, std::string_view source) {
     if (!source.starts_with(shape.head) || !source.ends_with(shape.tail)) return std::nullopt;
     if (source.size() < shape.head.size() + shape.tail.size()) return std::nullopt;
-    const auto numbers = source.substr(shape.head.size(), source.size() - shape.head.size() - shape.tail.size());
+    const auto numbers =
+        source.substr(shape.head.size(), source.size() - shape.head.size() - shape.tail.size());
     const auto middle = numbers.find(shape.middle);
     if (middle == std::string_view::npos) return std::nullopt;
     const auto first = canonicalInteger(numbers.substr(0, middle));
@@ -113,7 +115,8 @@ std::optional<BrowserScript> understand(std::string_view source) {
         if (source == script.text) return BrowserScript{script.browser, script.request, 0, 0};
     for (const Browser browser : {Browser::chrome, Browser::safari}) {
         const auto numbers = fill(browser == Browser::chrome ? kChromeSelect : kSafariSelect, source);
-        if (numbers) return BrowserScript{browser, BrowserScript::Request::selectTab, numbers->first, numbers->second};
+        if (numbers)
+            return BrowserScript{browser, BrowserScript::Request::selectTab, numbers->first, numbers->second};
     }
     return std::nullopt;
 }
@@ -125,9 +128,9 @@ std::string tabListing(const std::vector<Window*>& windows) {
     for (const Window* window : windows) {
         for (std::size_t i = 0; i < window->tabs.size(); ++i) {
             const auto& tab = window->tabs[i];
-            out += std::to_string(window->scriptId) + kField + (window->scriptVisible ? "true" : "false") + kField +
-                   std::to_string(window->activeTab) + kField + std::to_string(i + 1) + kField + tab.title + kField +
-                   tab.url + kRecord;
+            out += std::to_string(window->scriptId) + kField + (window->scriptVisible ? "true" : "false") +
+                   kField + std::to_string(window->activeTab) + kField + std::to_string(i + 1) + kField +
+                   tab.title + kField + tab.url + kRecord;
         }
     }
     return out + "\n";

@@ -127,7 +127,8 @@ bool booleanOr(const Node& object, const char* key, bool fallback) {
 Pid pid(const Node& node) { return static_cast<Pid>(node.integer(kPidMin, kPidMax)); }
 
 std::optional<Pid> optionalPid(const Node& object, const char* key) {
-    return memberOr(object, key, std::optional<Pid>{}, [](const Node& node) { return std::optional(pid(node)); });
+    return memberOr(object, key, std::optional<Pid>{},
+                    [](const Node& node) { return std::optional(pid(node)); });
 }
 
 Rect rect(const Node& node) {
@@ -142,12 +143,14 @@ Point point(const Node& node) {
 }
 
 PerBrowser<std::size_t> perBrowserChoice(const Node& object, const char* key,
-                                          std::initializer_list<const char*> names) {
+                                         std::initializer_list<const char*> names) {
     PerBrowser<std::size_t> choice{0, 0};
     if (const auto node = object.member(key)) {
         node->expectObject();
-        choice.chrome = memberOr(*node, "chrome", std::size_t{0}, [&](const Node& n) { return n.oneOf(names); });
-        choice.safari = memberOr(*node, "safari", std::size_t{0}, [&](const Node& n) { return n.oneOf(names); });
+        choice.chrome =
+            memberOr(*node, "chrome", std::size_t{0}, [&](const Node& n) { return n.oneOf(names); });
+        choice.safari =
+            memberOr(*node, "safari", std::size_t{0}, [&](const Node& n) { return n.oneOf(names); });
     }
     return choice;
 }
@@ -159,7 +162,8 @@ Permissions permissions(const Node& node) {
     result.screenRecording = booleanOr(node, "screenRecording", true);
     // The first name of each list is the default.
     const auto automation = perBrowserChoice(node, "automation", {"allowed", "denied", "notDetermined"});
-    constexpr Automation kAutomations[] = {Automation::allowed, Automation::denied, Automation::notDetermined};
+    constexpr Automation kAutomations[] = {Automation::allowed, Automation::denied,
+                                           Automation::notDetermined};
     result.automation = {kAutomations[automation.chrome], kAutomations[automation.safari]};
     const auto consent = perBrowserChoice(node, "consent", {"allow", "deny"});
     constexpr Consent kConsents[] = {Consent::allow, Consent::deny};
@@ -213,9 +217,11 @@ App app(const Node& node) {
         for (const auto& item : menus->items()) result.menus->push_back(menu(item));
     }
     result.pressNeedsActivation = booleanOr(node, "pressNeedsActivation", false);
-    constexpr ScriptBehaviour kBehaviours[] = {ScriptBehaviour::ok, ScriptBehaviour::fail, ScriptBehaviour::hang};
-    result.script = kBehaviours[memberOr(node, "script", std::size_t{0},
-                                         [](const Node& n) { return n.oneOf({"ok", "fail", "hang"}); })];
+    constexpr ScriptBehaviour kBehaviours[] = {ScriptBehaviour::ok, ScriptBehaviour::fail,
+                                               ScriptBehaviour::hang};
+    result.script = kBehaviours[memberOr(node, "script", std::size_t{0}, [](const Node& n) {
+        return n.oneOf({"ok", "fail", "hang"});
+    })];
     return result;
 }
 
@@ -240,8 +246,8 @@ Window window(const Node& node) {
                                 [](const Node& n) { return n.integer(kInt64Min, kInt64Max); });
     if (!result.tabs.empty() &&
         (result.activeTab < 1 || result.activeTab > static_cast<std::int64_t>(result.tabs.size())))
-        node.required("activeTab").refuse("no tab at this position (the window has " +
-                                          std::to_string(result.tabs.size()) + ")");
+        node.required("activeTab")
+            .refuse("no tab at this position (the window has " + std::to_string(result.tabs.size()) + ")");
 
     if (const auto title = node.member("title")) {
         result.title = title->nullableString();
@@ -283,8 +289,8 @@ std::vector<T> listOf(const Node& object, const char* key, const std::function<T
 
 /// Refuses the second element whose key was seen before.
 template <class T, class Key>
-void refuseDuplicates(const Node& root, const char* listKey, const std::vector<T>& list, const char* memberKey,
-                      Key key) {
+void refuseDuplicates(const Node& root, const char* listKey, const std::vector<T>& list,
+                      const char* memberKey, Key key) {
     std::set<std::int64_t> seen;
     for (std::size_t i = 0; i < list.size(); ++i)
         if (!seen.insert(key(list[i])).second)
@@ -300,8 +306,8 @@ DesktopModel desktop(const Node& root) {
                                 [](const Node& n) { return n.integer(kInt64Min, kInt64Max); });
     if (!model.screens.empty() &&
         (model.mainScreen < 0 || model.mainScreen >= static_cast<std::int64_t>(model.screens.size())))
-        root.required("mainScreen").refuse("no screen at this index (there are " +
-                                           std::to_string(model.screens.size()) + ")");
+        root.required("mainScreen")
+            .refuse("no screen at this index (there are " + std::to_string(model.screens.size()) + ")");
     model.pointer = memberOr(root, "pointer", Point{}, point);
     model.apps = listOf<App>(root, "apps", app);
     refuseDuplicates(root, "apps", model.apps, "pid", [](const App& a) { return a.pid; });
@@ -316,7 +322,8 @@ DesktopModel desktop(const Node& root) {
 
 /// Keeps the error on one line whatever the file name or the parser's message hold.
 std::string oneLine(std::string text) {
-    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     return text;
 }
 

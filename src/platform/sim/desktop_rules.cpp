@@ -21,7 +21,8 @@ std::string_view bundleIdentifier(Browser browser) {
 std::string_view rawName(Browser browser) { return browser == Browser::chrome ? "chrome" : "safari"; }
 
 const App* findApp(const DesktopModel& model, Pid pid) {
-    const auto found = std::find_if(model.apps.begin(), model.apps.end(), [&](const App& app) { return app.pid == pid; });
+    const auto found =
+        std::find_if(model.apps.begin(), model.apps.end(), [&](const App& app) { return app.pid == pid; });
     return found == model.apps.end() ? nullptr : &*found;
 }
 
@@ -32,7 +33,9 @@ const App* findBrowser(const DesktopModel& model, Browser browser) {
     return found == model.apps.end() ? nullptr : &*found;
 }
 
-const Window* findWindow(const DesktopModel& model, std::int64_t number) { return findWindowIn(model, number); }
+const Window* findWindow(const DesktopModel& model, std::int64_t number) {
+    return findWindowIn(model, number);
+}
 
 Window* findWindow(DesktopModel& model, std::int64_t number) { return findWindowIn(model, number); }
 
@@ -63,7 +66,8 @@ std::vector<Menu> menuBar(const DesktopModel& model, const App& app) {
 }
 
 const Tab* activeTab(const Window& window) {
-    const bool inRange = window.activeTab >= 1 && window.activeTab <= static_cast<std::int64_t>(window.tabs.size());
+    const bool inRange =
+        window.activeTab >= 1 && window.activeTab <= static_cast<std::int64_t>(window.tabs.size());
     return inRange ? &window.tabs[static_cast<std::size_t>(window.activeTab - 1)] : nullptr;
 }
 
@@ -82,9 +86,11 @@ const Tab* frontActiveTab(DesktopModel& model, Pid pid) {
 
 void bringToFrontOfApp(DesktopModel& model, std::int64_t number) {
     auto& windows = model.windows;
-    const auto window = std::find_if(windows.begin(), windows.end(), [&](const Window& w) { return w.number == number; });
+    const auto window =
+        std::find_if(windows.begin(), windows.end(), [&](const Window& w) { return w.number == number; });
     if (window == windows.end()) return;
-    const auto appFront = std::find_if(windows.begin(), windows.end(), [&](const Window& w) { return w.pid == window->pid; });
+    const auto appFront =
+        std::find_if(windows.begin(), windows.end(), [&](const Window& w) { return w.pid == window->pid; });
     std::rotate(appFront, window, window + 1);
 }
 
@@ -98,7 +104,8 @@ void raiseWindow(DesktopModel& model, std::int64_t number) {
 
 void activateApp(DesktopModel& model, Pid pid) {
     model.frontmost = pid;
-    std::stable_partition(model.windows.begin(), model.windows.end(), [&](const Window& w) { return w.pid == pid; });
+    std::stable_partition(model.windows.begin(), model.windows.end(),
+                          [&](const Window& w) { return w.pid == pid; });
 }
 
 bool selectTab(Window& window, std::int64_t index) {

@@ -62,32 +62,37 @@ std::string formatNumber(double number) {
 
 std::string formatValue(const AXValue& value) {
     if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "true" : "false";
-    if (const auto* point = std::get_if<Point>(&value)) return formatNumber(point->x) + "," + formatNumber(point->y);
-    if (const auto* size = std::get_if<Size>(&value)) return formatNumber(size->width) + "," + formatNumber(size->height);
+    if (const auto* point = std::get_if<Point>(&value))
+        return formatNumber(point->x) + "," + formatNumber(point->y);
+    if (const auto* size = std::get_if<Size>(&value))
+        return formatNumber(size->width) + "," + formatNumber(size->height);
     return "?";
 }
 
 /// The menu item an item element names now, or none when it is gone.
 std::optional<MenuItem> resolveItem(const DesktopModel& model, const App& app, const Element& element) {
-    if (element.address().window) {  // the derived "Window" menu names windows, whatever their order now
-        const Window* window = findWindow(model, *element.address().window);
+    const Address& at = element.address();
+    if (at.window) {  // the derived "Window" menu names windows, whatever their order now
+        const Window* window = findWindow(model, *at.window);
         if (app.menus || window == nullptr || window->pid != app.pid) return std::nullopt;
         return MenuItem{windowMenuTitle(*window).value_or(""), window->number};
     }
     const auto bar = menuBar(model, app);
-    if (element.address().menu >= bar.size() || element.address().item >= bar[element.address().menu].items.size()) return std::nullopt;
-    return bar[element.address().menu].items[element.address().item];
+    if (at.menu >= bar.size() || at.item >= bar[at.menu].items.size()) return std::nullopt;
+    return bar[at.menu].items[at.item];
 }
 
 AXValue windowElements(const Element& app, const std::vector<const Window*>& windows) {
     std::vector<AXElementRef> elements;
-    for (const Window* window : windows) elements.push_back(app.child(Kind::window, {.window = window->number}));
+    for (const Window* window : windows)
+        elements.push_back(app.child(Kind::window, {.window = window->number}));
     return elements;
 }
 
 AXReading readApplication(const DesktopModel& model, const App& app, const Element& element,
                           std::string_view attribute) {
-    const bool guarded = attribute == ax::kWindows || attribute == ax::kFocusedWindow || attribute == ax::kMenuBar;
+    const bool guarded =
+        attribute == ax::kWindows || attribute == ax::kFocusedWindow || attribute == ax::kMenuBar;
     if (guarded && app.axError) return error(AXError::failure);
     if (attribute == ax::kWindows) return value(windowElements(element, axWindows(model, app.pid)));
     if (attribute == ax::kFocusedWindow) {
@@ -111,7 +116,8 @@ AXReading readWindow(const DesktopModel& model, const Window& window, std::strin
     return error(AXError::attributeUnsupported);
 }
 
-AXReading readMenus(const DesktopModel& model, const App& app, const Element& element, std::string_view attribute) {
+AXReading readMenus(const DesktopModel& model, const App& app, const Element& element,
+                    std::string_view attribute) {
     const auto bar = menuBar(model, app);
     const bool menuGone = element.kind() != Kind::menuBar && element.address().menu >= bar.size();
     if (menuGone) return error(AXError::failure);
@@ -119,13 +125,15 @@ AXReading readMenus(const DesktopModel& model, const App& app, const Element& el
         case Kind::menuBar: {
             if (attribute != ax::kChildren) break;
             std::vector<AXElementRef> items;
-            for (std::size_t i = 0; i < bar.size(); ++i) items.push_back(element.child(Kind::menuBarItem, {i, 0, std::nullopt}));
+            for (std::size_t i = 0; i < bar.size(); ++i)
+                items.push_back(element.child(Kind::menuBarItem, {i, 0, std::nullopt}));
             return value(items);
         }
         case Kind::menuBarItem:
             if (attribute == ax::kTitle) return value(bar[element.address().menu].title);
             if (attribute == ax::kChildren)
-                return value(std::vector<AXElementRef>{element.child(Kind::menu, {element.address().menu, 0, std::nullopt})});
+                return value(std::vector<AXElementRef>{
+                    element.child(Kind::menu, {element.address().menu, 0, std::nullopt})});
             break;
         case Kind::menu: {
             if (attribute != ax::kChildren) break;
@@ -164,7 +172,8 @@ AXReading read(const DesktopModel& model, const Element& element, std::string_vi
     }
 }
 
-AXError writeWindow(DesktopState& state, Window& window, std::string_view attribute, const AXValue& newValue) {
+AXError writeWindow(DesktopState& state, Window& window, std::string_view attribute,
+                    const AXValue& newValue) {
     const std::int64_t number = window.number;  // `window` may move when the windows reorder
     const auto* point = std::get_if<Point>(&newValue);
     const auto* size = std::get_if<Size>(&newValue);
@@ -182,12 +191,13 @@ AXError writeWindow(DesktopState& state, Window& window, std::string_view attrib
     } else if (attribute == ax::kMain && flag) {
         if (*flag) bringToFrontOfApp(state.model, number);
     } else {
-        const bool known = attribute == ax::kPosition || attribute == ax::kSize || attribute == ax::kMinimized ||
-                           attribute == ax::kFullScreen || attribute == ax::kMain;
+        const bool known = attribute == ax::kPosition || attribute == ax::kSize ||
+                           attribute == ax::kMinimized || attribute == ax::kFullScreen ||
+                           attribute == ax::kMain;
         return known ? AXError::illegalArgument : AXError::attributeUnsupported;
     }
-    state.actionLog.push_back("setAttribute window " + std::to_string(number) + " " +
-                              std::string(attribute) + " " + formatValue(newValue));
+    state.actionLog.push_back("setAttribute window " + std::to_string(number) + " " + std::string(attribute) +
+                              " " + formatValue(newValue));
     return AXError::success;
 }
 
@@ -212,7 +222,8 @@ AXError perform(DesktopState& state, const Element& element, std::string_view ac
     if (element.kind() == Kind::window && action == ax::kRaise) {
         if (findWindow(state.model, *element.address().window) == nullptr) return AXError::failure;
         raiseWindow(state.model, *element.address().window);
-        state.actionLog.push_back("performAction window " + std::to_string(*element.address().window) + " AXRaise");
+        state.actionLog.push_back("performAction window " + std::to_string(*element.address().window) +
+                                  " AXRaise");
         return AXError::success;
     }
     if (element.kind() == Kind::menuItem && action == ax::kPress) {
@@ -271,7 +282,8 @@ void SimAccessibility::setMessagingTimeout(const AXElementRef& element, double s
 AXReading SimAccessibility::copyAttribute(const AXElementRef& element, std::string_view attribute) {
     const Element* sim = simElement(element);
     if (sim == nullptr) return error(AXError::illegalArgument);
-    if (const AXError admitted = admit(state_, clock_, *sim); admitted != AXError::success) return error(admitted);
+    if (const AXError admitted = admit(state_, clock_, *sim); admitted != AXError::success)
+        return error(admitted);
     return state_.with([&](const DesktopState& state) { return read(state.model, *sim, attribute); });
 }
 

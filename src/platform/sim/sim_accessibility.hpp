@@ -31,7 +31,8 @@ public:
     platform::AXElementRef application(Pid pid) override;
     void setMessagingTimeout(const platform::AXElementRef& element, double seconds) override;
 
-    platform::AXReading copyAttribute(const platform::AXElementRef& element, std::string_view attribute) override;
+    platform::AXReading copyAttribute(const platform::AXElementRef& element,
+                                      std::string_view attribute) override;
     platform::AXError setAttribute(const platform::AXElementRef& element, std::string_view attribute,
                                    const platform::AXValue& value) override;
     platform::AXError performAction(const platform::AXElementRef& element, std::string_view action) override;

@@ -25,8 +25,8 @@ std::optional<std::string> answer(DesktopState& state, Pid browserPid, const Bro
             for (Window* window : scriptingWindows(state.model, browserPid)) {
                 if (window->scriptId != script.windowID) continue;
                 if (!selectTab(*window, script.tabIndex)) return std::nullopt;
-                state.actionLog.push_back("script " + std::string(rawName(script.browser)) + " select window " +
-                                          std::to_string(script.windowID) + " tab " +
+                state.actionLog.push_back("script " + std::string(rawName(script.browser)) +
+                                          " select window " + std::to_string(script.windowID) + " tab " +
                                           std::to_string(script.tabIndex));
                 return "";
             }
@@ -46,7 +46,8 @@ std::optional<std::string> answer(DesktopState& state, Pid browserPid, const Bro
 int SimScripting::automationStatus(std::string_view bundleID) {
     return state_.with([bundleID](const DesktopState& state) {
         for (const Browser browser : {Browser::chrome, Browser::safari}) {
-            if (bundleID != bundleIdentifier(browser) || findBrowser(state.model, browser) == nullptr) continue;
+            if (bundleID != bundleIdentifier(browser) || findBrowser(state.model, browser) == nullptr)
+                continue;
             switch (state.model.permissions.automation[browser]) {
                 case Automation::allowed:
                     return platform::kAutomationAllowed;

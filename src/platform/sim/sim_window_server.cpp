@@ -9,7 +9,8 @@ platform::WindowRecord record(const Window& window, bool titlesReadable) {
     platform::WindowRecord result;
     result.emplace(keys::kNumber, window.number);
     result.emplace(keys::kOwnerPID, std::int64_t{window.pid});
-    result.emplace(keys::kLayer, std::visit([](auto layer) { return platform::WindowValue(layer); }, window.layer));
+    result.emplace(keys::kLayer,
+                   std::visit([](auto layer) { return platform::WindowValue(layer); }, window.layer));
     result.emplace(keys::kBounds, platform::WindowBounds{{"X", window.frame.x},
                                                          {"Y", window.frame.y},
                                                          {"Width", window.frame.width},

@@ -47,7 +47,9 @@ bool SimWorkspace::openURL(std::string_view url) {
     });
 }
 
-std::optional<std::string> SimWorkspace::applicationPath(std::string_view /*bundleID*/) { return std::nullopt; }
+std::optional<std::string> SimWorkspace::applicationPath(std::string_view /*bundleID*/) {
+    return std::nullopt;
+}
 
 std::optional<platform::Icon> SimWorkspace::iconForFile(std::string_view /*path*/) { return std::nullopt; }
 
