@@ -10,6 +10,20 @@
 #include <unicode/utf8.h>
 
 namespace zerlith::SourceText {
+namespace {
+
+/// One character break iterator per thread: making one costs far more than using it.
+icu::BreakIterator* characterIterator() {
+    thread_local const std::unique_ptr<icu::BreakIterator> iterator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::BreakIterator> made(
+            icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        return U_SUCCESS(status) ? std::move(made) : nullptr;
+    }();
+    return iterator.get();
+}
+
+}  // namespace
 
 std::string_view trimmed(std::string_view text) {
     if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) return text;
@@ -41,17 +55,14 @@ bool startsWithCharacters(std::string_view text, std::string_view prefix) {
     if (prefix.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) return false;
     // Boundaries inside the prefix do not depend on what follows it; only the one at its end
     // does (a combining mark would join the prefix's last character).
+    icu::BreakIterator* characters = characterIterator();
+    if (characters == nullptr) return false;
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::BreakIterator> characters(
-        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    if (U_FAILURE(status)) return false;
-    UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<std::int64_t>(text.size()), &status);
-    bool boundary = false;
-    if (U_SUCCESS(status)) {
-        characters->setText(utext, status);
-        boundary = U_SUCCESS(status) && characters->isBoundary(static_cast<std::int32_t>(prefix.size()));
-    }
-    utext_close(utext);
+    UText utext = UTEXT_INITIALIZER;
+    utext_openUTF8(&utext, text.data(), static_cast<std::int64_t>(text.size()), &status);
+    characters->setText(&utext, status);
+    const bool boundary = U_SUCCESS(status) && characters->isBoundary(static_cast<std::int32_t>(prefix.size()));
+    utext_close(&utext);
     return boundary;
 }
 
