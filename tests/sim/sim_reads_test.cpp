@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include "ax_helpers.hpp"
@@ -213,6 +214,15 @@ TEST_F(SimReads, WithoutAccessibilityEveryReadOfAnotherAppFails) {
     EXPECT_FALSE(ax.isProcessTrusted());
     EXPECT_EQ(ax.copyAttribute(ax.application(501), ax::kWindows).error, AXError::failure);
     EXPECT_EQ(ax.copyAttribute(ax.application(502), ax::kFrontmost).error, AXError::failure);
+}
+
+TEST(SimDesktopFixtureTest, ARefusedDesktopFailsTheTestAndLeavesAnEmptyDesktop) {
+    EXPECT_NONFATAL_FAILURE(
+        {
+            SimDesktopFixture refused(json{{"apps", 5}});
+            EXPECT_TRUE(refused.desktop().workspace().runningApplications().empty());
+        },
+        "fixture desktop: apps: expected an array");
 }
 
 }  // namespace
