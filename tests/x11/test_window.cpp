@@ -12,6 +12,7 @@
 //   --state LIST             comma-separated: hidden (starts iconic), fullscreen, sticky
 //   --type NAME              _NET_WM_WINDOW_TYPE: normal, dialog, dock, utility, desktop, notification
 //   --opacity F              _NET_WM_WINDOW_OPACITY, 0 to 1
+//   --strut L,R,T,B          _NET_WM_STRUT: room the window reserves at the screen's edges
 //   --legacy-title           only WM_NAME (ISO 8859-1), no _NET_WM_NAME
 // It prints each window's id in decimal, one per line, then "ready". Afterwards it reads commands
 // from standard input: "destroy I" destroys the I-th window (from 0); end of input ends it.
@@ -46,6 +47,7 @@ struct WindowSpec {
     bool hidden = false, fullScreen = false, sticky = false;
     std::string type;
     std::optional<double> opacity;
+    std::vector<std::uint32_t> strut;
 };
 
 [[noreturn]] void usage(const std::string& problem) {
@@ -104,6 +106,9 @@ std::vector<WindowSpec> parse(int argc, char** argv) {
             spec.type = value;
         } else if (option == "--opacity") {
             spec.opacity = std::stod(value);
+        } else if (option == "--strut") {
+            for (const std::string& part : split(value, ',')) spec.strut.push_back(static_cast<std::uint32_t>(std::stoul(part)));
+            if (spec.strut.size() != 4) usage("--strut wants L,R,T,B");
         } else {
             usage("unknown option " + option);
         }
@@ -157,6 +162,9 @@ xcb_window_t create(xcb_connection_t* connection, xcb_ewmh_connection_t& ewmh, x
     if (spec.opacity) {
         auto opacity = static_cast<std::uint32_t>(*spec.opacity * 0xFFFFFFFFu);
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, opacityAtom, XCB_ATOM_CARDINAL, 32, 1, &opacity);
+    }
+    if (!spec.strut.empty()) {
+        xcb_ewmh_set_wm_strut(&ewmh, window, spec.strut[0], spec.strut[1], spec.strut[2], spec.strut[3]);
     }
     if (spec.hidden) {
         xcb_icccm_wm_hints_t wmHints{};

@@ -31,6 +31,8 @@ public:
     /// The X server, to stop, continue or kill it.
     ChildProcess& server() { return *server_; }
 
+    /// Whether a window manager runs.
+    bool managed() const { return windowManager_ != nullptr; }
     /// Waits until the window manager lists every one of `windows` as a managed client.
     bool waitUntilManaged(const std::vector<xcb_window_t>& windows, double seconds = 10.0);
 
