@@ -65,8 +65,10 @@ void addBrowser(json& desktop, int pid, const std::string& bundleID, int tabs, i
             tabList.push_back({{"title", "Pull request " + std::to_string(t)},
                                {"url", "https://github.com/owner/repo/pull/" + std::to_string(10000 + t)}});
         }
-        desktop["windows"].push_back(
-            {{"number", firstNumber + first}, {"pid", pid}, {"frame", rect(0, 0, 1200, 800)}, {"tabs", tabList}});
+        desktop["windows"].push_back({{"number", firstNumber + first},
+                                      {"pid", pid},
+                                      {"frame", rect(0, 0, 1200, 800)},
+                                      {"tabs", tabList}});
     }
 }
 
@@ -88,8 +90,8 @@ class Desktop {
 public:
     explicit Desktop(bool withBrowsers)
         : dispatch_(clock_),
-          desktop_(std::get<sim::DesktopModel>(sim::parseDesktop(desktop(withBrowsers).dump(), "bench")), clock_,
-                   dispatch_),
+          desktop_(std::get<sim::DesktopModel>(sim::parseDesktop(desktop(withBrowsers).dump(), "bench")),
+                   clock_, dispatch_),
           installed_(desktop_) {}
 
 private:

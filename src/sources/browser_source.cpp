@@ -104,7 +104,8 @@ std::vector<std::string_view> split(std::string_view text, std::string_view sepa
 }
 
 bool needsConsent(BrowserKind browser) {
-    return runningApp(browser) && Permissions::automationStatus(browser) != Permissions::AutomationStatus::allowed;
+    return runningApp(browser) &&
+           Permissions::automationStatus(browser) != Permissions::AutomationStatus::allowed;
 }
 
 }  // namespace
@@ -162,8 +163,8 @@ std::vector<Target> parse(std::string_view output, BrowserKind browser) {
 
         std::string host = Classifier::host(url);
         const auto category = Classifier::category(url, host);
-        auto numbered =
-            numbering.take("tab:" + std::string(rawValue(browser)) + ":" + std::to_string(*windowID) + ":" + url);
+        auto numbered = numbering.take("tab:" + std::string(rawValue(browser)) + ":" +
+                                       std::to_string(*windowID) + ":" + url);
         if (title.empty()) title = host;
 
         Target target;
@@ -190,7 +191,8 @@ std::string subtitle(std::string_view host, std::string_view url, BrowserKind br
 std::optional<std::int64_t> parseInteger(std::string_view text) {
     std::string_view digits = text;
     if (digits.starts_with('+') || digits.starts_with('-')) digits.remove_prefix(1);
-    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
     // from_chars reads a "-" itself but refuses a "+".
     if (text.starts_with('+')) text = digits;
     std::int64_t value = 0;

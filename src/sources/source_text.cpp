@@ -61,7 +61,8 @@ bool startsWithCharacters(std::string_view text, std::string_view prefix) {
     UText utext = UTEXT_INITIALIZER;
     utext_openUTF8(&utext, text.data(), static_cast<std::int64_t>(text.size()), &status);
     characters->setText(&utext, status);
-    const bool boundary = U_SUCCESS(status) && characters->isBoundary(static_cast<std::int32_t>(prefix.size()));
+    const bool boundary =
+        U_SUCCESS(status) && characters->isBoundary(static_cast<std::int32_t>(prefix.size()));
     utext_close(&utext);
     return boundary;
 }

@@ -65,7 +65,8 @@ double boundsMember(const platform::WindowBounds& bounds, std::string_view key) 
 AppsByPid regularApps() {
     AppsByPid apps;
     for (auto& app : platform::current().workspace().runningApplications()) {
-        if (app.activationPolicy == platform::ActivationPolicy::regular) apps.emplace(app.pid, std::move(app));
+        if (app.activationPolicy == platform::ActivationPolicy::regular)
+            apps.emplace(app.pid, std::move(app));
     }
     return apps;
 }
@@ -106,7 +107,8 @@ std::vector<detail::CGWindowInfo> coreGraphicsWindows() {
 }
 
 bool isTabSourced(std::string_view bundleID) {
-    return std::find(kTabSourcedBundleIDs.begin(), kTabSourcedBundleIDs.end(), bundleID) != kTabSourcedBundleIDs.end();
+    return std::find(kTabSourcedBundleIDs.begin(), kTabSourcedBundleIDs.end(), bundleID) !=
+           kTabSourcedBundleIDs.end();
 }
 
 /// A coordinate rounded half away from zero, or none when it has no 64-bit whole value.
@@ -208,7 +210,8 @@ int titleAffinity(std::string_view a, std::string_view b) {
 int matchScore(const AXCandidate& ax, const Rect& frame, std::string_view cleanedTitle) {
     int score = 0;
     if (sameWhole(ax.frame.x, frame.x) && sameWhole(ax.frame.y, frame.y)) score += 2;
-    if (sameWhole(ax.frame.absWidth(), frame.absWidth()) && sameWhole(ax.frame.absHeight(), frame.absHeight())) {
+    if (sameWhole(ax.frame.absWidth(), frame.absWidth()) &&
+        sameWhole(ax.frame.absHeight(), frame.absHeight())) {
         score += 2;
     }
     return score + titleAffinity(ax.title, cleanedTitle);

@@ -32,6 +32,19 @@ std::chrono::nanoseconds waitDuration(double seconds) {
         std::chrono::duration<double>(std::min(seconds, kLongestWait)));
 }
 
+/// The well-formed multi-byte sequences of UTF-8 (Unicode table 3-7): the lead byte fixes the
+/// length and the range of the second byte; later bytes are plain continuation bytes.
+struct Utf8Form {
+    unsigned char leadLow, leadHigh;
+    std::size_t length;
+    unsigned char secondLow, secondHigh;
+};
+constexpr Utf8Form kMultiByteForms[] = {
+    {0xC2, 0xDF, 2, 0x80, 0xBF}, {0xE0, 0xE0, 3, 0xA0, 0xBF}, {0xE1, 0xEC, 3, 0x80, 0xBF},
+    {0xED, 0xED, 3, 0x80, 0x9F}, {0xEE, 0xEF, 3, 0x80, 0xBF}, {0xF0, 0xF0, 4, 0x90, 0xBF},
+    {0xF1, 0xF3, 4, 0x80, 0xBF}, {0xF4, 0xF4, 4, 0x80, 0x8F},
+};
+
 /// The reader's box: the bytes it drained and the signal that it reached end of file. Shared
 /// with the reader thread, so a caller that gave up can return while the reader finishes.
 class Drain {
@@ -124,7 +137,8 @@ std::optional<Child> spawn(const std::string& interpreterPath, std::string_view 
     sigaddset(&signals, SIGPIPE);
     posix_spawnattr_setsigdefault(&attributes, &signals);
     posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
     std::string program = interpreterPath;
     std::string flag = "-e";
@@ -156,7 +170,8 @@ bool startReader(int fd, std::shared_ptr<Drain> drain) {
 
 std::optional<std::string> run(std::string_view source, double timeout) {
     auto& scripting = platform::current().scripting();
-    if (auto interpreter = scripting.interpreterPath()) return detail::runProcess(*interpreter, source, timeout);
+    if (auto interpreter = scripting.interpreterPath())
+        return detail::runProcess(*interpreter, source, timeout);
     return scripting.runInProcess(source, timeout);
 }
 
@@ -199,35 +214,16 @@ bool isValidUtf8(std::string_view bytes) {
             ++i;
             continue;
         }
-        // Well-formed sequences (Unicode table 3-7): the lead fixes the length and the range
-        // of the second byte; later bytes are plain continuation bytes.
-        std::size_t length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead == 0xE0) {
-            length = 3, low = 0xA0;
-        } else if (lead == 0xED) {
-            length = 3, high = 0x9F;
-        } else if (lead >= 0xE1 && lead <= 0xEF) {
-            length = 3;
-        } else if (lead == 0xF0) {
-            length = 4, low = 0x90;
-        } else if (lead == 0xF4) {
-            length = 4, high = 0x8F;
-        } else if (lead >= 0xF1 && lead <= 0xF3) {
-            length = 4;
-        } else {
-            return false;
-        }
-        if (bytes.size() - i < length) return false;
+        const auto form =
+            std::find_if(std::begin(kMultiByteForms), std::end(kMultiByteForms),
+                         [lead](const Utf8Form& f) { return lead >= f.leadLow && lead <= f.leadHigh; });
+        if (form == std::end(kMultiByteForms) || bytes.size() - i < form->length) return false;
         const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        if (second < low || second > high) return false;
-        for (std::size_t k = 2; k < length; ++k) {
+        if (second < form->secondLow || second > form->secondHigh) return false;
+        for (std::size_t k = 2; k < form->length; ++k) {
             if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
         }
-        i += length;
+        i += form->length;
     }
     return true;
 }

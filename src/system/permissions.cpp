@@ -24,7 +24,8 @@ bool accessibilityGranted() { return platform::current().accessibility().isProce
 bool screenRecordingGranted() { return platform::current().windowServer().preflightScreenCaptureAccess(); }
 
 AutomationStatus automationStatus(BrowserKind browser) {
-    return automationStatusFromCode(platform::current().scripting().automationStatus(bundleIdentifier(browser)));
+    return automationStatusFromCode(
+        platform::current().scripting().automationStatus(bundleIdentifier(browser)));
 }
 
 void openAccessibilitySettings() { platform::current().workspace().openURL(kAccessibilitySettingsURL); }

@@ -28,7 +28,8 @@ std::vector<std::string> ids(const std::vector<Target>& targets) {
 class CountingSources {
 public:
     SnapshotStore::Enumerators enumerators() {
-        return {[this] { return pass(Source::windows, "windows"); }, [this] { return pass(Source::chrome, "chrome"); },
+        return {[this] { return pass(Source::windows, "windows"); },
+                [this] { return pass(Source::chrome, "chrome"); },
                 [this] { return pass(Source::safari, "safari"); }};
     }
 
@@ -88,8 +89,10 @@ TEST_F(SnapshotStoreTest, OnlyDirtySourcesAreEnumeratedAgain) {
     std::vector<std::string> whole;
     store.refreshDirty([&](std::vector<Target> targets) { whole = ids(targets); });
     sim.dispatch.runUntilIdle();
-    EXPECT_EQ(sources.passes, (std::map<Source, int>{{Source::windows, 1}, {Source::chrome, 2}, {Source::safari, 1}}));
-    EXPECT_EQ(whole, (std::vector<std::string>{"chrome 2", "safari 1", "windows 1"})) << "the callback sees the whole store";
+    EXPECT_EQ(sources.passes,
+              (std::map<Source, int>{{Source::windows, 1}, {Source::chrome, 2}, {Source::safari, 1}}));
+    EXPECT_EQ(whole, (std::vector<std::string>{"chrome 2", "safari 1", "windows 1"}))
+        << "the callback sees the whole store";
     EXPECT_EQ(store.refreshCount(), 4);
 
     store.markAllDirty();
@@ -139,15 +142,19 @@ TEST(SnapshotStoreSources, ABrowserThatQuitsLeavesAnEmptyList) {
          {{{"pid", 501}, {"name", "Editor"}, {"bundleID", "com.example.app"}},
           {{"pid", 601}, {"name", "Google Chrome"}, {"bundleID", "com.google.Chrome"}}}},
         {"windows",
-         {{{"number", 1}, {"pid", 501}, {"title", "Notes"}, {"frame", {{"x", 0}, {"y", 0}, {"w", 800}, {"h", 600}}}},
+         {{{"number", 1},
+           {"pid", 501},
+           {"title", "Notes"},
+           {"frame", {{"x", 0}, {"y", 0}, {"w", 800}, {"h", 600}}}},
           {{"number", 2},
            {"pid", 601},
            {"frame", {{"x", 0}, {"y", 0}, {"w", 800}, {"h", 600}}},
            {"tabs", {{{"title", "Docs"}, {"url", "https://docs.example.com/"}}}}}}},
     });
     SnapshotStore store;
-    EXPECT_EQ(ids(store.refreshAllBlocking()),
-              (std::vector<std::string>{"tab:chrome:2:https://docs.example.com/", "win:com.example.app:Notes"}));
+    EXPECT_EQ(
+        ids(store.refreshAllBlocking()),
+        (std::vector<std::string>{"tab:chrome:2:https://docs.example.com/", "win:com.example.app:Notes"}));
 
     sim.desktop().update([](sim::DesktopModel& model) {
         model.apps.pop_back();

@@ -11,7 +11,8 @@ using detail::parseInteger;
 std::string record(std::string windowID, std::string visible, std::string tabIndex, std::string title,
                    std::string url) {
     const std::string fs(kFieldSeparator);
-    return windowID + fs + visible + fs + "1" + fs + tabIndex + fs + title + fs + url + std::string(kRecordSeparator);
+    return windowID + fs + visible + fs + "1" + fs + tabIndex + fs + title + fs + url +
+           std::string(kRecordSeparator);
 }
 
 TEST(TabRecords, AChromeRecordBecomesATabTarget) {
@@ -58,7 +59,8 @@ TEST(TabRecords, EachRuleKeepsOrSkipsTheRecord) {
         {"title without URL", record("1", "true", "1", "T", ""), true},
         {"URL without title", record("1", "true", "1", "", "https://a.example/"), true},
         {"neither title nor URL", record("1", "true", "1", " ", "\n"), false},
-        {"five fields", "1" + fs + "true" + fs + "1" + fs + "1" + fs + "T" + std::string(kRecordSeparator), false},
+        {"five fields", "1" + fs + "true" + fs + "1" + fs + "1" + fs + "T" + std::string(kRecordSeparator),
+         false},
         {"trailing line feed only", "\n", false},
         {"empty output", "", false},
     };
@@ -69,11 +71,11 @@ TEST(TabRecords, EachRuleKeepsOrSkipsTheRecord) {
 
 TEST(TabRecords, TitleUrlAndExtraFields) {
     const std::string fs(kFieldSeparator);
-    const auto targets = parse(record("5", "true", "2", "  Spaced  ", " https://www.example.com/a ") +
-                                   record("5", "true", "3", "", "http://localhost:3000/x") +
-                                   "6" + fs + "true" + fs + "1" + fs + "4" + fs + "T" + fs + "u" + fs + "extra" +
-                                   std::string(kRecordSeparator),
-                               BrowserKind::safari);
+    const auto targets =
+        parse(record("5", "true", "2", "  Spaced  ", " https://www.example.com/a ") +
+                  record("5", "true", "3", "", "http://localhost:3000/x") + "6" + fs + "true" + fs + "1" +
+                  fs + "4" + fs + "T" + fs + "u" + fs + "extra" + std::string(kRecordSeparator),
+              BrowserKind::safari);
     ASSERT_EQ(targets.size(), 3u);
     EXPECT_EQ(targets[0].title, "Spaced");
     EXPECT_EQ(targets[0].tab->url, "https://www.example.com/a");
@@ -100,7 +102,8 @@ TEST(TabRecords, RepeatsAreNumberedPerWindowAndUrl) {
 
 TEST(TabRecords, HostileFieldsAreSafe) {
     const std::string invalid = "\xFF\xFE";
-    const auto targets = parse(record("1", "true", "1", invalid, "not a url " + invalid), BrowserKind::chrome);
+    const auto targets =
+        parse(record("1", "true", "1", invalid, "not a url " + invalid), BrowserKind::chrome);
     ASSERT_EQ(targets.size(), 1u);
     EXPECT_EQ(targets[0].title, invalid);
     EXPECT_EQ(targets[0].subtitle, "Google Chrome");
@@ -132,7 +135,8 @@ TEST(IntegerReader, SignDigitsAndRange) {
 
 TEST(TabSubtitle, HostHintAndApplication) {
     EXPECT_EQ(detail::subtitle("", "about:blank", BrowserKind::safari), "Safari");
-    EXPECT_EQ(detail::subtitle("example.com", "https://example.com/", BrowserKind::safari), "example.com \u00B7 Safari");
+    EXPECT_EQ(detail::subtitle("example.com", "https://example.com/", BrowserKind::safari),
+              "example.com \u00B7 Safari");
     EXPECT_EQ(detail::subtitle("github.com", "https://github.com/o/r/issues/98765", BrowserKind::chrome),
               "github.com/o/r \u00B7 Google Chrome");
 }
@@ -140,10 +144,11 @@ TEST(TabSubtitle, HostHintAndApplication) {
 TEST(TabScripts, AreExactLineByLine) {
     const std::string safari = enumerationScript(BrowserKind::safari);
     EXPECT_TRUE(safari.starts_with("tell application \"Safari\"\n    set fs to (ASCII character 31)\n"));
-    EXPECT_NE(safari.find("\n                set out to out & wid & fs & vis & fs & act & fs & j & fs & \u00AC\n"
-                          "                    (item j of ts) & fs & (item j of us) & rs\n"
-                          "            end repeat\n        end try\n"),
-              std::string::npos);
+    EXPECT_NE(
+        safari.find("\n                set out to out & wid & fs & vis & fs & act & fs & j & fs & \u00AC\n"
+                    "                    (item j of ts) & fs & (item j of us) & rs\n"
+                    "            end repeat\n        end try\n"),
+        std::string::npos);
     EXPECT_TRUE(safari.ends_with("\n    return out\nend tell"));
     EXPECT_EQ(std::count(safari.begin(), safari.end(), '\n'), 18);
 
@@ -151,9 +156,11 @@ TEST(TabScripts, AreExactLineByLine) {
     EXPECT_TRUE(chrome.starts_with("tell application \"Google Chrome\"\n"));
     EXPECT_NE(chrome.find("\n    set allURLs to URL of every tab of every window\n    set out to \"\"\n"),
               std::string::npos);
-    EXPECT_NE(chrome.find("\n            set out to out & (item i of winIDs) & fs & (item i of winVis) & fs & \u00AC\n"
-                          "                (item i of winAct) & fs & j & fs & (item j of ts) & fs & (item j of us) & rs\n"),
-              std::string::npos);
+    EXPECT_NE(
+        chrome.find(
+            "\n            set out to out & (item i of winIDs) & fs & (item i of winVis) & fs & \u00AC\n"
+            "                (item i of winAct) & fs & j & fs & (item j of ts) & fs & (item j of us) & rs\n"),
+        std::string::npos);
     EXPECT_TRUE(chrome.ends_with("\n    end repeat\n    return out\nend tell"));
     EXPECT_EQ(std::count(chrome.begin(), chrome.end(), '\n'), 18);
 }

@@ -17,7 +17,9 @@ constexpr int kChrome = 601;
 constexpr int kSafari = 602;
 
 json browserWindow(int number, int pid, json tabs) {
-    return {{"number", number}, {"pid", pid}, {"frame", {{"x", 0}, {"y", 0}, {"w", 1000}, {"h", 700}}},
+    return {{"number", number},
+            {"pid", pid},
+            {"frame", {{"x", 0}, {"y", 0}, {"w", 1000}, {"h", 700}}},
             {"tabs", std::move(tabs)}};
 }
 
@@ -29,14 +31,17 @@ json browsers(json permissions = json::object(), json apps = nullptr) {
         apps = {{{"pid", kChrome}, {"name", "Google Chrome"}, {"bundleID", "com.google.Chrome"}},
                 {{"pid", kSafari}, {"name", "Safari"}, {"bundleID", "com.apple.Safari"}}};
     }
-    json chromeWindow = browserWindow(1, kChrome, {tab("Docs", "https://docs.example.com/a"),
-                                                   tab("", "https://github.com/o/r/pull/98765")});
+    json chromeWindow = browserWindow(
+        1, kChrome,
+        {tab("Docs", "https://docs.example.com/a"), tab("", "https://github.com/o/r/pull/98765")});
     chromeWindow["scriptId"] = 12;
     json hiddenWindow = browserWindow(2, kChrome, {tab("Hidden", "https://hidden.example/")});
     hiddenWindow["scriptVisible"] = false;
-    return {{"permissions", std::move(permissions)},
-            {"apps", std::move(apps)},
-            {"windows", {chromeWindow, hiddenWindow, browserWindow(3, kSafari, {tab("Mail", "https://mail.google.com/")})}}};
+    return {
+        {"permissions", std::move(permissions)},
+        {"apps", std::move(apps)},
+        {"windows",
+         {chromeWindow, hiddenWindow, browserWindow(3, kSafari, {tab("Mail", "https://mail.google.com/")})}}};
 }
 
 std::vector<std::string> ids(const std::vector<Target>& targets) {
@@ -75,7 +80,10 @@ TEST(BrowserTabs, AutomationStatusDecidesTheScriptAndItsLimit) {
         {"allowed", {{"automation", {{"chrome", "allowed"}}}}, true, {5.0}, 2},
         {"not asked, then allowed", {{"automation", {{"chrome", "notDetermined"}}}}, true, {120.0}, 2},
         {"not asked, then refused",
-         {{"automation", {{"chrome", "notDetermined"}}}, {"consent", {{"chrome", "deny"}}}}, true, {120.0}, 0},
+         {{"automation", {{"chrome", "notDetermined"}}}, {"consent", {{"chrome", "deny"}}}},
+         true,
+         {120.0},
+         0},
         {"denied", {{"automation", {{"chrome", "denied"}}}}, true, {}, 0},
         {"not running", json::object(), false, {}, 0},
     };

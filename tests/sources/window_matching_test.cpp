@@ -82,8 +82,8 @@ TEST(WindowRecordFilter, EachRuleKeepsOrDropsTheWindow) {
         {"120 by 60", with(keys::kBounds, WindowBounds{{"Width", 120}, {"Height", 60}}), true},
         {"119 wide", with(keys::kBounds, WindowBounds{{"Width", 119}, {"Height", 60}}), false},
         {"59 high", with(keys::kBounds, WindowBounds{{"Width", 120}, {"Height", 59}}), false},
-        {"negative extents count as magnitudes", with(keys::kBounds, WindowBounds{{"Width", -300}, {"Height", -200}}),
-         true},
+        {"negative extents count as magnitudes",
+         with(keys::kBounds, WindowBounds{{"Width", -300}, {"Height", -200}}), true},
         {"missing extents count as 0", with(keys::kBounds, WindowBounds{{"X", 0}}), false},
     };
     for (const auto& [name, input, passes] : cases) {
@@ -101,16 +101,16 @@ TEST(WindowRecordFilter, OnscreenIsFalseUnlessABooleanSaysSo) {
 TEST(TitleCleaning, RemovesEachMarkerOnceInOrderThenTrims) {
     const std::pair<std::string, std::string> cases[] = {
         {"\u2022 Notes", "Notes"},
-        {"\u25CF * draft.txt", "draft.txt"},           // black circle, then asterisk
-        {"* \u25CF draft.txt", "\u25CF draft.txt"},    // the circle is tried before the asterisk only
+        {"\u25CF * draft.txt", "draft.txt"},         // black circle, then asterisk
+        {"* \u25CF draft.txt", "\u25CF draft.txt"},  // the circle is tried before the asterisk only
         {"* * twice", "* twice"},
         {"\u25CF ", ""},
         {"  \t\n", ""},
-        {"\u3000Wide\u00A0\u2028", "Wide"},            // Unicode white space and line separators
+        {"\u3000Wide\u00A0\u2028", "Wide"},  // Unicode white space and line separators
         {"*draft", "*draft"},
         {"\u2022 \u0301Notes", "\u2022 \u0301Notes"},  // the space carries an accent: not a marker
         {"\u25CF\u0301 x", "\u25CF\u0301 x"},
-        {"Plain \xFF", "Plain \xFF"},                 // ill-formed bytes stay
+        {"Plain \xFF", "Plain \xFF"},  // ill-formed bytes stay
         {" \xFF ", "\xFF"},
     };
     for (const auto& [title, cleaned] : cases) EXPECT_EQ(clean(title), cleaned) << title;

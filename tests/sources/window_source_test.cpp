@@ -58,30 +58,25 @@ TEST(WindowEnumeration, KeepsSwitchableWindowsInWindowServerOrder) {
           {{"pid", 505}, {"name", "Safari"}, {"bundleID", "com.apple.Safari"}},
           {{"pid", 700}, {"name", "Zerlith"}, {"bundleID", "com.halvorn.zerlith"}}}},
         {"windows",
-         {window(1, kEditor, "\u25CF Notes"),
-          with(window(2, kEditor, "Panel"), {{"layer", 3}}),
+         {window(1, kEditor, "\u25CF Notes"), with(window(2, kEditor, "Panel"), {{"layer", 3}}),
           with(window(3, kEditor, "Real layer"), {{"layer", 0.0}}),
           with(window(4, kEditor, "Faint"), {{"alpha", 0.05}}),
           with(window(5, kEditor, "Just visible"), {{"alpha", 0.06}}),
           with(window(6, kEditor, "No alpha"), {{"alpha", nullptr}}),
           window(7, kEditor, "Narrow", rect(0, 0, 119, 600)),
           window(8, kEditor, "Short", rect(0, 0, 800, 59)),
-          window(9, kEditor, "Smallest", rect(0, 0, 120, 60)),
-          window(10, kEditor, "\u2022 "),
+          window(9, kEditor, "Smallest", rect(0, 0, 120, 60)), window(10, kEditor, "\u2022 "),
           window(11, kEditor, " \n\t"),
           with(window(12, kEditor, "x"), {{"title", nullptr}, {"axTitle", "x"}}),
-          window(13, 502, "Anonymous"),
-          window(14, 503, "Accessory"),
-          window(15, 504, "Chrome window"),
-          window(16, 505, "Safari window"),
-          window(17, 700, "Own palette"),
-          window(18, 999, "No such app"),
+          window(13, 502, "Anonymous"), window(14, 503, "Accessory"), window(15, 504, "Chrome window"),
+          window(16, 505, "Safari window"), window(17, 700, "Own palette"), window(18, 999, "No such app"),
           window(19, kEditor, "\u2022 Notes")}},
     });
     const auto targets = enumerate();
-    EXPECT_EQ(ids(targets), (std::vector<std::string>{"win:com.example.app:Notes", "win:com.example.app:Just visible",
-                                                      "win:com.example.app:No alpha", "win:com.example.app:Smallest",
-                                                      "win::Anonymous", "win:com.example.app:Notes#1"}));
+    EXPECT_EQ(ids(targets),
+              (std::vector<std::string>{"win:com.example.app:Notes", "win:com.example.app:Just visible",
+                                        "win:com.example.app:No alpha", "win:com.example.app:Smallest",
+                                        "win::Anonymous", "win:com.example.app:Notes#1"}));
     ASSERT_EQ(targets.size(), 6u);
     EXPECT_EQ(targets[4].appName, "Unknown");
     EXPECT_EQ(targets[4].subtitle, "Unknown");
@@ -134,10 +129,12 @@ TEST(WindowEnumeration, JoinsAccessibilityWindowsByFrameAndTitle) {
     const Case cases[] = {
         {"same title, other frame", json{{"axFrame", rect(300, 300, 400, 300)}}, true},
         {"marker-cleaned titles agree", json{{"axTitle", "* Doc"}, {"axFrame", rect(0, 0, 1, 1)}}, true},
-        {"title prefix with the same size", json{{"axTitle", "Doc (2)"}, {"axFrame", rect(0, 0, 800, 600)}}, true},
+        {"title prefix with the same size", json{{"axTitle", "Doc (2)"}, {"axFrame", rect(0, 0, 800, 600)}},
+         true},
         {"title prefix alone", json{{"axTitle", "Doc (2)"}, {"axFrame", rect(0, 0, 1, 1)}}, false},
         {"unrelated title, same frame", json{{"axTitle", "Other"}}, true},
-        {"unrelated title, same origin only", json{{"axTitle", "Other"}, {"axFrame", rect(10.6, 20, 1, 1)}}, false},
+        {"unrelated title, same origin only", json{{"axTitle", "Other"}, {"axFrame", rect(10.6, 20, 1, 1)}},
+         false},
         {"10.4 against 10.6", json{{"axTitle", "Other"}, {"axFrame", rect(10.4, 20, 800, 600)}}, false},
         {"10.5 against 10.6", json{{"axTitle", "Other"}, {"axFrame", rect(10.5, 20, 800, 600)}}, true},
         {"unreadable title", json{{"axTitle", nullptr}}, false},

@@ -34,7 +34,8 @@ protected:
     std::string interpreter(const std::string& name, const std::string& body, bool executable = true) {
         const fs::path path = dir_ / name;
         std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
-        fs::permissions(path, executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+        fs::permissions(path,
+                        executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
         return path.string();
     }
 
@@ -112,7 +113,8 @@ TEST_F(ScriptRunnerTest, InterpretersThatCannotStartGiveNoResult) {
     EXPECT_EQ(runProcess(file("missing"), "x", 1.0), std::nullopt);
     EXPECT_EQ(runProcess(interpreter("plain", "printf ok", false), "x", 1.0), std::nullopt);
     EXPECT_EQ(runProcess(dir_.string(), "x", 1.0), std::nullopt) << "a directory";
-    EXPECT_EQ(runProcess(interpreter("echo", R"(printf '%s' "$2")"), std::string("a\0b", 3), 1.0), std::nullopt)
+    EXPECT_EQ(runProcess(interpreter("echo", R"(printf '%s' "$2")"), std::string("a\0b", 3), 1.0),
+              std::nullopt)
         << "a NUL would cut the script short";
 }
 
@@ -139,8 +141,8 @@ TEST_F(ScriptRunnerTest, ScriptPastItsLimitIsTerminatedWithItsChildren) {
 }
 
 TEST_F(ScriptRunnerTest, ChildIgnoringTerminationIsKilledAfterTheGrace) {
-    const auto stubborn = interpreter("stubborn", "echo $$ > '" + file("child") + "'\ntrap '' TERM\n" +
-                                                      "while :; do sleep 0.05; done");
+    const auto stubborn = interpreter(
+        "stubborn", "echo $$ > '" + file("child") + "'\ntrap '' TERM\n" + "while :; do sleep 0.05; done");
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(runProcess(stubborn, "x", 0.2), std::nullopt);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
@@ -182,22 +184,22 @@ TEST(Utf8Validation, AcceptsWellFormedAndRefusesEveryIllFormedShape) {
     const Case cases[] = {
         {"", true},
         {"plain ascii", true},
-        {"\xC3\xA9", true},                // é
-        {"\xE2\x82\xAC", true},            // €
-        {"\xF0\x9F\x98\x80", true},        // 😀
-        {"\xF4\x8F\xBF\xBF", true},        // U+10FFFF
-        {"\xED\x9F\xBF", true},            // U+D7FF, just below the surrogates
-        {"\xC0\x80", false},               // overlong NUL
-        {"\xC1\xBF", false},               // overlong
-        {"\xE0\x9F\xBF", false},           // overlong three-byte form
-        {"\xF0\x8F\xBF\xBF", false},       // overlong four-byte form
-        {"\xED\xA0\x80", false},           // surrogate
-        {"\xF4\x90\x80\x80", false},       // above U+10FFFF
-        {"\xF5\x80\x80\x80", false},       // lead byte never used
-        {"\x80", false},                   // stray continuation
-        {"\xE2\x82", false},               // truncated
-        {"\xE2\x28\xA1", false},           // bad continuation
-        {"\xF0\x9F\x98\x41", false},       // bad last continuation
+        {"\xC3\xA9", true},           // é
+        {"\xE2\x82\xAC", true},       // €
+        {"\xF0\x9F\x98\x80", true},   // 😀
+        {"\xF4\x8F\xBF\xBF", true},   // U+10FFFF
+        {"\xED\x9F\xBF", true},       // U+D7FF, just below the surrogates
+        {"\xC0\x80", false},          // overlong NUL
+        {"\xC1\xBF", false},          // overlong
+        {"\xE0\x9F\xBF", false},      // overlong three-byte form
+        {"\xF0\x8F\xBF\xBF", false},  // overlong four-byte form
+        {"\xED\xA0\x80", false},      // surrogate
+        {"\xF4\x90\x80\x80", false},  // above U+10FFFF
+        {"\xF5\x80\x80\x80", false},  // lead byte never used
+        {"\x80", false},              // stray continuation
+        {"\xE2\x82", false},          // truncated
+        {"\xE2\x28\xA1", false},      // bad continuation
+        {"\xF0\x9F\x98\x41", false},  // bad last continuation
     };
     for (const auto& [bytes, valid] : cases) {
         EXPECT_EQ(detail::isValidUtf8(bytes), valid) << ::testing::PrintToString(bytes);

@@ -37,7 +37,8 @@ TEST(PermissionReadings, AutomationStatusOfEachBrowser) {
         {"notDetermined", AutomationStatus::notDetermined},
     };
     for (const auto& [setting, expected] : cases) {
-        SimDesktopFixture sim(json{{"apps", kBrowsers}, {"permissions", {{"automation", {{"safari", setting}}}}}});
+        SimDesktopFixture sim(
+            json{{"apps", kBrowsers}, {"permissions", {{"automation", {{"safari", setting}}}}}});
         EXPECT_EQ(Permissions::automationStatus(BrowserKind::safari), expected) << setting;
         EXPECT_EQ(Permissions::rawValue(expected), setting);
     }
@@ -67,10 +68,11 @@ TEST(PermissionSettings, OpenTheirPanes) {
 }
 
 TEST(RunningApplications, FoundByPidOrBundleIdentifier) {
-    SimDesktopFixture sim(json{{"apps",
-                                {{{"pid", 10}, {"name", "First"}, {"bundleID", "com.example.twin"}},
-                                 {{"pid", 11}, {"name", "Second"}, {"bundleID", "com.example.twin"}},
-                                 {{"pid", 12}, {"bundleID", "com.example.agent"}, {"policy", "prohibited"}}}}});
+    SimDesktopFixture sim(
+        json{{"apps",
+              {{{"pid", 10}, {"name", "First"}, {"bundleID", "com.example.twin"}},
+               {{"pid", 11}, {"name", "Second"}, {"bundleID", "com.example.twin"}},
+               {{"pid", 12}, {"bundleID", "com.example.agent"}, {"policy", "prohibited"}}}}});
     EXPECT_EQ(RunningApps::withPid(11)->localizedName, "Second");
     EXPECT_EQ(RunningApps::withBundleID("com.example.twin")->pid, 10) << "the first one listed";
     EXPECT_EQ(RunningApps::withBundleID("com.example.agent")->pid, 12) << "background processes count";
