@@ -17,9 +17,9 @@ constexpr UChar32 kBlockSize = 1 << kBlockBits;
 constexpr UChar32 kCodePointLimit = 0x110000;
 using Block = std::array<CodePointFacts, kBlockSize>;
 
-/// Break classes that keep a character to itself next to any other of these classes: grapheme
-/// rules only join them to neighbours of other classes (marks, joiners, jamo, regional
-/// indicators), which never stand alone.
+/// Break classes that start a character and are only ever joined to what follows by marks and
+/// joiners (which the walk handles) or by code points of other classes (jamo, regional indicators,
+/// prepended and spacing marks), which send a text the general way.
 bool breaksAround(UChar32 c) {
     switch (u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK)) {
         case U_GCB_OTHER:
@@ -34,6 +34,17 @@ bool breaksAround(UChar32 c) {
     }
 }
 
+bool isBreakClass(UChar32 c, UGraphemeClusterBreak breakClass) {
+    return u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK) == breakClass;
+}
+
+bool isControlLike(UChar32 c) {
+    return isBreakClass(c, U_GCB_CONTROL) || isBreakClass(c, U_GCB_CR) || isBreakClass(c, U_GCB_LF);
+}
+
+bool isPictographic(UChar32 c) { return u_hasBinaryProperty(c, UCHAR_EXTENDED_PICTOGRAPHIC); }
+bool isCaseless(UChar32 c) { return !u_hasBinaryProperty(c, UCHAR_CHANGES_WHEN_CASEMAPPED); }
+
 /// Whether lower-casing `c` gives the same result whatever surrounds it (not so for Σ, whose
 /// lower-case form depends on the letters around it).
 bool lowersWithoutContext(const icu::UnicodeString& c) {
@@ -44,24 +55,45 @@ bool lowersWithoutContext(const icu::UnicodeString& c) {
            UnicodeText::lowerCased(a + c + a) == lowerA + lower + lowerA;
 }
 
-CodePointFacts factsOf(UChar32 c) {
-    const icu::UnicodeString written(c);
-    CodePointFacts facts;
-    facts.traits = wordTraitsOf(written);
-    if ((c >= 0xD800 && c < 0xE000) || !breaksAround(c) || !lowersWithoutContext(written)) return facts;
-
-    const icu::UnicodeString lower = UnicodeText::lowerCased(written);
+/// A base keeps its character boundaries, its break class and its pictograph status through
+/// lower-casing: its lower-case form is one character that begins like it and ends like it (or
+/// with an accent, as İ's does), and no pictograph appears or vanishes.
+bool isBase(UChar32 c, const icu::UnicodeString& written, const icu::UnicodeString& lower) {
+    if (!breaksAround(c) || !lowersWithoutContext(written) || UnicodeText::characterCount(lower) != 1) return false;
     const UChar32 first = lower.char32At(0);
     const UChar32 last = lower.char32At(lower.length() - 1);
-    const bool lastJoinsNothing =
-        breaksAround(last) || u_getIntPropertyValue(last, UCHAR_GRAPHEME_CLUSTER_BREAK) == U_GCB_EXTEND;
-    if (UnicodeText::characterCount(lower) != 1 || !breaksAround(first) || !lastJoinsNothing) return facts;
+    if (!breaksAround(first) || !(breaksAround(last) || isBreakClass(last, U_GCB_EXTEND))) return false;
+    if (isControlLike(c) != isControlLike(last)) return false;
+    if (isPictographic(c)) return isCaseless(c);
+    for (std::int32_t i = 0; i < lower.length(); i = lower.moveIndex32(i, 1)) {
+        if (isPictographic(lower.char32At(i))) return false;
+    }
+    return true;
+}
 
-    const std::string key = UnicodeText::toUtf8(UnicodeText::decomposed(lower));
-    if (key.size() > sizeof facts.keyBytes) return facts;
-    std::copy(key.begin(), key.end(), facts.keyBytes);
-    facts.keyLength = static_cast<std::uint8_t>(key.size());
-    facts.standsAlone = true;
+CodePointFacts::Role roleOf(UChar32 c, const icu::UnicodeString& written, const icu::UnicodeString& lower) {
+    if (c >= 0xD800 && c < 0xE000) return CodePointFacts::Role::other;
+    if (isBreakClass(c, U_GCB_ZWJ)) return CodePointFacts::Role::joiner;
+    if (isBreakClass(c, U_GCB_EXTEND) && isCaseless(c) && !isPictographic(c)) return CodePointFacts::Role::mark;
+    return isBase(c, written, lower) ? CodePointFacts::Role::base : CodePointFacts::Role::other;
+}
+
+CodePointFacts factsOf(UChar32 c) {
+    const icu::UnicodeString written(c);
+    const icu::UnicodeString lower = UnicodeText::lowerCased(written);
+    CodePointFacts facts;
+    facts.traits = wordTraitsOf(written);
+    const icu::UnicodeString key = UnicodeText::decomposed(lower);
+    const std::string keyBytes = UnicodeText::toUtf8(key);
+    facts.role = keyBytes.size() <= sizeof facts.keyBytes ? roleOf(c, written, lower) : CodePointFacts::Role::other;
+    if (facts.role == CodePointFacts::Role::other) return facts;
+
+    facts.pictographic = facts.role == CodePointFacts::Role::base && isPictographic(c);
+    facts.controlLike = isControlLike(c);
+    facts.firstCombiningClass = u_getCombiningClass(key.char32At(0));
+    facts.lastCombiningClass = u_getCombiningClass(key.char32At(key.length() - 1));
+    std::copy(keyBytes.begin(), keyBytes.end(), facts.keyBytes);
+    facts.keyLength = static_cast<std::uint8_t>(keyBytes.size());
     return facts;
 }
 
@@ -85,6 +117,12 @@ const CodePointFacts& codePointFacts(UChar32 c) {
         if (slot.compare_exchange_strong(block, fresh.get(), std::memory_order_acq_rel)) block = fresh.release();
     }
     return (*block)[static_cast<std::size_t>(c) & (kBlockSize - 1)];
+}
+
+const CodePointFacts* asciiFacts() {
+    static_assert(kBlockSize >= 128, "ASCII fits one block");
+    static const CodePointFacts* const first = &codePointFacts(0);
+    return first;
 }
 
 }  // namespace zerlith::FuzzyMatcher

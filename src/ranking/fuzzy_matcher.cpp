@@ -13,14 +13,30 @@
 namespace zerlith::FuzzyMatcher {
 namespace {
 
+constexpr double kFirstCharacterScore = 9.0;  ///< a match at the very first character, and nothing else
+constexpr double kPenaltyPerCharacter = 0.02;
+
+/// What a match after the first character earns.
+double matchBonus(bool followsMatch, bool wordStart) {
+    return (followsMatch ? 4.0 : 1.0) + (wordStart ? 4.0 : 0.0);
+}
+
+double finalScore(double total, std::size_t characterCount) {
+    return total - kPenaltyPerCharacter * static_cast<double>(characterCount);
+}
+
 WordTraits traitsOf(const icu::UnicodeString& character) {
     const bool oneCodePoint = character.countChar32() == 1;
     return oneCodePoint ? codePointFacts(character.char32At(0)).traits : wordTraitsOf(character);
 }
 
-const WordTraits& crLfTraits() {
-    static const WordTraits traits = wordTraitsOf(icu::UnicodeString(u"\r\n"));
-    return traits;
+/// The class of a character's first key byte, for the quick rejection of misses: each letter and
+/// digit has a bit of its own, other bytes share the rest.
+std::uint64_t firstByteBit(char byte) {
+    const auto b = static_cast<unsigned char>(byte);
+    if (b >= 'a' && b <= 'z') return std::uint64_t{1} << (b - 'a');
+    if (b >= '0' && b <= '9') return std::uint64_t{1} << (26 + b - '0');
+    return std::uint64_t{1} << (36 + b % 28);
 }
 
 /// The lower-cased character in the form used for equality: canonically decomposed UTF-8.
@@ -33,58 +49,207 @@ std::string keyOf(const icu::UnicodeString& lowerCharacter) {
 
 }  // namespace
 
-/// Appends characters to a Prepared.
+/// Fills a Prepared's one block in place: keys from the front, their flags from the middle; the
+/// flags move down behind the keys at the end.
 class PreparedBuilder {
 public:
-    explicit PreparedBuilder(std::size_t expectedBytes) {
-        prepared_.keys_.reserve(expectedBytes);
-        prepared_.marks_.clear();
-        prepared_.marks_.reserve(expectedBytes + 1);
-    }
+    /// `expectedKeyBytes`: the usual total of the keys (the text's length); more only costs a move.
+    explicit PreparedBuilder(std::size_t expectedKeyBytes) { reserve(expectedKeyBytes + 16); }
 
     void add(std::string_view key, bool wordStart) {
-        prepared_.keys_ += key;
-        prepared_.marks_.push_back(Prepared::kCharacterStart | (wordStart ? Prepared::kWordStart : 0));
-        prepared_.marks_.insert(prepared_.marks_.end(), key.size() - 1, 0);
+        if (keyBytes_ + key.size() > capacity_) reserve(2 * (keyBytes_ + key.size()));
+        char* block = prepared_.bytes_.data();
+        std::memcpy(block + keyBytes_, key.data(), key.size());
+        block[capacity_ + keyBytes_] = static_cast<char>(Prepared::kCharacterStart | (wordStart ? Prepared::kWordStart : 0));
+        std::memset(block + capacity_ + keyBytes_ + 1, 0, key.size() - 1);
+        keyBytes_ += key.size();
+        prepared_.firstBytes_ |= firstByteBit(key[0]);
         ++prepared_.characterCount_;
     }
 
     Prepared finish() && {
-        prepared_.marks_.push_back(Prepared::kCharacterStart);
+        std::string& block = prepared_.bytes_;
+        std::memmove(block.data() + keyBytes_, block.data() + capacity_, keyBytes_);
+        block[2 * keyBytes_] = Prepared::kCharacterStart;
+        block.resize(2 * keyBytes_ + 1);
+        prepared_.keyBytes_ = static_cast<std::uint32_t>(keyBytes_);
         return std::move(prepared_);
     }
 
 private:
+    void reserve(std::size_t capacity) {
+        std::string block(2 * capacity + 1, '\0');
+        std::memcpy(block.data(), prepared_.bytes_.data(), keyBytes_);
+        std::memcpy(block.data() + capacity, prepared_.bytes_.data() + capacity_, keyBytes_);
+        prepared_.bytes_ = std::move(block);
+        capacity_ = capacity;
+    }
+
     Prepared prepared_;
+    std::size_t keyBytes_ = 0;
+    std::size_t capacity_ = 0;
 };
 
 namespace {
 
-/// The quick way for the usual text, in which every code point stands alone (see CodePointFacts):
-/// one pass over the bytes with facts looked up per code point. Absent for any other text.
-std::optional<Prepared> prepareStandalone(std::string_view text) {
+/// Assembles characters from code point facts for walkQuickly() and hands each finished one to a
+/// sink, with whether it starts a word. A mark or joiner extends the character before it (unless
+/// that is a control character); a joiner between two pictographs joins them.
+template <class Sink>
+class CharacterAssembly {
+public:
+    explicit CharacterAssembly(Sink& sink) : sink_(sink) {}
+
+    /// False when the code point takes the text out of the quick way.
+    bool add(const CodePointFacts& facts) {
+        using Role = CodePointFacts::Role;
+        switch (facts.role) {
+            case Role::base:
+                if (state_ == State::afterJoinedPictograph && facts.pictographic) return extend(facts);
+                start(facts);
+                return true;
+            case Role::mark:
+            case Role::joiner:
+                if (key_.empty() || controlLike_) {
+                    start(facts);
+                    return true;
+                }
+                return extend(facts);
+            case Role::other:
+                return false;
+        }
+        return false;
+    }
+
+    void finish() { emit(); }
+
+private:
+    /// Where the character stands in a pictograph sequence (a pictograph, marks, a joiner, ...).
+    enum class State { none, afterPictograph, afterJoinedPictograph };
+
+    void start(const CodePointFacts& facts) {
+        emit();
+        key_ = facts.key();
+        traits_ = facts.traits;
+        controlLike_ = facts.controlLike;
+        lastCombiningClass_ = facts.lastCombiningClass;
+        state_ = facts.pictographic ? State::afterPictograph : State::none;
+    }
+
+    bool extend(const CodePointFacts& facts) {
+        // The keys laid end to end are a decomposition only if no marks need reordering.
+        if (facts.firstCombiningClass != 0 && lastCombiningClass_ > facts.firstCombiningClass) return false;
+        const std::string_view added = facts.key();
+        if (key_.size() + added.size() > buffer_.size()) return false;
+        if (key_.data() != buffer_.data()) std::copy(key_.begin(), key_.end(), buffer_.begin());
+        std::copy(added.begin(), added.end(), buffer_.begin() + key_.size());
+        key_ = std::string_view(buffer_.data(), key_.size() + added.size());
+        // Accents make a separator or a blank something else; the case is the base's.
+        traits_.opensWord = false;
+        lastCombiningClass_ = facts.lastCombiningClass;
+        if (facts.role == CodePointFacts::Role::joiner) {
+            state_ = state_ == State::afterPictograph ? State::afterJoinedPictograph : State::none;
+        } else if (facts.role == CodePointFacts::Role::base) {
+            state_ = State::afterPictograph;
+        } else if (state_ == State::afterJoinedPictograph) {
+            state_ = State::none;
+        }
+        return true;
+    }
+
+    void emit() {
+        if (key_.empty()) return;
+        sink_(key_, previous_ && startsWord(*previous_, traits_));
+        previous_ = traits_;
+        key_ = {};
+    }
+
+    Sink& sink_;
+    std::array<char, 64> buffer_;
+    std::string_view key_;  ///< the open character's key, in buffer_ once extended
+    WordTraits traits_;
+    bool controlLike_ = false;
+    std::uint8_t lastCombiningClass_ = 0;
+    State state_ = State::none;
+    std::optional<WordTraits> previous_;
+};
+
+const CodePointFacts& crLfFacts() {
+    static const CodePointFacts facts = [] {
+        CodePointFacts crLf;
+        crLf.role = CodePointFacts::Role::base;
+        crLf.controlLike = true;
+        crLf.traits = wordTraitsOf(icu::UnicodeString(u"\r\n"));
+        crLf.keyBytes[0] = '\r';
+        crLf.keyBytes[1] = '\n';
+        crLf.keyLength = 2;
+        return crLf;
+    }();
+    return facts;
+}
+
+/// The quick way for the usual text (see CodePointFacts): one pass over the bytes, handing `sink`
+/// each character's key and whether it starts a word. False, part-way through, for other texts.
+template <class Sink>
+bool walkQuickly(std::string_view text, Sink&& sink) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     const auto length = static_cast<std::int64_t>(text.size());
-    PreparedBuilder builder(text.size());
-    const WordTraits* previous = nullptr;
+    const CodePointFacts* ascii = asciiFacts();
+    CharacterAssembly<Sink> characters(sink);
     for (std::int64_t i = 0; i < length;) {
-        const WordTraits* current;
+        const CodePointFacts* facts;
         if (bytes[i] == '\r' && i + 1 < length && bytes[i + 1] == '\n') {
-            current = &crLfTraits();
-            builder.add("\r\n", previous != nullptr && startsWord(*previous, *current));
+            facts = &crLfFacts();
             i += 2;
+        } else if (bytes[i] < 0x80) {
+            facts = &ascii[bytes[i]];
+            ++i;
         } else {
             UChar32 c;
             U8_NEXT(bytes, i, length, c);
-            const CodePointFacts& facts = codePointFacts(c);
-            if (!facts.standsAlone) return std::nullopt;
-            current = &facts.traits;
-            builder.add(facts.key(), previous != nullptr && startsWord(*previous, *current));
+            facts = &codePointFacts(c);
         }
-        previous = current;
+        if (!characters.add(*facts)) return false;
     }
-    return std::move(builder).finish();
+    characters.finish();
+    return true;
 }
+
+/// Keys are a few bytes long: a call to memcmp would cost more than the loop.
+bool sameKey(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
+}
+
+/// The scan itself, fed one character at a time.
+class GreedyScan {
+public:
+    explicit GreedyScan(const std::vector<std::string>& wanted) : wanted_(wanted) {}
+
+    void operator()(std::string_view key, bool wordStart) {
+        if (matched_ < wanted_.size() && sameKey(key, wanted_[matched_])) {
+            total_ += position_ == 0 ? kFirstCharacterScore : matchBonus(last_ == position_ - 1, wordStart);
+            last_ = position_;
+            ++matched_;
+        }
+        ++position_;
+    }
+
+    std::optional<double> result() const {
+        if (matched_ < wanted_.size()) return std::nullopt;
+        return finalScore(total_, position_);
+    }
+
+private:
+    const std::vector<std::string>& wanted_;
+    std::size_t matched_ = 0;
+    std::size_t position_ = 0;
+    std::optional<std::size_t> last_;
+    double total_ = 0.0;
+};
 
 /// The general way: whole-text segmentation and lower-casing by ICU.
 Prepared prepareUnicode(std::string_view text) {
@@ -128,7 +293,13 @@ Prepared prepareUnicode(std::string_view text) {
 /// Reads a prepared candidate for the scan.
 class CandidateScan {
 public:
-    explicit CandidateScan(const Prepared& candidate) : bytes_(candidate.keys_), marks_(candidate.marks_.data()) {}
+    explicit CandidateScan(const Prepared& candidate)
+        : bytes_(candidate.bytes_.data(), candidate.keyBytes_),
+          marks_(candidate.bytes_.data() + candidate.keyBytes_),
+          firstBytes_(candidate.firstBytes_) {}
+
+    /// False when some wanted first byte is surely missing, so the text cannot match.
+    bool mayHoldAll(std::uint64_t wantedFirstBytes) const { return (firstBytes_ & wantedFirstBytes) == wantedFirstBytes; }
 
     /// Whether exactly one character, equal to `character`, starts at byte `at`.
     bool hasCharacterAt(std::size_t at, std::string_view character) const {
@@ -137,7 +308,7 @@ public:
         for (std::size_t i = at + 1; i < end; ++i) {
             if (isCharacterStart(i)) return false;
         }
-        return std::memcmp(bytes_.data() + at, character.data(), character.size()) == 0;
+        return sameKey(bytes_.substr(at, character.size()), character);
     }
 
     /// The byte where the first character equal to `character` starts, at or after byte `from`.
@@ -158,13 +329,18 @@ private:
     bool isCharacterStart(std::size_t at) const { return (marks_[at] & Prepared::kCharacterStart) != 0; }
 
     std::string_view bytes_;
-    const std::uint8_t* marks_;
+    const char* marks_;
+    std::uint64_t firstBytes_;
 };
 
 Prepared prepare(std::string_view candidate) {
     if (candidate.size() > UnicodeText::kMaxTextBytes) return {};
-    std::optional<Prepared> quick = prepareStandalone(candidate);
-    return quick ? std::move(*quick) : prepareUnicode(candidate);
+    PreparedBuilder builder(candidate.size());
+    const auto add = [&](std::string_view key, bool wordStart) { builder.add(key, wordStart); };
+    if (walkQuickly(candidate, add)) {
+        return std::move(builder).finish();
+    }
+    return prepareUnicode(candidate);
 }
 
 PreparedQuery prepareQuery(std::string_view query) {
@@ -177,6 +353,7 @@ PreparedQuery prepareQuery(std::string_view query) {
     const std::vector<std::int32_t> bounds = UnicodeText::characterBoundaries(lowered);
     for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
         prepared.characters_.push_back(keyOf(lowered.tempSubStringBetween(bounds[i], bounds[i + 1])));
+        prepared.firstBytes_ |= firstByteBit(prepared.characters_.back()[0]);
     }
     return prepared;
 }
@@ -185,15 +362,15 @@ std::optional<double> score(const PreparedQuery& query, const Prepared& candidat
     const std::vector<std::string>& wanted = query.characters_;
     if (query.matchesNothing_) return std::nullopt;
     if (wanted.empty()) return 0.0;
-    if (candidate.characterCount() < wanted.size()) return std::nullopt;
-
     const CandidateScan keys(candidate);
+    if (candidate.characterCount() < wanted.size() || !keys.mayHoldAll(query.firstBytes_)) return std::nullopt;
+
     double total = 0.0;
     std::size_t matched = 0;
     std::size_t from = 1;  // past the first character's first byte: it is only tried below
     std::optional<std::size_t> previousEnd;
     if (keys.hasCharacterAt(0, wanted[0])) {
-        total = 9.0;
+        total = kFirstCharacterScore;
         matched = 1;
         from = wanted[0].size();
         previousEnd = from;
@@ -201,17 +378,25 @@ std::optional<double> score(const PreparedQuery& query, const Prepared& candidat
     for (; matched < wanted.size(); ++matched) {
         const std::optional<std::size_t> at = keys.find(wanted[matched], from);
         if (!at) return std::nullopt;
-        double bonus = *at == previousEnd ? 4.0 : 1.0;
-        if (keys.isWordStart(*at)) bonus += 4.0;
-        total += bonus;
+        total += matchBonus(*at == previousEnd, keys.isWordStart(*at));
         from = *at + wanted[matched].size();
         previousEnd = from;
     }
-    return total - 0.02 * static_cast<double>(candidate.characterCount());
+    return finalScore(total, candidate.characterCount());
+}
+
+std::optional<double> score(const PreparedQuery& query, std::string_view candidate) {
+    if (query.matchesNothing_) return std::nullopt;
+    if (query.characters_.empty()) return 0.0;
+    if (candidate.size() <= UnicodeText::kMaxTextBytes) {
+        GreedyScan scan(query.characters_);
+        if (walkQuickly(candidate, scan)) return scan.result();
+    }
+    return score(query, prepare(candidate));
 }
 
 std::optional<double> score(std::string_view query, std::string_view candidate) {
-    return score(prepareQuery(query), prepare(candidate));
+    return score(prepareQuery(query), candidate);
 }
 
 }  // namespace zerlith::FuzzyMatcher

@@ -39,14 +39,17 @@ private:
     friend class PreparedBuilder;
     friend class CandidateScan;
 
-    static constexpr std::uint8_t kCharacterStart = 1;
-    static constexpr std::uint8_t kWordStart = 2;
+    static constexpr char kCharacterStart = 1;
+    static constexpr char kWordStart = 2;
 
-    /// The lower-cased characters, each in canonical decomposition, back to back in UTF-8.
-    std::string keys_;
-    /// Flags for each byte of keys_, and one more (a character start) for the end of the text.
-    std::vector<std::uint8_t> marks_{kCharacterStart};
-    std::size_t characterCount_ = 0;
+    /// The lower-cased characters, each in canonical decomposition, back to back in UTF-8; then a
+    /// flag byte for each of those bytes, and one more (a character start) for the end of the text.
+    /// One block keeps a candidate's scan within few cache lines.
+    std::string bytes_ = std::string(1, kCharacterStart);
+    std::uint32_t keyBytes_ = 0;
+    std::uint32_t characterCount_ = 0;
+    /// The classes of the characters' first bytes, one bit each: most misses end here.
+    std::uint64_t firstBytes_ = 0;
 };
 
 /// A query text, analysed for matching.
@@ -59,10 +62,12 @@ public:
 private:
     friend PreparedQuery prepareQuery(std::string_view query);
     friend std::optional<double> score(const PreparedQuery& query, const Prepared& candidate);
+    friend std::optional<double> score(const PreparedQuery& query, std::string_view candidate);
 
     /// The lower-cased characters, each in canonical decomposition, in UTF-8.
     std::vector<std::string> characters_;
-    bool matchesNothing_ = false;  ///< too long to analyse
+    std::uint64_t firstBytes_ = 0;  ///< as in Prepared
+    bool matchesNothing_ = false;   ///< too long to analyse
 };
 
 Prepared prepare(std::string_view candidate);
@@ -71,6 +76,9 @@ PreparedQuery prepareQuery(std::string_view query);
 /// The match score, higher is better (negative for long candidates); absent when the query's
 /// characters do not all appear in order. The empty query matches everything with 0.0.
 std::optional<double> score(const PreparedQuery& query, const Prepared& candidate);
+/// The same for a candidate matched only once (filtering a file, say): a single pass over the text
+/// for the usual text, cheaper than preparing it.
+std::optional<double> score(const PreparedQuery& query, std::string_view candidate);
 /// The same for texts not prepared yet.
 std::optional<double> score(std::string_view query, std::string_view candidate);
 

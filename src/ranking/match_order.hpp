@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "ranking/fuzzy_matcher.hpp"
@@ -19,6 +20,9 @@ struct OrderedMatch {
 /// one value per candidate, added to its match score (the palette passes a tenth of each target's
 /// relevance); a bias of another length, or a NaN in it, counts as none. Any thread.
 std::vector<OrderedMatch> orderMatches(const PreparedQuery& query, std::span<const Prepared> candidates,
+                                       std::span<const double> bias = {});
+/// The same for candidates matched only once (see score()).
+std::vector<OrderedMatch> orderMatches(const PreparedQuery& query, std::span<const std::string_view> candidates,
                                        std::span<const double> bias = {});
 
 }  // namespace zerlith::FuzzyMatcher

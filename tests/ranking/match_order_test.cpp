@@ -45,7 +45,7 @@ TEST(OrderMatches, BiasOfAnotherLengthOrNaNCountsAsNone) {
     EXPECT_EQ(indices(orderMatches(prepareQuery("a"), candidates, tooShort)), (std::vector<std::size_t>{0, 1, 2}));
     const std::vector<double> withNaN = {std::nan(""), 1.0, std::nan("")};
     EXPECT_EQ(indices(orderMatches(prepareQuery("a"), candidates, withNaN)), (std::vector<std::size_t>{1, 0, 2}));
-    EXPECT_TRUE(orderMatches(prepareQuery("a"), {}).empty());
+    EXPECT_TRUE(orderMatches(prepareQuery("a"), std::span<const Prepared>()).empty());
 }
 
 }  // namespace
