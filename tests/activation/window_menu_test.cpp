@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "activation/window_menu.hpp"
 #include "desktop_builders.hpp"
 #include "support/sim_fixture.hpp"
@@ -264,6 +266,23 @@ TEST_F(ActivationHintTest, AppsWithoutBundleIdentifierAreKeyedByProcessID) {
     raiseFromFinder();
     ASSERT_TRUE(WindowMenu::hint("501"));
     EXPECT_EQ(WindowMenu::hint("501")->consecutiveNoOps, 1);
+}
+
+TEST_F(ActivationHintTest, OverlappingRaisesKeepTheTraceAndTheHintsWhole) {
+    // Background raises of consecutive activations may overlap; every line and hint stays intact.
+    std::vector<std::thread> raises;
+    for (int i = 0; i < 4; ++i) {
+        raises.emplace_back([] {
+            for (int round = 0; round < 5; ++round) {
+                WindowMenu::raise(kNotes, "Notes", 0, {});
+                WindowMenu::startTrace("start");
+                (void)WindowMenu::lastTrace();
+            }
+        });
+    }
+    for (auto& raise : raises) raise.join();
+    for (const auto& line : WindowMenu::lastTrace()) EXPECT_FALSE(line.empty());
+    EXPECT_TRUE(WindowMenu::hint("com.example.notes"));
 }
 
 TEST_F(WindowMenuTest, APressThatNeverLandsWaitsOutTheFirstTimeoutTheActivationAndTheRetry) {
