@@ -119,6 +119,12 @@ const CodePointFacts& codePointFacts(UChar32 c) {
     return (*block)[static_cast<std::size_t>(c) & (kBlockSize - 1)];
 }
 
+std::span<const ForeignAsciiKey> foreignAsciiKeys() {
+    // Greek question mark and Greek varia decompose to ';' and '`'; the Kelvin sign lower-cases to 'k'.
+    static constexpr ForeignAsciiKey kKeys[] = {{';', "\u037E"}, {'`', "\u1FEF"}, {'k', "\u212A"}};
+    return kKeys;
+}
+
 const CodePointFacts* asciiFacts() {
     static_assert(kBlockSize >= 128, "ASCII fits one block");
     static const CodePointFacts* const first = &codePointFacts(0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include <unicode/umachine.h>
@@ -40,5 +41,14 @@ struct CodePointFacts {
 const CodePointFacts& codePointFacts(UChar32 c);
 /// The facts of U+0000 to U+007F, in order, for the common case.
 const CodePointFacts* asciiFacts();
+
+/// A code point outside ASCII whose key is nevertheless one ASCII byte.
+struct ForeignAsciiKey {
+    char key;
+    std::string_view utf8;
+};
+/// All of them (a test checks every code point). With them, a text holds a character whose key is
+/// the byte b exactly when it holds b, its other ASCII case, or one of these for b.
+std::span<const ForeignAsciiKey> foreignAsciiKeys();
 
 }  // namespace zerlith::FuzzyMatcher

@@ -224,16 +224,29 @@ bool sameKey(std::string_view a, std::string_view b) {
     return true;
 }
 
+/// Whether `text` may hold a character whose key is the ASCII byte `key`; surely not if false.
+/// Cheaper than a scan, it turns most candidates away before any character is read.
+bool mayHoldAsciiKey(std::string_view text, char key) {
+    if (text.find(key) != std::string_view::npos) return true;
+    if (key >= 'a' && key <= 'z' && text.find(static_cast<char>(key - 'a' + 'A')) != std::string_view::npos) {
+        return true;
+    }
+    for (const ForeignAsciiKey& foreign : foreignAsciiKeys()) {
+        if (foreign.key == key && text.find(foreign.utf8) != std::string_view::npos) return true;
+    }
+    return false;
+}
+
 /// The scan itself, fed one character at a time.
 class GreedyScan {
 public:
-    explicit GreedyScan(const std::vector<std::string>& wanted) : wanted_(wanted) {}
+    explicit GreedyScan(const std::vector<std::string>& wanted) : wanted_(wanted), next_(wanted.front()) {}
 
     void operator()(std::string_view key, bool wordStart) {
-        if (matched_ < wanted_.size() && sameKey(key, wanted_[matched_])) {
+        if (matched_ < wanted_.size() && sameKey(key, next_)) {
             total_ += position_ == 0 ? kFirstCharacterScore : matchBonus(last_ == position_ - 1, wordStart);
             last_ = position_;
-            ++matched_;
+            if (++matched_ < wanted_.size()) next_ = wanted_[matched_];
         }
         ++position_;
     }
@@ -245,6 +258,7 @@ public:
 
 private:
     const std::vector<std::string>& wanted_;
+    std::string_view next_;  ///< the next wanted character
     std::size_t matched_ = 0;
     std::size_t position_ = 0;
     std::optional<std::size_t> last_;
@@ -353,7 +367,12 @@ PreparedQuery prepareQuery(std::string_view query) {
     const std::vector<std::int32_t> bounds = UnicodeText::characterBoundaries(lowered);
     for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
         prepared.characters_.push_back(keyOf(lowered.tempSubStringBetween(bounds[i], bounds[i + 1])));
-        prepared.firstBytes_ |= firstByteBit(prepared.characters_.back()[0]);
+        const std::string& key = prepared.characters_.back();
+        prepared.firstBytes_ |= firstByteBit(key[0]);
+        if (key.size() == 1 && static_cast<unsigned char>(key[0]) < 0x80 &&
+            prepared.asciiKeys_.find(key[0]) == std::string::npos) {
+            prepared.asciiKeys_ += key[0];
+        }
     }
     return prepared;
 }
@@ -389,6 +408,9 @@ std::optional<double> score(const PreparedQuery& query, std::string_view candida
     if (query.matchesNothing_) return std::nullopt;
     if (query.characters_.empty()) return 0.0;
     if (candidate.size() <= UnicodeText::kMaxTextBytes) {
+        for (const char key : query.asciiKeys_) {
+            if (!mayHoldAsciiKey(candidate, key)) return std::nullopt;
+        }
         GreedyScan scan(query.characters_);
         if (walkQuickly(candidate, scan)) return scan.result();
     }

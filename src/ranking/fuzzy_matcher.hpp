@@ -67,6 +67,7 @@ private:
     /// The lower-cased characters, each in canonical decomposition, in UTF-8.
     std::vector<std::string> characters_;
     std::uint64_t firstBytes_ = 0;  ///< as in Prepared
+    std::string asciiKeys_;         ///< the characters whose key is one ASCII byte, each once
     bool matchesNothing_ = false;   ///< too long to analyse
 };
 
