@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "x11/support/desktop_fixture.hpp"
+#include "x11/support/scoped_environment.hpp"
 
 namespace zerlith::x11::testing {
 namespace {
@@ -24,29 +25,14 @@ protected:
             << "[Desktop Entry]\nType=Application\nName=Notes\nName[de]=Notizen\nIcon=org.example.Notes\n"
                "StartupWMClass=NotesWindow\nExec=notes\n";
         std::ofstream(dataHome_ / "icons/hicolor/48x48/apps/org.example.Notes.png") << "png";
-        setVariable("XDG_DATA_HOME", dataHome_.string());
-        setVariable("XDG_DATA_DIRS", (dataHome_ / "none").string());
-        setVariable("LC_ALL", "de_DE.UTF-8");
+        environment_.set("XDG_DATA_HOME", dataHome_.string());
+        environment_.set("XDG_DATA_DIRS", (dataHome_ / "none").string());
+        environment_.set("LC_ALL", "de_DE.UTF-8");
     }
-    void TearDown() override {
-        for (auto& [name, value] : saved_) {
-            if (value) {
-                ::setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                ::unsetenv(name.c_str());
-            }
-        }
-        fs::remove_all(dataHome_);
-    }
+    void TearDown() override { fs::remove_all(dataHome_); }
 
-    void setVariable(const std::string& name, const std::string& value) {
-        const char* previous = std::getenv(name.c_str());
-        saved_.emplace_back(name, previous ? std::optional<std::string>(previous) : std::nullopt);
-        ::setenv(name.c_str(), value.c_str(), 1);
-    }
-
+    ScopedEnvironment environment_;
     fs::path dataHome_;
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 TEST_F(X11WorkspaceTest, ApplicationsAreTheWindowOwnersNamedByDesktopEntryOrWindowClass) {

@@ -1,0 +1,130 @@
+// The zerlith executable on a real X session: the dump sees the test windows, and the scripted
+// raise and move drive them.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <nlohmann/json.hpp>
+
+#include "x11/support/scoped_environment.hpp"
+#include "x11/support/x_session.hpp"
+
+namespace zerlith::x11::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+class X11CommandLineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home_ = fs::temp_directory_path() / ("zerlith-cli-" + std::to_string(::getpid()));
+        fs::create_directories(home_);
+        // The X11 desktop, and a usage history of its own.
+        environment_.set("ZERLITH_DESKTOP", std::nullopt);
+        environment_.set("XDG_DATA_HOME", (home_ / "data").string());
+        environment_.set("XDG_CONFIG_HOME", (home_ / "config").string());
+    }
+    void TearDown() override { fs::remove_all(home_); }
+
+    /// Runs zerlith and returns what it printed, parsed.
+    json run(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), ZERLITH_EXECUTABLE);
+        ChildProcess zerlith(arguments, ChildProcess::Options{.pipeStdout = true, .quiet = true, .reportFd = std::nullopt});
+        std::string output;
+        while (auto line = zerlith.readLine(30.0)) output += *line + "\n";
+        EXPECT_EQ(zerlith.wait(5.0), 0);
+        return json::parse(output, nullptr, false);
+    }
+
+    static const json* target(const json& dump, const std::string& title) {
+        for (const json& candidate : dump["targets"]) {
+            if (candidate["title"] == title) return &candidate;
+        }
+        return nullptr;
+    }
+
+    static Rect rect(const json& frame) {
+        return Rect{frame["x"].get<double>(), frame["y"].get<double>(), frame["w"].get<double>(), frame["h"].get<double>()};
+    }
+
+    XSession session_;
+    ScopedEnvironment environment_;
+    fs::path home_;
+};
+
+TEST_F(X11CommandLineTest, DumpListsExactlyTheWindowsWithFramesScreensSpacesAndContext) {
+    TestWindows windows({"--title", "Left Notes", "--class", "notes,Notes", "--pid", "601", "--frame", "100,80,640,480",
+                         "--title", "Right Shell", "--class", "xterm,XTerm", "--pid", "602", "--frame", "2100,200,700,500",
+                         "--title", "Away Draft", "--class", "notes,Notes", "--pid", "601", "--desktop", "1"});
+    ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
+    ASSERT_TRUE(eventually([&] { return session_.probe().activeWindow() == windows[1]; }));
+
+    json dump = run({"--dump"});
+    ASSERT_FALSE(dump.is_discarded());
+    EXPECT_EQ(dump["targetCount"], 3);
+    EXPECT_EQ(dump["onOtherSpaces"], 1);
+    EXPECT_EQ(dump["contextKey"], "xterm|Right Shell");
+    ASSERT_EQ(dump["screens"].size(), 2u);
+    EXPECT_EQ(dump["screens"][0]["name"], "LEFT");
+    EXPECT_EQ(dump["screens"][0]["isPrimary"], true);
+
+    struct Expected {
+        const char* title;
+        xcb_window_t window;
+        const char* screen;
+        bool onCurrentSpace;
+    };
+    for (const Expected& expected : {Expected{"Left Notes", windows[0], "LEFT", true},
+                                     Expected{"Right Shell", windows[1], "RIGHT", true},
+                                     Expected{"Away Draft", windows[2], "LEFT", false}}) {
+        SCOPED_TRACE(expected.title);
+        const json* found = target(dump, expected.title);
+        ASSERT_TRUE(found);
+        EXPECT_EQ((*found)["screen"], expected.screen);
+        EXPECT_EQ((*found)["onCurrentSpace"], expected.onCurrentSpace);
+        EXPECT_EQ(rect((*found)["frame"]), session_.probe().frame(expected.window));
+    }
+}
+
+TEST_F(X11CommandLineTest, RaisingAWindowOnAnotherDesktopBringsItToTheCurrentOne) {
+    TestWindows windows({"--title", "Home", "--pid", "611", "--title", "Faraway", "--pid", "612", "--desktop", "1"});
+    ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
+
+    json trace = run({"--raise=Faraway"});
+    EXPECT_EQ(trace["found"], true);
+    EXPECT_EQ(trace["onCurrentSpace"], false);
+    EXPECT_EQ(trace["focusedWindowAfter"], "Faraway");
+    EXPECT_EQ(session_.probe().activeWindow(), windows[1]);
+    EXPECT_EQ(session_.probe().currentDesktop(), 1u);
+}
+
+TEST_F(X11CommandLineTest, RaisingAMinimizedWindowRestoresIt) {
+    TestWindows windows({"--title", "Tucked", "--pid", "621", "--state", "hidden", "--title", "Front", "--pid", "622"});
+    ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
+
+    json trace = run({"--raise=Tucked"});
+    EXPECT_EQ(trace["route"], "ax-direct");
+    EXPECT_EQ(trace["correctWindow"], true);
+    EXPECT_FALSE(session_.probe().hasState(windows[0], session_.probe().ewmh()._NET_WM_STATE_HIDDEN));
+    EXPECT_EQ(session_.probe().activeWindow(), windows[0]);
+}
+
+TEST_F(X11CommandLineTest, MovingRightPlacesTheWindowProportionallyOnTheRightMonitor) {
+    TestWindows windows({"--title", "Traveller", "--pid", "631", "--frame", "200,150,800,600"});
+    ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
+    auto before = session_.probe().frame(windows[0]);
+    ASSERT_TRUE(before);
+    session_.probe().warpPointer(500, 500);  // the active screen is the pointer's
+
+    json trace = run({"--raise=Traveller", "--move=right"});
+    EXPECT_EQ(trace["fromScreen"], "LEFT");
+    EXPECT_EQ(trace["toScreen"], "RIGHT");
+    EXPECT_EQ(trace["landedOnRequestedScreen"], true);
+    // Both monitors are 1920 × 1080 with nothing reserved: the same place, one monitor further.
+    EXPECT_EQ(session_.probe().frame(windows[0]), (Rect{before->x + 1920, before->y, before->width, before->height}));
+}
+
+}  // namespace
+}  // namespace zerlith::x11::testing
