@@ -1,0 +1,107 @@
+// Desktop entries: parsing, which entry names a window class, precedence and icons.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/x11/desktop_entries.hpp"
+
+namespace zerlith::x11 {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(DesktopEntryParsingTest, ReadsTheMainGroupForTheLocale) {
+    const char* text =
+        "# comment\n[Desktop Entry]\nType=Application\nName=Notes\nName[de]=Notizen\nName[de_AT]=Notizerl\n"
+        "Icon=notes\nStartupWMClass = NotesWindow\n\n[Desktop Action New]\nName=New note\n";
+    struct Case {
+        const char* locale;
+        const char* name;
+    };
+    for (const Case& c : {Case{"de_AT.UTF-8", "Notizerl"}, Case{"de_DE.UTF-8@euro", "Notizen"}, Case{"C", "Notes"},
+                          Case{"", "Notes"}}) {
+        auto entry = parseDesktopEntry(text, "notes", "/x/notes.desktop", c.locale);
+        ASSERT_TRUE(entry) << c.locale;
+        EXPECT_EQ(entry->name, c.name) << c.locale;
+        EXPECT_EQ(entry->icon, "notes");
+        EXPECT_EQ(entry->startupWMClass, "NotesWindow");
+    }
+    EXPECT_EQ(parseDesktopEntry("[Desktop Entry]\nType=Application\nName=Two\\sWords\n", "id", "p", "")->name, "Two Words");
+}
+
+TEST(DesktopEntryParsingTest, OnlyVisibleApplicationsWithANameCount) {
+    for (const char* text : {"[Desktop Entry]\nType=Link\nName=Site\n", "[Desktop Entry]\nType=Application\n",
+                             "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n",
+                             "[Other]\nType=Application\nName=Elsewhere\n", "garbage \xFF\n=\n[", ""}) {
+        EXPECT_FALSE(parseDesktopEntry(text, "id", "p", "")) << text;
+    }
+}
+
+class DesktopEntriesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() / ("zerlith-entries-" + std::to_string(::getpid()));
+        fs::create_directories(root_ / "user/applications");
+        fs::create_directories(root_ / "system/applications/vendor");
+        fs::create_directories(root_ / "system/pixmaps");
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    void write(const fs::path& file, const std::string& name, const std::string& extra = "") {
+        std::ofstream(root_ / file) << "[Desktop Entry]\nType=Application\nName=" << name << "\n" << extra;
+    }
+    DesktopEntries entries() { return DesktopEntries({root_ / "user", root_ / "system"}, "C"); }
+
+    fs::path root_;
+};
+
+TEST_F(DesktopEntriesTest, WindowClassMatchesStartupClassBeforeDesktopIds) {
+    write("system/applications/xterm.desktop", "XTerm by id");
+    write("system/applications/terminal.desktop", "Terminal by class", "StartupWMClass=XTerm\n");
+    write("system/applications/org.example.Editor.desktop", "Editor");
+    write("system/applications/vendor/viewer.desktop", "Viewer");
+    auto index = entries();
+
+    EXPECT_EQ(index.forWindowClass({"xterm", "XTerm"})->name, "Terminal by class");
+    EXPECT_EQ(index.forWindowClass({"xterm", "Other"})->name, "XTerm by id");
+    EXPECT_EQ(index.forWindowClass({"editor", "Editor"})->id, "org.example.Editor");  // last dotted part
+    EXPECT_EQ(index.forWindowClass({"vendor-viewer", "Nothing"})->id, "vendor-viewer");  // subfolder ids
+    EXPECT_FALSE(index.forWindowClass({"unknown", "Unknown"}));
+    EXPECT_FALSE(index.forWindowClass({"", ""}));
+}
+
+TEST_F(DesktopEntriesTest, TheUsersEntryHidesTheSystemsAndChangesAreNoticed) {
+    write("system/applications/notes.desktop", "System notes");
+    write("user/applications/notes.desktop", "My notes");
+    write("user/applications/gone.desktop", "Gone", "Hidden=true\n");
+    write("system/applications/gone.desktop", "Still there");
+    auto index = entries();
+    EXPECT_EQ(index.withId("notes")->name, "My notes");
+    EXPECT_EQ(index.withId("notes")->path, (root_ / "user/applications/notes.desktop").string());
+    EXPECT_FALSE(index.withId("gone"));
+
+    fs::remove(root_ / "user/applications/notes.desktop");
+    fs::last_write_time(root_ / "user/applications", fs::file_time_type::clock::now() + std::chrono::seconds(5));
+    EXPECT_EQ(index.withId("notes")->name, "System notes");
+}
+
+TEST_F(DesktopEntriesTest, IconsResolveToFilesOnly) {
+    fs::create_directories(root_ / "system/icons/hicolor/scalable/apps");
+    std::ofstream(root_ / "system/icons/hicolor/scalable/apps/org.example.Themed.svg") << "<svg/>";
+    std::ofstream(root_ / "system/pixmaps/legacy.xpm") << "xpm";
+    std::ofstream(root_ / "absolute.png") << "png";
+    auto index = entries();
+    auto icon = [&](const std::string& key) {
+        return index.iconFile(DesktopEntry{"id", "path", "name", key, std::nullopt});
+    };
+    EXPECT_EQ(icon("org.example.Themed"), (root_ / "system/icons/hicolor/scalable/apps/org.example.Themed.svg").string());
+    EXPECT_EQ(icon("legacy.xpm"), (root_ / "system/pixmaps/legacy.xpm").string());
+    EXPECT_EQ(icon((root_ / "absolute.png").string()), (root_ / "absolute.png").string());
+    EXPECT_FALSE(icon((root_ / "missing.png").string()));
+    EXPECT_FALSE(icon("missing-icon"));
+}
+
+}  // namespace
+}  // namespace zerlith::x11

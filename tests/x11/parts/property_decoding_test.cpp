@@ -1,0 +1,88 @@
+// Decoding GetProperty replies that other clients filled: every wrong shape gives none.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/x11/property_decoding.hpp"
+
+namespace zerlith::x11 {
+namespace {
+
+constexpr xcb_atom_t kUtf8String = 300;  // any atom id stands for UTF8_STRING here
+
+/// A reply as the server would send it: the fixed part, then the value.
+class FakeReply {
+public:
+    FakeReply(xcb_atom_t type, std::uint8_t format, const void* data, std::uint32_t items)
+        : bytes_(sizeof(xcb_get_property_reply_t) + items * (format / 8)) {
+        auto* reply = header();
+        reply->response_type = 1;
+        reply->format = format;
+        reply->type = type;
+        reply->value_len = items;
+        reply->length = (items * (format / 8) + 3) / 4;
+        if (items > 0) std::memcpy(bytes_.data() + sizeof(xcb_get_property_reply_t), data, items * (format / 8));
+    }
+    static FakeReply text(xcb_atom_t type, std::string_view value) { return {type, 8, value.data(), std::uint32_t(value.size())}; }
+    static FakeReply cardinals(xcb_atom_t type, std::vector<std::uint32_t> items) {
+        return {type, 32, items.data(), std::uint32_t(items.size())};
+    }
+
+    const xcb_get_property_reply_t* get() { return header(); }
+
+private:
+    xcb_get_property_reply_t* header() { return reinterpret_cast<xcb_get_property_reply_t*>(bytes_.data()); }
+    std::vector<std::uint8_t> bytes_;
+};
+
+TEST(PropertyDecodingTest, CardinalsNeedTheirTypeAndThirtyTwoBitFormat) {
+    EXPECT_EQ(cardinals(FakeReply::cardinals(XCB_ATOM_CARDINAL, {1, 2, 3}).get(), XCB_ATOM_CARDINAL),
+              (std::vector<std::uint32_t>{1, 2, 3}));
+    EXPECT_EQ(firstCardinal(FakeReply::cardinals(XCB_ATOM_WINDOW, {7}).get(), XCB_ATOM_WINDOW), 7u);
+
+    const std::uint16_t shortItems[] = {1, 2};
+    struct Case {
+        const char* what;
+        FakeReply reply;
+    };
+    Case wrong[] = {
+        {"another type", FakeReply::cardinals(XCB_ATOM_ATOM, {1})},
+        {"16-bit items", FakeReply(XCB_ATOM_CARDINAL, 16, shortItems, 2)},
+        {"8-bit text", FakeReply::text(XCB_ATOM_CARDINAL, "1234")},
+        {"no property", FakeReply::cardinals(XCB_ATOM_NONE, {})},
+    };
+    for (Case& c : wrong) EXPECT_FALSE(cardinals(c.reply.get(), XCB_ATOM_CARDINAL)) << c.what;
+    EXPECT_FALSE(cardinals(nullptr, XCB_ATOM_CARDINAL));
+    EXPECT_FALSE(firstCardinal(FakeReply::cardinals(XCB_ATOM_CARDINAL, {}).get(), XCB_ATOM_CARDINAL));
+}
+
+TEST(PropertyDecodingTest, TextIsValidUtf8WhateverTheBytes) {
+    struct Case {
+        xcb_atom_t type;
+        std::string_view bytes;
+        std::optional<std::string> expected;
+    };
+    const Case cases[] = {
+        {kUtf8String, "Grüße", "Grüße"},
+        {kUtf8String, "bad\xFF\xFE" "end", "bad\uFFFD\uFFFDend"},
+        {kUtf8String, std::string_view("cut\0after", 9), "cut"},
+        {XCB_ATOM_STRING, "Caf\xE9", "Caf\u00E9"},  // ISO 8859-1
+        {kUtf8String, "", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(text(FakeReply::text(c.type, c.bytes).get()), c.expected) << c.bytes;
+    EXPECT_FALSE(text(FakeReply::cardinals(kUtf8String, {65}).get()));
+    EXPECT_FALSE(text(nullptr));
+}
+
+TEST(PropertyDecodingTest, WindowClassSplitsInstanceAndClass) {
+    EXPECT_EQ(windowClass(FakeReply::text(XCB_ATOM_STRING, std::string_view("xterm\0XTerm\0", 12)).get()),
+              (WindowClass{"xterm", "XTerm"}));
+    EXPECT_EQ(windowClass(FakeReply::text(XCB_ATOM_STRING, "lonely").get()), (WindowClass{"lonely", ""}));
+    EXPECT_FALSE(windowClass(FakeReply::text(XCB_ATOM_STRING, std::string_view("\0\0", 2)).get()));
+    EXPECT_FALSE(windowClass(FakeReply::cardinals(XCB_ATOM_STRING, {1}).get()));
+}
+
+}  // namespace
+}  // namespace zerlith::x11
