@@ -26,9 +26,7 @@ json desktop() {
     browser["scriptId"] = kChromeWindow;
     browser["tabs"] = {{{"title", "Inbox"}, {"url", "https://mail.example.com/"}},
                        {{"title", "Design review"}, {"url", "https://docs.example.com/d/1"}}};
-    return {{"screens",
-             {{{"name", "Built-in"}, {"frame", rect(0, 0, 1440, 900)}},
-              {{"name", "External"}, {"frame", rect(1440, 0, 1920, 1080)}}}},
+    return {{"screens", builtInAndExternal()},
             {"apps",
              {app(kEditor, "Editor", "com.example.editor"), app(kFinder, "Finder", "com.apple.finder"),
               app(kChrome, "Google Chrome", "com.google.Chrome")}},
@@ -48,12 +46,6 @@ class ActivatorTest : public ::testing::Test {
 protected:
     ActivatorTest() { WindowMenu::resetForTesting(); }
     ~ActivatorTest() override { WindowMenu::resetForTesting(); }
-
-    platform::Screen screen(const std::string& name) {
-        for (const auto& candidate : platform::current().display().screens())
-            if (candidate.name == name) return candidate;
-        return {};
-    }
 
     std::int64_t frontWindow() { return sim.desktop().state().windows.front().number; }
 

@@ -30,6 +30,13 @@ inline nlohmann::json rect(double x, double y, double w, double h) {
     return {{"x", x}, {"y", y}, {"w", w}, {"h", h}};
 }
 
+/// "Built-in" 1440 × 900 at the origin and "External" 1920 × 1080 to its right, bottoms aligned:
+/// in the top-left space the external screen spans x 1440 to 3360 and y −180 to 900.
+inline nlohmann::json builtInAndExternal() {
+    return {{{"name", "Built-in"}, {"frame", rect(0, 0, 1440, 900)}},
+            {{"name", "External"}, {"frame", rect(1440, 0, 1920, 1080)}}};
+}
+
 inline nlohmann::json window(std::int64_t number, Pid pid, const std::string& title,
                              const nlohmann::json& frame = rect(100, 100, 800, 600)) {
     return {{"number", number}, {"pid", pid}, {"title", title}, {"frame", frame}};
@@ -82,6 +89,13 @@ inline platform::AXElementRef axWindow(Pid pid, const std::string& title) {
     for (const auto& element : windows.value_or(std::vector<platform::AXElementRef>{}))
         if (AX::string(element, platform::ax::kTitle) == title) return element;
     return nullptr;
+}
+
+/// The installed platform's screen with this name; an empty screen when there is none.
+inline platform::Screen screen(const std::string& name) {
+    for (const auto& candidate : platform::current().display().screens())
+        if (candidate.name == name) return candidate;
+    return {};
 }
 
 /// The lines of an action log from position `start` on: what happened after a mark.

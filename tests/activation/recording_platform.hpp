@@ -6,20 +6,21 @@
 #include <vector>
 
 #include "platform/platform.hpp"
+#include "system/forwarding_platform.hpp"
 
 namespace zerlith::testing {
 
 /// Forwards everything to another platform (a simulated desktop) and notes each attribute read
 /// with the clock time it happened at, so a test can count looks and see when a frame was read.
 /// Install it on top of the desktop with platform::ScopedPlatform. Test thread only.
-class RecordingPlatform final : public platform::Platform, platform::Accessibility {
+class RecordingPlatform final : public ForwardingPlatform, platform::Accessibility {
 public:
     struct Read {
         std::string attribute;
         double at;  ///< monotonic seconds
     };
 
-    explicit RecordingPlatform(platform::Platform& inner) : inner_(inner) {}
+    explicit RecordingPlatform(platform::Platform& inner) : ForwardingPlatform(inner) {}
 
     const std::vector<Read>& reads() const { return reads_; }
     std::size_t readsOf(std::string_view attribute) const {
@@ -35,12 +36,6 @@ public:
     }
 
     platform::Accessibility& accessibility() override { return *this; }
-    platform::WindowServer& windowServer() override { return inner_.windowServer(); }
-    platform::Workspace& workspace() override { return inner_.workspace(); }
-    platform::Display& display() override { return inner_.display(); }
-    platform::Scripting& scripting() override { return inner_.scripting(); }
-    platform::Clock& clock() override { return inner_.clock(); }
-    platform::Dispatch& dispatch() override { return inner_.dispatch(); }
 
 private:
     bool isProcessTrusted() override { return inner_.accessibility().isProcessTrusted(); }
@@ -61,7 +56,6 @@ private:
         return inner_.accessibility().performAction(element, action);
     }
 
-    platform::Platform& inner_;
     std::vector<Read> reads_;
 };
 

@@ -14,12 +14,8 @@ using Lines = std::vector<std::string>;
 
 constexpr Pid kEditor = 501;
 
-/// "Built-in" 1440 × 900 at the origin and "External" 1920 × 1080 to its right, bottoms aligned:
-/// in the top-left space the external screen spans x 1440 to 3360 and y −180 to 900.
 json twoScreens(const json& windows) {
-    return {{"screens",
-             {{{"name", "Built-in"}, {"frame", rect(0, 0, 1440, 900)}},
-              {{"name", "External"}, {"frame", rect(1440, 0, 1920, 1080)}}}},
+    return {{"screens", builtInAndExternal()},
             {"apps", {app(kEditor, "Editor", "com.example.editor")}},
             {"windows", windows},
             {"frontmost", kEditor}};
@@ -29,13 +25,6 @@ class WindowMoverTest : public ::testing::Test {
 protected:
     explicit WindowMoverTest(const json& windows = json::array({window(1, kEditor, "Draft", rect(144, 90, 720, 450))}))
         : sim(twoScreens(windows)) {}
-
-    platform::Screen screen(const std::string& name) {
-        for (const auto& candidate : platform::current().display().screens())
-            if (candidate.name == name) return candidate;
-        ADD_FAILURE() << "no screen " << name;
-        return {};
-    }
 
     Rect frameOf(std::int64_t number) {
         for (const auto& w : sim.desktop().state().windows)
