@@ -42,7 +42,8 @@ void refilter(benchmark::State& state, const std::string& query) {
     const PaletteList& list = paletteList();
     std::size_t matches = 0;
     for (auto _ : state) {
-        const auto ordered = FuzzyMatcher::orderMatches(FuzzyMatcher::prepareQuery(query), list.haystacks, list.bias);
+        const auto ordered =
+            FuzzyMatcher::orderMatches(FuzzyMatcher::prepareQuery(query), list.haystacks, list.bias);
         matches = ordered.size();
         benchmark::DoNotOptimize(ordered.data());
     }

@@ -20,7 +20,9 @@ using zerlith::FuzzyMatcher::OrderedMatch;
 std::string readAll(std::FILE* input) {
     std::string text;
     std::vector<char> buffer(1 << 20);
-    for (std::size_t read; (read = std::fread(buffer.data(), 1, buffer.size(), input)) > 0;) text.append(buffer.data(), read);
+    for (std::size_t read; (read = std::fread(buffer.data(), 1, buffer.size(), input)) > 0;) {
+        text.append(buffer.data(), read);
+    }
     return text;
 }
 
@@ -73,7 +75,8 @@ int main(int argc, char** argv) {
     }
     const std::string text = readAll(stdin);
     const std::vector<std::string_view> lines = linesOf(text);
-    const std::vector<OrderedMatch> matches = orderedInParallel(zerlith::FuzzyMatcher::prepareQuery(argv[1]), lines);
+    const std::vector<OrderedMatch> matches =
+        orderedInParallel(zerlith::FuzzyMatcher::prepareQuery(argv[1]), lines);
     std::string output;
     for (const OrderedMatch& match : matches) {
         output += lines[match.index];

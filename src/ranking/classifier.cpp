@@ -12,7 +12,8 @@ namespace {
 
 constexpr std::array<std::string_view, 3> kLocalHosts{"localhost", "127.0.0.1", "0.0.0.0"};
 constexpr std::array<std::string_view, 2> kLocalHostPrefixes{"192.168.", "10."};
-constexpr std::array<std::string_view, 3> kMailHosts{"mail.google.com", "outlook.office.com", "outlook.live.com"};
+constexpr std::array<std::string_view, 3> kMailHosts{"mail.google.com", "outlook.office.com",
+                                                     "outlook.live.com"};
 constexpr std::array<std::string_view, 3> kMeetingHosts{"meet.google.com", "zoom.us", "teams.microsoft.com"};
 constexpr std::array<std::string_view, 2> kDesignHosts{"figma.com", "www.figma.com"};
 constexpr std::array<std::string_view, 2> kDocsHostPrefixes{"docs.", "developer."};
@@ -30,7 +31,8 @@ bool isOneOf(std::string_view text, const std::array<std::string_view, N>& set) 
 
 template <std::size_t N>
 bool startsWithOneOf(std::string_view text, const std::array<std::string_view, N>& prefixes) {
-    return std::any_of(prefixes.begin(), prefixes.end(), [&](std::string_view p) { return text.starts_with(p); });
+    return std::any_of(prefixes.begin(), prefixes.end(),
+                       [&](std::string_view p) { return text.starts_with(p); });
 }
 
 std::string lowerCased(std::string_view text) {
@@ -124,7 +126,8 @@ std::string shortened(const std::vector<std::string_view>& selection) {
 
     const icu::UnicodeString last = UnicodeText::fromUtf8(selection.back());
     const std::vector<std::int32_t> bounds = UnicodeText::characterBoundaries(last);
-    return UnicodeText::toUtf8(last.tempSubString(0, bounds[std::min(kMaxHintCharacters, bounds.size() - 1)]));
+    return UnicodeText::toUtf8(
+        last.tempSubString(0, bounds[std::min(kMaxHintCharacters, bounds.size() - 1)]));
 }
 
 }  // namespace

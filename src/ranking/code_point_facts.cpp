@@ -42,8 +42,12 @@ bool isControlLike(UChar32 c) {
     return isBreakClass(c, U_GCB_CONTROL) || isBreakClass(c, U_GCB_CR) || isBreakClass(c, U_GCB_LF);
 }
 
-bool isPictographic(UChar32 c) { return u_hasBinaryProperty(c, UCHAR_EXTENDED_PICTOGRAPHIC); }
-bool isCaseless(UChar32 c) { return !u_hasBinaryProperty(c, UCHAR_CHANGES_WHEN_CASEMAPPED); }
+bool isPictographic(UChar32 c) {
+    return u_hasBinaryProperty(c, UCHAR_EXTENDED_PICTOGRAPHIC);
+}
+bool isCaseless(UChar32 c) {
+    return !u_hasBinaryProperty(c, UCHAR_CHANGES_WHEN_CASEMAPPED);
+}
 
 /// Whether lower-casing `c` gives the same result whatever surrounds it (not so for Σ, whose
 /// lower-case form depends on the letters around it).
@@ -51,7 +55,8 @@ bool lowersWithoutContext(const icu::UnicodeString& c) {
     const icu::UnicodeString a(u'A');
     const icu::UnicodeString lower = UnicodeText::lowerCased(c);
     const icu::UnicodeString lowerA = UnicodeText::lowerCased(a);
-    return UnicodeText::lowerCased(a + c) == lowerA + lower && UnicodeText::lowerCased(c + a) == lower + lowerA &&
+    return UnicodeText::lowerCased(a + c) == lowerA + lower &&
+           UnicodeText::lowerCased(c + a) == lower + lowerA &&
            UnicodeText::lowerCased(a + c + a) == lowerA + lower + lowerA;
 }
 
@@ -59,7 +64,9 @@ bool lowersWithoutContext(const icu::UnicodeString& c) {
 /// lower-casing: its lower-case form is one character that begins like it and ends like it (or
 /// with an accent, as İ's does), and no pictograph appears or vanishes.
 bool isBase(UChar32 c, const icu::UnicodeString& written, const icu::UnicodeString& lower) {
-    if (!breaksAround(c) || !lowersWithoutContext(written) || UnicodeText::characterCount(lower) != 1) return false;
+    if (!breaksAround(c) || !lowersWithoutContext(written) || UnicodeText::characterCount(lower) != 1) {
+        return false;
+    }
     const UChar32 first = lower.char32At(0);
     const UChar32 last = lower.char32At(lower.length() - 1);
     if (!breaksAround(first) || !(breaksAround(last) || isBreakClass(last, U_GCB_EXTEND))) return false;
@@ -74,7 +81,9 @@ bool isBase(UChar32 c, const icu::UnicodeString& written, const icu::UnicodeStri
 CodePointFacts::Role roleOf(UChar32 c, const icu::UnicodeString& written, const icu::UnicodeString& lower) {
     if (c >= 0xD800 && c < 0xE000) return CodePointFacts::Role::other;
     if (isBreakClass(c, U_GCB_ZWJ)) return CodePointFacts::Role::joiner;
-    if (isBreakClass(c, U_GCB_EXTEND) && isCaseless(c) && !isPictographic(c)) return CodePointFacts::Role::mark;
+    if (isBreakClass(c, U_GCB_EXTEND) && isCaseless(c) && !isPictographic(c)) {
+        return CodePointFacts::Role::mark;
+    }
     return isBase(c, written, lower) ? CodePointFacts::Role::base : CodePointFacts::Role::other;
 }
 
@@ -85,7 +94,8 @@ CodePointFacts factsOf(UChar32 c) {
     facts.traits = wordTraitsOf(written);
     const icu::UnicodeString key = UnicodeText::decomposed(lower);
     const std::string keyBytes = UnicodeText::toUtf8(key);
-    facts.role = keyBytes.size() <= sizeof facts.keyBytes ? roleOf(c, written, lower) : CodePointFacts::Role::other;
+    facts.role =
+        keyBytes.size() <= sizeof facts.keyBytes ? roleOf(c, written, lower) : CodePointFacts::Role::other;
     if (facts.role == CodePointFacts::Role::other) return facts;
 
     facts.pictographic = facts.role == CodePointFacts::Role::base && isPictographic(c);
@@ -114,7 +124,9 @@ const CodePointFacts& codePointFacts(UChar32 c) {
     const Block* block = slot.load(std::memory_order_acquire);
     if (block == nullptr) {
         std::unique_ptr<Block> fresh = blockAt(c & ~(kBlockSize - 1));
-        if (slot.compare_exchange_strong(block, fresh.get(), std::memory_order_acq_rel)) block = fresh.release();
+        if (slot.compare_exchange_strong(block, fresh.get(), std::memory_order_acq_rel)) {
+            block = fresh.release();
+        }
     }
     return (*block)[static_cast<std::size_t>(c) & (kBlockSize - 1)];
 }

@@ -21,10 +21,10 @@
 // Texts longer than UnicodeText's limit (1 MiB) are not analysed: such a candidate behaves as the
 // empty text, such a query matches nothing. Ill-formed UTF-8 reads as U+FFFD.
 //
-// Where lower-casing the whole candidate changes its number of characters (a lone emoji sequence
-// with a capital circled letter, say), the candidate is lower-cased character by character
-// instead, so that every lower-cased character lines up with the character it came from for the
-// word-start tests.
+// Lower-casing can change where characters begin (rarely: a capital circled letter ends an emoji
+// sequence, whose lower-case form is no pictograph). The word-start test then reads, for each
+// lower-cased character, the written character its first code point came from; only the first
+// lower-cased character of a written one can start a word, and nothing is read beyond the text.
 namespace zerlith::FuzzyMatcher {
 
 /// A candidate text, analysed for matching.

@@ -79,7 +79,8 @@ std::vector<OrderedMatch> orderMatches(const PreparedQuery& query, std::span<con
     return filterAndOrder(query, candidates, bias);
 }
 
-std::vector<OrderedMatch> orderMatches(const PreparedQuery& query, std::span<const std::string_view> candidates,
+std::vector<OrderedMatch> orderMatches(const PreparedQuery& query,
+                                       std::span<const std::string_view> candidates,
                                        std::span<const double> bias) {
     return filterAndOrder(query, candidates, bias);
 }

@@ -22,7 +22,8 @@ struct OrderedMatch {
 std::vector<OrderedMatch> orderMatches(const PreparedQuery& query, std::span<const Prepared> candidates,
                                        std::span<const double> bias = {});
 /// The same for candidates matched only once (see score()).
-std::vector<OrderedMatch> orderMatches(const PreparedQuery& query, std::span<const std::string_view> candidates,
+std::vector<OrderedMatch> orderMatches(const PreparedQuery& query,
+                                       std::span<const std::string_view> candidates,
                                        std::span<const double> bias = {});
 
 }  // namespace zerlith::FuzzyMatcher

@@ -41,7 +41,8 @@ bool mayChangeCase(const icu::UnicodeString& character) {
 }  // namespace
 
 icu::UnicodeString fromUtf8(std::string_view utf8) {
-    return icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<std::int32_t>(utf8.size())));
+    return icu::UnicodeString::fromUTF8(
+        icu::StringPiece(utf8.data(), static_cast<std::int32_t>(utf8.size())));
 }
 
 std::string toUtf8(const icu::UnicodeString& text) {
@@ -101,8 +102,8 @@ icu::UnicodeString lowerCased(const icu::UnicodeString& text, icu::Edits& edits)
         icu::UnicodeString result;
         char16_t* buffer = result.getBuffer(capacity);
         if (buffer == nullptr) break;
-        const std::int32_t length = icu::CaseMap::toLower("", 0, text.getBuffer(), text.length(), buffer, capacity,
-                                                          &edits, status);
+        const std::int32_t length =
+            icu::CaseMap::toLower("", 0, text.getBuffer(), text.length(), buffer, capacity, &edits, status);
         result.releaseBuffer(U_SUCCESS(status) ? length : 0);
         if (U_SUCCESS(status)) return result;
         if (status != U_BUFFER_OVERFLOW_ERROR) break;

@@ -61,10 +61,13 @@ std::optional<UrlParts> parseUrl(std::string_view url) {
     UrlParts parts;
     parts.host = textOf(uri->hostText);
     // Brackets stay around IP literals, so that a port appended later remains readable.
-    if (uri->hostData.ip6 != nullptr || uri->hostData.ipFuture.first != nullptr) parts.host = "[" + parts.host + "]";
+    if (uri->hostData.ip6 != nullptr || uri->hostData.ipFuture.first != nullptr) {
+        parts.host = "[" + parts.host + "]";
+    }
     parts.port = textOf(uri->portText);
     // Behind an authority the path is always rooted; uriparser only flags rooted paths without one.
-    parts.rooted = uri->absolutePath == URI_TRUE || (uri->hostText.first != nullptr && uri->pathHead != nullptr);
+    parts.rooted =
+        uri->absolutePath == URI_TRUE || (uri->hostText.first != nullptr && uri->pathHead != nullptr);
     for (const UriPathSegmentA* segment = uri->pathHead; segment != nullptr; segment = segment->next) {
         parts.segments.push_back(decodedSegment(textOf(segment->text)));
     }

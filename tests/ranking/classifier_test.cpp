@@ -149,8 +149,8 @@ TEST(ClassifierPathHint, LongPathsKeepTheirTailWithinThirtyFourCharacters) {
         std::string hint;
     } cases[] = {
         {"/projects/engineering-handbook/chapters/getting-started/setup", "…/chapters/getting-started/setup"},
-        {"/" + a16 + "/" + b17, a16 + "/" + b17},      // 34 characters stay whole
-        {"/" + a16 + "/" + b18, "…/" + b18},            // 35 do not
+        {"/" + a16 + "/" + b17, a16 + "/" + b17},             // 34 characters stay whole
+        {"/" + a16 + "/" + b18, "…/" + b18},                  // 35 do not
         {"/xxx/" + a15 + "/" + b16, "…/" + a15 + "/" + b16},  // a tail of exactly 32 fits
         {"/abc/" + repeated("c", 33), repeated("c", 33)},
         {"/" + repeated("d", 53), repeated("d", 34)},

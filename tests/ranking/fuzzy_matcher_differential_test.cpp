@@ -24,17 +24,23 @@ using Characters = std::vector<UnicodeString>;
 
 Characters split(const UnicodeString& text) {
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::BreakIterator> breaks(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    std::unique_ptr<icu::BreakIterator> breaks(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
     breaks->setText(text);
     Characters characters;
-    for (std::int32_t start = 0, end = breaks->next(); end != icu::BreakIterator::DONE; start = end, end = breaks->next()) {
+    for (std::int32_t start = 0, end = breaks->next(); end != icu::BreakIterator::DONE;
+         start = end, end = breaks->next()) {
         characters.emplace_back(text, start, end - start);
     }
     return characters;
 }
 
-UnicodeString lower(UnicodeString text) { return text.toLower(icu::Locale::getRoot()); }
-UnicodeString upper(UnicodeString text) { return text.toUpper(icu::Locale::getRoot()); }
+UnicodeString lower(UnicodeString text) {
+    return text.toLower(icu::Locale::getRoot());
+}
+UnicodeString upper(UnicodeString text) {
+    return text.toUpper(icu::Locale::getRoot());
+}
 
 bool same(const UnicodeString& a, const UnicodeString& b) {
     UErrorCode status = U_ZERO_ERROR;
@@ -42,8 +48,12 @@ bool same(const UnicodeString& a, const UnicodeString& b) {
     return nfd->normalize(a, status) == nfd->normalize(b, status);
 }
 
-bool isLowerCase(const UnicodeString& c) { return !same(upper(c), c) && same(lower(c), c); }
-bool isUpperCase(const UnicodeString& c) { return !same(lower(c), c) && same(upper(c), c); }
+bool isLowerCase(const UnicodeString& c) {
+    return !same(upper(c), c) && same(lower(c), c);
+}
+bool isUpperCase(const UnicodeString& c) {
+    return !same(lower(c), c) && same(upper(c), c);
+}
 
 bool isBlank(const UnicodeString& c) {
     for (std::int32_t i = 0; i < c.length(); i = c.moveIndex32(i, 1)) {
@@ -53,8 +63,8 @@ bool isBlank(const UnicodeString& c) {
 }
 
 bool isSeparator(const UnicodeString& c) {
-    for (const char16_t* separator : {u"-", u"_", u".", u"/", u"\\", u":", u"\u2014", u"\u2013", u"|", u"(", u")",
-                                      u"[", u"]", u"#"}) {
+    for (const char16_t* separator :
+         {u"-", u"_", u".", u"/", u"\\", u":", u"\u2014", u"\u2013", u"|", u"(", u")", u"[", u"]", u"#"}) {
         if (c == UnicodeString(separator)) return true;
     }
     return false;
@@ -63,7 +73,8 @@ bool isSeparator(const UnicodeString& c) {
 /// For each lower-cased character, the index of the written character it came from. Lower-casing
 /// maps code point by code point with lengths that do not depend on context, so the lower-cased
 /// written characters, laid end to end, mark where each written character's share begins.
-std::vector<std::size_t> origins(const Characters& written, const UnicodeString& lowered, const Characters& L) {
+std::vector<std::size_t> origins(const Characters& written, const UnicodeString& lowered,
+                                 const Characters& L) {
     std::vector<std::int32_t> shareStart;
     std::int32_t offset = 0;
     for (const UnicodeString& character : written) {
@@ -129,23 +140,99 @@ std::optional<double> referenceScore(const std::string& query, const std::string
 // --- Random texts from pieces that exercise each rule. ---
 
 const std::vector<std::string> kPieces = {
-    "a", "b", "c", "f", "o", "x", "A", "B", "C", "F", "O", "X", "1", "2", "+", "'",
-    "-", "_", ".", "/", "\\", ":", "\xE2\x80\x94", "\xE2\x80\x93", "|", "(", ")", "[", "]", "#",
-    " ", "\t", "\n", "\r", "\xC2\xA0", "\xE3\x80\x80",
-    "\xCC\x81", "\xCC\x88", "\xCC\x87", "\xCC\xA3", "\xCC\xB4",     // combining marks of three classes
-    "\xEF\xB8\x8F", "\xF0\x9F\x8F\xBD", "\xE2\x9D\xA4", "\xE2\x9C\x85", "\x01",  // VS16, skin tone, ❤ ✅, a control
-    "\xC3\xA9", "\xC3\x89", "e\xCC\x81", "E\xCC\x81", "e", "E",     // é É, precomposed and not
-    "\xC4\xB0", "i", "I", "\xC4\xB1",                               // İ i I ı
-    "\xC3\x9F", "\xE1\xBA\x9E", "s", "S",                           // ß ẞ
-    "\xCE\xA3", "\xCF\x83", "\xCF\x82", "\xCE\x9F",                 // Σ σ ς Ο
-    "\xC7\x84", "\xC7\x85", "\xC7\x86",                             // Ǆ ǅ ǆ
-    ";", "\xCD\xBE", "`", "\xE1\xBF\xAF",                            // ; and `, and what decomposes to them
-    "\xE2\x84\xAA", "k", "\xEF\xAC\x81", "\xE1\xBE\xB3", "\xE1\xBE\xBC", "\xCD\x85",  // K ﬁ ᾳ ᾼ ypogegrammeni
-    "\xE6\x97\xA5", "\xE6\x9C\xAC", "\xEA\xB0\x80", "\xE1\x84\x80", "\xE1\x85\xA1",  // 日 本 가 ᄀ ᅡ
-    "\xF0\x9F\x91\xA9", "\xE2\x80\x8D", "\xF0\x9F\x92\xBB", "\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB",
-    "\xE2\x93\x82", "\xE2\x93\x9C", "\xF0\x9F\x87\xBA", "\xF0\x9F\x87\xB8",          // Ⓜ ⓜ, regional indicators
+    "a",
+    "b",
+    "c",
+    "f",
+    "o",
+    "x",
+    "A",
+    "B",
+    "C",
+    "F",
+    "O",
+    "X",
+    "1",
+    "2",
+    "+",
+    "'",
+    "-",
+    "_",
+    ".",
+    "/",
+    "\\",
+    ":",
+    "\xE2\x80\x94",
+    "\xE2\x80\x93",
+    "|",
+    "(",
+    ")",
+    "[",
+    "]",
+    "#",
+    " ",
+    "\t",
+    "\n",
+    "\r",
+    "\xC2\xA0",
+    "\xE3\x80\x80",
+    "\xCC\x81",
+    "\xCC\x88",
+    "\xCC\x87",
+    "\xCC\xA3",
+    "\xCC\xB4",  // combining marks of three classes
+    "\xEF\xB8\x8F",
+    "\xF0\x9F\x8F\xBD",
+    "\xE2\x9D\xA4",
+    "\xE2\x9C\x85",
+    "\x01",  // VS16, skin tone, ❤ ✅, a control
+    "\xC3\xA9",
+    "\xC3\x89",
+    "e\xCC\x81",
+    "E\xCC\x81",
+    "e",
+    "E",  // é É, precomposed and not
+    "\xC4\xB0",
+    "i",
+    "I",
+    "\xC4\xB1",  // İ i I ı
+    "\xC3\x9F",
+    "\xE1\xBA\x9E",
+    "s",
+    "S",  // ß ẞ
+    "\xCE\xA3",
+    "\xCF\x83",
+    "\xCF\x82",
+    "\xCE\x9F",  // Σ σ ς Ο
+    "\xC7\x84",
+    "\xC7\x85",
+    "\xC7\x86",  // Ǆ ǅ ǆ
+    ";",
+    "\xCD\xBE",
+    "`",
+    "\xE1\xBF\xAF",  // ; and `, and what decomposes to them
+    "\xE2\x84\xAA",
+    "k",
+    "\xEF\xAC\x81",
+    "\xE1\xBE\xB3",
+    "\xE1\xBE\xBC",
+    "\xCD\x85",  // K ﬁ ᾳ ᾼ ypogegrammeni
+    "\xE6\x97\xA5",
+    "\xE6\x9C\xAC",
+    "\xEA\xB0\x80",
+    "\xE1\x84\x80",
+    "\xE1\x85\xA1",  // 日 本 가 ᄀ ᅡ
+    "\xF0\x9F\x91\xA9",
+    "\xE2\x80\x8D",
+    "\xF0\x9F\x92\xBB",
+    "\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB",
+    "\xE2\x93\x82",
+    "\xE2\x93\x9C",
+    "\xF0\x9F\x87\xBA",
+    "\xF0\x9F\x87\xB8",                          // Ⓜ ⓜ, regional indicators
     "\xF0\x9F\x91\xA9\xE2\x80\x8D\xE2\x93\x82",  // an emoji sequence that lower-casing splits in two
-    "\xFF", "\xE2\x82",                                             // ill-formed UTF-8
+    "\xFF",
+    "\xE2\x82",  // ill-formed UTF-8
 };
 
 struct RandomCase {
@@ -154,9 +241,13 @@ struct RandomCase {
 };
 
 RandomCase randomCase(std::mt19937& random) {
-    const auto pick = [&](std::size_t below) { return std::uniform_int_distribution<std::size_t>(0, below - 1)(random); };
+    const auto pick = [&](std::size_t below) {
+        return std::uniform_int_distribution<std::size_t>(0, below - 1)(random);
+    };
     std::vector<std::string> pieces;
-    for (std::size_t count = pick(14); pieces.size() < count;) pieces.push_back(kPieces[pick(kPieces.size())]);
+    for (std::size_t count = pick(14); pieces.size() < count;) {
+        pieces.push_back(kPieces[pick(kPieces.size())]);
+    }
 
     RandomCase result;
     for (const std::string& piece : pieces) result.candidate += piece;
@@ -198,8 +289,8 @@ TEST(FuzzyMatcherDifferential, FastPathEqualsThePlainScanOnRandomTexts) {
              {score(c.query, c.candidate), score(prepareQuery(c.query), prepare(c.candidate))}) {
             if (actual == expected) continue;
             ++failures;
-            ADD_FAILURE() << "query '" << escaped(c.query) << "' candidate '" << escaped(c.candidate) << "': expected "
-                          << (expected ? std::to_string(*expected) : "no match") << ", got "
+            ADD_FAILURE() << "query '" << escaped(c.query) << "' candidate '" << escaped(c.candidate)
+                          << "': expected " << (expected ? std::to_string(*expected) : "no match") << ", got "
                           << (actual ? std::to_string(*actual) : "no match");
         }
     }

@@ -21,7 +21,8 @@ void expectScores(const std::vector<Example>& examples) {
             continue;
         }
         ASSERT_TRUE(result.has_value()) << "'" << example.query << "' in '" << example.candidate << "'";
-        EXPECT_DOUBLE_EQ(*result, *example.score) << "'" << example.query << "' in '" << example.candidate << "'";
+        EXPECT_DOUBLE_EQ(*result, *example.score)
+            << "'" << example.query << "' in '" << example.candidate << "'";
     }
 }
 
@@ -49,26 +50,37 @@ TEST(FuzzyMatcher, ScoresTheDocumentedExamples) {
 TEST(FuzzyMatcher, WordStartsFollowSeparatorsBlanksAndHumps) {
     std::vector<Example> examples;
     // Each separator, including the em and en dash, opens a word: 1 + 4 for the b, minus 3 × 0.02.
-    for (const std::string separator : {"-", "_", ".", "/", "\\", ":", "—", "–", "|", "(", ")", "[", "]", "#"}) {
+    for (const std::string separator :
+         {"-", "_", ".", "/", "\\", ":", "—", "–", "|", "(", ")", "[", "]", "#"}) {
         examples.push_back({"b", "a" + separator + "b", 5 - 0.06});
     }
     for (const std::string blank : {" ", "\t", "\n", "\xC2\xA0", "\xE3\x80\x80", "\r\n"}) {
         examples.push_back({"b", "a" + blank + "b", 5 - 0.06});
     }
-    examples.insert(examples.end(), {
-        {"b", "a+b", 1 - 0.06},           // not a separator
-        {"b", "a\xCC\x81" "-b", 5 - 0.06}, // the accent joins the a: three characters
-        {"b", "aB", 5 - 0.04},            // hump
-        {"b", "AB", 1 - 0.04},            // no hump between two capitals
-        {"b", "1B", 1 - 0.04},            // a digit is not lower-case
-        {"b", "ßB", 5 - 0.04},            // ß upper-cases to SS: lower-case
-        {"\xC3\xA9", "a\xC3\x89", 5 - 0.04},       // É after a lower-case letter
-        {"\xC3\xA9", "\xC3\xA0" "E\xCC\x81", 5 - 0.04},  // the hump holds for decomposed letters too
-        {"\xC7\x86", "a\xC7\x85", 1 - 0.04},       // title-case ǅ is neither upper nor lower-case
-        {"b", "-\xCC\x81" "b", 1 - 0.04},          // a separator with an accent is not a separator
-        {"ab", "xa-b", 1 + 1 + 4 - 0.08},          // a word start after a gap: 1 + 4, no run bonus
-        {"ab", "a b", 9 + 1 + 4 - 0.06},
-    });
+    examples.insert(examples.end(),
+                    {
+                        {"b", "a+b", 1 - 0.06},  // not a separator
+                        {"b",
+                         "a\xCC\x81"
+                         "-b",
+                         5 - 0.06},                           // the accent joins the a: three characters
+                        {"b", "aB", 5 - 0.04},                // hump
+                        {"b", "AB", 1 - 0.04},                // no hump between two capitals
+                        {"b", "1B", 1 - 0.04},                // a digit is not lower-case
+                        {"b", "ßB", 5 - 0.04},                // ß upper-cases to SS: lower-case
+                        {"\xC3\xA9", "a\xC3\x89", 5 - 0.04},  // É after a lower-case letter
+                        {"\xC3\xA9",
+                         "\xC3\xA0"
+                         "E\xCC\x81",
+                         5 - 0.04},                           // the hump holds for decomposed letters too
+                        {"\xC7\x86", "a\xC7\x85", 1 - 0.04},  // title-case ǅ is neither upper nor lower-case
+                        {"b",
+                         "-\xCC\x81"
+                         "b",
+                         1 - 0.04},                        // a separator with an accent is not a separator
+                        {"ab", "xa-b", 1 + 1 + 4 - 0.08},  // a word start after a gap: 1 + 4, no run bonus
+                        {"ab", "a b", 9 + 1 + 4 - 0.06},
+                    });
     expectScores(examples);
 }
 
@@ -78,10 +90,10 @@ TEST(FuzzyMatcher, CanonicallyEquivalentFormsAreEqual) {
     expectScores({
         {precomposed, "caf" + decomposed, 1 - 0.08},
         {decomposed, "caf" + precomposed, 1 - 0.08},
-        {"\xC3\x89", "caf" + decomposed, 1 - 0.08},   // É typed, lower-cased first
+        {"\xC3\x89", "caf" + decomposed, 1 - 0.08},  // É typed, lower-cased first
         {"f" + precomposed, "Caf" + decomposed, 1 + 4 - 0.08},
-        {"e", "caf" + precomposed, std::nullopt},          // accents are not folded
-        {"e", "caf" + decomposed, std::nullopt},           // nor split off
+        {"e", "caf" + precomposed, std::nullopt},              // accents are not folded
+        {"e", "caf" + decomposed, std::nullopt},               // nor split off
         {"q\xCC\x87\xCC\xA3", "q\xCC\xA3\xCC\x87", 9 - 0.02},  // marks in either order
     });
 }
@@ -94,7 +106,8 @@ TEST(FuzzyMatcher, CharactersAreUserPerceived) {
         {woman, "x " + coder, std::nullopt},  // part of a character does not match
         {"\xE6\x97\xA5\xE6\x9C\xAC", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", 9 + 4 - 0.06},
         // Flags pair regional indicators from the left: F U | S holds no U S.
-        {"\xF0\x9F\x87\xBA\xF0\x9F\x87\xB8", "\xF0\x9F\x87\xAB\xF0\x9F\x87\xBA\xF0\x9F\x87\xB8", std::nullopt},
+        {"\xF0\x9F\x87\xBA\xF0\x9F\x87\xB8", "\xF0\x9F\x87\xAB\xF0\x9F\x87\xBA\xF0\x9F\x87\xB8",
+         std::nullopt},
         {"\xF0\x9F\x87\xBA\xF0\x9F\x87\xB8", "-\xF0\x9F\x87\xBA\xF0\x9F\x87\xB8", 1 + 4 - 0.04},
     });
 }
@@ -105,9 +118,12 @@ TEST(FuzzyMatcher, LowerCasingThatChangesLengthStaysInBounds) {
         {"i\xCC\x87", "\xC4\xB0stanbul", 9 - 0.16},
         {"\xC4\xB0s", "x\xC4\xB0stanbul", (1 + 4) + 4 - 0.18},
         {"i", "\xC4\xB0stanbul", std::nullopt},
-        {"ss", "Stra\xC3\x9F" "e", std::nullopt},  // ß stays ß
+        {"ss",
+         "Stra\xC3\x9F"
+         "e",
+         std::nullopt},  // ß stays ß
         {"\xC3\x9F", "STRASSE", std::nullopt},
-        {"\xCF\x83", "\xCE\x9F\xCE\xA3\xCE\x9F\xCE\xA3", 1 - 0.08},        // σ, not the final ς
+        {"\xCF\x83", "\xCE\x9F\xCE\xA3\xCE\x9F\xCE\xA3", 1 - 0.08},  // σ, not the final ς
         {"\xCF\x82", "\xCE\x9F\xCE\xA3\xCE\x9F\xCE\xA3", 1 - 0.08},  // the final Σ is ς
     });
     // Woman, ZWJ, circled capital M is one emoji sequence; its lower-case circled m is no emoji, so

@@ -36,15 +36,18 @@ TEST(OrderMatches, EqualKeysKeepListOrder) {
     const std::vector<Prepared> candidates = prepared({"b", "a", "c", "a", "a"});
     EXPECT_EQ(indices(orderMatches(prepareQuery("a"), candidates)), (std::vector<std::size_t>{1, 3, 4}));
     const std::vector<double> bias = {0.5, 0.0, 0.5, 0.5, 0.0};
-    EXPECT_EQ(indices(orderMatches(PreparedQuery(), candidates, bias)), (std::vector<std::size_t>{0, 2, 3, 1, 4}));
+    EXPECT_EQ(indices(orderMatches(PreparedQuery(), candidates, bias)),
+              (std::vector<std::size_t>{0, 2, 3, 1, 4}));
 }
 
 TEST(OrderMatches, BiasOfAnotherLengthOrNaNCountsAsNone) {
     const std::vector<Prepared> candidates = prepared({"a", "a", "a"});
     const std::vector<double> tooShort = {5.0};
-    EXPECT_EQ(indices(orderMatches(prepareQuery("a"), candidates, tooShort)), (std::vector<std::size_t>{0, 1, 2}));
+    EXPECT_EQ(indices(orderMatches(prepareQuery("a"), candidates, tooShort)),
+              (std::vector<std::size_t>{0, 1, 2}));
     const std::vector<double> withNaN = {std::nan(""), 1.0, std::nan("")};
-    EXPECT_EQ(indices(orderMatches(prepareQuery("a"), candidates, withNaN)), (std::vector<std::size_t>{1, 0, 2}));
+    EXPECT_EQ(indices(orderMatches(prepareQuery("a"), candidates, withNaN)),
+              (std::vector<std::size_t>{1, 0, 2}));
     EXPECT_TRUE(orderMatches(prepareQuery("a"), std::span<const Prepared>()).empty());
 }
 
