@@ -124,16 +124,6 @@ TEST_F(WindowMenuTest, NoCandidatePassingTheCheckFails) {
                      "no candidate satisfied the check"}));
 }
 
-TEST_F(WindowMenuTest, TheTraceStartsAfreshAndCopiesAreSnapshots) {
-    WindowMenu::startTrace("kind=window tabRef=false windowRef=true");
-    const auto before = WindowMenu::lastTrace();
-    WindowMenu::appendTrace("more");
-    EXPECT_EQ(before, (Lines{"kind=window tabRef=false windowRef=true"}));
-    EXPECT_EQ(WindowMenu::lastTrace().size(), 2u);
-    WindowMenu::startTrace("next");
-    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"next"}));
-}
-
 struct MenuBarCase {
     const char* name;
     json menus;
