@@ -148,14 +148,6 @@ TEST(ScreensNeighbor, IsTheNearestByMidpointOnThatSide) {
     }
 }
 
-TEST(ScreensNeighbor, SideBySide) {
-    SimDesktopFixture fixture(json{{"screens", sideBySide()}});
-    const auto all = platform::current().display().screens();
-    EXPECT_EQ(nameOf(Screens::neighbor(all[0], Screens::Direction::right)), "Right");
-    EXPECT_EQ(nameOf(Screens::neighbor(all[0], Screens::Direction::left)), std::nullopt);
-    EXPECT_EQ(nameOf(Screens::neighbor(all[1], Screens::Direction::left)), "Left");
-}
-
 TEST(ScreensActive, IsTheScreenUnderThePointerElseTheMainScreen) {
     struct Case {
         double x, y;
