@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+
+#include <unicode/unistr.h>
 
 namespace zerlith::Classifier {
 namespace {
@@ -174,6 +177,23 @@ TEST(ClassifierHostileInput, NeverCrashes) {
     EXPECT_EQ(category(huge, "github.com"), Category::other);
     EXPECT_EQ(pathHint("http://h/a%00b/c%0Ad"), "a%00b/c%0Ad") << "escaped control characters stay escaped";
     EXPECT_EQ(host("\xC0\x80://x"), "");
+
+    // Random URL-ish bytes, escapes that decode to anything included: every answer stays readable.
+    std::mt19937 random(5);
+    const std::string pieces[] = {"http://", "h", ".com", ":", "8", "/", "%", "C3", "A9", "FF", "0A",
+                                  "\xC3", "\xFF", "\x00", "www.", "?", "#", "a", "1", "Z", "-", "\xE2\x80\xA6"};
+    for (int n = 0; n < 2000; ++n) {
+        std::string url;
+        for (int k = std::uniform_int_distribution<int>(0, 12)(random); k > 0; --k) {
+            url += pieces[std::uniform_int_distribution<std::size_t>(0, std::size(pieces) - 1)(random)];
+        }
+        const std::string h = host(url);
+        category(url, h);
+        const std::optional<std::string> hint = pathHint(url);
+        if (!hint) continue;
+        EXPECT_EQ(icu::UnicodeString::fromUTF8(*hint).indexOf(u'\uFFFD'), -1) << url;
+        EXPECT_EQ(hint->find_first_of(std::string("\0\n", 2)), std::string::npos) << url;
+    }
 }
 
 }  // namespace

@@ -310,5 +310,24 @@ TEST(FuzzyMatcherDifferential, OnePreparedCandidateServesManyQueries) {
     }
 }
 
+TEST(FuzzyMatcherDifferential, ArbitraryBytesAreScoredAlikeAndSafely) {
+    std::mt19937 random(99);
+    // Bytes that lead, continue or break UTF-8 sequences, and a few letters to match.
+    const std::string bytes = "aAbB \r\n-\x80\xBF\xC0\xC3\xA9\xCC\x81\xE2\x80\x8D\xF0\x9F\xFE\xFF";
+    const auto randomBytes = [&](std::size_t maxLength) {
+        std::string text(std::uniform_int_distribution<std::size_t>(0, maxLength)(random), '\0');
+        for (char& c : text) c = bytes[std::uniform_int_distribution<std::size_t>(0, bytes.size() - 1)(random)];
+        return text;
+    };
+    for (int n = 0; n < 3000; ++n) {
+        const std::string query = randomBytes(4);
+        const std::string candidate = randomBytes(40);
+        const std::optional<double> expected = referenceScore(query, candidate);
+        EXPECT_EQ(score(query, candidate), expected) << escaped(query) << " in " << escaped(candidate);
+        EXPECT_EQ(score(prepareQuery(query), prepare(candidate)), expected)
+            << escaped(query) << " in " << escaped(candidate);
+    }
+}
+
 }  // namespace
 }  // namespace zerlith::FuzzyMatcher
