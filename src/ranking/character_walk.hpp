@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <concepts>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -111,15 +113,41 @@ inline const CodePointFacts& crLfFacts() {
     return facts;
 }
 
+/// Whether every byte is ASCII other than CR, so that every byte is a character of its own.
+inline bool isPlainAscii(std::string_view text) {
+    bool plain = true;
+    for (const char c : text) plain &= static_cast<unsigned char>(c) < 0x80 && c != '\r';
+    return plain;
+}
+
+/// A sink that may stop wanting keys part-way, and then only needs the characters counted.
+template <class Sink>
+concept CountingSink = requires(Sink& sink, std::size_t count) {
+    { sink.wantsKeys() } -> std::convertible_to<bool>;
+    sink.countMore(count);
+};
+
 /// The quick way for the usual text (see CodePointFacts): one pass over the bytes, handing `sink`
 /// each character's key and whether it starts a word. False, part-way through, for other texts.
 template <class Sink>
-bool walkQuickly(std::string_view text, Sink&& sink) {
+bool walkQuickly(std::string_view text, Sink& sink) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     const auto length = static_cast<std::int64_t>(text.size());
     const CodePointFacts* ascii = asciiFacts();
     CharacterAssembly<Sink> characters(sink);
+    bool restChecked = false;
     for (std::int64_t i = 0; i < length;) {
+        if constexpr (CountingSink<Sink>) {
+            // Plain ASCII after the last wanted key is counted, not walked: most matches end early.
+            if (!restChecked && !sink.wantsKeys()) {
+                restChecked = true;
+                if (isPlainAscii(text.substr(static_cast<std::size_t>(i)))) {
+                    characters.finish();
+                    sink.countMore(static_cast<std::size_t>(length - i));
+                    return true;
+                }
+            }
+        }
         const CodePointFacts* facts;
         if (bytes[i] == '\r' && i + 1 < length && bytes[i + 1] == '\n') {
             facts = &crLfFacts();

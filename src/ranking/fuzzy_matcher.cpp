@@ -127,6 +127,9 @@ public:
         ++position_;
     }
 
+    bool wantsKeys() const { return matched_ < wanted_.size(); }
+    void countMore(std::size_t characters) { position_ += characters; }
+
     std::optional<double> result() const {
         if (matched_ < wanted_.size()) return std::nullopt;
         return finalScore(total_, position_);

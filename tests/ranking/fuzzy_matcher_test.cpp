@@ -104,6 +104,8 @@ TEST(FuzzyMatcher, CharactersAreUserPerceived) {
     expectScores({
         {coder, "x " + coder, 1 + 4 - 0.06},
         {woman, "x " + coder, std::nullopt},  // part of a character does not match
+        {"a", "a\r\nb", 9 - 0.06},            // CR LF is one character
+        {"a", "xa\r\nb\r\nc", 1 - 0.12},
         {"\xE6\x97\xA5\xE6\x9C\xAC", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", 9 + 4 - 0.06},
         // Flags pair regional indicators from the left: F U | S holds no U S.
         {"\xF0\x9F\x87\xBA\xF0\x9F\x87\xB8", "\xF0\x9F\x87\xAB\xF0\x9F\x87\xBA\xF0\x9F\x87\xB8",
