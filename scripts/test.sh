@@ -2,17 +2,17 @@
 # Sets up the machine, builds Zerlith and runs every test.
 #   scripts/test.sh                              plain build in build/
 #   scripts/test.sh --sanitize=address,undefined  build-address,undefined/ with those sanitizers
-#   scripts/test.sh --sanitize=thread --tests=REGEX  only the tests whose names match
+#   scripts/test.sh --sanitize=thread --label=threads  only the tests with that CTest label
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 sanitize=""
-tests=""
+label=""
 for argument in "$@"; do
   case "$argument" in
     --sanitize=*) sanitize="${argument#--sanitize=}" ;;
-    --tests=*) tests="${argument#--tests=}" ;;
-    *) echo "usage: $0 [--sanitize=LIST] [--tests=REGEX]" >&2; exit 2 ;;
+    --label=*) label="${argument#--label=}" ;;
+    *) echo "usage: $0 [--sanitize=LIST] [--label=LABEL]" >&2; exit 2 ;;
   esac
 done
 
@@ -23,4 +23,4 @@ build=build${sanitize:+-$sanitize}
 cmake -S . -B "$build" -G Ninja -DZERLITH_WERROR=ON -DZERLITH_SANITIZE="$sanitize" \
   -DZERLITH_BENCHMARKS="$([ -z "$sanitize" ] && echo ON || echo OFF)" >/dev/null
 cmake --build "$build"
-ctest --test-dir "$build" --output-on-failure ${tests:+-R "$tests"}
+ctest --test-dir "$build" --output-on-failure ${label:+-L "$label"}
