@@ -68,7 +68,7 @@ TEST_F(X11AccessibilityTest, WindowReadsItsTitleFrameAndStates) {
     EXPECT_EQ(accessibility().copyAttribute(plain, ax::kMenuBar).error, AXError::attributeUnsupported);
 
     probe().destroy((*windows)[0]);
-    EXPECT_EQ(accessibility().copyAttribute(plain, ax::kTitle).error, AXError::failure);
+    EXPECT_TRUE(eventually([&] { return accessibility().copyAttribute(plain, ax::kTitle).error == AXError::failure; }));
 }
 
 TEST_F(X11AccessibilityTest, RaisingAWindowOnAnotherDesktopSwitchesThereAndActivatesIt) {

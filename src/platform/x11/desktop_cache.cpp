@@ -1,6 +1,5 @@
 #include "platform/x11/desktop_cache.hpp"
 
-#include <unordered_set>
 #include <vector>
 
 #include <xcb/randr.h>
@@ -13,6 +12,10 @@ namespace {
 /// How long the root's state is trusted without asking the server. Change events keep the cache
 /// current; this check only bounds the damage of a change whose event is still on its way.
 constexpr auto kRootFreshness = std::chrono::milliseconds(100);
+
+/// How old the last look at the socket may be for Events::lastMillisecond. Looking on every call
+/// would cost a system call per attribute an enumeration reads.
+constexpr auto kEventLatency = std::chrono::milliseconds(1);
 
 std::shared_ptr<const DesktopSnapshot> emptyDesktop() {
     static const auto empty = std::make_shared<const DesktopSnapshot>();
@@ -32,15 +35,15 @@ DesktopCache::DesktopCache(XcbConnection& connection) : connection_(connection),
     connection_.flush();
 }
 
-std::shared_ptr<const DesktopSnapshot> DesktopCache::current(double timeoutSeconds) {
+std::shared_ptr<const DesktopSnapshot> DesktopCache::current(double timeoutSeconds, Events events) {
     std::lock_guard lock(mutex_);
     if (connection_.broken()) return emptyDesktop();
     // A server that left a probe unanswered is taken as stopped until it answers: one timeout
     // per outage, not one per call.
     if (unansweredProbe_ && !recovered()) return emptyDesktop();
 
-    drainEvents();
     auto now = std::chrono::steady_clock::now();
+    drainEvents(now, events);
     if (now - lastRootCheck_ > kRootFreshness) rootStale_ = true;
     Deadline deadline = Deadline::after(timeoutSeconds);
     if (rootStale_) {
@@ -71,12 +74,21 @@ bool DesktopCache::recovered() {
     return true;
 }
 
-void DesktopCache::drainEvents() {
+void DesktopCache::drainEvents(std::chrono::steady_clock::time_point now, Events events) {
     const auto randrBase = connection_.randrFirstEvent();
-    while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(connection_.raw())}) {
+    // Events already read off the socket (with replies, say) are applied in either case.
+    bool readSocket = events == Events::all || now - lastSocketRead_ >= kEventLatency;
+    if (readSocket) lastSocketRead_ = now;
+    auto next = [&] {
+        return readSocket ? xcb_poll_for_event(connection_.raw()) : xcb_poll_for_queued_event(connection_.raw());
+    };
+    while (XcbReply<xcb_generic_event_t> event{next()}) {
         std::uint8_t type = event->response_type & 0x7F;  // the high bit marks events sent by clients
         auto staleField = [&](xcb_window_t window, unsigned field) {
-            if (auto found = windows_.find(window); found != windows_.end()) found->second.stale |= field;
+            auto found = windows_.find(window);
+            if (found == windows_.end() || field == 0) return;
+            found->second.stale |= field;
+            staleWindows_.insert(window);
         };
         switch (type) {
         case XCB_PROPERTY_NOTIFY: {
@@ -121,6 +133,7 @@ bool DesktopCache::refreshRoot(const Deadline& deadline) {
         Entry entry{ClientWindow{}, fields::kAll, false, false};
         entry.window.id = id;
         windows_.emplace(id, std::move(entry));
+        staleWindows_.insert(id);
     }
     for (std::size_t position = 0; position < state->mappingOrder.size(); ++position) {
         if (auto found = windows_.find(state->mappingOrder[position]); found != windows_.end()) {
@@ -133,14 +146,17 @@ bool DesktopCache::refreshRoot(const Deadline& deadline) {
 }
 
 void DesktopCache::refreshWindows(const Deadline& deadline) {
+    if (staleWindows_.empty()) return;
     std::vector<FetchItem> items;
     std::vector<xcb_window_t> ids;
-    for (auto& [id, entry] : windows_) {
-        if (entry.stale == 0) continue;
+    for (xcb_window_t id : staleWindows_) {
+        auto found = windows_.find(id);
+        if (found == windows_.end()) continue;  // gone meanwhile
+        Entry& entry = found->second;
         items.push_back(FetchItem{&entry.window, entry.stale, !entry.listening});
         ids.push_back(id);
     }
-    if (items.empty()) return;
+    staleWindows_.clear();
     std::vector<FetchOutcome> outcomes = fetchWindows(connection_, items, deadline);
     for (std::size_t i = 0; i < ids.size(); ++i) {
         auto found = windows_.find(ids[i]);
@@ -153,7 +169,8 @@ void DesktopCache::refreshWindows(const Deadline& deadline) {
             windows_.erase(found);
             break;
         case FetchOutcome::timedOut:
-            break;  // read again next time
+            staleWindows_.insert(ids[i]);  // read again next time
+            break;
         }
     }
     changed_ = true;

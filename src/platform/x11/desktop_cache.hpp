@@ -5,6 +5,7 @@
 #include <mutex>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/x11/desktop_snapshot.hpp"
 #include "platform/x11/root_fetch.hpp"
@@ -23,10 +24,17 @@ public:
     /// Starts listening to the root window's and RandR's changes; reads nothing yet.
     explicit DesktopCache(XcbConnection& connection);
 
-    /// The desktop now. Re-reads what changed since the last call, and checks the root window
-    /// with the server when that was last done more than a moment ago. Waits at most
-    /// `timeoutSeconds` for the server; an empty desktop when it is gone or does not answer.
-    std::shared_ptr<const DesktopSnapshot> current(double timeoutSeconds);
+    /// Which change events a call must take into account.
+    enum class Events {
+        all,              ///< every event the server has sent so far (costs a system call)
+        lastMillisecond,  ///< those seen up to a millisecond ago: for the many reads of one pass
+    };
+
+    /// The desktop now. Re-reads what changed since the last call, as its change events tell, and
+    /// checks the root window with the server when that was last done more than a moment ago.
+    /// Waits at most `timeoutSeconds` for the server; an empty desktop when it is gone or does
+    /// not answer.
+    std::shared_ptr<const DesktopSnapshot> current(double timeoutSeconds, Events events = Events::all);
 
     /// Makes the next current() check with the server: call after sending a request that
     /// changes the desktop, so the caller's next read waits for the server's answer to it.
@@ -40,8 +48,8 @@ private:
         bool complete;         // every field was read at least once
     };
 
-    /// Applies the change events xcb holds; returns at once.
-    void drainEvents();
+    /// Applies the change events that have arrived; returns at once.
+    void drainEvents(std::chrono::steady_clock::time_point now, Events events);
     /// Whether the server answered a probe that timed out earlier (without waiting).
     bool recovered();
     bool refreshRoot(const Deadline& deadline);
@@ -53,9 +61,11 @@ private:
     std::mutex mutex_;
     std::optional<RootState> root_;
     std::unordered_map<xcb_window_t, Entry> windows_;
+    std::unordered_set<xcb_window_t> staleWindows_;  // those with fields to read again
     bool rootStale_ = true;
     bool changed_ = true;
     std::chrono::steady_clock::time_point lastRootCheck_;
+    std::chrono::steady_clock::time_point lastSocketRead_;
     std::optional<unsigned> unansweredProbe_;  // a root read the server did not answer in time
     std::shared_ptr<const DesktopSnapshot> snapshot_;
 };

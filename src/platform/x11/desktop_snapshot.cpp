@@ -14,9 +14,7 @@ DesktopSnapshot::DesktopSnapshot(std::vector<ClientWindow> frontToBack, std::opt
     : windows_(std::move(frontToBack)),
       activeWindow_(activeWindow),
       currentDesktop_(currentDesktop),
-      workArea_(workArea),
-      monitors_(std::move(monitors)),
-      rootFrame_(rootFrame) {
+      layout_(std::move(monitors), workArea, rootFrame) {
     index_.reserve(windows_.size());
     for (std::size_t i = 0; i < windows_.size(); ++i) index_.emplace(windows_[i].id, i);
 }

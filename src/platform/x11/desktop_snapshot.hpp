@@ -10,6 +10,7 @@
 
 #include "platform/geometry.hpp"
 #include "platform/x11/property_decoding.hpp"
+#include "platform/x11/screen_layout.hpp"
 
 namespace zerlith::x11 {
 
@@ -48,14 +49,6 @@ struct ClientWindow {
     bool sticky() const { return stickyState || desktop == kAllDesktops; }
 };
 
-/// One RandR monitor, in root coordinates.
-struct Monitor {
-    std::string name;
-    Rect frame;
-    bool primary = false;
-    bool operator==(const Monitor&) const = default;
-};
-
 /// The desktop at one moment: immutable once built, shared by readers without a lock.
 class DesktopSnapshot {
 public:
@@ -74,21 +67,16 @@ public:
     /// Whether a window shows on the current desktop when not minimized (true without desktops).
     bool onCurrentDesktop(const ClientWindow& window) const;
 
-    /// _NET_WORKAREA of the current desktop, root coordinates.
-    std::optional<Rect> workArea() const { return workArea_; }
-    /// RandR monitors in the server's order; empty without RandR 1.5.
-    const std::vector<Monitor>& monitors() const { return monitors_; }
-    /// The root window: the whole screen.
-    Rect rootFrame() const { return rootFrame_; }
+    /// The screens, from the RandR monitors (in any order), the work area of the current desktop
+    /// and the root window's size.
+    const ScreenLayout& layout() const { return layout_; }
 
 private:
     std::vector<ClientWindow> windows_;
     std::unordered_map<xcb_window_t, std::size_t> index_;
     std::optional<xcb_window_t> activeWindow_;
     std::optional<std::uint32_t> currentDesktop_;
-    std::optional<Rect> workArea_;
-    std::vector<Monitor> monitors_;
-    Rect rootFrame_;
+    ScreenLayout layout_;
 };
 
 }  // namespace zerlith::x11

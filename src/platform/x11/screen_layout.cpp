@@ -1,7 +1,6 @@
 #include "platform/x11/screen_layout.hpp"
 
 #include <algorithm>
-#include <string>
 
 namespace zerlith::x11 {
 namespace {
@@ -18,8 +17,6 @@ std::optional<Rect> intersection(Rect a, Rect b) {
     return Rect{x, y, maxX - x, maxY - y};
 }
 
-double area(const std::optional<Rect>& rect) { return rect ? rect->absWidth() * rect->absHeight() : 0; }
-
 /// FNV-1a: stable across runs, so a screen keeps its id while its name stays.
 std::uint64_t stableHash(const std::string& text) {
     std::uint64_t hash = 14695981039346656037ull;
@@ -34,19 +31,14 @@ std::uint64_t screenId(const Monitor& monitor) {
                       "," + std::to_string(frame.height));
 }
 
-}  // namespace
-
-std::vector<Monitor> orderedMonitors(const DesktopSnapshot& desktop) {
-    std::vector<Monitor> monitors = desktop.monitors();
+std::vector<Monitor> ordered(std::vector<Monitor> monitors, Rect rootFrame) {
     if (monitors.empty()) {
-        Rect root = desktop.rootFrame();
-        if (root.absWidth() <= 0 || root.absHeight() <= 0) return {};
-        return {Monitor{kRootScreenName, root, true}};
+        if (rootFrame.absWidth() <= 0 || rootFrame.absHeight() <= 0) return {};
+        return {Monitor{kRootScreenName, rootFrame, true}};
     }
-    auto leftToRight = [](const Monitor& a, const Monitor& b) {
+    std::stable_sort(monitors.begin(), monitors.end(), [](const Monitor& a, const Monitor& b) {
         return a.frame.x != b.frame.x ? a.frame.x < b.frame.x : a.frame.y < b.frame.y;
-    };
-    std::stable_sort(monitors.begin(), monitors.end(), leftToRight);
+    });
     auto primary = std::find_if(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
     if (primary == monitors.end()) {
         primary = std::find_if(monitors.begin(), monitors.end(),
@@ -61,34 +53,29 @@ std::vector<Monitor> orderedMonitors(const DesktopSnapshot& desktop) {
     return monitors;
 }
 
-RootSpace rootSpaceOf(const DesktopSnapshot& desktop) {
-    auto monitors = orderedMonitors(desktop);
-    return RootSpace(monitors.empty() ? desktop.rootFrame() : monitors.front().frame);
-}
+}  // namespace
 
-std::vector<platform::Screen> screensOf(const DesktopSnapshot& desktop) {
-    auto monitors = orderedMonitors(desktop);
-    if (monitors.empty()) return {};
-    RootSpace space(monitors.front().frame);
-    std::vector<platform::Screen> screens;
-    for (const Monitor& monitor : monitors) {
-        std::optional<Rect> visible = desktop.workArea() ? intersection(*desktop.workArea(), monitor.frame) : std::nullopt;
-        screens.push_back(platform::Screen{screenId(monitor), monitor.name, space.toBottomLeft(monitor.frame),
-                                           space.toBottomLeft(visible.value_or(monitor.frame))});
+ScreenLayout::ScreenLayout(std::vector<Monitor> monitors, std::optional<Rect> workArea, Rect rootFrame) {
+    auto screenMonitors = ordered(std::move(monitors), rootFrame);
+    if (screenMonitors.empty()) return;
+    space_ = RootSpace(screenMonitors.front().frame);
+    for (const Monitor& monitor : screenMonitors) {
+        std::optional<Rect> visible = workArea ? intersection(*workArea, monitor.frame) : std::nullopt;
+        rootFrames_.push_back(monitor.frame);
+        screens_.push_back(platform::Screen{screenId(monitor), monitor.name, space_.toBottomLeft(monitor.frame),
+                                            space_.toBottomLeft(visible.value_or(monitor.frame))});
     }
-    return screens;
 }
 
-std::optional<platform::Screen> screenHolding(const DesktopSnapshot& desktop, Rect root) {
-    auto monitors = orderedMonitors(desktop);
-    auto screens = screensOf(desktop);
+std::optional<platform::Screen> ScreenLayout::screenHolding(Rect root) const {
     std::optional<platform::Screen> best;
     double bestArea = 0;
-    for (std::size_t i = 0; i < monitors.size(); ++i) {
-        double shared = area(intersection(monitors[i].frame, root));
-        if (shared > bestArea) {
-            bestArea = shared;
-            best = screens[i];
+    for (std::size_t i = 0; i < screens_.size(); ++i) {
+        auto shared = intersection(rootFrames_[i], root);
+        double area = shared ? shared->width * shared->height : 0;
+        if (area > bestArea) {
+            bestArea = area;
+            best = screens_[i];
         }
     }
     return best;

@@ -1,12 +1,20 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/display.hpp"
-#include "platform/x11/desktop_snapshot.hpp"
 
 namespace zerlith::x11 {
+
+/// One RandR monitor, in root coordinates.
+struct Monitor {
+    std::string name;
+    Rect frame;
+    bool primary = false;
+    bool operator==(const Monitor&) const = default;
+};
 
 /// The seam's two coordinate spaces over X's root coordinates (origin at the root's top-left,
 /// y down): the top-left space has its origin at the primary monitor's top-left corner, the
@@ -26,19 +34,26 @@ private:
     Rect primary_;
 };
 
-/// The monitors in the order screens are listed: the primary one first (RandR's primary, else
-/// the one at the root's origin, else the top-left-most), then the others from left to right.
-/// Without RandR monitors, the root window as one monitor; none when there is no root at all.
-std::vector<Monitor> orderedMonitors(const DesktopSnapshot& desktop);
+/// The screens of one desktop state, worked out once. Screens are the monitors with the primary
+/// one first (RandR's primary, else the one at the root's origin, else the top-left-most), then
+/// the others from left to right; without RandR monitors the root window is the one screen, and
+/// without a root (no server) there is none. A screen's visible frame is the work area clipped
+/// to it (the whole screen when they do not meet).
+class ScreenLayout {
+public:
+    ScreenLayout() = default;
+    ScreenLayout(std::vector<Monitor> monitors, std::optional<Rect> workArea, Rect rootFrame);
 
-/// Root coordinates relative to the primary monitor (the root itself when there is none).
-RootSpace rootSpaceOf(const DesktopSnapshot& desktop);
+    const std::vector<platform::Screen>& screens() const { return screens_; }
+    /// Root coordinates relative to the primary screen.
+    const RootSpace& space() const { return space_; }
+    /// The screen that holds most of a root-coordinate rectangle, or none when it meets none.
+    std::optional<platform::Screen> screenHolding(Rect root) const;
 
-/// The monitors as screens, in orderedMonitors() order. The visible frame is the work area of
-/// the current desktop clipped to the monitor (the whole monitor when they do not meet).
-std::vector<platform::Screen> screensOf(const DesktopSnapshot& desktop);
-
-/// The screen that holds most of a root-coordinate rectangle, or none when it meets no screen.
-std::optional<platform::Screen> screenHolding(const DesktopSnapshot& desktop, Rect root);
+private:
+    std::vector<Rect> rootFrames_;  // of screens_, in root coordinates
+    std::vector<platform::Screen> screens_;
+    RootSpace space_{Rect{}};
+};
 
 }  // namespace zerlith::x11

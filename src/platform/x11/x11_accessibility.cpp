@@ -52,7 +52,7 @@ AXReading X11Accessibility::copyAttribute(const AXElementRef& element, std::stri
 }
 
 AXReading X11Accessibility::readApplication(Pid pid, std::string_view attribute, double timeout) {
-    auto desktop = cache_.current(timeout);
+    auto desktop = cache_.current(timeout, DesktopCache::Events::lastMillisecond);
     const ClientWindow* active = desktop->active();
     bool ownsActive = active != nullptr && active->pid == pid;
     if (attribute == ax::kWindows) {
@@ -75,7 +75,7 @@ AXReading X11Accessibility::readApplication(Pid pid, std::string_view attribute,
 }
 
 AXReading X11Accessibility::readWindow(xcb_window_t id, std::string_view attribute, double timeout) {
-    auto desktop = cache_.current(timeout);
+    auto desktop = cache_.current(timeout, DesktopCache::Events::lastMillisecond);
     const ClientWindow* window = desktop->find(id);
     if (window == nullptr) return {AXError::failure, {}};  // the window is gone
     auto frame = window->frame();
@@ -85,7 +85,7 @@ AXReading X11Accessibility::readWindow(xcb_window_t id, std::string_view attribu
     }
     if (attribute == ax::kPosition || attribute == ax::kSize) {
         if (!frame) return {AXError::noValue, {}};
-        Rect topLeft = rootSpaceOf(*desktop).toTopLeft(*frame);
+        Rect topLeft = desktop->layout().space().toTopLeft(*frame);
         if (attribute == ax::kPosition) return value(topLeft.origin());
         return value(topLeft.size());
     }
@@ -120,7 +120,7 @@ AXError X11Accessibility::setAttribute(const AXElementRef& element, std::string_
     } else if (attribute == ax::kPosition) {
         const Point* origin = std::get_if<Point>(&newValue);
         if (origin == nullptr) return AXError::illegalArgument;
-        moveFrame(connection_, *window, rootSpaceOf(*desktop).rootFromTopLeft(*origin));
+        moveFrame(connection_, *window, desktop->layout().space().rootFromTopLeft(*origin));
     } else if (attribute == ax::kSize) {
         const Size* size = std::get_if<Size>(&newValue);
         if (size == nullptr) return AXError::illegalArgument;

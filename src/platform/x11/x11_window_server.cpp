@@ -7,7 +7,7 @@ namespace zerlith::x11 {
 std::vector<platform::WindowRecord> X11WindowServer::windowList() {
     namespace keys = platform::window_keys;
     auto desktop = cache_.current(kDefaultReplyTimeout);
-    RootSpace space = rootSpaceOf(*desktop);
+    const RootSpace& space = desktop->layout().space();
     std::vector<platform::WindowRecord> records;
     records.reserve(desktop->windows().size());
     for (const ClientWindow& window : desktop->windows()) {

@@ -116,7 +116,9 @@ bool XcbConnection::prepare(std::string* error) {
 }
 
 void* XcbConnection::waitForReply(unsigned sequence, const Deadline& deadline) {
-    xcb_flush(connection_);
+    // Requests still in xcb's buffer are sent only when a reply is actually waited for, so a
+    // stream of requests leaves in few large writes.
+    bool flushed = false;
     for (;;) {
         void* reply = nullptr;
         xcb_generic_error_t* error = nullptr;
@@ -125,6 +127,11 @@ void* XcbConnection::waitForReply(unsigned sequence, const Deadline& deadline) {
             return reply;
         }
         if (broken()) return nullptr;
+        if (!flushed) {
+            xcb_flush(connection_);
+            flushed = true;
+            continue;
+        }
         int left = deadline.remainingMillis();
         if (left == 0) {
             discardReply(sequence);

@@ -7,9 +7,9 @@
 namespace zerlith::x11 {
 namespace {
 
-DesktopSnapshot desktopWith(std::vector<Monitor> monitors, std::optional<Rect> workArea = std::nullopt,
-                            Rect root = {0, 0, 3840, 1080}) {
-    return DesktopSnapshot({}, std::nullopt, std::nullopt, workArea, std::move(monitors), root);
+ScreenLayout layoutOf(std::vector<Monitor> monitors, std::optional<Rect> workArea = std::nullopt,
+                      Rect root = {0, 0, 3840, 1080}) {
+    return ScreenLayout(std::move(monitors), workArea, root);
 }
 
 std::vector<std::string> names(const std::vector<platform::Screen>& screens) {
@@ -30,39 +30,40 @@ TEST(ScreenLayoutTest, PrimaryComesFirstThenLeftToRightWhateverRandrsOrder) {
          {"B", "A", "C"}},
         {"the top-left-most", {{"Low", {100, 500, 800, 600}}, {"High", {900, 0, 800, 600}}}, {"High", "Low"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(names(screensOf(desktopWith(c.monitors))), c.order) << c.what;
+    for (const Case& c : cases) EXPECT_EQ(names(layoutOf(c.monitors).screens()), c.order) << c.what;
 }
 
 TEST(ScreenLayoutTest, FramesAreBottomLeftFromThePrimaryMonitor) {
     // The primary monitor is the lower right one; the other stands 300 pixels higher on its left.
-    auto desktop = desktopWith({{"Side", {0, 0, 1280, 1024}}, {"Main", {1280, 300, 1920, 1080}, true}},
-                               Rect{0, 0, 3200, 1350}, Rect{0, 0, 3200, 1380});
-    auto screens = screensOf(desktop);
+    auto layout = layoutOf({{"Side", {0, 0, 1280, 1024}}, {"Main", {1280, 300, 1920, 1080}, true}},
+                           Rect{0, 0, 3200, 1350}, Rect{0, 0, 3200, 1380});
+    const auto& screens = layout.screens();
     ASSERT_EQ(screens.size(), 2u);
     EXPECT_EQ(screens[0].frame, (Rect{0, 0, 1920, 1080}));
     EXPECT_EQ(screens[1].frame, (Rect{-1280, 356, 1280, 1024}));  // its top 300 above the primary's
     EXPECT_EQ(screens[0].visibleFrame, (Rect{0, 30, 1920, 1050}));  // the work area ends 30 above the bottom
 
-    RootSpace space = rootSpaceOf(desktop);
+    const RootSpace& space = layout.space();
     EXPECT_EQ(space.toTopLeft(Rect{1300, 310, 100, 50}), (Rect{20, 10, 100, 50}));
     EXPECT_EQ(space.rootFromTopLeft(Point{20, 10}), (Point{1300, 310}));
     EXPECT_EQ(space.toBottomLeft(Point{1280, 300}), (Point{0, 1080}));
 }
 
 TEST(ScreenLayoutTest, WithoutMonitorsTheRootIsTheOneScreenAndWithoutRootThereIsNone) {
-    auto screens = screensOf(desktopWith({}, std::nullopt, Rect{0, 0, 1024, 768}));
+    auto layout = layoutOf({}, std::nullopt, Rect{0, 0, 1024, 768});
+    const auto& screens = layout.screens();
     ASSERT_EQ(screens.size(), 1u);
     EXPECT_EQ(screens[0].frame, (Rect{0, 0, 1024, 768}));
     EXPECT_EQ(screens[0].visibleFrame, screens[0].frame);
-    EXPECT_TRUE(screensOf(DesktopSnapshot()).empty());
+    EXPECT_TRUE(ScreenLayout().screens().empty());
 }
 
 TEST(ScreenLayoutTest, ScreenHoldingARectangleHasTheLargerShare) {
-    auto desktop = desktopWith({{"L", {0, 0, 1920, 1080}}, {"R", {1920, 0, 1920, 1080}}});
-    EXPECT_EQ(screenHolding(desktop, Rect{1800, 0, 400, 300})->name, "R");
-    EXPECT_EQ(screenHolding(desktop, Rect{1720, 0, 400, 300})->name, "L");
-    EXPECT_FALSE(screenHolding(desktop, Rect{5000, 0, 100, 100}));
-    EXPECT_EQ(screensOf(desktop)[0].id, screensOf(desktopWith({{"L", {0, 0, 800, 600}}}))[0].id);  // id follows the name
+    auto layout = layoutOf({{"L", {0, 0, 1920, 1080}}, {"R", {1920, 0, 1920, 1080}}});
+    EXPECT_EQ(layout.screenHolding(Rect{1800, 0, 400, 300})->name, "R");
+    EXPECT_EQ(layout.screenHolding(Rect{1720, 0, 400, 300})->name, "L");
+    EXPECT_FALSE(layout.screenHolding(Rect{5000, 0, 100, 100}));
+    EXPECT_EQ(layout.screens()[0].id, layoutOf({{"L", {0, 0, 800, 600}}}).screens()[0].id);  // id follows the name
 }
 
 }  // namespace
