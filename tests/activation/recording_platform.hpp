@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/platform.hpp"
-#include "system/forwarding_platform.hpp"
+#include "support/forwarding_platform.hpp"
 
 namespace zerlith::testing {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/sim_fixture.hpp"
-#include "system/forwarding_platform.hpp"
+#include "support/forwarding_platform.hpp"
 #include "system/permissions.hpp"
 
 namespace zerlith::BrowserSource {

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "support/sim_fixture.hpp"
-#include "system/forwarding_platform.hpp"
+#include "support/forwarding_platform.hpp"
 
 namespace zerlith::AppleScriptRunner {
 namespace {

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "support/sim_fixture.hpp"
-#include "system/forwarding_platform.hpp"
+#include "support/forwarding_platform.hpp"
 #include "system/icon_cache.hpp"
 #include "system/permissions.hpp"
 #include "system/running_apps.hpp"
