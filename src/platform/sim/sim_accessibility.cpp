@@ -38,8 +38,15 @@ public:
     void setTimeout(double seconds) { timeout_.store(seconds); }
 
     /// An element read from this one: same process, same messaging timeout.
-    AXElementRef child(Kind kind, Address address = {}) const {
+    std::shared_ptr<Element> child(Kind kind, Address address = {}) const {
         return std::make_shared<Element>(kind, pid_, std::move(address), timeout());
+    }
+
+    /// Where a window element's window stood in the window list when last seen. The list rarely
+    /// changes between two reads, so looking there first spares a scan of every window.
+    std::size_t positionHint() const { return positionHint_.load(std::memory_order_relaxed); }
+    void setPositionHint(std::size_t position) const {
+        positionHint_.store(position, std::memory_order_relaxed);
     }
 
 private:
@@ -47,6 +54,7 @@ private:
     Pid pid_;
     Address address_;
     std::atomic<double> timeout_;
+    mutable std::atomic<std::size_t> positionHint_{0};
 };
 
 using Kind = Element::Kind;
@@ -82,10 +90,23 @@ std::optional<MenuItem> resolveItem(const DesktopModel& model, const App& app, c
     return bar[at.menu].items[at.item];
 }
 
-AXValue windowElements(const Element& app, const std::vector<const Window*>& windows) {
+/// The window a window element names, or none when it is gone.
+const Window* findWindow(const DesktopModel& model, const Element& element) {
+    const std::int64_t number = *element.address().window;
+    const std::size_t hint = element.positionHint();
+    if (hint < model.windows.size() && model.windows[hint].number == number) return &model.windows[hint];
+    const Window* found = findWindow(model, number);
+    if (found != nullptr) element.setPositionHint(static_cast<std::size_t>(found - model.windows.data()));
+    return found;
+}
+
+AXValue windowElements(const DesktopModel& model, const Element& app, const std::vector<const Window*>& windows) {
     std::vector<AXElementRef> elements;
-    for (const Window* window : windows)
-        elements.push_back(app.child(Kind::window, {.window = window->number}));
+    for (const Window* window : windows) {
+        auto element = app.child(Kind::window, {.window = window->number});
+        element->setPositionHint(static_cast<std::size_t>(window - model.windows.data()));
+        elements.push_back(std::move(element));
+    }
     return elements;
 }
 
@@ -94,7 +115,7 @@ AXReading readApplication(const DesktopModel& model, const App& app, const Eleme
     const bool guarded =
         attribute == ax::kWindows || attribute == ax::kFocusedWindow || attribute == ax::kMenuBar;
     if (guarded && app.axError) return error(AXError::failure);
-    if (attribute == ax::kWindows) return value(windowElements(element, axWindows(model, app.pid)));
+    if (attribute == ax::kWindows) return value(windowElements(model, element, axWindows(model, app.pid)));
     if (attribute == ax::kFocusedWindow) {
         const Window* focused = focusedWindow(model, app.pid);
         if (focused == nullptr) return error(AXError::noValue);
@@ -159,7 +180,7 @@ AXReading read(const DesktopModel& model, const Element& element, std::string_vi
         case Kind::application:
             return readApplication(model, *app, element, attribute);
         case Kind::window: {
-            const Window* window = findWindow(model, *element.address().window);
+            const Window* window = findWindow(model, element);
             return window ? readWindow(model, *window, attribute) : error(AXError::failure);
         }
         case Kind::menuItem: {
