@@ -1,7 +1,6 @@
 #include "x11/support/x_session.hpp"
 
 #include <algorithm>
-#include <cstdlib>
 #include <stdexcept>
 
 namespace zerlith::x11::testing {
@@ -23,8 +22,7 @@ XSession::XSession(Options options) {
     auto number = server_->readLine(10.0, true);
     if (!number) throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
     display_ = ":" + *number;
-    if (const char* previous = std::getenv("DISPLAY")) previousDisplay_ = previous;
-    ::setenv("DISPLAY", display_.c_str(), 1);
+    environment_.set("DISPLAY", display_);
     probe_ = std::make_unique<XProbe>(display_);
 
     if (options.twoMonitors) {
@@ -56,11 +54,6 @@ XSession::~XSession() {
     windowManager_.reset();
     probe_.reset();
     server_.reset();
-    if (previousDisplay_) {
-        ::setenv("DISPLAY", previousDisplay_->c_str(), 1);
-    } else {
-        ::unsetenv("DISPLAY");
-    }
 }
 
 bool XSession::waitUntilManaged(const std::vector<xcb_window_t>& windows, double seconds) {

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include <xcb/xcb.h>
 
 #include "x11/support/child_process.hpp"
+#include "x11/support/scoped_environment.hpp"
 #include "x11/support/x_probe.hpp"
 
 namespace zerlith::x11::testing {
@@ -39,9 +39,9 @@ public:
 private:
     void run(const std::vector<std::string>& argv);
 
+    ScopedEnvironment environment_;
     std::unique_ptr<ChildProcess> server_;
     std::string display_;
-    std::optional<std::string> previousDisplay_;
     std::unique_ptr<XProbe> probe_;
     std::unique_ptr<ChildProcess> windowManager_;
 };
