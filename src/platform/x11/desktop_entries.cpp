@@ -150,37 +150,31 @@ std::unique_ptr<DesktopEntries> DesktopEntries::fromEnvironment() {
 }
 
 std::optional<DesktopEntry> DesktopEntries::forWindowClass(const WindowClass& windowClass) {
-    std::lock_guard lock(mutex_);
-    refreshIfChanged();
-    for (std::string_view wanted : {windowClass.className, windowClass.instance}) {
-        for (const DesktopEntry& entry : entries_) {
-            if (!wanted.empty() && entry.startupWMClass == wanted) return entry;
-        }
+    const std::string_view names[] = {windowClass.className, windowClass.instance};
+    for (std::string_view wanted : names) {
+        if (wanted.empty()) continue;
+        if (auto entry = first([&](const DesktopEntry& e) { return e.startupWMClass == wanted; })) return entry;
     }
-    for (std::string_view wanted : {windowClass.className, windowClass.instance}) {
-        for (const DesktopEntry& entry : entries_) {
-            if (idNames(entry.id, wanted)) return entry;
-        }
+    for (std::string_view wanted : names) {
+        if (auto entry = first([&](const DesktopEntry& e) { return idNames(e.id, wanted); })) return entry;
     }
     return std::nullopt;
 }
 
 std::optional<DesktopEntry> DesktopEntries::withId(std::string_view id) {
-    std::lock_guard lock(mutex_);
-    refreshIfChanged();
-    for (const DesktopEntry& entry : entries_) {
-        if (entry.id == id) return entry;
-    }
-    return std::nullopt;
+    return first([&](const DesktopEntry& entry) { return entry.id == id; });
 }
 
 std::optional<DesktopEntry> DesktopEntries::atPath(std::string_view path) {
+    return first([&](const DesktopEntry& entry) { return entry.path == path; });
+}
+
+std::optional<DesktopEntry> DesktopEntries::first(const std::function<bool(const DesktopEntry&)>& matches) {
     std::lock_guard lock(mutex_);
     refreshIfChanged();
-    for (const DesktopEntry& entry : entries_) {
-        if (entry.path == path) return entry;
-    }
-    return std::nullopt;
+    auto found = std::find_if(entries_.begin(), entries_.end(), matches);
+    if (found == entries_.end()) return std::nullopt;
+    return *found;
 }
 
 std::optional<std::string> DesktopEntries::iconFile(const DesktopEntry& entry) const {

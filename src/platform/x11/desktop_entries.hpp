@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -49,6 +50,8 @@ public:
     std::optional<std::string> iconFile(const DesktopEntry& entry) const;
 
 private:
+    /// The first entry that matches, in order of precedence; takes the lock.
+    std::optional<DesktopEntry> first(const std::function<bool(const DesktopEntry&)>& matches);
     void refreshIfChanged();
     std::vector<std::filesystem::file_time_type> folderTimes() const;
 
