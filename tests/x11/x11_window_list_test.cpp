@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "x11/support/desktop_fixture.hpp"
 
 namespace zerlith::x11::testing {
@@ -109,6 +111,30 @@ TEST_F(X11WindowListTest, ChangedTitlesAndNewAndClosedWindowsShowOnTheNextList) 
     EXPECT_TRUE(eventually([&] { return record((*more)[0]).has_value(); }));
     more->destroy(0);
     EXPECT_TRUE(eventually([&] { return !record((*more)[0]).has_value(); }));
+}
+
+TEST_F(X11WindowListTest, ReadersOnSeveralThreadsShareOneConnection) {
+    auto windows = map({"--title", "Shared", "--pid", "111"});
+    auto& desktop = this->desktop();
+    auto element = this->element(111, (*windows)[0]);
+    std::vector<std::thread> readers;
+    for (int reader = 0; reader < 3; ++reader) {
+        readers.emplace_back([&, reader] {
+            for (int i = 0; i < 200; ++i) {
+                switch (reader) {
+                case 0: EXPECT_EQ(desktop.windowServer().windowList().size(), 1u); break;
+                case 1: EXPECT_EQ(desktop.display().screens().size(), 2u); break;
+                default: EXPECT_TRUE(desktop.accessibility().copyAttribute(element, platform::ax::kTitle).value);
+                }
+            }
+        });
+    }
+    for (int i = 0; i < 20; ++i) {  // meanwhile the window keeps changing its title
+        std::string title = "Shared " + std::to_string(i);
+        probe().setProperty((*windows)[0], probe().ewmh()._NET_WM_NAME, probe().ewmh().UTF8_STRING, 8, title.data(),
+                            title.size());
+    }
+    for (auto& reader : readers) reader.join();
 }
 
 }  // namespace
