@@ -1,62 +1,12 @@
-// Runs the built executable the way a user or script does: a desktop file in the environment,
-// arguments on the command line, output on the standard streams or in a file.
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
+#include "executable_test.hpp"
 
 namespace {
 
-namespace fs = std::filesystem;
 using nlohmann::json;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-class EndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override {
-        directory_ = fs::temp_directory_path() /
-                     ("zerlith-e2e-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(directory_);
-        fs::create_directories(directory_);
-    }
-    void TearDown() override { fs::remove_all(directory_); }
-
-    fs::path writeDesktop(const std::string& text) {
-        const auto path = directory_ / "desktop.json";
-        std::ofstream(path) << text;
-        return path;
-    }
-
-    /// Runs zerlith with the desktop file and arguments; the history goes to the test's folder.
-    Outcome run(const fs::path& desktop, const std::string& arguments) {
-        const auto out = directory_ / "stdout";
-        const auto err = directory_ / "stderr";
-        const std::string command = "env ZERLITH_DESKTOP='" + desktop.string() + "' XDG_DATA_HOME='" +
-                                    (directory_ / "data").string() + "' '" + ZERLITH_EXECUTABLE + "' " +
-                                    arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(out), readFile(err)};
-    }
-
-    fs::path directory_;
-};
+using EndToEnd = zerlith::testing::ExecutableTest;
+using zerlith::testing::readFile;
 
 const std::string kDesktop = R"({
   "screens": [{"name": "Main", "frame": {"x": 0, "y": 0, "w": 1920, "h": 1080}}],

@@ -53,6 +53,7 @@ TEST(DesktopLoader, AnEmptyObjectIsAnEmptyDesktopWithEverythingGranted) {
     EXPECT_FALSE(model.frontmost);
     EXPECT_FALSE(model.selfPid);
     EXPECT_FALSE(model.now);
+    EXPECT_FALSE(model.virtualTime);
 }
 
 TEST(DesktopLoader, WindowMembersTakeTheirDefaults) {
@@ -199,6 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
                           {{{"title", "Window"}, {"items", {{{"title", "A"}, {"raises", "12"}}}}}}),
                   "apps[0].menus[0].items[0].raises: expected an integer"},
         BadMember{"now", replace("/now", "soon"), "now: expected a number"},
+        BadMember{"virtualTime", replace("/virtualTime", 1), "virtualTime: expected true or false"},
         BadMember{"windowsEntry", replace("/windows/0", "window"), "windows[0]: expected an object"},
         BadMember{"duplicateNumber", replace("/windows/1/number", 12),
                   "windows[1].number: used by an earlier entry"},

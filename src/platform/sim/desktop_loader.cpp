@@ -317,6 +317,7 @@ DesktopModel desktop(const Node& root) {
     model.selfPid = optionalPid(root, "selfPid");
     model.now = memberOr(root, "now", std::optional<double>{},
                          [](const Node& n) { return std::optional(n.number()); });
+    model.virtualTime = booleanOr(root, "virtualTime", false);
     return model;
 }
 

@@ -115,6 +115,9 @@ struct DesktopModel {
     std::optional<Pid> frontmost;
     std::optional<Pid> selfPid;
     std::optional<double> now;
+    /// Time passes only while the program waits, and every wait ends at once: the process runs
+    /// on a manual clock and its background work on the main thread, in order.
+    bool virtualTime = false;
 };
 
 }  // namespace zerlith::sim

@@ -1,0 +1,52 @@
+#include "app/runtime.hpp"
+
+#include <iostream>
+
+#include "platform/empty_desktop.hpp"
+#include "platform/manual_dispatch.hpp"
+#include "platform/sim/sim_desktop.hpp"
+#include "platform/thread_dispatch.hpp"
+#ifdef ZERLITH_HAS_X11
+#include "platform/x11/x11_desktop.hpp"
+#endif
+
+namespace zerlith::app {
+namespace {
+
+Runtime realTime() {
+    return {std::make_unique<platform::SystemClock>(), std::make_unique<platform::ThreadDispatch>(), nullptr};
+}
+
+Runtime virtualTime(double startNow) {
+    auto clock = std::make_unique<platform::ManualClock>(startNow);
+    auto dispatch = std::make_unique<platform::ManualDispatch>(*clock);
+    return {std::move(clock), std::move(dispatch), nullptr};
+}
+
+std::variant<Runtime, std::string> simulated(const char* desktopFile) {
+    auto loaded = sim::loadDesktopFile(desktopFile);
+    if (auto* error = std::get_if<std::string>(&loaded)) return std::move(*error);
+    auto& model = std::get<sim::DesktopModel>(loaded);
+    Runtime runtime = model.virtualTime ? virtualTime(model.now.value_or(platform::SystemClock().now())) : realTime();
+    runtime.desktop = std::make_unique<sim::SimDesktop>(std::move(model), *runtime.clock, *runtime.dispatch);
+    return runtime;
+}
+
+}  // namespace
+
+std::variant<Runtime, std::string> startRuntime(const DesktopChoice& choice) {
+    if (choice.desktopFile != nullptr) return simulated(choice.desktopFile);
+    Runtime runtime = realTime();
+#ifdef ZERLITH_HAS_X11
+    if (choice.display != nullptr && *choice.display != '\0') {
+        std::string error;
+        runtime.desktop = x11::connectX11Desktop(*runtime.clock, *runtime.dispatch, &error);
+        if (runtime.desktop) return runtime;
+        std::cerr << "zerlith: " << error << "; using an empty desktop\n";
+    }
+#endif
+    runtime.desktop = std::make_unique<platform::EmptyDesktop>(*runtime.clock, *runtime.dispatch);
+    return runtime;
+}
+
+}  // namespace zerlith::app

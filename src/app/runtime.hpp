@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <variant>
+
+#include "platform/platform.hpp"
+
+namespace zerlith::app {
+
+/// Where the desktop comes from, read from the environment at start.
+struct DesktopChoice {
+    const char* desktopFile = nullptr;  ///< ZERLITH_DESKTOP: a simulated desktop file
+    const char* display = nullptr;      ///< DISPLAY: an X11 display
+};
+
+/// The clock, the queues and the desktop of one run. The desktop refers to the other two.
+struct Runtime {
+    std::unique_ptr<platform::Clock> clock;
+    std::unique_ptr<platform::Dispatch> dispatch;
+    std::unique_ptr<platform::Platform> desktop;
+};
+
+/// Sets up the run: the simulated desktop when a desktop file is named (on a manual clock when
+/// the file asks for virtual time), else the X11 desktop when a display is named (falling back to
+/// the empty desktop, with a warning on standard error, when it cannot be opened), else the empty
+/// desktop. A desktop file that cannot be loaded is a usage error: the result is then its
+/// one-line message.
+std::variant<Runtime, std::string> startRuntime(const DesktopChoice& choice);
+
+}  // namespace zerlith::app
