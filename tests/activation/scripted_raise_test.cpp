@@ -189,6 +189,14 @@ TEST_F(ScriptedRaiseTest, TheTraceGoesToStandardOutputPrettyAndSortedOrNowhereOn
     EXPECT_EQ(printed, "{\n  \"available\": [],\n  \"found\": false,\n  \"query\": \"x\"\n}\n");
 }
 
+TEST_F(ScriptedRaiseTest, AnInvalidByteInATitleIsReplacedRatherThanLosingTheTrace) {
+    ::testing::internal::CaptureStdout();
+    ScriptedRaise::write({{"query", "x"}, {"requestedTitle", "caf\xe9"}}, std::nullopt);
+    const std::string printed = ::testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(json::accept(printed)) << printed;
+    EXPECT_EQ(json::parse(printed)["requestedTitle"], "caf\uFFFD");
+}
+
 TEST_F(ScriptedRaiseTest, TheTraceFileIsReplacedWhole) {
     ScriptedRaise::write({{"query", "first"}}, tracePath());
     ScriptedRaise::write({{"query", "second"}, {"url", "https://a.example/x"}}, tracePath());
