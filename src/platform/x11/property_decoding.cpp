@@ -1,6 +1,5 @@
 #include "platform/x11/property_decoding.hpp"
 
-#include <cstring>
 #include <string_view>
 
 #include "platform/x11/text_encoding.hpp"
@@ -25,9 +24,9 @@ std::optional<std::vector<std::uint32_t>> cardinals(const xcb_get_property_reply
     if (reply == nullptr || reply->type != type || reply->format != 32) return std::nullopt;
     int length = xcb_get_property_value_length(reply);
     if (length < 0) return std::nullopt;
-    std::vector<std::uint32_t> items(static_cast<size_t>(length) / sizeof(std::uint32_t));
-    std::memcpy(items.data(), xcb_get_property_value(reply), items.size() * sizeof(std::uint32_t));
-    return items;
+    // The value of a format-32 property is aligned for 32-bit reads; an empty one may be null.
+    const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+    return std::vector<std::uint32_t>(values, values + static_cast<size_t>(length) / sizeof(std::uint32_t));
 }
 
 std::optional<std::uint32_t> firstCardinal(const xcb_get_property_reply_t* reply, xcb_atom_t type) {
