@@ -9,11 +9,18 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
+#include <unicode/uchar.h>
+#include <unicode/unorm2.h>
 
 #include "scoring/temp_folder.hpp"
 #include "support/sim_fixture.hpp"
 
 namespace zerlith {
+
+namespace Scorer::detail {
+bool isComposedOnItsOwn(UChar32 c);
+}
+
 namespace {
 
 using nlohmann::json;
@@ -222,6 +229,9 @@ TEST_F(ScorerTest, EqualScoresGoByTitleThenInputOrder) {
         // Raw bytes would put the decomposed title first ('e' < 0xC3).
         {"compared after normalisation", {decomposedE + "b", composedE + "a"}, {"1", "0"}},
         {"invalid UTF-8 sorts as a replacement character", {"\xff", "z", "\xef\xbf\xbd"}, {"1", "0", "2"}},
+        // Punctuation takes a shortcut past ICU, but not a mark after it, nor a space that decomposes.
+        {"dash then decomposed", {"\u2014" + decomposedE + "b", "\u2014" + composedE + "a"}, {"1", "0"}},
+        {"decomposing space", {"\u2000b", "\u2002a"}, {"1", "0"}},
     };
     for (const auto& c : cases) {
         std::vector<Target> targets;
@@ -229,6 +239,15 @@ TEST_F(ScorerTest, EqualScoresGoByTitleThenInputOrder) {
             targets.push_back(window(c.titles[i], "com.x", std::nullopt, std::to_string(i)));
         }
         EXPECT_EQ(idsOf(Scorer::rank(targets, std::nullopt, noHistory)), c.order) << c.what;
+    }
+}
+
+TEST(ScorerCanonicalShortcut, CoversOnlyCodePointsComposedOnTheirOwn) {
+    // A text of such code points passes the normalisation quick check, which makes it NFC.
+    for (UChar32 c = 0; c <= 0x10FFFF; ++c) {
+        if (!Scorer::detail::isComposedOnItsOwn(c)) continue;
+        ASSERT_EQ(u_getIntPropertyValue(c, UCHAR_NFC_QUICK_CHECK), UNORM_YES) << std::hex << c;
+        ASSERT_EQ(u_getCombiningClass(c), 0) << std::hex << c;
     }
 }
 
