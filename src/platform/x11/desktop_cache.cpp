@@ -25,8 +25,6 @@ std::shared_ptr<const DesktopSnapshot> emptyDesktop() {
 }  // namespace
 
 DesktopCache::DesktopCache(XcbConnection& connection) : connection_(connection), rootReader_(connection) {
-    std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_change_window_attributes(connection_.raw(), connection_.root(), XCB_CW_EVENT_MASK, &mask);
     if (connection_.randrFirstEvent()) {
         xcb_randr_select_input(connection_.raw(), connection_.root(),
                                XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
@@ -55,6 +53,7 @@ std::shared_ptr<const DesktopSnapshot> DesktopCache::current(double timeoutSecon
         lastRootCheck_ = now;
     }
     refreshWindows(deadline);
+    if (!listeningToRoot_) listenToRoot();
     if (changed_) {
         snapshot_ = rebuild();
         changed_ = false;
@@ -65,6 +64,17 @@ std::shared_ptr<const DesktopSnapshot> DesktopCache::current(double timeoutSecon
 void DesktopCache::expire() {
     std::lock_guard lock(mutex_);
     rootStale_ = true;
+}
+
+void DesktopCache::listenToRoot() {
+    // Selecting events on the root makes the server walk the whole window tree, which takes
+    // milliseconds with many windows. Asked for after the first read, that walk overlaps this
+    // process's work on the replies instead of delaying them; a root change between the read and
+    // the selection is caught by the freshness check.
+    std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection_.raw(), connection_.root(), XCB_CW_EVENT_MASK, &mask);
+    connection_.flush();
+    listeningToRoot_ = true;
 }
 
 bool DesktopCache::recovered() {

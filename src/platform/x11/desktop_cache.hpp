@@ -21,7 +21,8 @@ inline constexpr double kDefaultReplyTimeout = 1.0;
 /// requests instead of ten per window. Any thread; one lock guards the cache.
 class DesktopCache {
 public:
-    /// Starts listening to the root window's and RandR's changes; reads nothing yet.
+    /// Starts listening to RandR's changes (and, after the first read, the root window's); reads
+    /// nothing yet.
     explicit DesktopCache(XcbConnection& connection);
 
     /// Which change events a call must take into account.
@@ -52,6 +53,8 @@ private:
     void drainEvents(std::chrono::steady_clock::time_point now, Events events);
     /// Whether the server answered a probe that timed out earlier (without waiting).
     bool recovered();
+    /// Starts listening to the root window's property changes.
+    void listenToRoot();
     bool refreshRoot(const Deadline& deadline);
     void refreshWindows(const Deadline& deadline);
     std::shared_ptr<const DesktopSnapshot> rebuild() const;
@@ -63,6 +66,7 @@ private:
     std::unordered_map<xcb_window_t, Entry> windows_;
     std::unordered_set<xcb_window_t> staleWindows_;  // those with fields to read again
     bool rootStale_ = true;
+    bool listeningToRoot_ = false;
     bool changed_ = true;
     std::chrono::steady_clock::time_point lastRootCheck_;
     std::chrono::steady_clock::time_point lastSocketRead_;
