@@ -151,30 +151,34 @@ std::unique_ptr<DesktopEntries> DesktopEntries::fromEnvironment() {
 
 std::optional<DesktopEntry> DesktopEntries::forWindowClass(const WindowClass& windowClass) {
     const std::string_view names[] = {windowClass.className, windowClass.instance};
+    std::vector<Matcher> tries;
     for (std::string_view wanted : names) {
-        if (wanted.empty()) continue;
-        if (auto entry = first([&](const DesktopEntry& e) { return e.startupWMClass == wanted; })) return entry;
+        if (!wanted.empty()) tries.emplace_back([wanted](const DesktopEntry& e) { return e.startupWMClass == wanted; });
     }
     for (std::string_view wanted : names) {
-        if (auto entry = first([&](const DesktopEntry& e) { return idNames(e.id, wanted); })) return entry;
+        tries.emplace_back([wanted](const DesktopEntry& e) { return idNames(e.id, wanted); });
     }
-    return std::nullopt;
+    return first(tries);
 }
 
 std::optional<DesktopEntry> DesktopEntries::withId(std::string_view id) {
-    return first([&](const DesktopEntry& entry) { return entry.id == id; });
+    return first(Matcher([&](const DesktopEntry& entry) { return entry.id == id; }));
 }
 
 std::optional<DesktopEntry> DesktopEntries::atPath(std::string_view path) {
-    return first([&](const DesktopEntry& entry) { return entry.path == path; });
+    return first(Matcher([&](const DesktopEntry& entry) { return entry.path == path; }));
 }
 
-std::optional<DesktopEntry> DesktopEntries::first(const std::function<bool(const DesktopEntry&)>& matches) {
+std::optional<DesktopEntry> DesktopEntries::first(const Matcher& matches) { return first(std::span(&matches, 1)); }
+
+std::optional<DesktopEntry> DesktopEntries::first(std::span<const Matcher> tries) {
     std::lock_guard lock(mutex_);
-    refreshIfChanged();
-    auto found = std::find_if(entries_.begin(), entries_.end(), matches);
-    if (found == entries_.end()) return std::nullopt;
-    return *found;
+    refreshIfChanged();  // once for all tries: it costs a system call per data directory
+    for (const Matcher& matches : tries) {
+        auto found = std::find_if(entries_.begin(), entries_.end(), matches);
+        if (found != entries_.end()) return *found;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> DesktopEntries::iconFile(const DesktopEntry& entry) const {

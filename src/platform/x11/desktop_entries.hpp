@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,8 +51,11 @@ public:
     std::optional<std::string> iconFile(const DesktopEntry& entry) const;
 
 private:
+    using Matcher = std::function<bool(const DesktopEntry&)>;
     /// The first entry that matches, in order of precedence; takes the lock.
-    std::optional<DesktopEntry> first(const std::function<bool(const DesktopEntry&)>& matches);
+    std::optional<DesktopEntry> first(const Matcher& matches);
+    /// The first entry that matches the earliest try that matches any.
+    std::optional<DesktopEntry> first(std::span<const Matcher> tries);
     void refreshIfChanged();
     std::vector<std::filesystem::file_time_type> folderTimes() const;
 
