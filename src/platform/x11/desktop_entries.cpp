@@ -150,15 +150,31 @@ std::unique_ptr<DesktopEntries> DesktopEntries::fromEnvironment() {
 }
 
 std::optional<DesktopEntry> DesktopEntries::forWindowClass(const WindowClass& windowClass) {
+    const WindowClass* classes[] = {&windowClass};
+    return std::move(forWindowClasses(classes).front());
+}
+
+std::vector<std::optional<DesktopEntry>> DesktopEntries::forWindowClasses(std::span<const WindowClass* const> classes) {
+    std::lock_guard lock(mutex_);
+    refreshIfChanged();  // once for the lot: it costs a system call per data directory
+    std::vector<std::optional<DesktopEntry>> entries;
+    entries.reserve(classes.size());
+    for (const WindowClass* windowClass : classes) {
+        entries.push_back(windowClass != nullptr ? loadedForClass(*windowClass) : std::nullopt);
+    }
+    return entries;
+}
+
+std::optional<DesktopEntry> DesktopEntries::loadedForClass(const WindowClass& windowClass) const {
     const std::string_view names[] = {windowClass.className, windowClass.instance};
-    std::vector<Matcher> tries;
     for (std::string_view wanted : names) {
-        if (!wanted.empty()) tries.emplace_back([wanted](const DesktopEntry& e) { return e.startupWMClass == wanted; });
+        if (wanted.empty()) continue;
+        if (auto entry = firstLoaded([&](const DesktopEntry& e) { return e.startupWMClass == wanted; })) return entry;
     }
     for (std::string_view wanted : names) {
-        tries.emplace_back([wanted](const DesktopEntry& e) { return idNames(e.id, wanted); });
+        if (auto entry = firstLoaded([&](const DesktopEntry& e) { return idNames(e.id, wanted); })) return entry;
     }
-    return first(tries);
+    return std::nullopt;
 }
 
 std::optional<DesktopEntry> DesktopEntries::withId(std::string_view id) {
@@ -169,16 +185,16 @@ std::optional<DesktopEntry> DesktopEntries::atPath(std::string_view path) {
     return first(Matcher([&](const DesktopEntry& entry) { return entry.path == path; }));
 }
 
-std::optional<DesktopEntry> DesktopEntries::first(const Matcher& matches) { return first(std::span(&matches, 1)); }
-
-std::optional<DesktopEntry> DesktopEntries::first(std::span<const Matcher> tries) {
+std::optional<DesktopEntry> DesktopEntries::first(const Matcher& matches) {
     std::lock_guard lock(mutex_);
-    refreshIfChanged();  // once for all tries: it costs a system call per data directory
-    for (const Matcher& matches : tries) {
-        auto found = std::find_if(entries_.begin(), entries_.end(), matches);
-        if (found != entries_.end()) return *found;
-    }
-    return std::nullopt;
+    refreshIfChanged();
+    return firstLoaded(matches);
+}
+
+std::optional<DesktopEntry> DesktopEntries::firstLoaded(const Matcher& matches) const {
+    auto found = std::find_if(entries_.begin(), entries_.end(), matches);
+    if (found == entries_.end()) return std::nullopt;
+    return *found;
 }
 
 std::optional<std::string> DesktopEntries::iconFile(const DesktopEntry& entry) const {

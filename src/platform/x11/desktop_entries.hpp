@@ -42,6 +42,8 @@ public:
     /// the instance name; else a desktop id equal to the class or instance name, or ending in
     /// "." and one of them, ignoring case. None when no entry matches.
     std::optional<DesktopEntry> forWindowClass(const WindowClass& windowClass);
+    /// forWindowClass of each class (none for a null one), looking at the folders only once.
+    std::vector<std::optional<DesktopEntry>> forWindowClasses(std::span<const WindowClass* const> classes);
     std::optional<DesktopEntry> withId(std::string_view id);
     std::optional<DesktopEntry> atPath(std::string_view path);
 
@@ -54,8 +56,9 @@ private:
     using Matcher = std::function<bool(const DesktopEntry&)>;
     /// The first entry that matches, in order of precedence; takes the lock.
     std::optional<DesktopEntry> first(const Matcher& matches);
-    /// The first entry that matches the earliest try that matches any.
-    std::optional<DesktopEntry> first(std::span<const Matcher> tries);
+    /// The same without the lock or a look at the folders.
+    std::optional<DesktopEntry> firstLoaded(const Matcher& matches) const;
+    std::optional<DesktopEntry> loadedForClass(const WindowClass& windowClass) const;
     void refreshIfChanged();
     std::vector<std::filesystem::file_time_type> folderTimes() const;
 

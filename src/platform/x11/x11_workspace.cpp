@@ -44,17 +44,26 @@ std::vector<RunningApplication> X11Workspace::runningApplications() {
     std::vector<std::pair<Pid, Owner>> ordered(owners.begin(), owners.end());
     std::sort(ordered.begin(), ordered.end(),
               [](const auto& a, const auto& b) { return a.second.oldest->mappingOrder < b.second.oldest->mappingOrder; });
+    std::vector<const WindowClass*> classes;
+    for (const auto& [pid, owner] : ordered) {
+        classes.push_back(owner.oldest->windowClass ? &*owner.oldest->windowClass : nullptr);
+    }
+    auto entries = entries_.forWindowClasses(classes);
     std::vector<RunningApplication> applications;
-    for (const auto& [pid, owner] : ordered) applications.push_back(describe(pid, *owner.oldest, owner.regular));
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+        const auto& [pid, owner] = ordered[i];
+        applications.push_back(describe(pid, *owner.oldest, owner.regular, entries[i]));
+    }
     return applications;
 }
 
-RunningApplication X11Workspace::describe(Pid pid, const ClientWindow& oldest, bool regular) {
+RunningApplication X11Workspace::describe(Pid pid, const ClientWindow& oldest, bool regular,
+                                          const std::optional<DesktopEntry>& entry) {
     RunningApplication application;
     application.pid = pid;
     application.activationPolicy = regular ? ActivationPolicy::regular : ActivationPolicy::accessory;
     if (!oldest.windowClass) return application;
-    if (auto entry = entries_.forWindowClass(*oldest.windowClass)) {
+    if (entry) {
         application.localizedName = entry->name;
         application.bundleIdentifier = entry->id;
         return application;

@@ -33,7 +33,9 @@ public:
     std::optional<platform::Icon> iconForFile(std::string_view path) override;
 
 private:
-    platform::RunningApplication describe(Pid pid, const ClientWindow& oldest, bool regular);
+    /// `entry` is the desktop entry of the oldest window's class.
+    static platform::RunningApplication describe(Pid pid, const ClientWindow& oldest, bool regular,
+                                                 const std::optional<DesktopEntry>& entry);
 
     DesktopCache& cache_;
     DesktopEntries& entries_;

@@ -64,12 +64,29 @@ TEST_F(DesktopEntriesTest, WindowClassMatchesStartupClassBeforeDesktopIds) {
     write("system/applications/vendor/viewer.desktop", "Viewer");
     auto index = entries();
 
-    EXPECT_EQ(index.forWindowClass({"xterm", "XTerm"})->name, "Terminal by class");
-    EXPECT_EQ(index.forWindowClass({"xterm", "Other"})->name, "XTerm by id");
-    EXPECT_EQ(index.forWindowClass({"editor", "Editor"})->id, "org.example.Editor");  // last dotted part
-    EXPECT_EQ(index.forWindowClass({"vendor-viewer", "Nothing"})->id, "vendor-viewer");  // subfolder ids
-    EXPECT_FALSE(index.forWindowClass({"unknown", "Unknown"}));
-    EXPECT_FALSE(index.forWindowClass({"", ""}));
+    const std::pair<WindowClass, std::optional<std::string>> cases[] = {
+        {{"xterm", "XTerm"}, "terminal"},                       // the startup class first
+        {{"xterm", "Other"}, "xterm"},
+        {{"editor", "Editor"}, "org.example.Editor"},           // last dotted part
+        {{"vendor-viewer", "Nothing"}, "vendor-viewer"},        // subfolder ids
+        {{"unknown", "Unknown"}, std::nullopt},
+        {{"", ""}, std::nullopt},
+    };
+    std::vector<const WindowClass*> classes;
+    for (const auto& [windowClass, id] : cases) {
+        auto entry = index.forWindowClass(windowClass);
+        EXPECT_EQ(entry ? std::optional(entry->id) : std::nullopt, id) << windowClass.instance;
+        classes.push_back(&windowClass);
+    }
+    // The batch gives the same answers, in order, and none for a window without a class.
+    classes.insert(classes.begin() + 1, nullptr);
+    auto batch = index.forWindowClasses(classes);
+    ASSERT_EQ(batch.size(), classes.size());
+    EXPECT_FALSE(batch[1]);
+    batch.erase(batch.begin() + 1);
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        EXPECT_EQ(batch[i] ? std::optional(batch[i]->id) : std::nullopt, cases[i].second) << i;
+    }
 }
 
 TEST_F(DesktopEntriesTest, TheUsersEntryHidesTheSystemsAndChangesAreNoticed) {
