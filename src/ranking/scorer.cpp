@@ -14,14 +14,9 @@
 
 namespace zerlith::Scorer {
 
-namespace detail {
-
-/// Below U+0300 and in General Punctuation apart from two spaces that decompose, every code point
-/// is composed on its own and never combines with a neighbour (quick check "yes", combining class
-/// 0), so a text made only of them is in NFC whatever their order. Outside this file only for tests.
-bool isComposedOnItsOwn(UChar32 c) { return c < 0x300 || (c >= 0x2002 && c <= 0x206F); }
-
-}  // namespace detail
+// Below U+0300 and in General Punctuation apart from two spaces that decompose, every code point
+// has NFC quick check "yes" and combining class 0.
+bool detail::isComposedOnItsOwn(std::int32_t c) { return c < 0x300 || (c >= 0x2002 && c <= 0x206F); }
 
 namespace {
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -21,5 +22,11 @@ std::vector<Target> rank(std::vector<Target> targets, std::optional<std::string_
 /// Whether the target is the one the context key names: same application and, when the key has a
 /// window title, a title equal to it or a prefix of one another.
 bool isCurrent(const Target& target, std::string_view context);
+
+namespace detail {
+/// Whether a code point is in NFC on its own and never combines with a neighbour, so that a text
+/// made only of such code points needs no normalisation before titles are compared.
+bool isComposedOnItsOwn(std::int32_t codePoint);
+}  // namespace detail
 
 }  // namespace zerlith::Scorer

@@ -17,10 +17,6 @@
 
 namespace zerlith {
 
-namespace Scorer::detail {
-bool isComposedOnItsOwn(UChar32 c);
-}
-
 namespace {
 
 using nlohmann::json;
