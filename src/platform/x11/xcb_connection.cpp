@@ -98,18 +98,24 @@ bool XcbConnection::prepare(std::string* error) {
     opacityAtom_ = opacity->atom;
     root_ = ewmh_.screens[screenNumber_]->root;
 
+    // Both version queries go out before either answer is awaited: one round trip, not two.
     const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection_, &xcb_randr_id);
-    if (randr != nullptr && randr->present) {
-        XcbReply<xcb_randr_query_version_reply_t> version(xcb_randr_query_version_reply(
-            connection_, xcb_randr_query_version(connection_, 1, 5), nullptr));
+    const xcb_query_extension_reply_t* res = xcb_get_extension_data(connection_, &xcb_res_id);
+    bool hasRandr = randr != nullptr && randr->present;
+    bool hasRes = res != nullptr && res->present;
+    xcb_randr_query_version_cookie_t randrVersionCookie{};
+    xcb_res_query_version_cookie_t resVersionCookie{};
+    if (hasRandr) randrVersionCookie = xcb_randr_query_version(connection_, 1, 5);
+    if (hasRes) resVersionCookie = xcb_res_query_version(connection_, 1, 2);
+    if (hasRandr) {
+        XcbReply<xcb_randr_query_version_reply_t> version(
+            xcb_randr_query_version_reply(connection_, randrVersionCookie, nullptr));
         if (version && (version->major_version > 1 || version->minor_version >= 5)) {
             randrFirstEvent_ = randr->first_event;
         }
     }
-    const xcb_query_extension_reply_t* res = xcb_get_extension_data(connection_, &xcb_res_id);
-    if (res != nullptr && res->present) {
-        XcbReply<xcb_res_query_version_reply_t> version(
-            xcb_res_query_version_reply(connection_, xcb_res_query_version(connection_, 1, 2), nullptr));
+    if (hasRes) {
+        XcbReply<xcb_res_query_version_reply_t> version(xcb_res_query_version_reply(connection_, resVersionCookie, nullptr));
         hasClientIds_ = version && (version->server_major > 1 || version->server_minor >= 2);
     }
     return !broken();
