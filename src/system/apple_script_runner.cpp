@@ -14,6 +14,8 @@
 #include <mutex>
 #include <thread>
 
+#include <unicode/utf8.h>
+
 #include "platform/platform.hpp"
 
 extern char** environ;
@@ -31,19 +33,6 @@ std::chrono::nanoseconds waitDuration(double seconds) {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
         std::chrono::duration<double>(std::min(seconds, kLongestWait)));
 }
-
-/// The well-formed multi-byte sequences of UTF-8 (Unicode table 3-7): the lead byte fixes the
-/// length and the range of the second byte; later bytes are plain continuation bytes.
-struct Utf8Form {
-    unsigned char leadLow, leadHigh;
-    std::size_t length;
-    unsigned char secondLow, secondHigh;
-};
-constexpr Utf8Form kMultiByteForms[] = {
-    {0xC2, 0xDF, 2, 0x80, 0xBF}, {0xE0, 0xE0, 3, 0xA0, 0xBF}, {0xE1, 0xEC, 3, 0x80, 0xBF},
-    {0xED, 0xED, 3, 0x80, 0x9F}, {0xEE, 0xEF, 3, 0x80, 0xBF}, {0xF0, 0xF0, 4, 0x90, 0xBF},
-    {0xF1, 0xF3, 4, 0x80, 0xBF}, {0xF4, 0xF4, 4, 0x80, 0x8F},
-};
 
 /// The reader's box: the bytes it drained and the signal that it reached end of file. Shared
 /// with the reader thread, so a caller that gave up can return while the reader finishes.
@@ -207,23 +196,13 @@ std::optional<std::string> runProcess(const std::string& interpreterPath, std::s
 }
 
 bool isValidUtf8(std::string_view bytes) {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        const auto form =
-            std::find_if(std::begin(kMultiByteForms), std::end(kMultiByteForms),
-                         [lead](const Utf8Form& f) { return lead >= f.leadLow && lead <= f.leadHigh; });
-        if (form == std::end(kMultiByteForms) || bytes.size() - i < form->length) return false;
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        if (second < form->secondLow || second > form->secondHigh) return false;
-        for (std::size_t k = 2; k < form->length; ++k) {
-            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += form->length;
+    // ICU's strict decoder refuses overlong forms, surrogates and code points past U+10FFFF.
+    if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) return false;  // past what the decoder indexes
+    const auto length = static_cast<std::int32_t>(bytes.size());
+    for (std::int32_t at = 0; at < length;) {
+        UChar32 c = 0;
+        U8_NEXT(bytes.data(), at, length, c);
+        if (c < 0) return false;
     }
     return true;
 }
