@@ -38,11 +38,10 @@ std::pair<double, std::vector<Target>> timedRefresh(SnapshotStore& store) {
 nlohmann::json screensJson() {
     auto screens = nlohmann::json::array();
     for (const auto& screen : platform::current().display().screens()) {
-        const Rect& frame = screen.frame;
         screens.push_back({
             {"name", screen.name},
-            {"frame", {{"x", frame.x}, {"y", frame.y}, {"w", frame.absWidth()}, {"h", frame.absHeight()}}},
-            {"isPrimary", frame.x == 0 && frame.y == 0},
+            {"frame", toJson(screen.frame)},
+            {"isPrimary", screen.frame.x == 0 && screen.frame.y == 0},
         });
     }
     return screens;

@@ -42,12 +42,13 @@ nlohmann::json toJson(const Target& target) {
         const WindowRef& window = *target.window;
         json["onCurrentSpace"] = window.isOnCurrentSpace;
         json["raiseMode"] = window.element ? "ax-direct" : "activate+match";
-        json["frame"] = {{"x", window.frame.x},
-                         {"y", window.frame.y},
-                         {"w", window.frame.absWidth()},
-                         {"h", window.frame.absHeight()}};
+        json["frame"] = toJson(window.frame);
     }
     return json;
+}
+
+nlohmann::json toJson(const Rect& rect) {
+    return {{"x", rect.x}, {"y", rect.y}, {"w", rect.absWidth()}, {"h", rect.absHeight()}};
 }
 
 IdNumbering::Numbered IdNumbering::take(const std::string& base) {

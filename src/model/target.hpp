@@ -68,6 +68,9 @@ struct Target {
 /// The JSON form of a target: members left out rather than null; "category" never written.
 nlohmann::json toJson(const Target& target);
 
+/// A rectangle as {"x", "y", "w", "h"}: the origin as stored, width and height as magnitudes.
+nlohmann::json toJson(const Rect& rect);
+
 /// Numbers the ids of one enumeration pass: the first target with a base id keeps it, the k-th
 /// repeat becomes "base#k".
 class IdNumbering {
