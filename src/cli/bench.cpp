@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/dump.hpp"
-#include "platform/platform.hpp"
+#include "cli/stopwatch.hpp"
 #include "sources/window_source.hpp"
 
 namespace zerlith::Bench {
@@ -26,10 +26,7 @@ std::string formatLine(std::string_view label, double milliseconds, std::size_t 
 }
 
 void measure(std::string_view label, std::ostream& out) {
-    auto& clock = platform::current().clock();
-    const auto start = clock.monotonicNanos();
-    const std::size_t count = WindowSource::enumerate().size();
-    const double milliseconds = static_cast<double>(clock.monotonicNanos() - start) / 1'000'000.0;
+    const auto [milliseconds, count] = CLI::timed([] { return WindowSource::enumerate().size(); });
     out << formatLine(label, milliseconds, count) << '\n';
 }
 

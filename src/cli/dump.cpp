@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cache/snapshot_store.hpp"
+#include "cli/stopwatch.hpp"
 #include "model/target.hpp"
 #include "platform/platform.hpp"
 #include "ranking/scorer.hpp"
@@ -23,18 +24,6 @@ constexpr std::string_view kScreenRecordingWarning =
     "  permission is purely what gates kCGWindowName.\n"
     "  System Settings → Privacy & Security → Screen Recording";
 
-double millisecondsBetween(std::uint64_t startNanos, std::uint64_t endNanos) {
-    return static_cast<double>(endNanos - startNanos) / 1'000'000.0;
-}
-
-/// Runs one full blocking refresh and returns its duration in milliseconds with its targets.
-std::pair<double, std::vector<Target>> timedRefresh(SnapshotStore& store) {
-    auto& clock = platform::current().clock();
-    const auto start = clock.monotonicNanos();
-    auto targets = store.refreshAllBlocking();
-    return {millisecondsBetween(start, clock.monotonicNanos()), std::move(targets)};
-}
-
 nlohmann::json screensJson() {
     auto screens = nlohmann::json::array();
     for (const auto& screen : platform::current().display().screens()) {
@@ -52,8 +41,8 @@ nlohmann::json screensJson() {
 std::string dumpJSON(SnapshotStore& store, UsageStore& usage) {
     nlohmann::json dump;
     dump["accessibilityGranted"] = Permissions::accessibilityGranted();
-    const double coldMs = timedRefresh(store).first;
-    auto [warmMs, targets] = timedRefresh(store);
+    const double coldMs = CLI::timed([&] { return store.refreshAllBlocking(); }).first;
+    auto [warmMs, targets] = CLI::timed([&] { return store.refreshAllBlocking(); });
     const auto context = UsageStore::currentContextKey();
     const auto ranked = Scorer::rank(targets, context, usage);
     dump["screenRecordingGranted"] = Permissions::screenRecordingGranted();
