@@ -10,6 +10,7 @@
 #include "cli/scripted_raise.hpp"
 #include "desktop_builders.hpp"
 #include "support/sim_fixture.hpp"
+#include "support/temp_folder.hpp"
 
 namespace zerlith::testing {
 namespace {
@@ -39,15 +40,10 @@ class ScriptedRaiseTest : public ::testing::Test {
 protected:
     explicit ScriptedRaiseTest(bool twoScreens = false) : sim(desktop(twoScreens)) {
         WindowMenu::resetForTesting();
-        std::string pattern = (std::filesystem::temp_directory_path() / "zerlith-raise-XXXXXX").string();
-        folder_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
     }
-    ~ScriptedRaiseTest() override {
-        WindowMenu::resetForTesting();
-        std::filesystem::remove_all(folder_);
-    }
+    ~ScriptedRaiseTest() override { WindowMenu::resetForTesting(); }
 
-    std::string tracePath() const { return (folder_ / "trace.json").string(); }
+    std::string tracePath() const { return (folder_.path() / "trace.json").string(); }
 
     /// Runs the raise with the trace going to a file and gives back the trace.
     json raise(const std::string& query, std::optional<std::string> move = std::nullopt) {
@@ -60,7 +56,7 @@ protected:
     SnapshotStore store;
 
 private:
-    std::filesystem::path folder_;
+    TempFolder folder_;
 };
 
 TEST_F(ScriptedRaiseTest, AKindSuffixFiltersAndOtherWordsStayPartOfTheQuery) {

@@ -12,7 +12,7 @@
 #include <unicode/uchar.h>
 #include <unicode/unorm2.h>
 
-#include "scoring/temp_folder.hpp"
+#include "support/temp_folder.hpp"
 #include "support/sim_fixture.hpp"
 
 namespace zerlith {

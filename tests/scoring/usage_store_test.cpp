@@ -12,7 +12,7 @@
 
 #include "platform/platform.hpp"
 #include "platform/thread_dispatch.hpp"
-#include "scoring/temp_folder.hpp"
+#include "support/temp_folder.hpp"
 #include "support/sim_fixture.hpp"
 
 namespace zerlith {

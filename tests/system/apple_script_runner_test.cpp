@@ -13,6 +13,7 @@
 
 #include "support/sim_fixture.hpp"
 #include "support/forwarding_platform.hpp"
+#include "support/temp_folder.hpp"
 
 namespace zerlith::AppleScriptRunner {
 namespace {
@@ -24,24 +25,17 @@ using detail::runProcess;
 /// directory that goes away with the fixture.
 class ScriptRunnerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/zerlith-runner-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string interpreter(const std::string& name, const std::string& body, bool executable = true) {
-        const fs::path path = dir_ / name;
+        const fs::path path = folder_.path() / name;
         std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
         fs::permissions(path,
                         executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
         return path.string();
     }
 
-    std::string file(const std::string& name) const { return (dir_ / name).string(); }
+    std::string file(const std::string& name) const { return (folder_.path() / name).string(); }
 
-    fs::path dir_;
+    zerlith::testing::TempFolder folder_;
 };
 
 int openDescriptors() {
@@ -112,7 +106,7 @@ TEST_F(ScriptRunnerTest, FailuresGiveNoResult) {
 TEST_F(ScriptRunnerTest, InterpretersThatCannotStartGiveNoResult) {
     EXPECT_EQ(runProcess(file("missing"), "x", 1.0), std::nullopt);
     EXPECT_EQ(runProcess(interpreter("plain", "printf ok", false), "x", 1.0), std::nullopt);
-    EXPECT_EQ(runProcess(dir_.string(), "x", 1.0), std::nullopt) << "a directory";
+    EXPECT_EQ(runProcess(folder_.path().string(), "x", 1.0), std::nullopt) << "a directory";
     EXPECT_EQ(runProcess(interpreter("echo", R"(printf '%s' "$2")"), std::string("a\0b", 3), 1.0),
               std::nullopt)
         << "a NUL would cut the script short";

@@ -15,7 +15,7 @@ namespace zerlith::testing {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = ::testing::TempDir() + "zerlith-usage-XXXXXX";
+        std::string pattern = ::testing::TempDir() + "zerlith-test-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
         path_ = pattern;
     }
