@@ -52,7 +52,7 @@ void raiseDirectly(const platform::AXElementRef& element, Pid pid, const std::op
     }
 }
 
-bool raiseWindow(const Target& target, const std::optional<platform::Screen>& movingTo) {
+bool raiseWindow(ActivationLog& log, const Target& target, const std::optional<platform::Screen>& movingTo) {
     if (!target.window) return false;
     const auto pid = target.window->pid;
     if (target.window->element) {
@@ -60,31 +60,31 @@ bool raiseWindow(const Target& target, const std::optional<platform::Screen>& mo
         return true;
     }
     platform::current().dispatch().concurrentQueue().async(
-        [pid, title = target.title, duplicateIndex = target.window->duplicateIndex, movingTo] {
-            if (!WindowMenu::raise(pid, title, duplicateIndex, {})) activateApp(pid);
+        [&log, pid, title = target.title, duplicateIndex = target.window->duplicateIndex, movingTo] {
+            if (!WindowMenu::raise(log, pid, title, duplicateIndex, {})) activateApp(pid);
             scheduleDelayedMove(pid, movingTo);
         });
     return true;
 }
 
-bool focusTab(const Target& target, const std::optional<platform::Screen>& movingTo) {
+bool focusTab(ActivationLog& log, const Target& target, const std::optional<platform::Screen>& movingTo) {
     if (!target.tab) {
-        WindowMenu::appendTrace("focusTab: no TabRef");
+        log.appendTrace("focusTab: no TabRef");
         return false;
     }
     const auto tab = *target.tab;
     const auto browser = BrowserSource::runningApp(tab.browser);
     if (!browser) {
-        WindowMenu::appendTrace("focusTab: " + std::string(bundleIdentifier(tab.browser)) + " not running");
+        log.appendTrace("focusTab: " + std::string(bundleIdentifier(tab.browser)) + " not running");
         return false;
     }
     const auto pid = browser->pid;
-    WindowMenu::appendTrace("focusTab: win=" + std::to_string(tab.windowID) + " tab=" +
+    log.appendTrace("focusTab: win=" + std::to_string(tab.windowID) + " tab=" +
                             std::to_string(tab.tabIndex));
-    platform::current().dispatch().concurrentQueue().async([pid, tab, title = target.title, movingTo] {
+    platform::current().dispatch().concurrentQueue().async([&log, pid, tab, title = target.title, movingTo] {
         AppleScriptRunner::run(selectTabScript(tab), kSelectScriptTimeout);
         platform::current().clock().sleep(kAfterSelectWait);
-        if (!WindowMenu::raise(pid, title, 0, [&tab] { return frontTabShows(tab); })) activateApp(pid);
+        if (!WindowMenu::raise(log, pid, title, 0, [&tab] { return frontTabShows(tab); })) activateApp(pid);
         scheduleDelayedMove(pid, movingTo);
     });
     return true;
@@ -92,11 +92,11 @@ bool focusTab(const Target& target, const std::optional<platform::Screen>& movin
 
 }  // namespace
 
-bool activate(const Target& target, const std::optional<platform::Screen>& movingTo) {
-    WindowMenu::startTrace("kind=" + std::string(target.kind == TargetKind::tab ? "tab" : "window") +
+bool activate(ActivationLog& log, const Target& target, const std::optional<platform::Screen>& movingTo) {
+    log.startTrace("kind=" + std::string(target.kind == TargetKind::tab ? "tab" : "window") +
                            " tabRef=" + std::string(flag(target.tab.has_value())) +
                            " windowRef=" + std::string(flag(target.window != nullptr)));
-    return target.kind == TargetKind::tab ? focusTab(target, movingTo) : raiseWindow(target, movingTo);
+    return target.kind == TargetKind::tab ? focusTab(log, target, movingTo) : raiseWindow(log, target, movingTo);
 }
 
 std::string selectTabScript(const TabRef& tab) {

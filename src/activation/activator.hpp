@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "activation/activation_log.hpp"
 #include "model/target.hpp"
 #include "platform/display.hpp"
 
@@ -15,8 +16,9 @@ namespace zerlith::Activator {
 /// needs (no WindowRef for a window; no TabRef, or a browser that does not run, for a tab).
 /// A window with an accessibility element is raised before this returns; the Window-menu and
 /// tab routes finish on a background queue and leave their outcome only in the trace.
-/// `movingTo` none: the window stays on its screen.
-bool activate(const Target& target, const std::optional<platform::Screen>& movingTo);
+/// `movingTo` none: the window stays on its screen. `log` gets the trace and must outlive the
+/// background work.
+bool activate(ActivationLog& log, const Target& target, const std::optional<platform::Screen>& movingTo);
 
 /// The script that makes the tab the active one of its browser window.
 std::string selectTabScript(const TabRef& tab);

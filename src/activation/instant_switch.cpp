@@ -9,7 +9,7 @@
 
 namespace zerlith::InstantSwitch {
 
-void toggle(SnapshotStore& store, UsageStore& usage) {
+void toggle(SnapshotStore& store, UsageStore& usage, ActivationLog& log) {
     const auto context = UsageStore::currentContextKey();
     const auto ranked = Scorer::rank(store.current(), context, usage);
     const auto chosen = std::find_if(ranked.begin(), ranked.end(), [&context](const Target& target) {
@@ -17,10 +17,8 @@ void toggle(SnapshotStore& store, UsageStore& usage) {
     });
     if (chosen == ranked.end()) return;
     usage.record(chosen->id, context);
-    Activator::activate(*chosen, std::nullopt);
+    Activator::activate(log, *chosen, std::nullopt);
     store.refreshDirty();
 }
-
-void toggle() { toggle(SnapshotStore::shared(), UsageStore::shared()); }
 
 }  // namespace zerlith::InstantSwitch

@@ -1,6 +1,7 @@
 #pragma once
 
 namespace zerlith {
+class ActivationLog;
 class SnapshotStore;
 class UsageStore;
 }  // namespace zerlith
@@ -11,8 +12,6 @@ namespace zerlith::InstantSwitch {
 
 /// Main thread. Records the use before activating; does nothing when the cache is empty or
 /// every cached target is the current one. Afterwards the dirty sources refresh in the background.
-void toggle(SnapshotStore& store, UsageStore& usage);
-/// The same over the process-wide stores.
-void toggle();
+void toggle(SnapshotStore& store, UsageStore& usage, ActivationLog& log);
 
 }  // namespace zerlith::InstantSwitch

@@ -30,25 +30,6 @@ constexpr std::size_t kLeastCharactersAroundEllipsis = 8;
 constexpr std::string_view kEllipsis = "\u2026";
 constexpr std::string_view kTitleSeparator = " \u2014 ";
 
-/// The trace and the hints: written by overlapping background raises, read by the caller of
-/// the next activation.
-struct SharedState {
-    std::mutex mutex;
-    std::vector<std::string> trace;
-    std::unordered_map<std::string, ActivationHint> hints;
-};
-
-SharedState& state() {
-    static SharedState shared;
-    return shared;
-}
-
-void storeHint(const std::string& key, ActivationHint hint) {
-    auto& shared = state();
-    std::lock_guard lock(shared.mutex);
-    shared.hints[key] = hint;
-}
-
 std::uint64_t nowNanos() { return platform::current().clock().monotonicNanos(); }
 
 void wait(double seconds) { platform::current().clock().sleep(seconds); }
@@ -126,11 +107,12 @@ bool waitUntilLanded(Pid pid, std::string_view title, double timeout) {
 }
 
 /// Counts a press that changed nothing; the second in a row marks the application.
-void recordNoOp(const std::string& key) {
-    auto noted = hint(key).value_or(ActivationHint{});
-    noted.consecutiveNoOps += 1;
-    if (noted.consecutiveNoOps >= kNoOpsToMark) noted.markedAt = nowNanos();
-    storeHint(key, noted);
+void recordNoOp(ActivationLog& log, const std::string& key) {
+    const auto now = nowNanos();
+    log.updateHint(key, [now](ActivationHint& noted) {
+        noted.consecutiveNoOps += 1;
+        if (noted.consecutiveNoOps >= kNoOpsToMark) noted.markedAt = now;
+    });
 }
 
 /// Whether a marked hint is still young enough to activate before pressing.
@@ -175,16 +157,17 @@ std::vector<platform::AXElementRef> matchingItems(Pid pid, std::string_view titl
     return exact;
 }
 
-bool raise(Pid pid, const std::string& title, std::int64_t duplicateIndex, const std::function<bool()>& verify) {
-    appendTrace("menu.raise target='" + title + "'");
+bool raise(ActivationLog& log, Pid pid, const std::string& title, std::int64_t duplicateIndex,
+           const std::function<bool()>& verify) {
+    log.appendTrace("menu.raise target='" + title + "'");
     const auto key = hintKey(pid);
 
     auto candidates = matchingItems(pid, title);
     if (candidates.empty()) {
-        appendTrace("no matching menu entry");
+        log.appendTrace("no matching menu entry");
         return false;
     }
-    appendTrace("candidates=" + std::to_string(candidates.size()));
+    log.appendTrace("candidates=" + std::to_string(candidates.size()));
     const auto last = static_cast<std::int64_t>(candidates.size()) - 1;
     const auto start = std::clamp<std::int64_t>(duplicateIndex, 0, last);
     std::rotate(candidates.begin(), candidates.begin() + start, candidates.end());
@@ -194,14 +177,14 @@ bool raise(Pid pid, const std::string& title, std::int64_t duplicateIndex, const
         const auto label = std::to_string(number);
         bool preActivated = false;
         if (number == 0) {
-            const auto existing = hint(key);
+            const auto existing = log.hint(key);
             if (existing && existing->markedAt) {
                 if (isFresh(*existing)) {
                     activateApp(pid);
                     wait(kPreActivationWait);
                     preActivated = true;
                 } else {
-                    storeHint(key, ActivationHint{});
+                    log.storeHint(key, ActivationHint{});
                 }
             }
         }
@@ -210,61 +193,28 @@ bool raise(Pid pid, const std::string& title, std::int64_t duplicateIndex, const
 
         if (waitUntilLanded(pid, title, kFirstLandingTimeout)) {
             if (passes(verify)) {
-                appendTrace("landed on candidate " + label);
-                if (!preActivated) storeHint(key, ActivationHint{});
+                log.appendTrace("landed on candidate " + label);
+                if (!preActivated) log.storeHint(key, ActivationHint{});
                 return true;
             }
-            appendTrace("candidate " + label + " was the wrong window");
+            log.appendTrace("candidate " + label + " was the wrong window");
             continue;
         }
 
         if (number == 0 && !preActivated) {
-            appendTrace("press was a no-op; activating and retrying");
-            recordNoOp(key);
+            log.appendTrace("press was a no-op; activating and retrying");
+            recordNoOp(log, key);
             activateApp(pid);
             wait(kRetryActivationWait);
             press(candidate);
             if (waitUntilLanded(pid, title, kRetryLandingTimeout) && passes(verify)) {
-                appendTrace("landed after activation");
+                log.appendTrace("landed after activation");
                 return true;
             }
         }
     }
-    appendTrace("no candidate satisfied the check");
+    log.appendTrace("no candidate satisfied the check");
     return false;
-}
-
-std::vector<std::string> lastTrace() {
-    auto& shared = state();
-    std::lock_guard lock(shared.mutex);
-    return shared.trace;
-}
-
-void startTrace(std::string firstLine) {
-    auto& shared = state();
-    std::lock_guard lock(shared.mutex);
-    shared.trace.assign(1, std::move(firstLine));
-}
-
-void appendTrace(std::string line) {
-    auto& shared = state();
-    std::lock_guard lock(shared.mutex);
-    shared.trace.push_back(std::move(line));
-}
-
-std::optional<ActivationHint> hint(const std::string& key) {
-    auto& shared = state();
-    std::lock_guard lock(shared.mutex);
-    auto found = shared.hints.find(key);
-    if (found == shared.hints.end()) return std::nullopt;
-    return found->second;
-}
-
-void resetForTesting() {
-    auto& shared = state();
-    std::lock_guard lock(shared.mutex);
-    shared.trace.clear();
-    shared.hints.clear();
 }
 
 }  // namespace zerlith::WindowMenu

@@ -13,8 +13,9 @@
 namespace zerlith::app {
 namespace {
 
-Runtime realTime() {
-    return {std::make_unique<platform::SystemClock>(), std::make_unique<platform::ThreadDispatch>(), nullptr};
+Runtime realTime(const DesktopChoice& choice) {
+    return {std::make_unique<platform::SystemClock>(),
+            choice.makeDispatch ? choice.makeDispatch() : std::make_unique<platform::ThreadDispatch>(), nullptr};
 }
 
 Runtime virtualTime(double startNow) {
@@ -23,11 +24,13 @@ Runtime virtualTime(double startNow) {
     return {std::move(clock), std::move(dispatch), nullptr};
 }
 
-std::variant<Runtime, std::string> simulated(const char* desktopFile) {
-    auto loaded = sim::loadDesktopFile(desktopFile);
+std::variant<Runtime, std::string> simulated(const DesktopChoice& choice) {
+    auto loaded = sim::loadDesktopFile(choice.desktopFile);
     if (auto* error = std::get_if<std::string>(&loaded)) return std::move(*error);
     auto& model = std::get<sim::DesktopModel>(loaded);
-    Runtime runtime = model.virtualTime ? virtualTime(model.now.value_or(platform::SystemClock().now())) : realTime();
+    Runtime runtime = model.virtualTime && !choice.makeDispatch
+                          ? virtualTime(model.now.value_or(platform::SystemClock().now()))
+                          : realTime(choice);
     runtime.desktop = std::make_unique<sim::SimDesktop>(std::move(model), *runtime.clock, *runtime.dispatch);
     return runtime;
 }
@@ -35,8 +38,8 @@ std::variant<Runtime, std::string> simulated(const char* desktopFile) {
 }  // namespace
 
 std::variant<Runtime, std::string> startRuntime(const DesktopChoice& choice) {
-    if (choice.desktopFile != nullptr) return simulated(choice.desktopFile);
-    Runtime runtime = realTime();
+    if (choice.desktopFile != nullptr) return simulated(choice);
+    Runtime runtime = realTime(choice);
 #ifdef ZERLITH_HAS_X11
     if (choice.display != nullptr && *choice.display != '\0') {
         std::string error;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <variant>
@@ -8,10 +9,13 @@
 
 namespace zerlith::app {
 
-/// Where the desktop comes from, read from the environment at start.
+/// Where the desktop comes from, read from the environment at start, and what runs the queues.
 struct DesktopChoice {
     const char* desktopFile = nullptr;  ///< ZERLITH_DESKTOP: a simulated desktop file
     const char* display = nullptr;      ///< DISPLAY: an X11 display
+    /// The real-time queues; none: threads (ThreadDispatch). The application passes its event
+    /// loop's, and then a desktop file's virtual time is not used.
+    std::function<std::unique_ptr<platform::Dispatch>()> makeDispatch;
 };
 
 /// The clock, the queues and the desktop of one run. The desktop refers to the other two.

@@ -20,11 +20,6 @@ SnapshotStore::SnapshotStore(Enumerators enumerators)
       dirty_(std::begin(kAllSources), std::end(kAllSources)),
       queue_(dispatch_.makeSerialQueue("com.halvorn.zerlith.snapshot")) {}
 
-SnapshotStore& SnapshotStore::shared() {
-    static SnapshotStore store;
-    return store;
-}
-
 std::vector<Target> SnapshotStore::current() const {
     std::lock_guard guard(lock_);
     std::vector<Target> targets;
@@ -46,14 +41,17 @@ void SnapshotStore::markDirty(Source source) {
     dirty_.insert(source);
 }
 
-void SnapshotStore::refreshDirty(std::function<void(std::vector<Target>)> completion) {
-    std::set<Source> dirty;
+void SnapshotStore::refreshDirty(Completion completion) {
     {
         std::lock_guard guard(lock_);
-        dirty = dirty_;
+        if (dirty_.empty()) return;
+        const bool joining = queued_.has_value();
+        if (!joining) queued_.emplace();
+        queued_->sources.insert(dirty_.begin(), dirty_.end());
+        if (completion) queued_->completions.push_back(std::move(completion));
+        if (joining) return;
     }
-    if (dirty.empty()) return;
-    refresh(std::move(dirty), std::move(completion));
+    queue_->async([this] { runQueuedRefresh(); });
 }
 
 std::vector<Target> SnapshotStore::refreshAllBlocking() {
@@ -66,11 +64,17 @@ std::int64_t SnapshotStore::refreshCount() const {
     return refreshCounter_;
 }
 
-void SnapshotStore::refresh(std::set<Source> sources, std::function<void(std::vector<Target>)> completion) {
-    queue_->async([this, sources = std::move(sources), completion = std::move(completion)] {
-        for (const Source source : sources) refreshOne(source);
-        if (!completion) return;
-        dispatch_.postMain([completion, targets = current()]() mutable { completion(std::move(targets)); });
+void SnapshotStore::runQueuedRefresh() {
+    QueuedRefresh refresh;
+    {
+        std::lock_guard guard(lock_);
+        refresh = std::move(*queued_);
+        queued_.reset();
+    }
+    for (const Source source : refresh.sources) refreshOne(source);
+    if (refresh.completions.empty()) return;
+    dispatch_.postMain([completions = std::move(refresh.completions), targets = current()] {
+        for (const auto& completion : completions) completion(targets);
     });
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -41,9 +42,6 @@ public:
     SnapshotStore(const SnapshotStore&) = delete;
     SnapshotStore& operator=(const SnapshotStore&) = delete;
 
-    /// The process-wide store, created on first use.
-    static SnapshotStore& shared();
-
     /// The cached lists in display order (chrome, safari, windows); a source never refreshed
     /// contributes nothing. Never waits for enumeration.
     std::vector<Target> current() const;
@@ -51,10 +49,14 @@ public:
     void markAllDirty();
     void markDirty(Source source);
 
+    using Completion = std::function<void(std::vector<Target>)>;
+
     /// Queues a background refresh of the sources dirty now and returns at once. `completion`,
     /// when given, then receives current() of the whole store on the main queue. With nothing
-    /// dirty nothing happens at all and `completion` is never called.
-    void refreshDirty(std::function<void(std::vector<Target>)> completion = {});
+    /// dirty nothing happens at all and `completion` is never called. A call made while an earlier
+    /// refresh waits on the queue joins it: its sources are enumerated once, and each completion
+    /// is called once after.
+    void refreshDirty(Completion completion = {});
 
     /// Refreshes windows, chrome and safari on the calling thread, then returns current().
     std::vector<Target> refreshAllBlocking();
@@ -63,7 +65,14 @@ public:
     std::int64_t refreshCount() const;
 
 private:
-    void refresh(std::set<Source> sources, std::function<void(std::vector<Target>)> completion);
+    /// A refresh on the queue that has not started yet.
+    struct QueuedRefresh {
+        std::set<Source> sources;
+        std::vector<Completion> completions;
+    };
+
+    /// On the queue: takes the waiting refresh and runs it.
+    void runQueuedRefresh();
     void refreshOne(Source source);
     std::vector<Target> enumerate(Source source) const;
 
@@ -73,6 +82,7 @@ private:
     std::map<Source, std::vector<Target>> cache_;
     std::set<Source> dirty_;
     std::int64_t refreshCounter_ = 0;
+    std::optional<QueuedRefresh> queued_;
     /// Last, so it is destroyed first: that waits for queued refreshes while the rest still lives.
     std::unique_ptr<platform::TaskQueue> queue_;
 };

@@ -44,25 +44,23 @@ Invocation parse(const std::vector<std::string>& arguments) {
     return invocation;
 }
 
-int run(const Invocation& invocation) {
+int run(const Invocation& invocation, const Services& services) {
     switch (invocation.mode) {
         case Mode::raise:
-            ScriptedRaise::raise(invocation.query, invocation.moveValue, invocation.logPath);
+            ScriptedRaise::raise(services.snapshots, services.activationLog, invocation.query, invocation.moveValue, invocation.logPath);
             break;
         case Mode::dumpToFile:
             // A failed write is silent by design: scripts read the file, not the exit status.
-            writeFileAtomically(*invocation.logPath, Dump::dumpJSON());
+            writeFileAtomically(*invocation.logPath, Dump::dumpJSON(services.snapshots, services.usage));
             break;
         case Mode::dump:
-            std::cout << Dump::dumpJSON() << '\n' << std::flush;
+            std::cout << Dump::dumpJSON(services.snapshots, services.usage) << '\n' << std::flush;
             Dump::warnAboutMissingPermissions(std::cerr);
             break;
         case Mode::bench:
             Bench::bench(std::cout, std::cerr);
             break;
         case Mode::application:
-            std::cout << "zerlith: the switcher application is not available yet; "
-                         "use --dump, --bench or --raise=QUERY\n";
             break;
     }
     return 0;

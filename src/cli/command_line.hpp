@@ -5,6 +5,12 @@
 #include <string>
 #include <vector>
 
+namespace zerlith {
+class ActivationLog;
+class SnapshotStore;
+class UsageStore;
+}  // namespace zerlith
+
 namespace zerlith::CLI {
 
 /// The one mode a run takes, in the order of precedence.
@@ -23,7 +29,15 @@ struct Invocation {
 /// Reads the arguments (without the program path) and picks the mode.
 Invocation parse(const std::vector<std::string>& arguments);
 
-/// Runs the chosen mode on the main thread and returns the exit status (0 for every mode).
-int run(const Invocation& invocation);
+/// The long-lived objects the modes work with, built once by the executable.
+struct Services {
+    SnapshotStore& snapshots;
+    UsageStore& usage;
+    ActivationLog& activationLog;
+};
+
+/// Runs a command-line mode (any but `application`) on the main thread and returns the exit
+/// status (0 for every mode).
+int run(const Invocation& invocation, const Services& services);
 
 }  // namespace zerlith::CLI

@@ -78,7 +78,6 @@ std::string dumpJSON(SnapshotStore& store, UsageStore& usage) {
     }
 }
 
-std::string dumpJSON() { return dumpJSON(SnapshotStore::shared(), UsageStore::shared()); }
 
 void warnAboutMissingPermissions(std::ostream& err) {
     std::vector<std::string_view> warnings;

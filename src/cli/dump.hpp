@@ -15,8 +15,6 @@ namespace zerlith::Dump {
 /// every target ranked. Runs two blocking refreshes of `store` on the calling thread. Never fails:
 /// "{}" when the document cannot be encoded.
 std::string dumpJSON(SnapshotStore& store, UsageStore& usage);
-/// The same over the process-wide stores.
-std::string dumpJSON();
 
 /// Writes the warnings for missing accessibility and screen-recording permissions; nothing when
 /// both are granted.

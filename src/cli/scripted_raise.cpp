@@ -3,7 +3,6 @@
 #include <iostream>
 
 #include "activation/activator.hpp"
-#include "activation/window_menu.hpp"
 #include "activation/window_mover.hpp"
 #include "cache/snapshot_store.hpp"
 #include "platform/platform.hpp"
@@ -100,8 +99,8 @@ std::optional<platform::AXElementRef> focusedWindowAfter(const Target& target) {
 }
 
 /// Records where the activation landed: the front tab, the focused window and its screen.
-void noteOutcome(const Target& target, const std::optional<platform::Screen>& requested, json& trace) {
-    trace["trace"] = WindowMenu::lastTrace();
+void noteOutcome(const ActivationLog& log, const Target& target, const std::optional<platform::Screen>& requested, json& trace) {
+    trace["trace"] = log.lastTrace();
     const auto front = platform::current().workspace().frontmostApplication();
     trace["frontmostApp"] = front && front->localizedName ? *front->localizedName : "?";
 
@@ -127,8 +126,8 @@ void noteOutcome(const Target& target, const std::optional<platform::Screen>& re
 
 }  // namespace
 
-void raise(SnapshotStore& store, std::string_view query, const std::optional<std::string>& moveValue,
-           const std::optional<std::string>& tracePath) {
+void raise(SnapshotStore& store, ActivationLog& log, std::string_view query,
+           const std::optional<std::string>& moveValue, const std::optional<std::string>& tracePath) {
     auto& dispatch = platform::current().dispatch();
     dispatch.runMainFor(kSettleBeforeRaise);
     const auto targets = store.refreshAllBlocking();
@@ -152,15 +151,10 @@ void raise(SnapshotStore& store, std::string_view query, const std::optional<std
     const auto requested = moveValue ? destination(*moveValue, trace) : std::nullopt;
     trace["screenBefore"] = target->screenName.value_or("unknown");
 
-    trace["activated"] = Activator::activate(*target, requested);
+    trace["activated"] = Activator::activate(log, *target, requested);
     dispatch.runMainFor(kWaitForActivation);
-    noteOutcome(*target, requested, trace);
+    noteOutcome(log, *target, requested, trace);
     write(trace, tracePath);
-}
-
-void raise(std::string_view query, const std::optional<std::string>& moveValue,
-           const std::optional<std::string>& tracePath) {
-    raise(SnapshotStore::shared(), query, moveValue, tracePath);
 }
 
 void write(const nlohmann::json& trace, const std::optional<std::string>& path) {

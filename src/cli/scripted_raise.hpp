@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 namespace zerlith {
+class ActivationLog;
 class SnapshotStore;
 }
 
@@ -18,12 +19,9 @@ namespace zerlith::ScriptedRaise {
 /// `query` may end in ":window" or ":tab" to consider only that kind. `moveValue` is "left",
 /// "right" or part of a screen's name; none: no move. `tracePath` none: the trace goes to
 /// standard output. Enumerates `store` blocking and runs the main queue for about 4.4 s of clock
-/// time; always ends with exactly one write of the trace.
-void raise(SnapshotStore& store, std::string_view query, const std::optional<std::string>& moveValue,
-           const std::optional<std::string>& tracePath);
-/// The same over the process-wide store.
-void raise(std::string_view query, const std::optional<std::string>& moveValue,
-           const std::optional<std::string>& tracePath);
+/// time; always ends with exactly one write of the trace, which includes `log`'s lines.
+void raise(SnapshotStore& store, ActivationLog& log, std::string_view query,
+           const std::optional<std::string>& moveValue, const std::optional<std::string>& tracePath);
 
 /// Writes `trace` pretty-printed with sorted keys: to standard output followed by a line feed,
 /// or, with a path, atomically to that file (a failed write is ignored).

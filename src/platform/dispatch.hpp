@@ -33,6 +33,9 @@ public:
     virtual std::unique_ptr<TaskQueue> makeSerialQueue(std::string label) = 0;
     /// The global concurrent queue: tasks may run at the same time as each other.
     virtual TaskQueue& concurrentQueue() = 0;
+    /// Main thread: returns once the work already queued on the concurrent queue has run, so that
+    /// a quitting application can tear down what that work uses.
+    virtual void drainConcurrentQueue() = 0;
 };
 
 }  // namespace zerlith::platform

@@ -35,6 +35,8 @@ std::unique_ptr<TaskQueue> ManualDispatch::makeSerialQueue(std::string /*label*/
     return std::make_unique<Background>(*this);
 }
 
+void ManualDispatch::drainConcurrentQueue() { runUntilIdle(); }
+
 TaskQueue& ManualDispatch::concurrentQueue() { return *concurrent_; }
 
 std::size_t ManualDispatch::pendingBackgroundTasks() {

@@ -29,6 +29,8 @@ public:
     void runMainFor(double seconds) override;
     std::unique_ptr<TaskQueue> makeSerialQueue(std::string label) override;
     TaskQueue& concurrentQueue() override;
+    /// Runs all queued background work, as runUntilIdle() does.
+    void drainConcurrentQueue() override;
 
     /// Runs queued background work and due main-queue work without moving the clock.
     void runUntilIdle();

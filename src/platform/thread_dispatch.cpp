@@ -1,10 +1,9 @@
 #include "platform/thread_dispatch.hpp"
 
 namespace zerlith::platform {
-namespace {
 
 /// Worker threads draining one shared FIFO; one worker makes a serial queue.
-class WorkerQueue final : public TaskQueue {
+class ThreadDispatch::WorkerQueue final : public TaskQueue {
 public:
     explicit WorkerQueue(unsigned workers) {
         for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { work(); });
@@ -27,6 +26,11 @@ public:
         changed_.notify_one();
     }
 
+    void waitUntilIdle() {
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [this] { return tasks_.empty() && running_ == 0; });
+    }
+
 private:
     void work() {
         for (;;) {
@@ -37,19 +41,25 @@ private:
                 if (tasks_.empty()) return;  // stopping, and everything queued has run
                 task = std::move(tasks_.front());
                 tasks_.pop_front();
+                ++running_;
             }
             task();
+            {
+                std::lock_guard lock(mutex_);
+                --running_;
+            }
+            idle_.notify_all();
         }
     }
 
     std::mutex mutex_;
     std::condition_variable changed_;
+    std::condition_variable idle_;
     std::deque<Task> tasks_;
+    unsigned running_ = 0;
     bool stopping_ = false;
     std::vector<std::thread> threads_;
 };
-
-}  // namespace
 
 ThreadDispatch::ThreadDispatch(unsigned concurrentWorkers)
     : concurrent_(std::make_unique<WorkerQueue>(concurrentWorkers)) {}
@@ -95,5 +105,7 @@ std::unique_ptr<TaskQueue> ThreadDispatch::makeSerialQueue(std::string /*label*/
 }
 
 TaskQueue& ThreadDispatch::concurrentQueue() { return *concurrent_; }
+
+void ThreadDispatch::drainConcurrentQueue() { concurrent_->waitUntilIdle(); }
 
 }  // namespace zerlith::platform

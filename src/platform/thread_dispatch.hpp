@@ -26,14 +26,16 @@ public:
     void runMainFor(double seconds) override;
     std::unique_ptr<TaskQueue> makeSerialQueue(std::string label) override;
     TaskQueue& concurrentQueue() override;
+    void drainConcurrentQueue() override;
 
 private:
+    class WorkerQueue;
     using TimePoint = std::chrono::steady_clock::time_point;
 
     std::mutex mainMutex_;
     std::condition_variable mainChanged_;
     std::multimap<TimePoint, Task> mainTasks_;  // equal times keep their posting order
-    std::unique_ptr<TaskQueue> concurrent_;
+    std::unique_ptr<WorkerQueue> concurrent_;
 };
 
 }  // namespace zerlith::platform

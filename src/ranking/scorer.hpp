@@ -17,7 +17,7 @@ namespace zerlith::Scorer {
 /// normalisation); equal scores and titles keep their input order. `context` is a context key as
 /// UsageStore::currentContextKey() gives it; none when unknown.
 std::vector<Target> rank(std::vector<Target> targets, std::optional<std::string_view> context,
-                         const UsageStore& usage = UsageStore::shared());
+                         const UsageStore& usage);
 
 /// Whether the target is the one the context key names: same application and, when the key has a
 /// window title, a title equal to it or a prefix of one another.

@@ -150,11 +150,6 @@ UsageStore::UsageStore(std::optional<std::filesystem::path> historyFile) : file_
 
 UsageStore::~UsageStore() = default;
 
-UsageStore& UsageStore::shared() {
-    static UsageStore store(defaultHistoryFile());
-    return store;
-}
-
 std::optional<std::filesystem::path> UsageStore::defaultHistoryFile() {
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     if (dataHome != nullptr && fs::path(dataHome).is_absolute()) {

@@ -50,9 +50,6 @@ public:
     UsageStore(const UsageStore&) = delete;
     UsageStore& operator=(const UsageStore&) = delete;
 
-    /// The process-wide store over defaultHistoryFile(), created on first use with the platform
-    /// installed at that moment.
-    static UsageStore& shared();
     /// `$XDG_DATA_HOME/Zerlith/usage.json`, else `~/.local/share/Zerlith/usage.json`; none when
     /// neither variable gives a folder.
     static std::optional<std::filesystem::path> defaultHistoryFile();

@@ -4,11 +4,6 @@
 
 namespace zerlith {
 
-IconCache& IconCache::shared() {
-    static IconCache cache;
-    return cache;
-}
-
 std::optional<platform::Icon> IconCache::icon(std::string_view bundleID) {
     if (bundleID.empty()) return std::nullopt;
     std::string key(bundleID);

@@ -14,9 +14,6 @@ namespace zerlith {
 /// Main thread only; takes no lock.
 class IconCache {
 public:
-    /// The process-wide cache.
-    static IconCache& shared();
-
     /// The icon of the application with this bundle identifier; none for an empty identifier or
     /// when no installed application has it.
     std::optional<platform::Icon> icon(std::string_view bundleID);

@@ -44,21 +44,19 @@ Target chromeTab(std::int64_t tabIndex, const std::string& title, const std::str
 
 class ActivatorTest : public ::testing::Test {
 protected:
-    ActivatorTest() { WindowMenu::resetForTesting(); }
-    ~ActivatorTest() override { WindowMenu::resetForTesting(); }
-
     std::int64_t frontWindow() { return sim.desktop().state().windows.front().number; }
 
     bool logHas(const std::string& line) {
-        const auto log = sim.desktop().actionLog();
-        return std::find(log.begin(), log.end(), line) != log.end();
+        const auto actions = sim.desktop().actionLog();
+        return std::find(actions.begin(), actions.end(), line) != actions.end();
     }
 
     bool movedAnything() {
-        const auto log = sim.desktop().actionLog();
-        return std::any_of(log.begin(), log.end(), [](const auto& line) { return line.find("AXPosition") != std::string::npos; });
+        const auto actions = sim.desktop().actionLog();
+        return std::any_of(actions.begin(), actions.end(), [](const auto& line) { return line.find("AXPosition") != std::string::npos; });
     }
 
+    ActivationLog log;
     SimDesktopFixture sim{desktop()};
 };
 
@@ -78,47 +76,47 @@ TEST_F(ActivatorTest, TargetsLackingWhatTheirKindNeedsStartNothing) {
          {"kind=tab tabRef=true windowRef=false", "focusTab: com.apple.Safari not running"}},
     };
     for (const auto& c : cases) {
-        EXPECT_FALSE(Activator::activate(c.target, screen("External")));
-        EXPECT_EQ(WindowMenu::lastTrace(), c.trace);
+        EXPECT_FALSE(Activator::activate(log, c.target, screen("External")));
+        EXPECT_EQ(log.lastTrace(), c.trace);
     }
     sim.dispatch.runMainFor(2);
     EXPECT_TRUE(sim.desktop().actionLog().empty());
 }
 
 TEST_F(ActivatorTest, TheDirectRouteRestoresRaisesAndActivatesAtOnce) {
-    EXPECT_TRUE(Activator::activate(editorWindow("Spec", axWindow(kEditor, "Spec")), std::nullopt));
+    EXPECT_TRUE(Activator::activate(log, editorWindow("Spec", axWindow(kEditor, "Spec")), std::nullopt));
     EXPECT_EQ(sim.desktop().actionLog(),
               (Lines{"setAttribute window 2 AXMinimized false", "performAction window 2 AXRaise",
                      "setAttribute window 2 AXMain true", "activate 501"}));
-    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"kind=window tabRef=false windowRef=true"}));
+    EXPECT_EQ(log.lastTrace(), (Lines{"kind=window tabRef=false windowRef=true"}));
     EXPECT_EQ(frontWindow(), 2);
 
     // Not minimized: no write to "AXMinimized"; and without a screen no move follows.
     const auto mark = sim.desktop().actionLog().size();
-    EXPECT_TRUE(Activator::activate(editorWindow("Draft", axWindow(kEditor, "Draft")), std::nullopt));
+    EXPECT_TRUE(Activator::activate(log, editorWindow("Draft", axWindow(kEditor, "Draft")), std::nullopt));
     sim.dispatch.runMainFor(2);
     EXPECT_EQ(linesFrom(sim.desktop().actionLog(), mark),
               (Lines{"performAction window 1 AXRaise", "setAttribute window 1 AXMain true", "activate 501"}));
 }
 
 TEST_F(ActivatorTest, TheDirectRouteMovesOnTheMainQueueOnlyToAnotherScreen) {
-    Activator::activate(editorWindow("Draft", axWindow(kEditor, "Draft")), screen("Built-in"));
+    Activator::activate(log, editorWindow("Draft", axWindow(kEditor, "Draft")), screen("Built-in"));
     sim.dispatch.runMainFor(2);
     EXPECT_FALSE(movedAnything());
 
-    Activator::activate(editorWindow("Draft", axWindow(kEditor, "Draft")), screen("External"));
+    Activator::activate(log, editorWindow("Draft", axWindow(kEditor, "Draft")), screen("External"));
     EXPECT_FALSE(movedAnything()) << "the move waits for the main queue";
     sim.dispatch.runMainFor(0);
     EXPECT_TRUE(movedAnything());
 }
 
 TEST_F(ActivatorTest, AWindowWithoutElementIsRaisedThroughItsMenuInTheBackground) {
-    EXPECT_TRUE(Activator::activate(editorWindow("Draft", nullptr), screen("External")));
+    EXPECT_TRUE(Activator::activate(log, editorWindow("Draft", nullptr), screen("External")));
     EXPECT_TRUE(sim.desktop().actionLog().empty());
     EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 1u);
 
     sim.dispatch.runMainFor(2);
-    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"kind=window tabRef=false windowRef=true", "menu.raise target='Draft'",
+    EXPECT_EQ(log.lastTrace(), (Lines{"kind=window tabRef=false windowRef=true", "menu.raise target='Draft'",
                                               "candidates=1", "landed on candidate 0"}));
     EXPECT_EQ(frontWindow(), 1);
     EXPECT_FALSE(logHas("activate 501")) << "a landed raise needs no fallback";
@@ -126,23 +124,23 @@ TEST_F(ActivatorTest, AWindowWithoutElementIsRaisedThroughItsMenuInTheBackground
 }
 
 TEST_F(ActivatorTest, AWindowMissingFromTheMenuFallsBackToActivation) {
-    EXPECT_TRUE(Activator::activate(editorWindow("Notes", nullptr), std::nullopt));
+    EXPECT_TRUE(Activator::activate(log, editorWindow("Notes", nullptr), std::nullopt));
     sim.dispatch.runUntilIdle();
-    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"kind=window tabRef=false windowRef=true", "menu.raise target='Notes'",
+    EXPECT_EQ(log.lastTrace(), (Lines{"kind=window tabRef=false windowRef=true", "menu.raise target='Notes'",
                                               "no matching menu entry"}));
     EXPECT_EQ(sim.desktop().actionLog(), (Lines{"activate 501"}));
 }
 
 TEST_F(ActivatorTest, ATabIsSelectedByScriptThenRaisedThroughTheBrowserMenu) {
     const double start = elapsed(sim.clock);
-    EXPECT_TRUE(Activator::activate(chromeTab(2, "Design review", "https://docs.example.com/d/1"),
+    EXPECT_TRUE(Activator::activate(log, chromeTab(2, "Design review", "https://docs.example.com/d/1"),
                                     std::nullopt));
-    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"kind=tab tabRef=true windowRef=false", "focusTab: win=4012 tab=2"}));
+    EXPECT_EQ(log.lastTrace(), (Lines{"kind=tab tabRef=true windowRef=false", "focusTab: win=4012 tab=2"}));
 
     sim.dispatch.runUntilIdle();
     EXPECT_EQ(sim.desktop().actionLog(),
               (Lines{"script chrome select window 4012 tab 2", "press menuItem 700 Design review"}));
-    EXPECT_EQ(WindowMenu::lastTrace().back(), "landed on candidate 0");
+    EXPECT_EQ(log.lastTrace().back(), "landed on candidate 0");
     EXPECT_EQ(frontWindow(), 40);
     // 150 ms for the browser to switch tabs, then one 50 ms poll.
     EXPECT_NEAR(elapsed(sim.clock) - start, 0.2, 1e-6);
@@ -153,10 +151,10 @@ TEST_F(ActivatorTest, ATabWhoseURLIsNotInFrontActivatesTheBrowser) {
         sim.desktop().update([&](sim::DesktopModel& model) {
             model.apps[2].script = std::string(behaviour) == "ok" ? sim::ScriptBehaviour::ok : sim::ScriptBehaviour::fail;
         });
-        Activator::activate(chromeTab(2, "Design review", "https://docs.example.com/moved"),
+        Activator::activate(log, chromeTab(2, "Design review", "https://docs.example.com/moved"),
                             std::nullopt);
         sim.dispatch.runUntilIdle();
-        const auto trace = WindowMenu::lastTrace();
+        const auto trace = log.lastTrace();
         ASSERT_GE(trace.size(), 2u);
         EXPECT_EQ(trace.back(), "no candidate satisfied the check") << behaviour;
         EXPECT_EQ(sim.desktop().actionLog().back(), "activate 700") << behaviour;

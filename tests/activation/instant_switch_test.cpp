@@ -28,11 +28,7 @@ const Target kGroceries = windowTarget(kNotes, "com.example.notes", "Groceries")
 
 class InstantSwitchTest : public ::testing::Test {
 protected:
-    InstantSwitchTest() { WindowMenu::resetForTesting(); }
-    ~InstantSwitchTest() override {
-        sim.dispatch.runUntilIdle();
-        WindowMenu::resetForTesting();
-    }
+    ~InstantSwitchTest() override { sim.dispatch.runUntilIdle(); }
 
     /// A store whose windows source lists `targets` and whose browsers list nothing.
     void cache(std::vector<Target> targets) {
@@ -43,6 +39,7 @@ protected:
 
     std::int64_t uses(const Target& target) { return usage.stats(target.id, std::nullopt).count; }
 
+    ActivationLog log;
     SimDesktopFixture sim{desktop()};
     UsageStore usage{std::nullopt};
     std::unique_ptr<SnapshotStore> store = std::make_unique<SnapshotStore>();
@@ -52,13 +49,13 @@ TEST_F(InstantSwitchTest, SkipsTheWindowTheUserIsInAndRecordsTheContext) {
     usage.record(kInbox.id, std::nullopt);  // the best-ranked target, were it not the current one
     cache({kInbox, kGroceries});
 
-    InstantSwitch::toggle(*store, usage);
+    InstantSwitch::toggle(*store, usage, log);
 
     EXPECT_EQ(uses(kInbox), 1);
     EXPECT_EQ(uses(kGroceries), 1);
     EXPECT_EQ(usage.stats(kGroceries.id, "com.example.mail|Inbox").contextCount, 1);
     sim.dispatch.runUntilIdle();
-    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"kind=window tabRef=false windowRef=true", "menu.raise target='Groceries'",
+    EXPECT_EQ(log.lastTrace(), (Lines{"kind=window tabRef=false windowRef=true", "menu.raise target='Groceries'",
                                               "candidates=1", "landed on candidate 0"}));
 }
 
@@ -67,7 +64,7 @@ TEST_F(InstantSwitchTest, WithoutAFrontmostAppTheBestRankedTargetIsChosen) {
     usage.record(kInbox.id, std::nullopt);
     cache({kInbox, kGroceries});
 
-    InstantSwitch::toggle(*store, usage);
+    InstantSwitch::toggle(*store, usage, log);
 
     EXPECT_EQ(uses(kInbox), 2);
     EXPECT_EQ(uses(kGroceries), 0);
@@ -79,19 +76,19 @@ TEST_F(InstantSwitchTest, TheUseIsRecordedEvenWhenTheActivationFails) {
     lost.window.reset();
     cache({kInbox, lost});
 
-    InstantSwitch::toggle(*store, usage);
+    InstantSwitch::toggle(*store, usage, log);
 
     EXPECT_EQ(uses(lost), 1);
-    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"kind=window tabRef=false windowRef=false"}));
+    EXPECT_EQ(log.lastTrace(), (Lines{"kind=window tabRef=false windowRef=false"}));
 }
 
 TEST_F(InstantSwitchTest, DoesNothingWhenEveryCachedTargetIsCurrentOrTheCacheIsEmpty) {
-    InstantSwitch::toggle(*store, usage);  // never refreshed: empty
+    InstantSwitch::toggle(*store, usage, log);  // never refreshed: empty
     cache({kInbox, kArchive});
-    InstantSwitch::toggle(*store, usage);
+    InstantSwitch::toggle(*store, usage, log);
 
     EXPECT_EQ(uses(kInbox) + uses(kArchive), 0);
-    EXPECT_TRUE(WindowMenu::lastTrace().empty());
+    EXPECT_TRUE(log.lastTrace().empty());
     EXPECT_TRUE(sim.desktop().actionLog().empty());
 }
 
@@ -100,7 +97,7 @@ TEST_F(InstantSwitchTest, RefreshesTheDirtySourcesAfterwards) {
     store->markDirty(SnapshotStore::Source::windows);
     const auto before = store->refreshCount();
 
-    InstantSwitch::toggle(*store, usage);
+    InstantSwitch::toggle(*store, usage, log);
     EXPECT_EQ(store->refreshCount(), before) << "the switch never waits for enumeration";
     sim.dispatch.runUntilIdle();
     EXPECT_EQ(store->refreshCount(), before + 1);

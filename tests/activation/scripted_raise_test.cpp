@@ -38,20 +38,18 @@ json desktop(bool twoScreens) {
 
 class ScriptedRaiseTest : public ::testing::Test {
 protected:
-    explicit ScriptedRaiseTest(bool twoScreens = false) : sim(desktop(twoScreens)) {
-        WindowMenu::resetForTesting();
-    }
-    ~ScriptedRaiseTest() override { WindowMenu::resetForTesting(); }
+    explicit ScriptedRaiseTest(bool twoScreens = false) : sim(desktop(twoScreens)) {}
 
     std::string tracePath() const { return (folder_.path() / "trace.json").string(); }
 
     /// Runs the raise with the trace going to a file and gives back the trace.
     json raise(const std::string& query, std::optional<std::string> move = std::nullopt) {
-        ScriptedRaise::raise(store, query, move, tracePath());
+        ScriptedRaise::raise(store, log, query, move, tracePath());
         std::ifstream in(tracePath());
         return json::parse(in, nullptr, false);
     }
 
+    ActivationLog log;
     SimDesktopFixture sim;
     SnapshotStore store;
 
@@ -152,7 +150,7 @@ protected:
         });
         SnapshotStore listed({[=] { return std::vector<Target>{windowTarget(pid, "com.example.notes", title)}; },
                               [] { return std::vector<Target>{}; }, [] { return std::vector<Target>{}; }});
-        ScriptedRaise::raise(listed, title, std::nullopt, tracePath());
+        ScriptedRaise::raise(listed, log, title, std::nullopt, tracePath());
         std::ifstream in(tracePath());
         return json::parse(in, nullptr, false);
     }

@@ -64,10 +64,7 @@ json standardMenus() {
 
 class WindowMenuTest : public ::testing::Test {
 protected:
-    explicit WindowMenuTest(const json& desktop = desktopWithMenus(standardMenus())) : sim(desktop) {
-        WindowMenu::resetForTesting();
-    }
-    ~WindowMenuTest() override { WindowMenu::resetForTesting(); }
+    explicit WindowMenuTest(const json& desktop = desktopWithMenus(standardMenus())) : sim(desktop) {}
 
     Lines titlesOf(const std::vector<platform::AXElementRef>& items) {
         Lines titles;
@@ -77,6 +74,7 @@ protected:
 
     std::int64_t frontWindow() { return sim.desktop().state().windows.front().number; }
 
+    ActivationLog log;
     SimDesktopFixture sim;
 };
 
@@ -88,8 +86,8 @@ TEST_F(WindowMenuTest, ExactMatchesComeFirstThenLooseOnesInMenuOrder) {
 
 TEST_F(WindowMenuTest, EmptyTitleMatchesEveryNamedEntryAndAnyFocusedWindow) {
     EXPECT_EQ(WindowMenu::matchingItems(kNotes, "").size(), 5u);
-    EXPECT_TRUE(WindowMenu::raise(kNotes, "", 0, {}));
-    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"menu.raise target=''", "candidates=5", "landed on candidate 0"}));
+    EXPECT_TRUE(WindowMenu::raise(log, kNotes, "", 0, {}));
+    EXPECT_EQ(log.lastTrace(), (Lines{"menu.raise target=''", "candidates=5", "landed on candidate 0"}));
 }
 
 TEST_F(WindowMenuTest, DuplicateIndexRotatesWhereTheAttemptsStart) {
@@ -100,25 +98,25 @@ TEST_F(WindowMenuTest, DuplicateIndexRotatesWhereTheAttemptsStart) {
     // Candidates for "Notes": Notes (1), Notes — Copy (2), Notes 2 (3), Project — Notes (1).
     for (const Case c : {Case{0, 1}, Case{1, 2}, Case{2, 3}, Case{9, 1}}) {
         sim.desktop().update([](sim::DesktopModel& model) { model.frontmost = kFinder; });
-        WindowMenu::startTrace("start");
-        EXPECT_TRUE(WindowMenu::raise(kNotes, "Notes", c.duplicateIndex, {}));
+        log.startTrace("start");
+        EXPECT_TRUE(WindowMenu::raise(log, kNotes, "Notes", c.duplicateIndex, {}));
         EXPECT_EQ(frontWindow(), c.raisedWindow) << "duplicate index " << c.duplicateIndex;
-        EXPECT_EQ(WindowMenu::lastTrace().back(), "landed on candidate 0");
+        EXPECT_EQ(log.lastTrace().back(), "landed on candidate 0");
     }
 }
 
 TEST_F(WindowMenuTest, AWindowThatFailsTheCheckPassesToTheNextCandidate) {
     int calls = 0;
-    EXPECT_TRUE(WindowMenu::raise(kNotes, "Notes", 0, [&] { return ++calls > 1; }));
-    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"menu.raise target='Notes'", "candidates=4",
+    EXPECT_TRUE(WindowMenu::raise(log, kNotes, "Notes", 0, [&] { return ++calls > 1; }));
+    EXPECT_EQ(log.lastTrace(), (Lines{"menu.raise target='Notes'", "candidates=4",
                                               "candidate 0 was the wrong window", "landed on candidate 1"}));
     EXPECT_EQ(frontWindow(), 2);
 }
 
 TEST_F(WindowMenuTest, NoCandidatePassingTheCheckFails) {
     // "Notes" and the part after the separator of "Project — Notes" begin "Notes 2": loose matches.
-    EXPECT_FALSE(WindowMenu::raise(kNotes, "Notes 2", 0, [] { return false; }));
-    EXPECT_EQ(WindowMenu::lastTrace(),
+    EXPECT_FALSE(WindowMenu::raise(log, kNotes, "Notes 2", 0, [] { return false; }));
+    EXPECT_EQ(log.lastTrace(),
               (Lines{"menu.raise target='Notes 2'", "candidates=3", "candidate 0 was the wrong window",
                      "candidate 1 was the wrong window", "candidate 2 was the wrong window",
                      "no candidate satisfied the check"}));
@@ -137,17 +135,16 @@ TEST_P(WindowMenuBarTest, SearchesTheWindowMenuOrElseEveryMenu) {
     json desktop = desktopWithMenus(GetParam().menus);
     desktop["apps"][0]["axError"] = GetParam().axError;
     SimDesktopFixture sim(desktop);
-    WindowMenu::resetForTesting();
+    ActivationLog log;
 
-    EXPECT_EQ(WindowMenu::raise(kNotes, "Notes", 0, {}), GetParam().finds);
-    const auto trace = WindowMenu::lastTrace();
+    EXPECT_EQ(WindowMenu::raise(log, kNotes, "Notes", 0, {}), GetParam().finds);
+    const auto trace = log.lastTrace();
     ASSERT_FALSE(trace.empty());
     EXPECT_EQ(trace.front(), "menu.raise target='Notes'");
     if (!GetParam().finds) {
         EXPECT_EQ(trace, (Lines{"menu.raise target='Notes'", "no matching menu entry"}));
-        EXPECT_FALSE(WindowMenu::hint("com.example.notes"));
+        EXPECT_FALSE(log.hint("com.example.notes"));
     }
-    WindowMenu::resetForTesting();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -181,13 +178,13 @@ protected:
     Lines raiseFromFinder() {
         sim.desktop().update([](sim::DesktopModel& model) { model.frontmost = kFinder; });
         const auto mark = sim.desktop().actionLog().size();
-        WindowMenu::startTrace("start");
-        EXPECT_TRUE(WindowMenu::raise(kNotes, "Notes", 0, {}));
+        log.startTrace("start");
+        EXPECT_TRUE(WindowMenu::raise(log, kNotes, "Notes", 0, {}));
         return linesFrom(sim.desktop().actionLog(), mark);
     }
 
-    WindowMenu::ActivationHint notesHint() {
-        return WindowMenu::hint("com.example.notes").value_or(WindowMenu::ActivationHint{-1, std::nullopt});
+    ActivationHint notesHint() {
+        return log.hint("com.example.notes").value_or(ActivationHint{-1, std::nullopt});
     }
 
     /// Moves the clock to `seconds` after the app was marked.
@@ -202,7 +199,7 @@ protected:
 TEST_F(ActivationHintTest, TheFirstNoOpIsCountedAndTheSecondMarksTheApp) {
     EXPECT_EQ(raiseFromFinder(), (Lines{"press menuItem 501 Notes (app not frontmost: no effect)", "activate 501",
                                         "press menuItem 501 Notes"}));
-    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"start", "menu.raise target='Notes'", "candidates=1", kRetried,
+    EXPECT_EQ(log.lastTrace(), (Lines{"start", "menu.raise target='Notes'", "candidates=1", kRetried,
                                               "landed after activation"}));
     EXPECT_EQ(notesHint().consecutiveNoOps, 1);
     EXPECT_FALSE(notesHint().markedAt);
@@ -223,7 +220,7 @@ TEST_F(ActivationHintTest, AFreshMarkActivatesBeforeThePressAndSkipsTheRetry) {
     advanceToAgeOfMark(599.5);
     const double start = elapsed(sim.clock);
     EXPECT_EQ(raiseFromFinder(), (Lines{"activate 501", "press menuItem 501 Notes"}));
-    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"start", "menu.raise target='Notes'", "candidates=1", "landed on candidate 0"}));
+    EXPECT_EQ(log.lastTrace(), (Lines{"start", "menu.raise target='Notes'", "candidates=1", "landed on candidate 0"}));
     // 250 ms after the activation, then one 50 ms poll.
     EXPECT_NEAR(elapsed(sim.clock) - start, 0.3, 0.01);
     // A landing after pre-activation leaves the mark as it was.
@@ -236,7 +233,7 @@ TEST_F(ActivationHintTest, AMarkOlderThanTenMinutesIsClearedBeforeThePress) {
     raiseFromFinder();
     advanceToAgeOfMark(600.5);
     EXPECT_EQ(raiseFromFinder().front(), "press menuItem 501 Notes (app not frontmost: no effect)");
-    EXPECT_EQ(WindowMenu::lastTrace()[3], kRetried);
+    EXPECT_EQ(log.lastTrace()[3], kRetried);
     // Cleared, then counted again by this raise's no-op.
     EXPECT_EQ(notesHint().consecutiveNoOps, 1);
     EXPECT_FALSE(notesHint().markedAt);
@@ -245,8 +242,8 @@ TEST_F(ActivationHintTest, AMarkOlderThanTenMinutesIsClearedBeforeThePress) {
 TEST_F(ActivationHintTest, ACleanLandingClearsTheCount) {
     raiseFromFinder();
     sim.desktop().update([](sim::DesktopModel& model) { model.frontmost = kNotes; });
-    EXPECT_TRUE(WindowMenu::raise(kNotes, "Notes", 0, {}));
-    EXPECT_EQ(WindowMenu::lastTrace().back(), "landed on candidate 0");
+    EXPECT_TRUE(WindowMenu::raise(log, kNotes, "Notes", 0, {}));
+    EXPECT_EQ(log.lastTrace().back(), "landed on candidate 0");
     EXPECT_EQ(notesHint().consecutiveNoOps, 0);
     EXPECT_FALSE(notesHint().markedAt);
 }
@@ -254,33 +251,47 @@ TEST_F(ActivationHintTest, ACleanLandingClearsTheCount) {
 TEST_F(ActivationHintTest, AppsWithoutBundleIdentifierAreKeyedByProcessID) {
     sim.desktop().update([](sim::DesktopModel& model) { model.apps[0].bundleID.reset(); });
     raiseFromFinder();
-    ASSERT_TRUE(WindowMenu::hint("501"));
-    EXPECT_EQ(WindowMenu::hint("501")->consecutiveNoOps, 1);
+    ASSERT_TRUE(log.hint("501"));
+    EXPECT_EQ(log.hint("501")->consecutiveNoOps, 1);
 }
 
 TEST_F(ActivationHintTest, OverlappingRaisesKeepTheTraceAndTheHintsWhole) {
     // Background raises of consecutive activations may overlap; every line and hint stays intact.
     std::vector<std::thread> raises;
     for (int i = 0; i < 4; ++i) {
-        raises.emplace_back([] {
+        raises.emplace_back([this] {
             for (int round = 0; round < 5; ++round) {
-                WindowMenu::raise(kNotes, "Notes", 0, {});
-                WindowMenu::startTrace("start");
-                (void)WindowMenu::lastTrace();
+                WindowMenu::raise(log, kNotes, "Notes", 0, {});
+                log.startTrace("start");
+                (void)log.lastTrace();
             }
         });
     }
     for (auto& raise : raises) raise.join();
-    for (const auto& line : WindowMenu::lastTrace()) EXPECT_FALSE(line.empty());
-    EXPECT_TRUE(WindowMenu::hint("com.example.notes"));
+    for (const auto& line : log.lastTrace()) EXPECT_FALSE(line.empty());
+    EXPECT_TRUE(log.hint("com.example.notes"));
+}
+
+TEST(ActivationLogTest, HintUpdatesFromManyThreadsAreNeverLost) {
+    ActivationLog log;
+    std::vector<std::thread> counters;
+    for (int i = 0; i < 4; ++i) {
+        counters.emplace_back([&log] {
+            for (int round = 0; round < 1000; ++round) {
+                log.updateHint("com.example.notes", [](ActivationHint& hint) { hint.consecutiveNoOps += 1; });
+            }
+        });
+    }
+    for (auto& counter : counters) counter.join();
+    EXPECT_EQ(log.hint("com.example.notes")->consecutiveNoOps, 4000);
 }
 
 TEST_F(WindowMenuTest, APressThatNeverLandsWaitsOutTheFirstTimeoutTheActivationAndTheRetry) {
     // "Minimize" is an entry that raises nothing; the focused window never matches its title.
     const double start = elapsed(sim.clock);
-    EXPECT_FALSE(WindowMenu::raise(kNotes, "Minimize", 0, {}));
+    EXPECT_FALSE(WindowMenu::raise(log, kNotes, "Minimize", 0, {}));
     EXPECT_NEAR(elapsed(sim.clock) - start, 0.45 + 0.4 + 0.6, 0.11);
-    EXPECT_EQ(WindowMenu::lastTrace(), (Lines{"menu.raise target='Minimize'", "candidates=1",
+    EXPECT_EQ(log.lastTrace(), (Lines{"menu.raise target='Minimize'", "candidates=1",
                                               "press was a no-op; activating and retrying",
                                               "no candidate satisfied the check"}));
 }

@@ -103,13 +103,20 @@ TEST_F(SnapshotStoreTest, OnlyDirtySourcesAreEnumeratedAgain) {
     EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 0u) << "the refresh cleared every mark";
 }
 
-TEST_F(SnapshotStoreTest, EachQueuedRefreshEnumeratesItsOwnCopyOfTheDirtySet) {
-    store.refreshDirty();
-    store.refreshDirty();
-    EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 2u);
+TEST_F(SnapshotStoreTest, ARefreshAskedForWhileOneWaitsJoinsIt) {
+    int completions = 0;
+    store.refreshDirty([&](std::vector<Target>) { ++completions; });
+    store.refreshDirty([&](std::vector<Target>) { ++completions; });
+    EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 1u);
     sim.dispatch.runUntilIdle();
-    EXPECT_EQ(store.refreshCount(), 6);
-    EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"chrome 2", "safari 2", "windows 2"}));
+    EXPECT_EQ(store.refreshCount(), 3) << "each source enumerated once";
+    EXPECT_EQ(completions, 2);
+    EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"chrome 1", "safari 1", "windows 1"}));
+
+    // Once the refresh runs, a new request queues a refresh of its own.
+    store.markAllDirty();
+    store.refreshDirty();
+    EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 1u);
 }
 
 TEST_F(SnapshotStoreTest, CurrentAnswersMidRefreshWithOldAndAlreadyStoredLists) {
