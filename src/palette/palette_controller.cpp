@@ -1,0 +1,130 @@
+#include "palette/palette_controller.hpp"
+
+#include "activation/activator.hpp"
+#include "cache/snapshot_store.hpp"
+#include "platform/platform.hpp"
+#include "ranking/scorer.hpp"
+#include "ranking/usage_store.hpp"
+
+namespace zerlith {
+namespace {
+
+/// How far below the top of the screen's usable area the palette's top edge sits.
+constexpr double kTopOffsetShare = 0.18;
+
+}  // namespace
+
+PaletteController::PaletteController(SnapshotStore& snapshots, UsageStore& usage, ActivationLog& activationLog,
+                                     WindowFactory makeWindow)
+    : snapshots_(snapshots),
+      usage_(usage),
+      activationLog_(activationLog),
+      makeWindow_(std::move(makeWindow)),
+      self_(std::make_shared<PaletteController*>(this)) {}
+
+PaletteController::~PaletteController() = default;
+
+void PaletteController::show() {
+    auto& accessibility = platform::current().accessibility();
+    if (!accessibility.isProcessTrusted()) {
+        accessibility.promptForTrust();
+        return;
+    }
+    // Taken before the palette takes the keyboard, so it names where the user comes from.
+    contextKey_ = UsageStore::currentContextKey();
+    model_.setAll(Scorer::rank(snapshots_.current(), contextKey_, usage_));
+    model_.setQuery("");
+
+    if (!window_) window_ = makeWindow_(*this);
+    position();
+    window_->showAndFocus();
+
+    snapshots_.refreshDirty([weak = std::weak_ptr(self_)](std::vector<Target> targets) {
+        const auto self = weak.lock();
+        if (!self) return;
+        auto& controller = **self;
+        if (!controller.isVisible()) return;  // closed meanwhile: the next opening ranks afresh
+        controller.model_.update(Scorer::rank(std::move(targets), controller.contextKey_, controller.usage_));
+    });
+}
+
+void PaletteController::hide() {
+    if (window_) window_->hide();
+    model_.setQuery("");
+}
+
+bool PaletteController::isVisible() const { return window_ && window_->isVisible(); }
+
+void PaletteController::toggle() {
+    if (isVisible()) {
+        hide();
+    } else {
+        show();
+    }
+}
+
+bool PaletteController::handleKey(const PaletteKeyPress& press) {
+    if (!isVisible()) return false;
+    switch (press.key) {
+        case PaletteKey::returnKey:
+        case PaletteKey::keypadEnter:
+            confirmSelection(press.command ? paletteScreen_ : std::nullopt);
+            return true;
+        case PaletteKey::tab:
+            model_.moveSelection(press.shift ? -1 : 1);
+            return true;
+        case PaletteKey::escape:
+            hide();
+            return true;
+        case PaletteKey::left:
+            activateSelection(Screens::Direction::left);
+            return true;
+        case PaletteKey::right:
+            activateSelection(Screens::Direction::right);
+            return true;
+        case PaletteKey::down:
+            model_.moveSelection(1);
+            return true;
+        case PaletteKey::up:
+            model_.moveSelection(-1);
+            return true;
+        case PaletteKey::other:
+            return false;
+    }
+    return false;
+}
+
+void PaletteController::activateClicked(const Target& target) { confirm(target, std::nullopt); }
+
+void PaletteController::position() {
+    const auto screen = Screens::active();
+    if (!screen) return;  // stays where it was, with the neighbours it had
+    paletteScreen_ = screen;
+    auto nameOf = [](const std::optional<Screen>& neighbor) {
+        return neighbor ? std::optional(neighbor->name) : std::nullopt;
+    };
+    model_.setNeighbors({nameOf(Screens::neighbor(*screen, Screens::Direction::left)),
+                         nameOf(Screens::neighbor(*screen, Screens::Direction::right))});
+    const Rect& visible = screen->visibleFrame;
+    window_->setFrame({visible.midX() - kWidth / 2, visible.maxY() - kHeight - kTopOffsetShare * visible.absHeight(),
+                       kWidth, kHeight});
+}
+
+void PaletteController::confirm(const Target& target, const std::optional<Screen>& destination) {
+    const Target chosen = target;  // hiding resets the results the target may live in
+    hide();
+    usage_.record(chosen.id, contextKey_);
+    Activator::activate(activationLog_, chosen, destination);
+}
+
+void PaletteController::confirmSelection(const std::optional<Screen>& destination) {
+    if (const auto* selected = model_.selected()) confirm(*selected, destination);
+}
+
+void PaletteController::activateSelection(Screens::Direction direction) {
+    if (!paletteScreen_ || !model_.selected()) return;
+    const auto neighbor = Screens::neighbor(*paletteScreen_, direction);
+    if (neighbor) confirm(*model_.selected(), neighbor);
+}
+
+}  // namespace zerlith
