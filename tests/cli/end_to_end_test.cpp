@@ -100,10 +100,24 @@ TEST_F(EndToEnd, BadDesktopFilesAreRefusedWithOneLine) {
     EXPECT_NE(missing.err.find("missing.json"), std::string::npos);
 }
 
-TEST_F(EndToEnd, ApplicationModeSaysItIsNotAvailableYet) {
-    const auto outcome = run(writeDesktop(kDesktop), "--move=left");
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_NE(outcome.out.find("not available yet"), std::string::npos);
+TEST_F(EndToEnd, ApplicationModeRefusesWhatItCannotDo) {
+    struct Case {
+        std::string arguments;
+        std::string environment;
+        int status;
+        std::string error;
+    };
+    const std::string runtime = "XDG_RUNTIME_DIR='" + (directory_ / "runtime").string() + "'";
+    const Case cases[] = {
+        {"--move=left", "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM", 2,
+         "zerlith: no display to show the switcher on: set DISPLAY\n"},
+        {"--palette", "QT_QPA_PLATFORM=offscreen " + runtime, 1, "zerlith: Zerlith is not running\n"},
+    };
+    for (const auto& c : cases) {
+        const auto outcome = run(writeDesktop(kDesktop), c.arguments, c.environment);
+        EXPECT_EQ(outcome.status, c.status) << c.arguments;
+        EXPECT_EQ(outcome.err, c.error) << c.arguments;
+    }
 }
 
 }  // namespace

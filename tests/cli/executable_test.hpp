@@ -47,10 +47,11 @@ protected:
     }
 
     /// Runs zerlith with the desktop file and arguments; the history goes to the test's folder.
-    Outcome run(const fs::path& desktop, const std::string& arguments) {
+    /// `environment` holds more `env` arguments ("-u DISPLAY", "NAME=value").
+    Outcome run(const fs::path& desktop, const std::string& arguments, const std::string& environment = "") {
         const auto out = directory_ / "stdout";
         const auto err = directory_ / "stderr";
-        const std::string command = "env ZERLITH_DESKTOP='" + desktop.string() + "' XDG_DATA_HOME='" +
+        const std::string command = "env " + environment + " ZERLITH_DESKTOP='" + desktop.string() + "' XDG_DATA_HOME='" +
                                     (directory_ / "data").string() + "' '" + ZERLITH_EXECUTABLE + "' " +
                                     arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
         const int raw = std::system(command.c_str());

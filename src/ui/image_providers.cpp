@@ -1,0 +1,50 @@
+#include "ui/image_providers.hpp"
+
+#include <QColor>
+#include <QImageReader>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QUrl>
+
+namespace zerlith::ui {
+namespace {
+
+constexpr int kDefaultSymbolSize = 32;
+
+}  // namespace
+
+SymbolImageProvider::SymbolImageProvider() : QQuickImageProvider(QQuickImageProvider::Image) {}
+
+QImage SymbolImageProvider::requestImage(const QString& id, QSize* size, const QSize& requestedSize) {
+    const auto slash = id.indexOf('/');
+    const auto name = id.left(slash);
+    const QColor tint(slash < 0 ? QString("black") : id.mid(slash + 1));
+    QSvgRenderer renderer(":/zerlith/symbols/" + name + ".svg");
+    const QSize pixels = requestedSize.isValid() ? requestedSize : QSize(kDefaultSymbolSize, kDefaultSymbolSize);
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    if (renderer.isValid()) {
+        QPainter painter(&image);
+        renderer.render(&painter);
+        // The artwork is black: keep its coverage, take the tint's colour.
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(image.rect(), tint);
+    }
+    if (size) *size = pixels;
+    return image;
+}
+
+AppIconProvider::AppIconProvider(IconCache& icons)
+    : QQuickImageProvider(QQuickImageProvider::Image), icons_(icons) {}
+
+QImage AppIconProvider::requestImage(const QString& id, QSize* size, const QSize& requestedSize) {
+    const auto icon = icons_.icon(QUrl::fromPercentEncoding(id.toUtf8()).toStdString());
+    if (!icon) return {};
+    QImageReader reader(QString::fromStdString(icon->path));
+    if (requestedSize.isValid()) reader.setScaledSize(requestedSize);
+    QImage image = reader.read();
+    if (size) *size = image.size();
+    return image;
+}
+
+}  // namespace zerlith::ui

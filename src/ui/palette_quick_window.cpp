@@ -1,0 +1,116 @@
+#include "ui/palette_quick_window.hpp"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QQmlEngine>
+#include <QPainterPath>
+#include <QRegion>
+
+#include "system/screens.hpp"
+#include "ui/image_providers.hpp"
+#include "ui/x11_window_setup.hpp"
+
+namespace zerlith::ui {
+namespace {
+
+constexpr int kCornerRadius = 14;
+
+/// Linux users know the command key of "bring here" as Ctrl; the simulated desktop keeps the
+/// glyph of the platform it imitates.
+QString bringHereLabel() {
+    return QGuiApplication::platformName() == "xcb" ? "Ctrl+↩ bring here" : "⌘↩ bring here";
+}
+
+/// A rounded rectangle as a window shape, for a window manager that cannot draw transparency.
+QRegion roundedShape(QSize size, int radius) {
+    QPainterPath path;
+    path.addRoundedRect(QRectF(QPointF(0, 0), size), radius, radius);
+    return QRegion(path.toFillPolygon().toPolygon());
+}
+
+}  // namespace
+
+PaletteKeyPress paletteKeyPress(int qtKey, Qt::KeyboardModifiers modifiers) {
+    const bool command = modifiers.testFlag(Qt::ControlModifier);
+    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+    switch (qtKey) {
+        case Qt::Key_Return:
+            return {PaletteKey::returnKey, command, shift};
+        case Qt::Key_Enter:
+            return {PaletteKey::keypadEnter, command, shift};
+        case Qt::Key_Tab:
+            return {PaletteKey::tab, command, shift};
+        case Qt::Key_Backtab:  // Shift+Tab, as Qt reports it
+            return {PaletteKey::tab, command, true};
+        case Qt::Key_Escape:
+            return {PaletteKey::escape, command, shift};
+        case Qt::Key_Left:
+            return {PaletteKey::left, command, shift};
+        case Qt::Key_Right:
+            return {PaletteKey::right, command, shift};
+        case Qt::Key_Down:
+            return {PaletteKey::down, command, shift};
+        case Qt::Key_Up:
+            return {PaletteKey::up, command, shift};
+        default:
+            return {PaletteKey::other, command, shift};
+    }
+}
+
+PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache& icons)
+    : controller_(controller), view_(std::make_unique<QQuickView>()), bridge_(controller, bringHereLabel()) {
+    view_->setTitle("Zerlith Switcher");
+    view_->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    view_->setResizeMode(QQuickView::SizeRootObjectToView);
+    view_->resize(static_cast<int>(PaletteController::kWidth), static_cast<int>(PaletteController::kHeight));
+
+    const bool compositor = x11::compositorRunning();
+    if (compositor) {
+        view_->setColor(Qt::transparent);
+    } else {
+        view_->setMask(roundedShape(view_->size(), kCornerRadius));
+    }
+    auto* engine = view_->engine();
+    engine->addImageProvider("symbol", new SymbolImageProvider);
+    engine->addImageProvider("appicon", new AppIconProvider(icons));
+    view_->setInitialProperties({{"palette", QVariant::fromValue(&bridge_)},
+                                 {"results", QVariant::fromValue(bridge_.results())},
+                                 {"roundedByCompositor", compositor}});
+    view_->setSource(QUrl("qrc:/zerlith/qml/Palette.qml"));
+
+    view_->create();
+    x11::prepareUtilityWindow(*view_);
+    view_->installEventFilter(this);
+    connect(view_.get(), &QWindow::activeChanged, this, [this] {
+        if (!view_->isActive() && view_->isVisible()) controller_.windowDidResignKey();
+    });
+}
+
+PaletteQuickWindow::~PaletteQuickWindow() { view_->removeEventFilter(this); }
+
+bool PaletteQuickWindow::isVisible() const { return view_->isVisible(); }
+
+void PaletteQuickWindow::setFrame(const Rect& frame) {
+    const auto topLeft = Screens::convertSpace(frame, Screens::primary());
+    view_->setGeometry(static_cast<int>(topLeft.x), static_cast<int>(topLeft.y), static_cast<int>(frame.absWidth()),
+                       static_cast<int>(frame.absHeight()));
+}
+
+void PaletteQuickWindow::showAndFocus() {
+    view_->show();
+    view_->raise();
+    view_->requestActivate();
+    x11::requestActivation(*view_);
+}
+
+void PaletteQuickWindow::hide() { view_->hide(); }
+
+bool PaletteQuickWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_.get() && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        return controller_.handleKey(paletteKeyPress(key->key(), key->modifiers()));
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace zerlith::ui

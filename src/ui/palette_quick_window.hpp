@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+
+#include <QObject>
+#include <QQuickView>
+
+#include "palette/palette_controller.hpp"
+#include "palette/palette_window.hpp"
+#include "system/icon_cache.hpp"
+#include "ui/palette_bridge.hpp"
+
+namespace zerlith::ui {
+
+/// The palette's window: a frameless, always-on-top utility window on every desktop, made once and
+/// kept hidden between openings, hosting the palette's QML view. It gives the controller the keys
+/// that switch before the search field sees them, and closes the palette when it loses the
+/// keyboard. Main thread.
+class PaletteQuickWindow final : public QObject, public PaletteWindow {
+    Q_OBJECT
+public:
+    PaletteQuickWindow(PaletteController& controller, IconCache& icons);
+    ~PaletteQuickWindow() override;
+
+    bool isVisible() const override;
+    void setFrame(const Rect& frame) override;
+    void showAndFocus() override;
+    void hide() override;
+
+    /// The hosted view, for tests and screenshots.
+    QQuickView& view() { return *view_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    PaletteController& controller_;
+    std::unique_ptr<QQuickView> view_;
+    PaletteBridge bridge_;
+};
+
+/// The key a Qt key event stands for in the palette.
+PaletteKeyPress paletteKeyPress(int qtKey, Qt::KeyboardModifiers modifiers);
+
+}  // namespace zerlith::ui

@@ -1,0 +1,109 @@
+import QtQuick
+
+// One window or tab: icon, title over subtitle, then its badges.
+Item {
+    id: row
+    required property int index
+    required property string titleMarkup
+    required property string subtitle
+    required property string screenName
+    required property bool otherDesktop
+    required property string icon
+    required property var style
+    required property var palette
+    readonly property bool selected: index === palette.selection
+
+    height: 46
+
+    Rectangle {
+        anchors.fill: parent
+        radius: 7
+        color: row.selected ? Qt.rgba(row.style.accent.r, row.style.accent.g, row.style.accent.b, 0.16)
+                            : "transparent"
+    }
+    Rectangle {
+        objectName: "selectionBar"
+        visible: row.selected
+        x: 2; width: 3; height: 23; radius: 1.5
+        anchors.verticalCenter: parent.verticalCenter
+        color: row.style.accent
+    }
+
+    Row {
+        anchors.fill: parent
+        anchors.leftMargin: 10; anchors.rightMargin: 10
+        spacing: 10
+
+        Item {
+            width: 28; height: 28
+            anchors.verticalCenter: parent.verticalCenter
+            Image {
+                id: appIcon
+                anchors.fill: parent
+                source: row.icon
+                sourceSize: Qt.size(56, 56)
+                fillMode: Image.Stretch
+                visible: status === Image.Ready
+            }
+            Rectangle {
+                anchors.fill: parent
+                radius: 5
+                color: row.style.quaternary
+                visible: appIcon.status !== Image.Ready
+            }
+        }
+
+        Column {
+            id: texts
+            anchors.verticalCenter: parent.verticalCenter
+            width: parent.width - 28 - 8 - badges.width - 3 * 10
+            spacing: 1
+            Text {
+                objectName: "title"
+                width: parent.width
+                text: row.titleMarkup
+                textFormat: Text.StyledText
+                font.pixelSize: row.style.rowTitleSize
+                font.weight: Font.Medium
+                color: row.style.text
+                elide: Text.ElideRight
+                maximumLineCount: 1
+            }
+            Text {
+                objectName: "subtitle"
+                width: parent.width
+                text: row.subtitle
+                textFormat: Text.PlainText
+                font.pixelSize: row.style.rowSubtitleSize
+                color: row.selected ? row.style.secondary : row.style.tertiary
+                elide: Text.ElideMiddle
+                maximumLineCount: 1
+            }
+        }
+
+        Item { width: 8; height: 1 }
+
+        Row {
+            id: badges
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 6
+            Badge {
+                visible: row.screenName !== ""
+                text: row.screenName
+                tint: row.style.secondaryLabel
+                style: row.style
+            }
+            Badge {
+                visible: row.otherDesktop
+                text: "other desktop"
+                tint: row.style.secondaryLabel
+                style: row.style
+            }
+        }
+    }
+
+    MouseArea {
+        anchors.fill: parent
+        onClicked: row.palette.activate(row.index)
+    }
+}

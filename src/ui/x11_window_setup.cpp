@@ -1,0 +1,89 @@
+#include "ui/x11_window_setup.hpp"
+
+#include <array>
+#include <cstring>
+#include <string_view>
+
+#include <QGuiApplication>
+#include <xcb/xcb.h>
+
+namespace zerlith::ui::x11 {
+namespace {
+
+constexpr std::uint32_t kAllDesktops = 0xFFFFFFFF;
+constexpr std::uint32_t kSourcePager = 2;
+
+xcb_connection_t* connection() {
+    auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return native ? native->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* connection, std::string_view name) {
+    const auto cookie = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data());
+    auto* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return found;
+}
+
+xcb_window_t rootOf(xcb_connection_t* connection) {
+    return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+}
+
+void sendToRoot(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t type,
+                const std::array<std::uint32_t, 5>& data) {
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = type;
+    std::memcpy(message.data.data32, data.data(), sizeof(message.data.data32));
+    xcb_send_event(connection, 0, rootOf(connection),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+}
+
+}  // namespace
+
+bool displayReachable() {
+    xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(probe) == 0;
+    xcb_disconnect(probe);
+    return reachable;
+}
+
+bool compositorRunning() {
+    auto* c = connection();
+    if (!c) return false;
+    // The palette lives on the default X screen, the only one of today's multi-monitor setups.
+    const auto selection = atom(c, "_NET_WM_CM_S0");
+    auto* reply = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr);
+    const bool owned = reply && reply->owner != XCB_NONE;
+    std::free(reply);
+    return owned;
+}
+
+void prepareUtilityWindow(QWindow& window) {
+    auto* c = connection();
+    if (!c) return;
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    const std::array<xcb_atom_t, 4> states{atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), atom(c, "_NET_WM_STATE_SKIP_PAGER"),
+                                           atom(c, "_NET_WM_STATE_STICKY"), atom(c, "_NET_WM_STATE_ABOVE")};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
+                        static_cast<std::uint32_t>(states.size()), states.data());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
+                        &kAllDesktops);
+    xcb_flush(c);
+}
+
+void requestActivation(QWindow& window) {
+    auto* c = connection();
+    if (!c) return;
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    // Mapped windows only: the window manager ignores the request for one it does not manage yet,
+    // and Qt's own request covers that case once the window maps.
+    sendToRoot(c, id, atom(c, "_NET_ACTIVE_WINDOW"), {kSourcePager, XCB_CURRENT_TIME, 0, 0, 0});
+    xcb_flush(c);
+}
+
+}  // namespace zerlith::ui::x11

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QWindow>
+
+/// What Qt does not say to an X11 window manager about the application's windows. Each does
+/// nothing off X11 (Qt's offscreen platform, say). Main thread unless said otherwise.
+namespace zerlith::ui::x11 {
+
+/// Whether the X display named by $DISPLAY accepts a connection. Any thread; before Qt starts.
+bool displayReachable();
+
+/// Whether a compositing manager draws the screen, so a window may be translucent.
+bool compositorRunning();
+
+/// Before the first map: on every desktop, kept out of the task bar and the pager, above others.
+void prepareUtilityWindow(QWindow& window);
+
+/// Asks the window manager to activate the window as a pager would, which focus-stealing
+/// prevention lets through: the user asked for this window.
+void requestActivation(QWindow& window);
+
+}  // namespace zerlith::ui::x11
