@@ -11,10 +11,11 @@ QString fromOptional(const std::optional<std::string>& text) { return QString::f
 
 }  // namespace
 
-PaletteBridge::PaletteBridge(PaletteController& controller, QString bringHereLabel, QObject* parent)
+PaletteBridge::PaletteBridge(PaletteController& controller, IconCache& icons, QString bringHereLabel,
+                             QObject* parent)
     : QObject(parent),
       controller_(controller),
-      results_(controller.model()),
+      results_(controller.model(), icons),
       bringHereLabel_(std::move(bringHereLabel)) {
     controller_.model().setObserver([this](PaletteModel::Change change) { modelChanged(change); });
     // A new desktop theme reaches the application object as a palette change.

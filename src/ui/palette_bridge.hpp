@@ -22,7 +22,8 @@ class PaletteBridge final : public QObject {
 public:
     /// `bringHereLabel` is the footer's hint for bringing a window to this screen, written as the
     /// platform's users know the key.
-    PaletteBridge(PaletteController& controller, QString bringHereLabel, QObject* parent = nullptr);
+    PaletteBridge(PaletteController& controller, IconCache& icons, QString bringHereLabel,
+                  QObject* parent = nullptr);
 
     ResultListModel* results() { return &results_; }
 

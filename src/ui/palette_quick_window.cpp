@@ -58,7 +58,7 @@ PaletteKeyPress paletteKeyPress(int qtKey, Qt::KeyboardModifiers modifiers) {
 }
 
 PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache& icons)
-    : controller_(controller), view_(std::make_unique<QQuickView>()), bridge_(controller, bringHereLabel()) {
+    : controller_(controller), view_(std::make_unique<QQuickView>()), bridge_(controller, icons, bringHereLabel()) {
     view_->setTitle("Zerlith Switcher");
     view_->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     view_->setResizeMode(QQuickView::SizeRootObjectToView);

@@ -7,8 +7,8 @@
 
 namespace zerlith::ui {
 
-ResultListModel::ResultListModel(const PaletteModel& model, QObject* parent)
-    : QAbstractListModel(parent), model_(model), rows_(static_cast<int>(model.results().size())) {}
+ResultListModel::ResultListModel(const PaletteModel& model, IconCache& icons, QObject* parent)
+    : QAbstractListModel(parent), model_(model), icons_(icons), rows_(static_cast<int>(model.results().size())) {}
 
 int ResultListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
@@ -25,9 +25,8 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
         case otherDesktopRole:
             return target.window != nullptr && !target.window->isOnCurrentSpace;
         case iconRole:
-            return target.bundleID.empty() ? QString()
-                                           : "image://appicon/" + QString::fromUtf8(QUrl::toPercentEncoding(
-                                                                      QString::fromStdString(target.bundleID)));
+            if (!icons_.icon(target.bundleID)) return QString();
+            return "image://appicon/" + QString::fromUtf8(QUrl::toPercentEncoding(QString::fromStdString(target.bundleID)));
         default:
             return {};
     }

@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 
 #include "palette/palette_model.hpp"
+#include "system/icon_cache.hpp"
 
 namespace zerlith::ui {
 
@@ -18,10 +19,10 @@ public:
         subtitleRole,
         screenNameRole,    ///< empty without one
         otherDesktopRole,  ///< a window that is not on the current desktop
-        iconRole,          ///< an image URL, empty without an application identifier
+        iconRole,          ///< an image URL, empty when the application has no icon
     };
 
-    explicit ResultListModel(const PaletteModel& model, QObject* parent = nullptr);
+    ResultListModel(const PaletteModel& model, IconCache& icons, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -35,6 +36,7 @@ public:
 
 private:
     const PaletteModel& model_;
+    IconCache& icons_;
     int rows_ = 0;
 };
 

@@ -5,7 +5,7 @@ Rectangle {
     id: badge
     required property string text
     required property color tint
-    required property var style
+    required property var theme
     implicitWidth: label.implicitWidth + 12
     implicitHeight: label.implicitHeight + 5
     width: implicitWidth; height: implicitHeight
@@ -16,7 +16,7 @@ Rectangle {
         id: label
         anchors.centerIn: parent
         text: badge.text
-        font.pixelSize: badge.style.badgeSize
+        font.pixelSize: badge.theme.badgeSize
         font.weight: Font.DemiBold
         color: badge.tint
     }

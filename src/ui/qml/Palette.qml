@@ -11,14 +11,14 @@ Rectangle {
 
     width: 720; height: 460
     radius: roundedByCompositor ? 14 : 0
-    color: style.background
+    color: look.background
     border.width: 1
     border.color: Qt.rgba(1, 1, 1, 0.12)
 
     SystemPalette { id: system }
 
     QtObject {
-        id: style
+        id: look
         readonly property bool dark: root.palette.dark
         readonly property color accent: dark ? Qt.rgba(0.51, 0.49, 0.96, 1) : Qt.rgba(0.35, 0.33, 0.85, 1)
         readonly property color background: system.window
@@ -46,7 +46,7 @@ Rectangle {
                 id: searchSymbol
                 x: 16
                 anchors.verticalCenter: parent.verticalCenter
-                name: "magnifyingglass"; size: 15; tint: style.tertiary
+                name: "magnifyingglass"; size: 15; tint: look.tertiary
             }
             TextInput {
                 id: queryField
@@ -54,9 +54,9 @@ Rectangle {
                 anchors.left: searchSymbol.right; anchors.leftMargin: 11
                 anchors.right: parent.right; anchors.rightMargin: 16
                 anchors.verticalCenter: parent.verticalCenter
-                font.pixelSize: style.querySize
-                color: style.text
-                selectionColor: style.accent
+                font.pixelSize: look.querySize
+                color: look.text
+                selectionColor: look.accent
                 clip: true
                 focus: true
                 onTextEdited: root.palette.query = text
@@ -70,13 +70,13 @@ Rectangle {
                     anchors.fill: parent
                     text: "Switch to…"
                     font: queryField.font
-                    color: style.tertiary
+                    color: look.tertiary
                     visible: queryField.text === ""
                 }
             }
         }
 
-        Rectangle { width: parent.width; height: 1; color: style.quaternary; opacity: 0.5 }
+        Rectangle { width: parent.width; height: 1; color: look.quaternary; opacity: 0.5 }
 
         // The results, or what to say when there are none.
         Item {
@@ -91,14 +91,14 @@ Rectangle {
                 Symbol {
                     anchors.horizontalCenter: parent.horizontalCenter
                     name: root.palette.query === "" ? "squares-dashed" : "magnifyingglass"
-                    size: 22; tint: style.quaternary
+                    size: 22; tint: look.quaternary
                 }
                 Text {
                     objectName: "emptyText"
                     anchors.horizontalCenter: parent.horizontalCenter
                     text: root.palette.query === "" ? "Nothing open to switch to" : "No matches"
-                    font.pixelSize: style.bodySize
-                    color: style.secondary
+                    font.pixelSize: look.bodySize
+                    color: look.secondary
                 }
             }
 
@@ -118,7 +118,7 @@ Rectangle {
                 delegate: PaletteRow {
                     x: 7
                     width: list.width - 14
-                    style: style
+                    theme: look
                     palette: root.palette
                 }
 
@@ -146,12 +146,12 @@ Rectangle {
                     y: list.visibleArea.yPosition * list.height
                     width: 4; radius: 2
                     height: list.visibleArea.heightRatio * list.height
-                    color: style.tertiary
+                    color: look.tertiary
                 }
             }
         }
 
-        Rectangle { width: parent.width; height: 1; color: style.quaternary; opacity: 0.5 }
+        Rectangle { width: parent.width; height: 1; color: look.quaternary; opacity: 0.5 }
 
         // Footer: what the keys do.
         Item {
@@ -163,31 +163,31 @@ Rectangle {
                 KeyHint {
                     objectName: "leftHint"
                     visible: root.palette.leftNeighbor !== ""
-                    symbol: "arrow-left"; label: root.palette.leftNeighbor; style: style
+                    symbol: "arrow-left"; label: root.palette.leftNeighbor; theme: look
                 }
                 KeyHint {
                     objectName: "rightHint"
                     visible: root.palette.rightNeighbor !== ""
-                    symbol: "arrow-right"; label: root.palette.rightNeighbor; style: style
+                    symbol: "arrow-right"; label: root.palette.rightNeighbor; theme: look
                 }
                 KeyHint {
                     objectName: "bringHereHint"
                     visible: root.palette.leftNeighbor !== "" || root.palette.rightNeighbor !== ""
-                    symbol: "arrow-down-left"; label: root.palette.bringHereLabel; style: style
+                    symbol: "arrow-down-left"; label: root.palette.bringHereLabel; theme: look
                 }
             }
             Row {
                 anchors.right: parent.right; anchors.rightMargin: 16
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 12
-                KeyHint { objectName: "openHint"; symbol: "return"; label: "open"; style: style }
+                KeyHint { objectName: "openHint"; symbol: "return"; label: "open"; theme: look }
                 Text {
                     objectName: "resultCount"
                     anchors.verticalCenter: parent.verticalCenter
                     visible: root.palette.resultCount > 0
                     text: root.palette.resultCount
-                    font.pixelSize: style.footerSize
-                    color: style.tertiary
+                    font.pixelSize: look.footerSize
+                    color: look.tertiary
                 }
             }
         }

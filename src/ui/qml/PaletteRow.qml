@@ -9,7 +9,7 @@ Item {
     required property string screenName
     required property bool otherDesktop
     required property string icon
-    required property var style
+    required property var theme
     required property var palette
     readonly property bool selected: index === palette.selection
 
@@ -18,7 +18,7 @@ Item {
     Rectangle {
         anchors.fill: parent
         radius: 7
-        color: row.selected ? Qt.rgba(row.style.accent.r, row.style.accent.g, row.style.accent.b, 0.16)
+        color: row.selected ? Qt.rgba(row.theme.accent.r, row.theme.accent.g, row.theme.accent.b, 0.16)
                             : "transparent"
     }
     Rectangle {
@@ -26,7 +26,7 @@ Item {
         visible: row.selected
         x: 2; width: 3; height: 23; radius: 1.5
         anchors.verticalCenter: parent.verticalCenter
-        color: row.style.accent
+        color: row.theme.accent
     }
 
     Row {
@@ -48,7 +48,7 @@ Item {
             Rectangle {
                 anchors.fill: parent
                 radius: 5
-                color: row.style.quaternary
+                color: row.theme.quaternary
                 visible: appIcon.status !== Image.Ready
             }
         }
@@ -63,9 +63,9 @@ Item {
                 width: parent.width
                 text: row.titleMarkup
                 textFormat: Text.StyledText
-                font.pixelSize: row.style.rowTitleSize
+                font.pixelSize: row.theme.rowTitleSize
                 font.weight: Font.Medium
-                color: row.style.text
+                color: row.theme.text
                 elide: Text.ElideRight
                 maximumLineCount: 1
             }
@@ -74,8 +74,8 @@ Item {
                 width: parent.width
                 text: row.subtitle
                 textFormat: Text.PlainText
-                font.pixelSize: row.style.rowSubtitleSize
-                color: row.selected ? row.style.secondary : row.style.tertiary
+                font.pixelSize: row.theme.rowSubtitleSize
+                color: row.selected ? row.theme.secondary : row.theme.tertiary
                 elide: Text.ElideMiddle
                 maximumLineCount: 1
             }
@@ -90,14 +90,14 @@ Item {
             Badge {
                 visible: row.screenName !== ""
                 text: row.screenName
-                tint: row.style.secondaryLabel
-                style: row.style
+                tint: row.theme.secondaryLabel
+                theme: row.theme
             }
             Badge {
                 visible: row.otherDesktop
                 text: "other desktop"
-                tint: row.style.secondaryLabel
-                style: row.style
+                tint: row.theme.secondaryLabel
+                theme: row.theme
             }
         }
     }
