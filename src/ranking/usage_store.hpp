@@ -3,16 +3,14 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "platform/dispatch.hpp"
+#include "ranking/usage_history.hpp"
 
 namespace zerlith {
 
@@ -28,11 +26,7 @@ namespace zerlith {
 /// the installed platform's clock, the queue from its dispatch.
 class UsageStore {
 public:
-    struct Record {
-        double lastUsed = 0;  ///< seconds since 1970
-        std::int64_t count = 0;
-        std::map<std::string, std::int64_t, std::less<>> affinity;  ///< uses per context key
-    };
+    using Record = UsageHistory::Record;
 
     /// A target's figures; all zero when it was never used.
     struct Stats {
@@ -72,11 +66,7 @@ public:
     bool flush(double timeoutSeconds);
 
 private:
-    struct IdHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view id) const { return std::hash<std::string_view>{}(id); }
-    };
-    using Records = std::unordered_map<std::string, Record, IdHash, std::equal_to<>>;
+    using Records = UsageHistory::Records;
 
     void save();
     /// On the queue: writes a copy of the records, first moving a file that failed to load aside.
