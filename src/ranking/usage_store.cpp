@@ -2,9 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fstream>
+#include <iostream>
 #include <limits>
 #include <sstream>
 
@@ -76,6 +79,7 @@ bool moveAside(const fs::path& file, double now) {
 UsageStore::UsageStore(std::optional<std::filesystem::path> historyFile) : file_(std::move(historyFile)) {
     if (!file_) return;
     createOwnerOnlyFolder(file_->parent_path());
+    removeLeftoverTemporaries(*file_);
     std::error_code error;
     if (fs::exists(*file_, error)) {
         const auto bytes = readWholeFile(*file_);
@@ -175,7 +179,7 @@ void UsageStore::save() {
 void UsageStore::writeHistory() {
     if (keepUnloadedFileAside_) {
         // Until the unloadable file is safe, the history stays in memory rather than replace it.
-        if (!moveAside(*file_, platform::current().clock().now())) return;
+        if (!moveAside(*file_, platform::current().clock().now())) return noteWrite(false);
         keepUnloadedFileAside_ = false;
     }
     Records copy;
@@ -183,7 +187,19 @@ void UsageStore::writeHistory() {
         std::lock_guard lock(mutex_);
         copy = records_;
     }
-    writeFileAtomically(*file_, UsageHistory::encode(copy), kFileMode);
+    noteWrite(writeFileAtomically(*file_, UsageHistory::encode(copy), kFileMode));
+}
+
+void UsageStore::noteWrite(bool written) {
+    if (written || writeFailureReported_) {
+        writeFailureReported_ = !written;
+        return;
+    }
+    // Once per run of failures: a full disk would otherwise fill the log with every use.
+    const int cause = errno;
+    writeFailureReported_ = true;
+    std::cerr << "zerlith: cannot write the usage history " << *file_ << ": " << std::strerror(cause)
+              << "; uses are kept in memory until a write succeeds\n";
 }
 
 }  // namespace zerlith

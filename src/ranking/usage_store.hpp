@@ -19,7 +19,10 @@ namespace zerlith {
 ///
 /// The history is loaded once, at construction, and the whole of it is rewritten to the file after
 /// every recorded use, on the serial queue "com.halvorn.zerlith.usage". A file that does not load is
-/// moved aside (`usage.json.corrupt-<UTC time>`) before the first write replaces it.
+/// moved aside (`usage.json.corrupt-<UTC time>`) before the first write replaces it. A write that
+/// fails (full disk, read-only folder) leaves the previous file as it was and is reported in one
+/// line on standard error, once until a write succeeds again; the uses stay in memory and go
+/// out with the next write that succeeds.
 ///
 /// Threads: record(), stats() and flush() from any thread; record() and stats() hold the store's
 /// lock only for their map access, and writes encode and touch the disk outside it. Time comes from
@@ -71,11 +74,14 @@ private:
     void save();
     /// On the queue: writes a copy of the records, first moving a file that failed to load aside.
     void writeHistory();
+    /// On the queue: reports the first of a run of failed writes.
+    void noteWrite(bool written);
 
     const std::optional<std::filesystem::path> file_;
     mutable std::mutex mutex_;
     Records records_;  // guarded by mutex_
     bool keepUnloadedFileAside_ = false;  // only touched by the constructor and the queue
+    bool writeFailureReported_ = false;   // only touched by the queue
     std::atomic<int> pendingWrites_{0};
     // Last, so it is destroyed first: queued writes finish while the members they use still live.
     std::unique_ptr<platform::TaskQueue> queue_;

@@ -6,12 +6,14 @@
 
 #include <xcb/xcb.h>
 
+#include "support/child_process.hpp"
 #include "support/temp_folder.hpp"
-#include "x11/support/child_process.hpp"
 #include "x11/support/scoped_environment.hpp"
 #include "x11/support/x_probe.hpp"
 
 namespace zerlith::x11::testing {
+
+using zerlith::testing::ChildProcess;
 
 /// A private X session for one test: Xvfb on a free display (3840 × 1080), by default split into
 /// two RandR monitors LEFT and RIGHT of 1920 × 1080 and managed by openbox with two desktops.
