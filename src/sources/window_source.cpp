@@ -135,8 +135,10 @@ std::vector<Target> enumerate() {
     const auto windows = coreGraphicsWindows();
     if (windows.empty()) return {};
 
+    const auto screens = platform::current().display().screens();
     IdNumbering numbering;
     std::vector<Target> targets;
+    targets.reserve(windows.size());
     for (const auto& window : windows) {
         const auto app = apps.find(window.pid);
         if (app == apps.end()) continue;
@@ -152,7 +154,7 @@ std::vector<Target> enumerate() {
         }
         auto numbered = numbering.take("win:" + bundleID + ":" + title);
         std::optional<std::string> screenName;
-        if (auto screen = Screens::screenForAXRect(window.frame)) screenName = std::move(screen->name);
+        if (auto screen = Screens::screenForAXRect(window.frame, screens)) screenName = std::move(screen->name);
 
         Target target;
         target.id = std::move(numbered.id);
