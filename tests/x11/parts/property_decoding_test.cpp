@@ -36,6 +36,11 @@ public:
         header()->value_len = items;
         return *this;
     }
+    /// A reply cut short by the request's length limit.
+    FakeReply& withBytesAfter(std::uint32_t count) {
+        header()->bytes_after = count;
+        return *this;
+    }
 
 private:
     xcb_get_property_reply_t* header() { return reinterpret_cast<xcb_get_property_reply_t*>(bytes_.data()); }
@@ -79,6 +84,8 @@ TEST(PropertyDecodingTest, TextIsValidUtf8WhateverTheBytes) {
     for (const Case& c : cases) EXPECT_EQ(text(FakeReply::text(c.type, c.bytes).get()), c.expected) << c.bytes;
     EXPECT_FALSE(text(FakeReply::cardinals(kUtf8String, {65}).get()));
     EXPECT_FALSE(text(nullptr));
+    EXPECT_EQ(text(FakeReply::text(kUtf8String, "cut \xE2\x80").withBytesAfter(1).get()), "cut ") << "not U+FFFD";
+    EXPECT_EQ(text(FakeReply::text(kUtf8String, "whole \xC3\xA9").withBytesAfter(2).get()), "whole é");
 }
 
 TEST(PropertyDecodingTest, WindowClassSplitsInstanceAndClass) {
