@@ -1,6 +1,9 @@
 // Enumeration on a large simulated desktop: the window join over 2,000 windows of 40
 // applications (goal: under 5 ms warm), and one blocking refresh of every snapshot source with
-// 500 browser tabs on top. Run with --benchmark_repetitions to read medians.
+// 500 browser tabs on top. Then the growth with the number of windows, 1,000 to 50,000 in 50
+// applications: the warm window join (goal: 20 ms at 10,000) and the whole dump, two refreshes,
+// ranking and JSON (goal: 100 ms at 10,000); both should grow linearly.
+// Run with --benchmark_repetitions to read medians.
 
 #include <benchmark/benchmark.h>
 
@@ -11,9 +14,11 @@
 #include <nlohmann/json.hpp>
 
 #include "cache/snapshot_store.hpp"
+#include "cli/dump.hpp"
 #include "platform/manual_dispatch.hpp"
 #include "platform/platform.hpp"
 #include "platform/sim/sim_desktop.hpp"
+#include "ranking/usage_store.hpp"
 #include "sources/window_source.hpp"
 
 namespace {
@@ -21,8 +26,6 @@ namespace {
 using namespace zerlith;
 using nlohmann::json;
 
-constexpr int kApplications = 40;
-constexpr int kWindowsPerApplication = 50;
 constexpr int kChromeTabs = 300;
 constexpr int kSafariTabs = 200;
 constexpr int kTabsPerWindow = 25;
@@ -31,10 +34,10 @@ json rect(double x, double y, double w, double h) { return {{"x", x}, {"y", y}, 
 
 /// Windows interleaved across applications as a real stack is; one in five on another Space
 /// (no accessibility element), one in seven with an unsaved-changes marker, a few repeated titles.
-json windows() {
+json windows(int count, int applications) {
     json list = json::array();
-    for (int i = 0; i < kApplications * kWindowsPerApplication; ++i) {
-        const int app = i % kApplications;
+    for (int i = 0; i < count; ++i) {
+        const int app = i % applications;
         std::string title = "Document " + std::to_string(i % 1500) + " \u2014 Project " + std::to_string(app);
         if (i % 7 == 0) title = "\u25CF " + title;
         json window = {{"number", 1000 + i},
@@ -47,9 +50,9 @@ json windows() {
     return list;
 }
 
-json apps() {
+json apps(int applications) {
     json list = json::array();
-    for (int app = 0; app < kApplications; ++app) {
+    for (int app = 0; app < applications; ++app) {
         list.push_back({{"pid", 100 + app},
                         {"name", "Application " + std::to_string(app)},
                         {"bundleID", "com.example.app" + std::to_string(app)}});
@@ -72,12 +75,12 @@ void addBrowser(json& desktop, int pid, const std::string& bundleID, int tabs, i
     }
 }
 
-json desktop(bool withBrowsers) {
+json desktop(int windowCount, int applications, bool withBrowsers) {
     json result = {{"screens",
                     {{{"name", "Built-in Display"}, {"frame", rect(0, 0, 1728, 1117)}},
                      {{"name", "External"}, {"frame", rect(1728, 0, 2560, 1440)}}}},
-                   {"apps", apps()},
-                   {"windows", windows()}};
+                   {"apps", apps(applications)},
+                   {"windows", windows(windowCount, applications)}};
     if (withBrowsers) {
         addBrowser(result, 901, "com.google.Chrome", kChromeTabs, 50'000);
         addBrowser(result, 902, "com.apple.Safari", kSafariTabs, 60'000);
@@ -88,9 +91,10 @@ json desktop(bool withBrowsers) {
 /// The simulated desktop installed as the platform for one benchmark.
 class Desktop {
 public:
-    explicit Desktop(bool withBrowsers)
+    Desktop(int windowCount, int applications, bool withBrowsers)
         : dispatch_(clock_),
-          desktop_(std::get<sim::DesktopModel>(sim::parseDesktop(desktop(withBrowsers).dump(), "bench")),
+          desktop_(std::get<sim::DesktopModel>(
+                       sim::parseDesktop(desktop(windowCount, applications, withBrowsers).dump(), "bench")),
                    clock_, dispatch_),
           installed_(desktop_) {}
 
@@ -101,8 +105,9 @@ private:
     platform::ScopedPlatform installed_;
 };
 
+/// Arguments: windows, applications.
 void BM_WindowEnumerationWarm(benchmark::State& state) {
-    Desktop installed(false);
+    Desktop installed(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), false);
     std::size_t count = WindowSource::enumerate().size();  // the cold pass is not measured
     for (auto _ : state) {
         count = WindowSource::enumerate().size();
@@ -110,10 +115,15 @@ void BM_WindowEnumerationWarm(benchmark::State& state) {
     }
     state.counters["targets"] = static_cast<double>(count);
 }
-BENCHMARK(BM_WindowEnumerationWarm)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowEnumerationWarm)
+    ->Args({2'000, 40})
+    ->Args({1'000, 50})
+    ->Args({10'000, 50})
+    ->Args({50'000, 50})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_SnapshotRefreshAllSources(benchmark::State& state) {
-    Desktop installed(true);
+    Desktop installed(2'000, 40, true);
     SnapshotStore store;
     std::size_t count = 0;
     for (auto _ : state) {
@@ -123,6 +133,20 @@ void BM_SnapshotRefreshAllSources(benchmark::State& state) {
     state.counters["targets"] = static_cast<double>(count);
 }
 BENCHMARK(BM_SnapshotRefreshAllSources)->Unit(benchmark::kMillisecond);
+
+/// What `zerlith --dump` does after start; argument: windows, in 50 applications.
+void BM_WholeDump(benchmark::State& state) {
+    Desktop installed(static_cast<int>(state.range(0)), 50, false);
+    SnapshotStore store;
+    UsageStore usage(std::nullopt);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = Dump::dumpJSON(store, usage).size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_WholeDump)->Arg(1'000)->Arg(10'000)->Arg(50'000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -26,16 +26,17 @@ std::optional<BrowserKind> browserKindFromRaw(std::string_view raw) {
     return std::nullopt;
 }
 
+// Member by member: a braced list builds a temporary array per member and copies it, which cost
+// as much as all the rest of a dump of thousands of targets.
 nlohmann::json toJson(const Target& target) {
-    nlohmann::json json = {
-        {"id", target.id},
-        {"kind", rawValue(target.kind)},
-        {"title", target.title},
-        {"subtitle", target.subtitle},
-        {"app", target.appName},
-        {"bundleID", target.bundleID},
-        {"score", target.score},
-    };
+    nlohmann::json json(nlohmann::json::value_t::object);
+    json["id"] = target.id;
+    json["kind"] = rawValue(target.kind);
+    json["title"] = target.title;
+    json["subtitle"] = target.subtitle;
+    json["app"] = target.appName;
+    json["bundleID"] = target.bundleID;
+    json["score"] = target.score;
     if (target.screenName) json["screen"] = *target.screenName;
     if (target.tab) json["url"] = target.tab->url;
     if (target.window) {
@@ -48,7 +49,12 @@ nlohmann::json toJson(const Target& target) {
 }
 
 nlohmann::json toJson(const Rect& rect) {
-    return {{"x", rect.x}, {"y", rect.y}, {"w", rect.absWidth()}, {"h", rect.absHeight()}};
+    nlohmann::json json(nlohmann::json::value_t::object);
+    json["x"] = rect.x;
+    json["y"] = rect.y;
+    json["w"] = rect.absWidth();
+    json["h"] = rect.absHeight();
+    return json;
 }
 
 IdNumbering::Numbered IdNumbering::take(const std::string& base) {

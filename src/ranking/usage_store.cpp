@@ -2,15 +2,17 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fstream>
+#include <iostream>
 #include <limits>
 #include <sstream>
 
-#include <nlohmann/json.hpp>
-
 #include "platform/platform.hpp"
+#include "ranking/usage_history.hpp"
 #include "system/atomic_file.hpp"
 #include "system/ax.hpp"
 
@@ -18,7 +20,6 @@ namespace zerlith {
 namespace {
 
 namespace fs = std::filesystem;
-using nlohmann::json;
 
 constexpr double kContextTimeoutSeconds = 0.15;
 constexpr double kFlushPollSeconds = 0.01;
@@ -29,63 +30,6 @@ constexpr mode_t kFileMode = 0600;
 std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
     std::int64_t sum = 0;
     return __builtin_add_overflow(a, b, &sum) ? std::numeric_limits<std::int64_t>::max() : sum;
-}
-
-// --- The file format: one object of target ids to {"lastUsed", "count", "affinity"} ---
-
-std::optional<std::int64_t> decodeCount(const json& value) {
-    if (value.is_number_unsigned()) {
-        const auto count = value.get<std::uint64_t>();
-        if (count > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return std::nullopt;
-        return static_cast<std::int64_t>(count);
-    }
-    if (value.is_number_integer() && value.get<std::int64_t>() >= 0) return value.get<std::int64_t>();
-    return std::nullopt;
-}
-
-std::optional<UsageStore::Record> decodeRecord(const json& value) {
-    if (!value.is_object()) return std::nullopt;
-    const auto lastUsed = value.find("lastUsed");
-    const auto count = value.find("count");
-    const auto affinity = value.find("affinity");
-    if (lastUsed == value.end() || count == value.end() || affinity == value.end()) return std::nullopt;
-    if (!lastUsed->is_number() || !affinity->is_object()) return std::nullopt;
-
-    UsageStore::Record record;
-    record.lastUsed = lastUsed->get<double>();
-    const auto decodedCount = decodeCount(*count);
-    if (!decodedCount) return std::nullopt;
-    record.count = *decodedCount;
-    for (const auto& [context, uses] : affinity->items()) {
-        const auto decodedUses = decodeCount(uses);
-        if (!decodedUses) return std::nullopt;
-        record.affinity.emplace(context, *decodedUses);
-    }
-    return record;
-}
-
-/// The whole history, or none when any part of it fails to decode.
-template <typename Records>
-std::optional<Records> decodeHistory(const std::string& bytes) {
-    const json root = json::parse(bytes, nullptr, /*allow_exceptions=*/false);
-    if (!root.is_object()) return std::nullopt;  // also what a parse error gives
-    Records records;
-    for (const auto& [id, value] : root.items()) {
-        auto record = decodeRecord(value);
-        if (!record) return std::nullopt;
-        records.emplace(id, std::move(*record));
-    }
-    return records;
-}
-
-template <typename Records>
-std::string encodeHistory(const Records& records) {
-    json root = json::object();
-    for (const auto& [id, record] : records) {
-        root[id] = {{"lastUsed", record.lastUsed}, {"count", record.count}, {"affinity", record.affinity}};
-    }
-    // A title with invalid UTF-8 must not make every later write fail: it is written replaced.
-    return root.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
 // --- The disk ---
@@ -135,10 +79,11 @@ bool moveAside(const fs::path& file, double now) {
 UsageStore::UsageStore(std::optional<std::filesystem::path> historyFile) : file_(std::move(historyFile)) {
     if (!file_) return;
     createOwnerOnlyFolder(file_->parent_path());
+    removeLeftoverTemporaries(*file_);
     std::error_code error;
     if (fs::exists(*file_, error)) {
         const auto bytes = readWholeFile(*file_);
-        auto loaded = bytes ? decodeHistory<Records>(*bytes) : std::nullopt;
+        auto loaded = bytes ? UsageHistory::decode(*bytes) : std::nullopt;
         if (loaded) {
             records_ = std::move(*loaded);
         } else {
@@ -229,7 +174,7 @@ void UsageStore::save() {
 void UsageStore::writeHistory() {
     if (keepUnloadedFileAside_) {
         // Until the unloadable file is safe, the history stays in memory rather than replace it.
-        if (!moveAside(*file_, platform::current().clock().now())) return;
+        if (!moveAside(*file_, platform::current().clock().now())) return noteWrite(false);
         keepUnloadedFileAside_ = false;
     }
     Records copy;
@@ -237,7 +182,19 @@ void UsageStore::writeHistory() {
         std::lock_guard lock(mutex_);
         copy = records_;
     }
-    writeFileAtomically(*file_, encodeHistory(copy), kFileMode);
+    noteWrite(writeFileAtomically(*file_, UsageHistory::encode(copy), kFileMode));
+}
+
+void UsageStore::noteWrite(bool written) {
+    if (written || writeFailureReported_) {
+        writeFailureReported_ = !written;
+        return;
+    }
+    // Once per run of failures: a full disk would otherwise fill the log with every use.
+    const int cause = errno;
+    writeFailureReported_ = true;
+    std::cerr << "zerlith: cannot write the usage history " << *file_ << ": " << std::strerror(cause)
+              << "; uses are kept in memory until a write succeeds\n";
 }
 
 }  // namespace zerlith

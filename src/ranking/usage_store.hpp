@@ -3,16 +3,14 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "platform/dispatch.hpp"
+#include "ranking/usage_history.hpp"
 
 namespace zerlith {
 
@@ -21,18 +19,17 @@ namespace zerlith {
 ///
 /// The history is loaded once, at construction, and the whole of it is rewritten to the file after
 /// every recorded use, on the serial queue "com.halvorn.zerlith.usage". A file that does not load is
-/// moved aside (`usage.json.corrupt-<UTC time>`) before the first write replaces it.
+/// moved aside (`usage.json.corrupt-<UTC time>`) before the first write replaces it. A write that
+/// fails (full disk, read-only folder) leaves the previous file as it was and is reported in one
+/// line on standard error, once until a write succeeds again; the uses stay in memory and go
+/// out with the next write that succeeds.
 ///
 /// Threads: record(), stats() and flush() from any thread; record() and stats() hold the store's
 /// lock only for their map access, and writes encode and touch the disk outside it. Time comes from
 /// the installed platform's clock, the queue from its dispatch.
 class UsageStore {
 public:
-    struct Record {
-        double lastUsed = 0;  ///< seconds since 1970
-        std::int64_t count = 0;
-        std::map<std::string, std::int64_t, std::less<>> affinity;  ///< uses per context key
-    };
+    using Record = UsageHistory::Record;
 
     /// A target's figures; all zero when it was never used.
     struct Stats {
@@ -69,20 +66,19 @@ public:
     bool flush(double timeoutSeconds);
 
 private:
-    struct IdHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view id) const { return std::hash<std::string_view>{}(id); }
-    };
-    using Records = std::unordered_map<std::string, Record, IdHash, std::equal_to<>>;
+    using Records = UsageHistory::Records;
 
     void save();
     /// On the queue: writes a copy of the records, first moving a file that failed to load aside.
     void writeHistory();
+    /// On the queue: reports the first of a run of failed writes.
+    void noteWrite(bool written);
 
     const std::optional<std::filesystem::path> file_;
     mutable std::mutex mutex_;
     Records records_;  // guarded by mutex_
     bool keepUnloadedFileAside_ = false;  // only touched by the constructor and the queue
+    bool writeFailureReported_ = false;   // only touched by the queue
     std::atomic<int> pendingWrites_{0};
     // Last, so it is destroyed first: queued writes finish while the members they use still live.
     std::unique_ptr<platform::TaskQueue> queue_;

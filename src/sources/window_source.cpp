@@ -33,6 +33,8 @@ constexpr double kMinimumHeight = 60;
 
 /// A candidate must score at least this: a title alone, or origin and size together.
 constexpr int kMinimumMatchScore = 3;
+/// Origin, size and an equal title: no candidate can score more.
+constexpr int kPerfectMatchScore = 7;
 
 using AppsByPid = std::unordered_map<Pid, RunningApplication>;
 using CandidatesByPid = std::unordered_map<Pid, std::vector<detail::AXCandidate>>;
@@ -133,8 +135,10 @@ std::vector<Target> enumerate() {
     const auto windows = coreGraphicsWindows();
     if (windows.empty()) return {};
 
+    const auto screens = platform::current().display().screens();
     IdNumbering numbering;
     std::vector<Target> targets;
+    targets.reserve(windows.size());
     for (const auto& window : windows) {
         const auto app = apps.find(window.pid);
         if (app == apps.end()) continue;
@@ -150,7 +154,7 @@ std::vector<Target> enumerate() {
         }
         auto numbered = numbering.take("win:" + bundleID + ":" + title);
         std::optional<std::string> screenName;
-        if (auto screen = Screens::screenForAXRect(window.frame)) screenName = std::move(screen->name);
+        if (auto screen = Screens::screenForAXRect(window.frame, screens)) screenName = std::move(screen->name);
 
         Target target;
         target.id = std::move(numbered.id);
@@ -221,7 +225,10 @@ platform::AXElementRef takeBestMatch(std::vector<AXCandidate>& candidates, const
                                      std::string_view cleanedTitle) {
     auto best = candidates.end();
     int bestScore = 0;
-    for (auto candidate = candidates.begin(); candidate != candidates.end(); ++candidate) {
+    // Windows come in the order their applications list them, so the match is usually the first
+    // candidate left: stopping at a perfect score keeps the join linear in the windows.
+    for (auto candidate = candidates.begin(); candidate != candidates.end() && bestScore < kPerfectMatchScore;
+         ++candidate) {
         const int score = matchScore(*candidate, frame, cleanedTitle);
         if (best == candidates.end() || score > bestScore) {
             best = candidate;

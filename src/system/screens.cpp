@@ -47,8 +47,9 @@ std::optional<Screen> active() {
     return display.mainScreen();
 }
 
-std::optional<Screen> screenForAXRect(const Rect& rect) {
-    const auto screens = allScreens();
+std::optional<Screen> screenForAXRect(const Rect& rect) { return screenForAXRect(rect, allScreens()); }
+
+std::optional<Screen> screenForAXRect(const Rect& rect, const std::vector<Screen>& screens) {
     const Rect converted = convertSpace(rect, primaryOf(screens));
     const Screen* best = nullptr;
     double bestArea = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "platform/display.hpp"
 #include "platform/geometry.hpp"
@@ -16,7 +17,8 @@ using Screen = platform::Screen;
 /// screen's bottom-left corner, y up); window and accessibility rectangles are in the top-left
 /// space (origin at the primary screen's top-left corner, y down).
 ///
-/// Stateless; every call reads the installed platform's screen list afresh. Any thread.
+/// Stateless; every call reads the installed platform's screen list afresh unless given one.
+/// Any thread.
 namespace zerlith::Screens {
 
 enum class Direction { left, right };
@@ -32,6 +34,8 @@ std::optional<Screen> active();
 /// The screen holding the largest part of a top-left-space rectangle (the earlier screen on a
 /// tie); none when no screen overlaps it.
 std::optional<Screen> screenForAXRect(const Rect& rect);
+/// The same among `screens`, read once by the caller for many rectangles.
+std::optional<Screen> screenForAXRect(const Rect& rect, const std::vector<Screen>& screens);
 
 /// The nearest other screen to the left or right, by the midpoints of the frames; none when
 /// there is none on that side.

@@ -1,17 +1,30 @@
 #include "platform/x11/property_decoding.hpp"
 
+#include <algorithm>
+#include <climits>
 #include <string_view>
+
+#include <unicode/utf8.h>
 
 #include "platform/x11/text_encoding.hpp"
 
 namespace zerlith::x11 {
 namespace {
 
+/// The value's size in bytes, or none when the reply announces more items than it carries (xcb
+/// takes the item count from the reply as it came, so a broken server would make us read past
+/// the buffer).
+std::optional<std::size_t> valueLength(const xcb_get_property_reply_t* reply) {
+    const std::uint64_t announced = std::uint64_t{reply->value_len} * (reply->format / 8u);
+    if (announced > std::uint64_t{reply->length} * 4u) return std::nullopt;
+    return static_cast<std::size_t>(announced);
+}
+
 std::optional<std::string_view> bytesOf(const xcb_get_property_reply_t* reply) {
     if (reply == nullptr || reply->format != 8 || reply->type == XCB_ATOM_NONE) return std::nullopt;
-    int length = xcb_get_property_value_length(reply);
-    if (length < 0) return std::nullopt;
-    return std::string_view(static_cast<const char*>(xcb_get_property_value(reply)), static_cast<size_t>(length));
+    const auto length = valueLength(reply);
+    if (!length) return std::nullopt;
+    return std::string_view(static_cast<const char*>(xcb_get_property_value(reply)), *length);
 }
 
 std::string decode(std::string_view bytes, xcb_atom_t type) {
@@ -22,11 +35,11 @@ std::string decode(std::string_view bytes, xcb_atom_t type) {
 
 std::optional<std::vector<std::uint32_t>> cardinals(const xcb_get_property_reply_t* reply, xcb_atom_t type) {
     if (reply == nullptr || reply->type != type || reply->format != 32) return std::nullopt;
-    int length = xcb_get_property_value_length(reply);
-    if (length < 0) return std::nullopt;
+    const auto length = valueLength(reply);
+    if (!length) return std::nullopt;
     // The value of a format-32 property is aligned for 32-bit reads; an empty one may be null.
     const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
-    return std::vector<std::uint32_t>(values, values + static_cast<size_t>(length) / sizeof(std::uint32_t));
+    return std::vector<std::uint32_t>(values, values + *length / sizeof(std::uint32_t));
 }
 
 std::optional<std::uint32_t> firstCardinal(const xcb_get_property_reply_t* reply, xcb_atom_t type) {
@@ -38,6 +51,12 @@ std::optional<std::uint32_t> firstCardinal(const xcb_get_property_reply_t* reply
 std::optional<std::string> text(const xcb_get_property_reply_t* reply) {
     auto bytes = bytesOf(reply);
     if (!bytes) return std::nullopt;
+    if (reply->bytes_after > 0 && reply->type != XCB_ATOM_STRING) {
+        // Cut by the request's length limit: the last character may be incomplete, not invalid.
+        auto length = static_cast<std::int32_t>(std::min<std::size_t>(bytes->size(), INT32_MAX));
+        U8_TRUNCATE_IF_INCOMPLETE(bytes->data(), 0, length);
+        bytes = bytes->substr(0, static_cast<std::size_t>(length));
+    }
     return decode(*bytes, reply->type);
 }
 

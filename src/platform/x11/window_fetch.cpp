@@ -26,6 +26,10 @@ constexpr std::int64_t kDraggingLayer = 500;
 
 using PropertyReply = Pending<xcb_get_property_reply_t>;
 
+/// Any client may set a title of megabytes, and re-set it a thousand times a second; no one reads
+/// more than the first 16 KiB of one.
+constexpr std::uint32_t kTitleLimitWords = 4096;
+
 struct Requests {
     PropertyReply pid, title, type, opacity, desktop, state, extents, windowClass;
     Pending<xcb_get_geometry_reply_t> size;
@@ -78,7 +82,7 @@ private:
         if (want(fields::kPid)) requests.pid = reply(xcb_ewmh_get_wm_pid(&ewmh_, id));
         if (want(fields::kTitle)) {
             // Any type: some clients store the title as STRING, which the typed helper would hide.
-            requests.title = reply(xcb_get_property(raw, 0, id, ewmh_._NET_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX));
+            requests.title = reply(xcb_get_property(raw, 0, id, ewmh_._NET_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, kTitleLimitWords));
         }
         if (want(fields::kType)) requests.type = reply(xcb_ewmh_get_wm_window_type(&ewmh_, id));
         if (want(fields::kOpacity)) {

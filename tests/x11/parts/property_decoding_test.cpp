@@ -31,6 +31,16 @@ public:
     }
 
     const xcb_get_property_reply_t* get() { return header(); }
+    /// A broken server's reply: more items announced than the value holds.
+    FakeReply& announcing(std::uint32_t items) {
+        header()->value_len = items;
+        return *this;
+    }
+    /// A reply cut short by the request's length limit.
+    FakeReply& withBytesAfter(std::uint32_t count) {
+        header()->bytes_after = count;
+        return *this;
+    }
 
 private:
     xcb_get_property_reply_t* header() { return reinterpret_cast<xcb_get_property_reply_t*>(bytes_.data()); }
@@ -74,6 +84,8 @@ TEST(PropertyDecodingTest, TextIsValidUtf8WhateverTheBytes) {
     for (const Case& c : cases) EXPECT_EQ(text(FakeReply::text(c.type, c.bytes).get()), c.expected) << c.bytes;
     EXPECT_FALSE(text(FakeReply::cardinals(kUtf8String, {65}).get()));
     EXPECT_FALSE(text(nullptr));
+    EXPECT_EQ(text(FakeReply::text(kUtf8String, "cut \xE2\x80").withBytesAfter(1).get()), "cut ") << "not U+FFFD";
+    EXPECT_EQ(text(FakeReply::text(kUtf8String, "whole \xC3\xA9").withBytesAfter(2).get()), "whole é");
 }
 
 TEST(PropertyDecodingTest, WindowClassSplitsInstanceAndClass) {
@@ -82,6 +94,13 @@ TEST(PropertyDecodingTest, WindowClassSplitsInstanceAndClass) {
     EXPECT_EQ(windowClass(FakeReply::text(XCB_ATOM_STRING, "lonely").get()), (WindowClass{"lonely", ""}));
     EXPECT_FALSE(windowClass(FakeReply::text(XCB_ATOM_STRING, std::string_view("\0\0", 2)).get()));
     EXPECT_FALSE(windowClass(FakeReply::cardinals(XCB_ATOM_STRING, {1}).get()));
+}
+
+TEST(PropertyDecodingTest, RepliesAnnouncingMoreThanTheyCarryGiveNone) {
+    EXPECT_FALSE(text(FakeReply::text(kUtf8String, "abcd").announcing(4096).get()));
+    EXPECT_FALSE(windowClass(FakeReply::text(XCB_ATOM_STRING, "a").announcing(0xFFFFFFFF).get()));
+    EXPECT_FALSE(cardinals(FakeReply::cardinals(XCB_ATOM_CARDINAL, {1}).announcing(0x40000001).get(), XCB_ATOM_CARDINAL));
+    EXPECT_EQ(text(FakeReply::text(kUtf8String, "abcdef").announcing(3).get()), "abc") << "fewer is fine";
 }
 
 }  // namespace

@@ -48,6 +48,13 @@ XSession::XSession(Options options) {
         }
         if (!ready) throw std::runtime_error("openbox did not start managing " + display_);
     }
+    // Only now: openbox finds its theme through the machine's XDG folders.
+    const auto home = home_.path();
+    environment_.set("HOME", home.string());
+    environment_.set("XDG_DATA_HOME", (home / "data").string());
+    environment_.set("XDG_CONFIG_HOME", (home / "config").string());
+    environment_.set("XDG_DATA_DIRS", (home / "system-data").string());
+    environment_.set("XDG_CONFIG_DIRS", (home / "system-config").string());
 }
 
 XSession::~XSession() {

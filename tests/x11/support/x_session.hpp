@@ -6,15 +6,20 @@
 
 #include <xcb/xcb.h>
 
-#include "x11/support/child_process.hpp"
+#include "support/child_process.hpp"
+#include "support/temp_folder.hpp"
 #include "x11/support/scoped_environment.hpp"
 #include "x11/support/x_probe.hpp"
 
 namespace zerlith::x11::testing {
 
+using zerlith::testing::ChildProcess;
+
 /// A private X session for one test: Xvfb on a free display (3840 × 1080), by default split into
 /// two RandR monitors LEFT and RIGHT of 1920 × 1080 and managed by openbox with two desktops.
-/// Sets DISPLAY for the test process while it lives. Throws when a part cannot be started.
+/// Sets DISPLAY for the test process while it lives, and HOME and the XDG folders to a private
+/// empty home, so neither the test nor a child it starts reads the machine's desktop entries,
+/// preferences or history. Throws when a part cannot be started.
 class XSession {
 public:
     struct Options {
@@ -39,6 +44,7 @@ public:
 private:
     void run(const std::vector<std::string>& argv);
 
+    zerlith::testing::TempFolder home_;
     ScopedEnvironment environment_;
     std::unique_ptr<ChildProcess> server_;
     std::string display_;

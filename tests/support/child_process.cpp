@@ -1,4 +1,4 @@
-#include "x11/support/child_process.hpp"
+#include "support/child_process.hpp"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace zerlith::x11::testing {
+namespace zerlith::testing {
 namespace {
 
 void closeFd(int& fd) {
@@ -121,4 +121,4 @@ void ChildProcess::stop() {
     }
 }
 
-}  // namespace zerlith::x11::testing
+}  // namespace zerlith::testing

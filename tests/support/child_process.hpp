@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace zerlith::x11::testing {
+namespace zerlith::testing {
 
-/// A program the tests start: an X server, a window manager, the test-window program. It inherits
+/// A program the tests start (an X server, a window manager, a test tool). It inherits
 /// the environment; its standard input and output are pipes when asked for. Ends it on destruction.
 class ChildProcess {
 public:
@@ -46,4 +46,4 @@ private:
     bool ended_ = false;
 };
 
-}  // namespace zerlith::x11::testing
+}  // namespace zerlith::testing
