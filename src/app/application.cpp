@@ -66,11 +66,7 @@ int runApplication(int argc, char** argv, const CLI::Invocation& invocation, Des
         std::cerr << "zerlith: cannot open the display " << (choice.display ? choice.display : "") << '\n';
         return 2;
     }
-    QGuiApplication qt(argc, argv);
-    QGuiApplication::setApplicationName("Zerlith");
-    QGuiApplication::setDesktopFileName("zerlith");
-    QGuiApplication::setQuitOnLastWindowClosed(false);
-
+    // Handing a request over needs no GUI: `zerlith --palette` on a hot key stays quick.
     const bool paletteOnly = invocation.arguments.contains("--palette");
     std::string channelError;
     const auto socket = InstanceChannel::socketPath(&channelError);
@@ -80,6 +76,11 @@ int runApplication(int argc, char** argv, const CLI::Invocation& invocation, Des
         std::cerr << "zerlith: Zerlith is not running\n";
         return 1;
     }
+
+    QGuiApplication qt(argc, argv);
+    QGuiApplication::setApplicationName("Zerlith");
+    QGuiApplication::setDesktopFileName("zerlith");
+    QGuiApplication::setQuitOnLastWindowClosed(false);
 
     choice.makeDispatch = [] { return std::make_unique<ui::QtDispatch>(); };
     auto started = startRuntime(choice);

@@ -73,7 +73,7 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     auto* engine = view_->engine();
     engine->addImageProvider("symbol", new SymbolImageProvider);
     engine->addImageProvider("appicon", new AppIconProvider(icons));
-    view_->setInitialProperties({{"palette", QVariant::fromValue(&bridge_)},
+    view_->setInitialProperties({{"switcher", QVariant::fromValue(&bridge_)},
                                  {"results", QVariant::fromValue(bridge_.results())},
                                  {"roundedByCompositor", compositor}});
     view_->setSource(QUrl("qrc:/zerlith/qml/Palette.qml"));

@@ -5,7 +5,7 @@ import QtQuick
 // handled before they reach the search field.
 Rectangle {
     id: root
-    required property var palette
+    required property var switcher
     required property var results
     required property bool roundedByCompositor
 
@@ -19,7 +19,7 @@ Rectangle {
 
     QtObject {
         id: look
-        readonly property bool dark: root.palette.dark
+        readonly property bool dark: root.switcher.dark
         readonly property color accent: dark ? Qt.rgba(0.51, 0.49, 0.96, 1) : Qt.rgba(0.35, 0.33, 0.85, 1)
         readonly property color background: system.window
         readonly property color text: system.windowText
@@ -59,11 +59,11 @@ Rectangle {
                 selectionColor: look.accent
                 clip: true
                 focus: true
-                onTextEdited: root.palette.query = text
+                onTextEdited: root.switcher.query = text
                 Connections {
-                    target: root.palette
+                    target: root.switcher
                     function onQueryChanged() {
-                        if (queryField.text !== root.palette.query) queryField.text = root.palette.query
+                        if (queryField.text !== root.switcher.query) queryField.text = root.switcher.query
                     }
                 }
                 Text {
@@ -87,16 +87,16 @@ Rectangle {
                 objectName: "emptyState"
                 anchors.centerIn: parent
                 spacing: 5
-                visible: root.palette.resultCount === 0
+                visible: root.switcher.resultCount === 0
                 Symbol {
                     anchors.horizontalCenter: parent.horizontalCenter
-                    name: root.palette.query === "" ? "squares-dashed" : "magnifyingglass"
+                    name: root.switcher.query === "" ? "squares-dashed" : "magnifyingglass"
                     size: 22; tint: look.quaternary
                 }
                 Text {
                     objectName: "emptyText"
                     anchors.horizontalCenter: parent.horizontalCenter
-                    text: root.palette.query === "" ? "Nothing open to switch to" : "No matches"
+                    text: root.switcher.query === "" ? "Nothing open to switch to" : "No matches"
                     font.pixelSize: look.bodySize
                     color: look.secondary
                 }
@@ -106,28 +106,28 @@ Rectangle {
                 id: list
                 objectName: "resultList"
                 anchors.fill: parent
-                visible: root.palette.resultCount > 0
+                visible: root.switcher.resultCount > 0
                 clip: true
                 model: root.results
                 spacing: 1
                 topMargin: 6; bottomMargin: 6
                 boundsBehavior: Flickable.StopAtBounds
-                currentIndex: root.palette.selection
+                currentIndex: root.switcher.selection
                 highlightFollowsCurrentItem: false
                 reuseItems: true
                 delegate: PaletteRow {
                     x: 7
                     width: list.width - 14
                     theme: look
-                    palette: root.palette
+                    switcher: root.switcher
                 }
 
                 // Keeps the selected row in the middle, scrolling briefly to it.
                 NumberAnimation { id: scroll; target: list; property: "contentY"; duration: 80; easing.type: Easing.OutQuad }
                 Connections {
-                    target: root.palette
+                    target: root.switcher
                     function onSelectionChanged() {
-                        const row = root.palette.selection
+                        const row = root.switcher.selection
                         if (row < 0 || row >= list.count) return
                         const rowHeight = 46 + list.spacing
                         const centred = row * rowHeight + 23 - list.height / 2 - list.topMargin
@@ -162,18 +162,18 @@ Rectangle {
                 spacing: 12
                 KeyHint {
                     objectName: "leftHint"
-                    visible: root.palette.leftNeighbor !== ""
-                    symbol: "arrow-left"; label: root.palette.leftNeighbor; theme: look
+                    visible: root.switcher.leftNeighbor !== ""
+                    symbol: "arrow-left"; label: root.switcher.leftNeighbor; theme: look
                 }
                 KeyHint {
                     objectName: "rightHint"
-                    visible: root.palette.rightNeighbor !== ""
-                    symbol: "arrow-right"; label: root.palette.rightNeighbor; theme: look
+                    visible: root.switcher.rightNeighbor !== ""
+                    symbol: "arrow-right"; label: root.switcher.rightNeighbor; theme: look
                 }
                 KeyHint {
                     objectName: "bringHereHint"
-                    visible: root.palette.leftNeighbor !== "" || root.palette.rightNeighbor !== ""
-                    symbol: "arrow-down-left"; label: root.palette.bringHereLabel; theme: look
+                    visible: root.switcher.leftNeighbor !== "" || root.switcher.rightNeighbor !== ""
+                    symbol: "arrow-down-left"; label: root.switcher.bringHereLabel; theme: look
                 }
             }
             Row {
@@ -184,8 +184,8 @@ Rectangle {
                 Text {
                     objectName: "resultCount"
                     anchors.verticalCenter: parent.verticalCenter
-                    visible: root.palette.resultCount > 0
-                    text: root.palette.resultCount
+                    visible: root.switcher.resultCount > 0
+                    text: root.switcher.resultCount
                     font.pixelSize: look.footerSize
                     color: look.tertiary
                 }

@@ -10,8 +10,8 @@ Item {
     required property bool otherDesktop
     required property string icon
     required property var theme
-    required property var palette
-    readonly property bool selected: index === palette.selection
+    required property var switcher
+    readonly property bool selected: switcher !== null && index === switcher.selection
 
     height: 46
 
@@ -104,6 +104,6 @@ Item {
 
     MouseArea {
         anchors.fill: parent
-        onClicked: row.palette.activate(row.index)
+        onClicked: row.switcher.activate(row.index)
     }
 }
