@@ -36,9 +36,10 @@ bool makePrivateFolder(const QString& folder, std::string* error) {
 
 std::optional<QString> InstanceChannel::socketPath(std::string* error) {
     const auto runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const auto folder = QDir::isAbsolutePath(runtime) && !runtime.isEmpty()
-                            ? runtime + "/zerlith"
-                            : QDir::tempPath() + "/zerlith-" + QString::number(::getuid());
+    const bool haveRuntime = !runtime.isEmpty() && QDir::isAbsolutePath(runtime);
+    // A session that names a runtime folder it has not made yet: make it as the session would.
+    if (haveRuntime) ::mkdir(runtime.toStdString().c_str(), 0700);
+    const auto folder = haveRuntime ? runtime + "/zerlith" : QDir::tempPath() + "/zerlith-" + QString::number(::getuid());
     if (!makePrivateFolder(folder, error)) return std::nullopt;
     return folder + "/instance";
 }
