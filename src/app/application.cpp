@@ -8,6 +8,7 @@
 #include "app/instance_channel.hpp"
 #include "app/quit_signals.hpp"
 #include "palette/palette_controller.hpp"
+#include "ui/desktop_events_watch.hpp"
 #include "ui/palette_quick_window.hpp"
 #include "ui/qt_dispatch.hpp"
 #include "ui/x11_window_setup.hpp"
@@ -36,6 +37,12 @@ public:
                    }) {
         QObject::connect(&channel_, &InstanceChannel::requestReceived, &channel_,
                          [this](const QByteArray& request) { handle(request); });
+        if (auto* events = core.desktop().desktopEvents()) {
+            // Any change may touch the window list; the next opening refreshes it in the background.
+            eventsWatch_.emplace(*events, [&core](const std::vector<platform::DesktopChange>&) {
+                core.snapshots().markDirty(SnapshotStore::Source::windows);
+            });
+        }
         core.snapshots().refreshDirty();
     }
 
@@ -49,6 +56,7 @@ public:
 private:
     PaletteController palette_;
     InstanceChannel channel_;
+    std::optional<ui::DesktopEventsWatch> eventsWatch_;
 };
 
 }  // namespace

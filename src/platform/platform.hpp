@@ -2,6 +2,7 @@
 
 #include "platform/accessibility.hpp"
 #include "platform/clock.hpp"
+#include "platform/desktop_events.hpp"
 #include "platform/dispatch.hpp"
 #include "platform/display.hpp"
 #include "platform/scripting.hpp"
@@ -23,6 +24,8 @@ public:
     virtual Scripting& scripting() = 0;
     virtual Clock& clock() = 0;
     virtual Dispatch& dispatch() = 0;
+    /// The backend's change events; none for a backend that has no event stream.
+    virtual DesktopEvents* desktopEvents() { return nullptr; }
 };
 
 /// The platform installed for this process. Installing happens before any other thread starts

@@ -13,6 +13,10 @@ namespace {
 /// current; this check only bounds the damage of a change whose event is still on its way.
 constexpr auto kRootFreshness = std::chrono::milliseconds(100);
 
+/// How many untaken changes are kept: a process that never takes them (a command-line mode) must
+/// not grow without bound while a window retitles itself many times a second.
+constexpr std::size_t kMostPendingChanges = 1024;
+
 /// How old the last look at the socket may be for Events::lastMillisecond. Looking on every call
 /// would cost a system call per attribute an enumeration reads.
 constexpr auto kEventLatency = std::chrono::milliseconds(1);
@@ -61,6 +65,22 @@ std::shared_ptr<const DesktopSnapshot> DesktopCache::current(double timeoutSecon
     return snapshot_;
 }
 
+std::vector<platform::DesktopChange> DesktopCache::takeChanges() {
+    std::lock_guard lock(mutex_);
+    if (!connection_.broken()) drainEvents(std::chrono::steady_clock::now(), Events::all);
+    return std::exchange(changes_, {});
+}
+
+std::optional<platform::DesktopChange::Kind> DesktopCache::rootChangeKind(xcb_atom_t property) {
+    const xcb_ewmh_connection_t& ewmh = *connection_.ewmh();
+    using Kind = platform::DesktopChange::Kind;
+    if (property == ewmh._NET_CLIENT_LIST || property == ewmh._NET_CLIENT_LIST_STACKING) return Kind::windowList;
+    if (property == ewmh._NET_CURRENT_DESKTOP) return Kind::currentDesktop;
+    if (property == ewmh._NET_ACTIVE_WINDOW) return Kind::activeWindow;
+    if (property == ewmh._NET_WORKAREA) return Kind::screens;
+    return std::nullopt;
+}
+
 void DesktopCache::expire() {
     std::lock_guard lock(mutex_);
     rootStale_ = true;
@@ -100,20 +120,29 @@ void DesktopCache::drainEvents(std::chrono::steady_clock::time_point now, Events
             found->second.stale |= field;
             staleWindows_.insert(window);
         };
+        using Kind = platform::DesktopChange::Kind;
         switch (type) {
         case XCB_PROPERTY_NOTIFY: {
             auto* change = reinterpret_cast<xcb_property_notify_event_t*>(event.get());
             if (change->window == connection_.root()) {
                 rootStale_ = true;
+                if (const auto kind = rootChangeKind(change->atom)) changes_.push_back({*kind, 0});
             } else {
-                staleField(change->window, fieldForProperty(connection_, change->atom));
+                const unsigned field = fieldForProperty(connection_, change->atom);
+                staleField(change->window, field);
+                if (field != 0) {
+                    changes_.push_back({field == fields::kTitle ? Kind::windowTitle : Kind::windowState, change->window});
+                }
             }
             break;
         }
-        case XCB_CONFIGURE_NOTIFY:
+        case XCB_CONFIGURE_NOTIFY: {
             // Window managers report moves of the frame with a synthetic event to the client.
-            staleField(reinterpret_cast<xcb_configure_notify_event_t*>(event.get())->window, fields::kGeometry);
+            const auto window = reinterpret_cast<xcb_configure_notify_event_t*>(event.get())->window;
+            staleField(window, fields::kGeometry);
+            changes_.push_back({Kind::windowState, window});
             break;
+        }
         case XCB_REPARENT_NOTIFY:
             staleField(reinterpret_cast<xcb_reparent_notify_event_t*>(event.get())->window, fields::kGeometry);
             break;
@@ -124,9 +153,11 @@ void DesktopCache::drainEvents(std::chrono::steady_clock::time_point now, Events
         default:
             if (randrBase && (type == *randrBase + XCB_RANDR_SCREEN_CHANGE_NOTIFY || type == *randrBase + XCB_RANDR_NOTIFY)) {
                 rootStale_ = true;
+                changes_.push_back({Kind::screens, 0});
             }
             break;  // errors of requests sent unchecked, and events of no interest
         }
+        if (changes_.size() > kMostPendingChanges) changes_.erase(changes_.begin(), changes_.begin() + kMostPendingChanges / 2);
     }
 }
 

@@ -6,7 +6,9 @@
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
+#include "platform/desktop_events.hpp"
 #include "platform/x11/desktop_snapshot.hpp"
 #include "platform/x11/root_fetch.hpp"
 #include "platform/x11/xcb_connection.hpp"
@@ -37,6 +39,10 @@ public:
     /// not answer.
     std::shared_ptr<const DesktopSnapshot> current(double timeoutSeconds, Events events = Events::all);
 
+    /// The changes the server's events told of since the last call, oldest first; reads the
+    /// events waiting on the socket, never waits for the server.
+    std::vector<platform::DesktopChange> takeChanges();
+
     /// Makes the next current() check with the server: call after sending a request that
     /// changes the desktop, so the caller's next read waits for the server's answer to it.
     void expire();
@@ -51,6 +57,8 @@ private:
 
     /// Applies the change events that have arrived; returns at once.
     void drainEvents(std::chrono::steady_clock::time_point now, Events events);
+    /// What a property change of the root window means; none for one of no interest.
+    std::optional<platform::DesktopChange::Kind> rootChangeKind(xcb_atom_t property);
     /// Whether the server answered a probe that timed out earlier (without waiting).
     bool recovered();
     /// Starts listening to the root window's property changes.
@@ -72,6 +80,7 @@ private:
     std::chrono::steady_clock::time_point lastSocketRead_;
     std::optional<unsigned> unansweredProbe_;  // a root read the server did not answer in time
     std::shared_ptr<const DesktopSnapshot> snapshot_;
+    std::vector<platform::DesktopChange> changes_;  // told by events, not yet taken
 };
 
 }  // namespace zerlith::x11

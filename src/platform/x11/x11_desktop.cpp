@@ -6,6 +6,7 @@
 #include "platform/x11/desktop_entries.hpp"
 #include "platform/x11/window_activation.hpp"
 #include "platform/x11/x11_accessibility.hpp"
+#include "platform/x11/x11_desktop_events.hpp"
 #include "platform/x11/x11_display.hpp"
 #include "platform/x11/x11_scripting.hpp"
 #include "platform/x11/x11_window_server.hpp"
@@ -28,7 +29,8 @@ struct X11Desktop::Parts {
           accessibility(*connection, cache, activation),
           windowServer(cache),
           workspace(cache, *entries, activation),
-          display(*connection, cache) {}
+          display(*connection, cache),
+          events(*connection, cache) {}
 
     std::unique_ptr<XcbConnection> connection;
     DesktopCache cache;
@@ -39,6 +41,7 @@ struct X11Desktop::Parts {
     X11Workspace workspace;
     X11Display display;
     X11Scripting scripting;
+    X11DesktopEvents events;
 };
 
 X11Desktop::X11Desktop(std::unique_ptr<Parts> parts, platform::Clock& clock, platform::Dispatch& dispatch)
@@ -51,6 +54,7 @@ platform::WindowServer& X11Desktop::windowServer() { return parts_->windowServer
 platform::Workspace& X11Desktop::workspace() { return parts_->workspace; }
 platform::Display& X11Desktop::display() { return parts_->display; }
 platform::Scripting& X11Desktop::scripting() { return parts_->scripting; }
+platform::DesktopEvents* X11Desktop::desktopEvents() { return &parts_->events; }
 
 std::unique_ptr<X11Desktop> connectX11Desktop(platform::Clock& clock, platform::Dispatch& dispatch,
                                               std::string* error, const char* displayName) {

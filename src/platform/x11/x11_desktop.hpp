@@ -23,6 +23,7 @@ public:
     platform::Scripting& scripting() override;
     platform::Clock& clock() override { return clock_; }
     platform::Dispatch& dispatch() override { return dispatch_; }
+    platform::DesktopEvents* desktopEvents() override;
 
 private:
     std::unique_ptr<Parts> parts_;
