@@ -27,6 +27,7 @@
 #include "ranking/usage_store.hpp"
 #include "ui/palette_quick_window.hpp"
 #include "ui/qt_dispatch.hpp"
+#include "ui/scene_graph.hpp"
 
 namespace {
 
@@ -124,8 +125,9 @@ int main(int argc, char** argv) {
     std::vector<int> counts;
     for (int i = 1; i < argc; ++i) counts.push_back(std::stoi(argv[i]));
     if (counts.empty()) counts = {1'000, 10'000};
-    std::printf("scene graph: %s\n", qPrintable(QQuickWindow::sceneGraphBackend().isEmpty()
-                                                   ? QString("default (OpenGL)") : QQuickWindow::sceneGraphBackend()));
+    const auto backend = qEnvironmentVariable("QT_QUICK_BACKEND", "the application's choice");
+    std::printf("scene graph: %s\n", qPrintable(backend));
+    ui::chooseSceneGraph();
     for (const int count : counts) measure(count);
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "ui/desktop_events_watch.hpp"
 #include "ui/palette_quick_window.hpp"
 #include "ui/qt_dispatch.hpp"
+#include "ui/scene_graph.hpp"
 #include "ui/x11_window_setup.hpp"
 
 namespace zerlith::app {
@@ -89,6 +90,7 @@ int runApplication(int argc, char** argv, const CLI::Invocation& invocation, Des
     QGuiApplication::setApplicationName("Zerlith");
     QGuiApplication::setDesktopFileName("zerlith");
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    ui::chooseSceneGraph();
 
     choice.makeDispatch = [] { return std::make_unique<ui::QtDispatch>(); };
     auto started = startRuntime(choice);

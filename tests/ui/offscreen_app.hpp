@@ -2,18 +2,21 @@
 
 #include <QGuiApplication>
 
+#include "ui/scene_graph.hpp"
+
 namespace zerlith::testing {
 
-/// The process's Qt application on the offscreen platform with the software scene graph, made
-/// at the first call: views render without a display and without a GPU.
+/// The process's Qt application on the offscreen platform with the application's scene graph,
+/// made at the first call: views render without a display and without a GPU.
 inline QGuiApplication& offscreenApplication() {
     static int argc = 1;
     static char name[] = "zerlith-tests";
     static char* argv[] = {name, nullptr};
     static QGuiApplication* application = [] {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        qputenv("QT_QUICK_BACKEND", "software");
-        return new QGuiApplication(argc, argv);  // lives until the process ends, as Qt expects
+        auto* made = new QGuiApplication(argc, argv);  // lives until the process ends, as Qt expects
+        ui::chooseSceneGraph();
+        return made;
     }();
     return *application;
 }
