@@ -47,4 +47,23 @@ QImage AppIconProvider::requestImage(const QString& id, QSize* size, const QSize
     return image;
 }
 
+WindowIconProvider::WindowIconProvider(IconCache& icons)
+    : QQuickImageProvider(QQuickImageProvider::Image), icons_(icons) {}
+
+QImage WindowIconProvider::requestImage(const QString& id, QSize* size, const QSize& requestedSize) {
+    bool number = false;
+    const auto window = id.toUInt(&number);
+    if (!number) return {};
+    const auto& icon = icons_.windowIcon(window);
+    if (!icon) return {};
+    // The pixels are 0xAARRGGBB words, as QImage's ARGB32 holds them; copied, since the cache may
+    // forget them while the image lives.
+    QImage image = QImage(reinterpret_cast<const uchar*>(icon->argb.data()), icon->width, icon->height,
+                          QImage::Format_ARGB32)
+                       .copy();
+    if (requestedSize.isValid()) image = image.scaled(requestedSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (size) *size = image.size();
+    return image;
+}
+
 }  // namespace zerlith::ui

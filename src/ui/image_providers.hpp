@@ -25,4 +25,14 @@ private:
     IconCache& icons_;
 };
 
+/// "image://windowicon/WINDOW-NUMBER": the icon a window carries itself, from the icon cache.
+class WindowIconProvider final : public QQuickImageProvider {
+public:
+    explicit WindowIconProvider(IconCache& icons);
+    QImage requestImage(const QString& id, QSize* size, const QSize& requestedSize) override;
+
+private:
+    IconCache& icons_;
+};
+
 }  // namespace zerlith::ui

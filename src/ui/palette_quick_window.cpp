@@ -73,6 +73,7 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     auto* engine = view_->engine();
     engine->addImageProvider("symbol", new SymbolImageProvider);
     engine->addImageProvider("appicon", new AppIconProvider(icons));
+    engine->addImageProvider("windowicon", new WindowIconProvider(icons));
     view_->setInitialProperties({{"switcher", QVariant::fromValue(&bridge_)},
                                  {"results", QVariant::fromValue(bridge_.results())},
                                  {"roundedByCompositor", compositor}});
