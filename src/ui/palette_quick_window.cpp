@@ -72,8 +72,7 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     }
     auto* engine = view_->engine();
     engine->addImageProvider("symbol", new SymbolImageProvider);
-    engine->addImageProvider("appicon", new AppIconProvider(icons));
-    engine->addImageProvider("windowicon", new WindowIconProvider(icons));
+    engine->addImageProvider("icon", new IconProvider(icons));
     view_->setInitialProperties({{"switcher", QVariant::fromValue(&bridge_)},
                                  {"results", QVariant::fromValue(bridge_.results())},
                                  {"roundedByCompositor", compositor}});
@@ -83,7 +82,10 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     x11::prepareUtilityWindow(*view_);
     view_->installEventFilter(this);
     connect(view_.get(), &QWindow::activeChanged, this, [this] {
-        if (!view_->isActive() && view_->isVisible()) controller_.windowDidResignKey();
+        // News of focus may be stale (sent about an earlier opening): the server has the truth.
+        if (!view_->isActive() && view_->isVisible() && !x11::hasInputFocus(*view_).value_or(false)) {
+            controller_.windowDidResignKey();
+        }
     });
 }
 

@@ -1,8 +1,8 @@
 #include "ui/result_list_model.hpp"
 
-#include <QUrl>
 
 #include "ranking/match_positions.hpp"
+#include "ui/image_providers.hpp"
 #include "ranking/unicode_text.hpp"
 
 namespace zerlith::ui {
@@ -40,11 +40,9 @@ QHash<int, QByteArray> ResultListModel::roleNames() const {
 }
 
 QString ResultListModel::iconURL(const Target& target) const {
-    if (icons_.icon(target.bundleID)) {
-        return "image://appicon/" + QString::fromUtf8(QUrl::toPercentEncoding(QString::fromStdString(target.bundleID)));
-    }
+    if (icons_.icon(target.bundleID)) return IconProvider::applicationIconURL(target.bundleID);
     if (target.window && icons_.windowIcon(target.window->cgWindowID)) {
-        return "image://windowicon/" + QString::number(target.window->cgWindowID);
+        return IconProvider::windowIconURL(target.window->cgWindowID);
     }
     return {};
 }

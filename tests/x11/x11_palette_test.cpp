@@ -118,8 +118,12 @@ TEST_F(X11PaletteTest, EscapeAndAnotherWindowTakingFocusCloseIt) {
     EXPECT_TRUE(eventually([this] { return !paletteVisible(); }));
 
     openPalette();
+    // A person looks at the palette before clicking away; a key typed first makes sure the
+    // palette has taken in that it has the keyboard.
+    xdotool("type --delay 20 be");
     xdotool("windowactivate " + std::to_string(windows_[0]));
-    EXPECT_TRUE(eventually([this] { return !paletteVisible(); }));
+    EXPECT_TRUE(eventually([this] { return !paletteVisible(); }))
+        << "active: " << session_.probe().activeWindow().value_or(0) << " alpha: " << windows_[0];
 }
 
 TEST_F(X11PaletteTest, ArrowsSendAndCtrlReturnBringsWindowsAcrossMonitors) {
@@ -127,6 +131,8 @@ TEST_F(X11PaletteTest, ArrowsSendAndCtrlReturnBringsWindowsAcrossMonitors) {
     xdotool("type --delay 20 alpha");
     xdotool("key Right");
     EXPECT_TRUE(eventually([this] { return onRightMonitor(windows_[0]); })) << "Right sends it to RIGHT";
+    // The switch ends with the window active; a person opens the palette again only after that.
+    EXPECT_TRUE(eventually([this] { return session_.probe().activeWindow() == windows_[0]; }));
 
     openPalette();
     xdotool("type --delay 20 gamma");
