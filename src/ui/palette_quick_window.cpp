@@ -82,7 +82,11 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     x11::prepareUtilityWindow(*view_);
     view_->installEventFilter(this);
     connect(view_.get(), &QWindow::activeChanged, this, [this] {
-        if (!view_->isActive() && view_->isVisible()) controller_.windowDidResignKey();
+        if (view_->isActive()) {
+            if (activated_) activated_();
+        } else if (view_->isVisible()) {
+            controller_.windowDidResignKey();
+        }
     });
 }
 
