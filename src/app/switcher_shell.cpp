@@ -1,7 +1,6 @@
 #include "app/switcher_shell.hpp"
 
 #include <QApplication>
-#include <QTimer>
 
 #include "ui/palette_quick_window.hpp"
 
@@ -21,7 +20,11 @@ SwitcherShell::SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys)
           window->onActivated([this] { deliverTyping(); });
           window_ = window.get();
           return window;
-      }) {}
+      }) {
+    typingHold_.setSingleShot(true);
+    typingHold_.setInterval(kTypingHoldMilliseconds);
+    QObject::connect(&typingHold_, &QTimer::timeout, [this] { deliverTyping(); });
+}
 
 void SwitcherShell::setUpEditingShortcuts() {
     // Qt's text fields already bind Undo, Redo, Cut, Copy, Paste and Select All to Ctrl keys, and
@@ -44,14 +47,16 @@ void SwitcherShell::setStatusTooltip(const std::string& text) {
 void SwitcherShell::togglePalette(std::uint32_t) {
     if (palette_.isVisible()) {
         palette_.hide();
+        typingHold_.stop();
         if (hotKeys_) hotKeys_->releaseTyping();  // typed to close: nothing to keep
         return;
     }
     palette_.show();
-    QTimer::singleShot(kTypingHoldMilliseconds, QCoreApplication::instance(), [this] { deliverTyping(); });
+    typingHold_.start();
 }
 
 void SwitcherShell::deliverTyping() {
+    typingHold_.stop();
     if (!hotKeys_) return;
     const auto typed = QString::fromStdString(hotKeys_->releaseTyping());
     if (!typed.isEmpty() && window_ && palette_.isVisible()) window_->typeText(typed);

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include <QTimer>
+
 #include "app/core_services.hpp"
 #include "palette/palette_controller.hpp"
 #include "shell/app_delegate.hpp"
@@ -42,6 +44,9 @@ private:
     ui::PaletteQuickWindow* window_ = nullptr;
     AppDelegate* delegate_ = nullptr;
     std::optional<ui::StatusItem> statusItem_;
+    /// Hands the typed keys over should the palette not get the keyboard soon; one per opening,
+    /// so an earlier opening's never takes the keys of a later one.
+    QTimer typingHold_;
 };
 
 }  // namespace zerlith::app
