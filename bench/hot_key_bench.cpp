@@ -100,14 +100,16 @@ int main(int argc, char** argv) {
         const auto shown = waitForActive(probe, "Zerlith Switcher", start);
         if (shown) latencies.push_back(*shown);
         // Return may come before the palette ranked the query: press it again then, a few times.
-        for (int attempt = 0; attempt < 3; ++attempt) {
+        bool found = false;
+        for (int attempt = 0; attempt < 3 && !found; ++attempt) {
             tap(probe.raw(), kReturn);
             xcb_flush(probe.raw());
-            if (waitForActive(probe, quokka ? "Quokka" : "Zebu", Clock::now(), std::chrono::milliseconds(700))) {
-                ++kept;
-                break;
-            }
+            found = waitForActive(probe, quokka ? "Quokka" : "Zebu", Clock::now(), std::chrono::milliseconds(700))
+                        .has_value();
         }
+        kept += found ? 1 : 0;
+        std::fprintf(stderr, "run %2d: palette %s, letter %s\n", run,
+                     shown ? (std::to_string(*shown) + " ms").c_str() : "not shown", found ? "kept" : "lost");
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     std::sort(latencies.begin(), latencies.end());
