@@ -23,4 +23,6 @@ build=build${sanitize:+-$sanitize}
 cmake -S . -B "$build" -G Ninja -DZERLITH_WERROR=ON -DZERLITH_SANITIZE="$sanitize" \
   -DZERLITH_BENCHMARKS="$([ -z "$sanitize" ] && echo ON || echo OFF)" >/dev/null
 cmake --build "$build"
+# Children the tests start (the executable, under Qt) inherit this too.
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 ctest --test-dir "$build" --output-on-failure ${label:+-L "$label"}

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <mutex>
-#include <unordered_map>
 
 #include "platform/platform.hpp"
 #include "ranking/unicode_text.hpp"

@@ -12,6 +12,7 @@
 #include "system/preferences_file.hpp"
 #include "ui/desktop_events_watch.hpp"
 #include "ui/qt_dispatch.hpp"
+#include "ui/scene_graph.hpp"
 #include "ui/x11_window_setup.hpp"
 
 namespace zerlith::app {
@@ -118,6 +119,7 @@ int runApplication(int argc, char** argv, const CLI::Invocation& invocation, Des
     QApplication::setApplicationName("Zerlith");
     QApplication::setDesktopFileName("zerlith");
     QApplication::setQuitOnLastWindowClosed(false);
+    ui::chooseSceneGraph();
 
     choice.makeDispatch = [] { return std::make_unique<ui::QtDispatch>(); };
     auto started = startRuntime(choice);

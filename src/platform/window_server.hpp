@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -29,6 +30,15 @@ inline constexpr std::string_view kAlpha = "kCGWindowAlpha";
 inline constexpr std::string_view kIsOnscreen = "kCGWindowIsOnscreen";
 }  // namespace window_keys
 
+/// A window's own icon: 32-bit ARGB pixels (alpha in the high byte, not premultiplied), row by
+/// row.
+struct WindowIcon {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> argb;
+    bool operator==(const WindowIcon&) const = default;
+};
+
 /// The window server. Any thread.
 class WindowServer {
 public:
@@ -40,6 +50,11 @@ public:
     virtual bool requestScreenCaptureAccess() = 0;
     /// Every window of every Space, front to back, desktop elements excluded.
     virtual std::vector<WindowRecord> windowList() = 0;
+    /// The icon the window itself carries, in the size closest to `preferredSize` pixels (the
+    /// smallest at least that large, else the largest); none when it carries none.
+    virtual std::optional<WindowIcon> windowIcon(std::uint32_t /*windowNumber*/, int /*preferredSize*/) {
+        return std::nullopt;
+    }
 };
 
 }  // namespace zerlith::platform

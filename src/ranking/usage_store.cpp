@@ -186,12 +186,13 @@ void UsageStore::writeHistory() {
 }
 
 void UsageStore::noteWrite(bool written) {
-    if (written || writeFailureReported_) {
-        writeFailureReported_ = !written;
+    const int cause = errno;
+    if (written) {
+        writeFailureReported_ = false;
         return;
     }
     // Once per run of failures: a full disk would otherwise fill the log with every use.
-    const int cause = errno;
+    if (writeFailureReported_) return;
     writeFailureReported_ = true;
     std::cerr << "zerlith: cannot write the usage history " << *file_ << ": " << std::strerror(cause)
               << "; uses are kept in memory until a write succeeds\n";

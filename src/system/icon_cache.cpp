@@ -3,6 +3,14 @@
 #include "platform/platform.hpp"
 
 namespace zerlith {
+namespace {
+
+/// Twice the 28-point row icon, for dense screens.
+constexpr int kWindowIconPixels = 56;
+/// Windows come and go for days; past this many remembered, the cache starts afresh.
+constexpr std::size_t kMostWindowIcons = 512;
+
+}  // namespace
 
 std::optional<platform::Icon> IconCache::icon(std::string_view bundleID) {
     if (bundleID.empty()) return std::nullopt;
@@ -15,6 +23,13 @@ std::optional<platform::Icon> IconCache::icon(std::string_view bundleID) {
     auto icon = workspace.iconForFile(*path);
     if (icon) icons_.emplace(std::move(key), *icon);
     return icon;
+}
+
+const std::optional<platform::WindowIcon>& IconCache::windowIcon(std::uint32_t windowNumber) {
+    if (const auto cached = windowIcons_.find(windowNumber); cached != windowIcons_.end()) return cached->second;
+    if (windowIcons_.size() >= kMostWindowIcons) windowIcons_.clear();
+    auto icon = platform::current().windowServer().windowIcon(windowNumber, kWindowIconPixels);
+    return windowIcons_.emplace(windowNumber, std::move(icon)).first->second;
 }
 
 }  // namespace zerlith

@@ -13,15 +13,22 @@ public:
     QImage requestImage(const QString& id, QSize* size, const QSize& requestedSize) override;
 };
 
-/// "image://appicon/BUNDLE-ID": the icon of the application with that (percent-encoded)
-/// identifier, from the icon cache; a null image when it has none, so the view draws its
-/// placeholder. Images are requested on the main thread, where the cache lives.
-class AppIconProvider final : public QQuickImageProvider {
+/// The palette rows' icons, from the icon cache: "image://icon/app/BUNDLE-ID" (percent-encoded) is
+/// an application's installed icon, "image://icon/window/WINDOW-NUMBER" the icon a window carries
+/// itself. A null image when there is none, so the view draws its placeholder. Images are
+/// requested on the main thread, where the cache lives.
+class IconProvider final : public QQuickImageProvider {
 public:
-    explicit AppIconProvider(IconCache& icons);
+    explicit IconProvider(IconCache& icons);
     QImage requestImage(const QString& id, QSize* size, const QSize& requestedSize) override;
 
+    static QString applicationIconURL(const std::string& bundleID);
+    static QString windowIconURL(std::uint32_t windowNumber);
+
 private:
+    QImage applicationIcon(const QString& bundleID, const QSize& requestedSize);
+    QImage windowIcon(const QString& windowNumber, const QSize& requestedSize);
+
     IconCache& icons_;
 };
 

@@ -72,7 +72,7 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     }
     auto* engine = view_->engine();
     engine->addImageProvider("symbol", new SymbolImageProvider);
-    engine->addImageProvider("appicon", new AppIconProvider(icons));
+    engine->addImageProvider("icon", new IconProvider(icons));
     view_->setInitialProperties({{"switcher", QVariant::fromValue(&bridge_)},
                                  {"results", QVariant::fromValue(bridge_.results())},
                                  {"roundedByCompositor", compositor}});
@@ -84,7 +84,8 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     connect(view_.get(), &QWindow::activeChanged, this, [this] {
         if (view_->isActive()) {
             if (activated_) activated_();
-        } else if (view_->isVisible()) {
+        } else if (view_->isVisible() && !x11::hasInputFocus(*view_).value_or(false)) {
+            // News of focus may be stale (sent about an earlier opening): the server has the truth.
             controller_.windowDidResignKey();
         }
     });

@@ -1,8 +1,8 @@
 #include "ui/result_list_model.hpp"
 
-#include <QUrl>
 
 #include "ranking/match_positions.hpp"
+#include "ui/image_providers.hpp"
 #include "ranking/unicode_text.hpp"
 
 namespace zerlith::ui {
@@ -25,8 +25,7 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
         case otherDesktopRole:
             return target.window != nullptr && !target.window->isOnCurrentSpace;
         case iconRole:
-            if (!icons_.icon(target.bundleID)) return QString();
-            return "image://appicon/" + QString::fromUtf8(QUrl::toPercentEncoding(QString::fromStdString(target.bundleID)));
+            return iconURL(target);
         default:
             return {};
     }
@@ -38,6 +37,14 @@ QHash<int, QByteArray> ResultListModel::roleNames() const {
             {screenNameRole, "screenName"},
             {otherDesktopRole, "otherDesktop"},
             {iconRole, "icon"}};
+}
+
+QString ResultListModel::iconURL(const Target& target) const {
+    if (icons_.icon(target.bundleID)) return IconProvider::applicationIconURL(target.bundleID);
+    if (target.window && icons_.windowIcon(target.window->cgWindowID)) {
+        return IconProvider::windowIconURL(target.window->cgWindowID);
+    }
+    return {};
 }
 
 void ResultListModel::resultsChanged() {

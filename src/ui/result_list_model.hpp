@@ -19,7 +19,7 @@ public:
         subtitleRole,
         screenNameRole,    ///< empty without one
         otherDesktopRole,  ///< a window that is not on the current desktop
-        iconRole,          ///< an image URL, empty when the application has no icon
+        iconRole,          ///< an image URL: the application's icon, else the window's; empty without either
     };
 
     ResultListModel(const PaletteModel& model, IconCache& icons, QObject* parent = nullptr);
@@ -35,6 +35,8 @@ public:
     static QString titleMarkup(const Target& target, const std::string& query);
 
 private:
+    QString iconURL(const Target& target) const;
+
     const PaletteModel& model_;
     IconCache& icons_;
     int rows_ = 0;

@@ -76,12 +76,19 @@ void prepareUtilityWindow(QWindow& window) {
     xcb_flush(c);
 }
 
+std::optional<bool> hasInputFocus(QWindow& window) {
+    auto* c = connection();
+    if (!c) return std::nullopt;
+    auto* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    const bool focused = reply && reply->focus == static_cast<xcb_window_t>(window.winId());
+    std::free(reply);
+    return focused;
+}
+
 void requestActivation(QWindow& window) {
     auto* c = connection();
     if (!c) return;
     const auto id = static_cast<xcb_window_t>(window.winId());
-    // Mapped windows only: the window manager ignores the request for one it does not manage yet,
-    // and Qt's own request covers that case once the window maps.
     sendToRoot(c, id, atom(c, "_NET_ACTIVE_WINDOW"), {kSourcePager, XCB_CURRENT_TIME, 0, 0, 0});
     xcb_flush(c);
 }

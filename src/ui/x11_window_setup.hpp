@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QWindow>
 
 /// What Qt does not say to an X11 window manager about the application's windows. Each does
@@ -15,7 +17,10 @@ bool compositorRunning();
 /// Before the first map: on every desktop, kept out of the task bar and the pager, above others.
 void prepareUtilityWindow(QWindow& window);
 
-/// Asks the window manager to activate the window as a pager would, which focus-stealing
+/// Whether the window has the keyboard focus now, asking the server; none off X11.
+std::optional<bool> hasInputFocus(QWindow& window);
+
+/// Asks the window manager to activate the mapped window as a pager would, which focus-stealing
 /// prevention lets through: the user asked for this window.
 void requestActivation(QWindow& window);
 

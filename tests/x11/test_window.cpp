@@ -14,12 +14,18 @@
 //   --opacity F              _NET_WM_WINDOW_OPACITY, 0 to 1
 //   --strut L,R,T,B          _NET_WM_STRUT: room the window reserves at the screen's edges
 //   --legacy-title           only WM_NAME (ISO 8859-1), no _NET_WM_NAME
+//   --title-hex HEX          starts a window like --title, its title given as bytes in hex (NUL
+//                            and invalid UTF-8 included)
+//   --repeat-title N         the title repeated N times (titles longer than an argument may be)
+//   --retitle HZ             keeps renaming the window "TITLE 1", "TITLE 2", … HZ times a second
 // It prints each window's id in decimal, one per line, then "ready". Afterwards it reads commands
 // from standard input: "destroy I" destroys the I-th window (from 0); end of input ends it.
 
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -48,6 +54,7 @@ struct WindowSpec {
     std::string type;
     std::optional<double> opacity;
     std::vector<std::uint32_t> strut;
+    unsigned retitleHz = 0;
 };
 
 [[noreturn]] void usage(const std::string& problem) {
@@ -62,6 +69,13 @@ std::vector<std::string> split(const std::string& text, char separator) {
     return parts;
 }
 
+std::string fromHex(const std::string& hex) {
+    if (hex.size() % 2 != 0) usage("--title-hex wants pairs of hex digits");
+    std::string bytes;
+    for (std::size_t i = 0; i < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
 std::vector<WindowSpec> parse(int argc, char** argv) {
     std::vector<WindowSpec> specs;
     for (int i = 1; i < argc; ++i) {
@@ -73,9 +87,9 @@ std::vector<WindowSpec> parse(int argc, char** argv) {
         }
         if (i + 1 >= argc) usage(option + " needs a value");
         std::string value = argv[++i];
-        if (option == "--title") {
+        if (option == "--title" || option == "--title-hex") {
             specs.emplace_back();
-            specs.back().title = value;
+            specs.back().title = option == "--title" ? value : fromHex(value);
             continue;
         }
         if (specs.empty()) usage(option + " before --title");
@@ -106,6 +120,11 @@ std::vector<WindowSpec> parse(int argc, char** argv) {
             spec.type = value;
         } else if (option == "--opacity") {
             spec.opacity = std::stod(value);
+        } else if (option == "--repeat-title") {
+            const std::string once = spec.title;
+            for (unsigned long n = std::stoul(value); n > 1; --n) spec.title += once;
+        } else if (option == "--retitle") {
+            spec.retitleHz = static_cast<unsigned>(std::stoul(value));
         } else if (option == "--strut") {
             for (const std::string& part : split(value, ',')) spec.strut.push_back(static_cast<std::uint32_t>(std::stoul(part)));
             if (spec.strut.size() != 4) usage("--strut wants L,R,T,B");
@@ -126,6 +145,12 @@ xcb_atom_t windowType(const xcb_ewmh_connection_t& ewmh, const std::string& name
     usage("unknown window type " + name);
 }
 
+void setTitle(xcb_connection_t* connection, xcb_ewmh_connection_t& ewmh, xcb_window_t window, const WindowSpec& spec,
+              const std::string& title) {
+    if (!spec.legacyTitle) xcb_ewmh_set_wm_name(&ewmh, window, title.size(), title.data());
+    xcb_icccm_set_wm_name(connection, window, XCB_ATOM_STRING, 8, title.size(), title.data());
+}
+
 xcb_window_t create(xcb_connection_t* connection, xcb_ewmh_connection_t& ewmh, xcb_screen_t* screen,
                     xcb_atom_t opacityAtom, const WindowSpec& spec) {
     xcb_window_t window = xcb_generate_id(connection);
@@ -141,12 +166,7 @@ xcb_window_t create(xcb_connection_t* connection, xcb_ewmh_connection_t& ewmh, x
     xcb_icccm_size_hints_set_size(&hints, 1, spec.width, spec.height);
     xcb_icccm_set_wm_normal_hints(connection, window, &hints);
 
-    if (spec.legacyTitle) {
-        xcb_icccm_set_wm_name(connection, window, XCB_ATOM_STRING, 8, spec.title.size(), spec.title.data());
-    } else {
-        xcb_ewmh_set_wm_name(&ewmh, window, spec.title.size(), spec.title.data());
-        xcb_icccm_set_wm_name(connection, window, XCB_ATOM_STRING, 8, spec.title.size(), spec.title.data());
-    }
+    setTitle(connection, ewmh, window, spec, spec.title);
     std::string windowClass = spec.instance + '\0' + spec.className + '\0';
     xcb_icccm_set_wm_class(connection, window, windowClass.size(), windowClass.data());
     if (spec.pid) xcb_ewmh_set_wm_pid(&ewmh, window, *spec.pid);
@@ -175,12 +195,46 @@ xcb_window_t create(xcb_connection_t* connection, xcb_ewmh_connection_t& ewmh, x
     return window;
 }
 
+/// Renames the windows given --retitle whose next renaming is due.
+class Retitler {
+public:
+    Retitler(xcb_connection_t* connection, xcb_ewmh_connection_t& ewmh, const std::vector<WindowSpec>& specs,
+             const std::vector<xcb_window_t>& windows)
+        : connection_(connection), ewmh_(ewmh), specs_(specs), windows_(windows), due_(specs.size(), Clock::now()) {}
+
+    /// Milliseconds until the next renaming; -1 when no window is renamed.
+    int run() {
+        int wait = -1;
+        for (std::size_t i = 0; i < specs_.size(); ++i) {
+            if (specs_[i].retitleHz == 0) continue;
+            const auto period = std::chrono::microseconds(1'000'000 / specs_[i].retitleHz);
+            if (Clock::now() >= due_[i]) {
+                setTitle(connection_, ewmh_, windows_[i], specs_[i], specs_[i].title + " " + std::to_string(++renamings_));
+                xcb_flush(connection_);
+                due_[i] += period;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due_[i] - Clock::now()).count();
+            wait = std::max<int>(0, wait < 0 ? static_cast<int>(left) : std::min(wait, static_cast<int>(left)));
+        }
+        return wait;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    xcb_connection_t* connection_;
+    xcb_ewmh_connection_t& ewmh_;
+    const std::vector<WindowSpec>& specs_;
+    const std::vector<xcb_window_t>& windows_;
+    std::vector<Clock::time_point> due_;
+    unsigned long renamings_ = 0;
+};
+
 /// Serves the commands of standard input while keeping the connection's events drained.
-void serve(xcb_connection_t* connection, const std::vector<xcb_window_t>& windows) {
+void serve(xcb_connection_t* connection, const std::vector<xcb_window_t>& windows, Retitler& retitler) {
     std::string pending;
     for (;;) {
         pollfd fds[] = {{STDIN_FILENO, POLLIN, 0}, {xcb_get_file_descriptor(connection), POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) return;
+        if (::poll(fds, 2, retitler.run()) < 0) return;
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) std::free(event);
         if (xcb_connection_has_error(connection)) return;
         if ((fds[0].revents & (POLLIN | POLLHUP)) == 0) continue;
@@ -222,7 +276,8 @@ int main(int argc, char** argv) {
     for (xcb_window_t window : windows) std::cout << window << "\n";
     std::cout << "ready" << std::endl;
 
-    serve(connection, windows);
+    Retitler retitler(connection, ewmh, specs, windows);
+    serve(connection, windows, retitler);
     xcb_ewmh_connection_wipe(&ewmh);
     xcb_disconnect(connection);
     return 0;

@@ -88,6 +88,23 @@ TEST_F(X11CommandLineTest, DumpListsExactlyTheWindowsWithFramesScreensSpacesAndC
     }
 }
 
+TEST_F(X11CommandLineTest, DumpOfHostileWindowsIsValidJson) {
+    TestWindows windows({"--title", "M", "--repeat-title", "1048576", "--pid", "611",
+                         "--title", "\u202Egnp.exe\u202C", "--pid", "611",
+                         "--title-hex", "4e554c00616674657200", "--pid", "611",
+                         "--title-hex", "6261642dff2dc3282d", "--pid", "611",
+                         "--title", "Flood", "--retitle", "1000", "--pid", "611"});
+    ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
+
+    json dump = run({"--dump"});
+    ASSERT_FALSE(dump.is_discarded());
+    EXPECT_EQ(dump["targetCount"], 5);
+    for (const std::string& title : {std::string(16384, 'M'), std::string("\u202Egnp.exe\u202C"), std::string("NUL"),
+                                    std::string("bad-\uFFFD-\uFFFD(-")}) {
+        EXPECT_TRUE(target(dump, title)) << title.substr(0, 20);
+    }
+}
+
 TEST_F(X11CommandLineTest, RaisingAWindowOnAnotherDesktopBringsItToTheCurrentOne) {
     TestWindows windows({"--title", "Home", "--pid", "611", "--title", "Faraway", "--pid", "612", "--desktop", "1"});
     ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));

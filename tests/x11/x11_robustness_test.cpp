@@ -1,5 +1,6 @@
-// A hostile or failing X server: vanished windows, properties of the wrong shape, a server that
-// dies or stops answering. Nothing crashes or hangs; what cannot be read is left out.
+// A hostile or failing X server: vanished windows, properties of the wrong shape, hostile titles,
+// thousands of windows, a title that never stops changing, a server that dies or stops
+// answering. Nothing crashes or hangs; what cannot be read is left out.
 // These sessions have no window manager: the tests publish the client lists themselves.
 
 #include <gtest/gtest.h>
@@ -7,8 +8,12 @@
 #include <signal.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
+#include <set>
 #include <future>
+
+#include <nlohmann/json.hpp>
 
 #include "platform/x11/xcb_connection.hpp"
 #include "system/ax.hpp"
@@ -18,6 +23,21 @@ namespace zerlith::x11::testing {
 namespace {
 
 namespace keys = platform::window_keys;
+
+bool isValidUtf8(const std::string& text) {
+    try {
+        (void)nlohmann::json(text).dump();
+        return true;
+    } catch (const nlohmann::json::exception&) {
+        return false;
+    }
+}
+
+std::string repeated(const std::string& text, std::size_t times) {
+    std::string result;
+    for (std::size_t i = 0; i < times; ++i) result += text;
+    return result;
+}
 
 class X11RobustnessTest : public X11DesktopTest {
 protected:
@@ -107,6 +127,73 @@ TEST_F(X11RobustnessTest, RootPropertiesOfTheWrongShapeFallBack) {
     auto screens = desktop().display().screens();
     ASSERT_EQ(screens.size(), 1u);
     EXPECT_EQ(screens[0].visibleFrame, screens[0].frame);
+}
+
+TEST_F(X11RobustnessTest, HostileTitlesComeBackAsValidUtf8OfBoundedSize) {
+    const std::string zeroWidth = "\u200B";  // 3 bytes: the 16 KiB limit cuts one in the middle
+    const std::string combining = "\u0301";  // 2 bytes
+    struct Case {
+        std::vector<std::string> window;
+        std::string title;
+    };
+    const Case cases[] = {
+        {{"--title", "M", "--repeat-title", "1048576"}, std::string(16384, 'M')},
+        {{"--title", "\u202Egnp.exe\u202C \u2067isolated\u2069"}, "\u202Egnp.exe\u202C \u2067isolated\u2069"},
+        {{"--title", zeroWidth, "--repeat-title", "30000"}, repeated(zeroWidth, 16384 / 3)},
+        {{"--title", combining, "--repeat-title", "30000"}, repeated(combining, 16384 / 2)},
+        {{"--title-hex", "4e554c00616674657200"}, "NUL"},
+        {{"--title-hex", "6261642dff2dc3282d"}, "bad-\uFFFD-\uFFFD(-"},
+    };
+    std::vector<std::string> arguments;
+    for (const Case& c : cases) {
+        arguments.insert(arguments.end(), c.window.begin(), c.window.end());
+        arguments.insert(arguments.end(), {"--pid", "81"});
+    }
+    auto windows = map(arguments);
+    publish(windows->ids());
+
+    returnsInTime([&] {
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            const auto title = member<std::string>(record((*windows)[i]).value_or(platform::WindowRecord{}), keys::kName);
+            ASSERT_TRUE(title) << i;
+            EXPECT_TRUE(isValidUtf8(*title)) << i;
+            EXPECT_EQ(*title, cases[i].title) << i;
+        }
+    });
+}
+
+// Xvfb itself takes about half a minute to create 10,000 windows, so by default this runs 2,000;
+// ZERLITH_X11_WINDOWS=10000 runs the full count.
+TEST_F(X11RobustnessTest, ThousandsOfWindowsAreListedInTime) {
+    const char* wanted = std::getenv("ZERLITH_X11_WINDOWS");
+    const std::size_t count = wanted != nullptr && std::atoi(wanted) > 0 ? std::size_t(std::atoi(wanted)) : 2'000;
+    std::vector<std::string> arguments;
+    for (std::size_t i = 0; i < count; ++i) arguments.insert(arguments.end(), {"--title", "W" + std::to_string(i), "--pid", "82"});
+    auto windows = map(arguments);
+    publish(windows->ids());
+    returnsInTime([&] {
+        EXPECT_EQ(windowList().size(), count);
+        EXPECT_EQ(windowList().size(), count) << "from the cache";
+    }, 60.0);
+}
+
+TEST_F(X11RobustnessTest, TitleChangingAThousandTimesASecondKeepsEveryListCorrect) {
+    auto windows = map({"--title", "Flood", "--pid", "83", "--retitle", "1000", "--title", "Calm", "--pid", "83"});
+    publish(windows->ids());
+    std::set<std::string> seen;
+    returnsInTime([&] {
+        // Each list reads the title as it is then: soon one list after another shows a new one.
+        EXPECT_TRUE(eventually([&] {
+            const auto list = windowList();
+            EXPECT_EQ(list.size(), 2u);
+            if (list.size() != 2) return true;
+            EXPECT_EQ(member<std::string>(list[0], keys::kName), "Calm");
+            const auto flood = member<std::string>(list[1], keys::kName).value_or("");
+            EXPECT_TRUE(flood.starts_with("Flood ")) << flood;
+            seen.insert(flood);
+            return seen.size() >= 20;
+        }, 10.0)) << seen.size() << " titles seen";
+    }, 30.0);
 }
 
 TEST_F(X11RobustnessTest, ServerThatGoesAwayLeavesAnEmptyDesktop) {

@@ -71,4 +71,36 @@ std::optional<WindowClass> windowClass(const xcb_get_property_reply_t* reply) {
     return result;
 }
 
+std::optional<platform::WindowIcon> windowIcon(const xcb_get_property_reply_t* reply, int preferredSize) {
+    const auto items = cardinals(reply, XCB_ATOM_CARDINAL);
+    if (!items) return std::nullopt;
+    const std::uint32_t* best = nullptr;
+    std::uint64_t bestWidth = 0;
+    std::uint64_t bestHeight = 0;
+    const auto wanted = static_cast<std::uint64_t>(std::max(preferredSize, 1));
+    auto better = [&](std::uint64_t width) {
+        if (best == nullptr) return true;
+        const bool fits = width >= wanted;
+        const bool bestFits = bestWidth >= wanted;
+        if (fits != bestFits) return fits;
+        return fits ? width < bestWidth : width > bestWidth;
+    };
+    for (std::size_t at = 0; at + 2 <= items->size();) {
+        const std::uint64_t width = (*items)[at];
+        const std::uint64_t height = (*items)[at + 1];
+        // Sizes come from another client: 64-bit arithmetic cannot overflow on 32-bit factors.
+        const std::uint64_t pixels = width * height;
+        if (width == 0 || height == 0 || pixels > items->size() - at - 2) break;
+        if (better(width)) {
+            best = items->data() + at + 2;
+            bestWidth = width;
+            bestHeight = height;
+        }
+        at += 2 + pixels;
+    }
+    if (best == nullptr) return std::nullopt;
+    return platform::WindowIcon{static_cast<int>(bestWidth), static_cast<int>(bestHeight),
+                                std::vector<std::uint32_t>(best, best + bestWidth * bestHeight)};
+}
+
 }  // namespace zerlith::x11

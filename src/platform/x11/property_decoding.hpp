@@ -7,6 +7,8 @@
 
 #include <xcb/xcb.h>
 
+#include "platform/window_server.hpp"
+
 namespace zerlith::x11 {
 
 /// Checked readers of GetProperty replies. Other clients write these properties, so a reply may
@@ -34,5 +36,10 @@ struct WindowClass {
 /// WM_CLASS as two NUL-separated strings (a missing second one is empty); none when both are
 /// empty or the property is not 8-bit text.
 std::optional<WindowClass> windowClass(const xcb_get_property_reply_t* reply);
+
+/// The image of _NET_WM_ICON (width, height, then width × height ARGB pixels, for each size)
+/// closest to `preferredSize`: the smallest at least that large, else the largest. None when no
+/// complete image is there; an image whose size runs past the data ends the list.
+std::optional<platform::WindowIcon> windowIcon(const xcb_get_property_reply_t* reply, int preferredSize);
 
 }  // namespace zerlith::x11

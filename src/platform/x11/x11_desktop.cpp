@@ -28,7 +28,7 @@ struct X11Desktop::Parts {
           entries(DesktopEntries::fromEnvironment()),
           activation(*connection, cache),
           accessibility(*connection, cache, activation),
-          windowServer(cache),
+          windowServer(*connection, cache),
           workspace(cache, *entries, activation),
           display(*connection, cache),
           events(*connection, cache),

@@ -1,8 +1,25 @@
 #include "platform/x11/x11_window_server.hpp"
 
+#include "platform/x11/property_decoding.hpp"
 #include "platform/x11/screen_layout.hpp"
 
 namespace zerlith::x11 {
+namespace {
+
+/// The most of _NET_WM_ICON read, in 32-bit words: a 256-pixel icon and a few smaller ones. A
+/// client may announce more; what is past this is not read.
+constexpr std::uint32_t kIconLimitWords = 128 * 1024;
+
+}  // namespace
+
+std::optional<platform::WindowIcon> X11WindowServer::windowIcon(std::uint32_t windowNumber, int preferredSize) {
+    if (connection_.broken()) return std::nullopt;
+    const auto cookie = xcb_get_property(connection_.raw(), 0, windowNumber, connection_.ewmh()->_NET_WM_ICON,
+                                         XCB_ATOM_CARDINAL, 0, kIconLimitWords);
+    Pending<xcb_get_property_reply_t> reply(connection_, cookie.sequence);
+    connection_.flush();
+    return x11::windowIcon(reply.get(Deadline::after(kDefaultReplyTimeout)), preferredSize);
+}
 
 std::vector<platform::WindowRecord> X11WindowServer::windowList() {
     namespace keys = platform::window_keys;

@@ -11,15 +11,18 @@ namespace zerlith::x11 {
 /// and not minimized. Keys the server could not give are left out. Any thread.
 class X11WindowServer final : public platform::WindowServer {
 public:
-    explicit X11WindowServer(DesktopCache& cache) : cache_(cache) {}
+    X11WindowServer(XcbConnection& connection, DesktopCache& cache) : connection_(connection), cache_(cache) {}
 
     /// X has no capture permission: always true.
     bool preflightScreenCaptureAccess() override { return true; }
     bool requestScreenCaptureAccess() override { return true; }
     /// Client windows front to back; desktop backgrounds left out.
     std::vector<platform::WindowRecord> windowList() override;
+    /// _NET_WM_ICON; waits for the server as long as any read.
+    std::optional<platform::WindowIcon> windowIcon(std::uint32_t windowNumber, int preferredSize) override;
 
 private:
+    XcbConnection& connection_;
     DesktopCache& cache_;
 };
 

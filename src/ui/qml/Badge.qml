@@ -3,6 +3,7 @@ import QtQuick
 // A short label on a capsule of its own tint; keeps its natural size.
 Rectangle {
     id: badge
+    objectName: "badge"
     required property string text
     required property color tint
     required property var theme
