@@ -9,12 +9,13 @@ packages=(
   # libraries
   libicu-dev nlohmann-json3-dev liburiparser-dev
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-res0-dev
+  libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev
   # the user interface: Qt 6 Quick and its QML modules, SVG, the X11 platform plugin
   qt6-base-dev qt6-declarative-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtqml-workerscript
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb openbox x11-xserver-utils xdotool x11-utils
+  xvfb openbox x11-xserver-utils xdotool x11-utils x11-xkb-utils libxcb-xtest0-dev
   # fuzzing (libFuzzer comes with clang's runtime libraries)
   clang libclang-rt-14-dev
 )

@@ -2,14 +2,15 @@
 
 #include <iostream>
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include "app/core_services.hpp"
 #include "app/instance_channel.hpp"
 #include "app/quit_signals.hpp"
-#include "palette/palette_controller.hpp"
+#include "app/switcher_shell.hpp"
+#include "shell/app_delegate.hpp"
+#include "system/preferences_file.hpp"
 #include "ui/desktop_events_watch.hpp"
-#include "ui/palette_quick_window.hpp"
 #include "ui/qt_dispatch.hpp"
 #include "ui/scene_graph.hpp"
 #include "ui/x11_window_setup.hpp"
@@ -17,7 +18,10 @@
 namespace zerlith::app {
 namespace {
 
+/// What other invocations ask of the running instance over the channel.
 constexpr char kPaletteRequest[] = "palette";
+constexpr char kInstantRequest[] = "instant";
+constexpr char kSettingsRequest[] = "settings";
 constexpr char kReopenRequest[] = "reopen";
 
 /// Where the windows go: an X11 display for the X11 desktop; for a simulated desktop, whatever
@@ -28,37 +32,61 @@ bool displayAvailable(const DesktopChoice& choice) {
     return choice.desktopFile != nullptr && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-/// The running switcher: the palette and the channel other invocations reach it through.
+/// The request this invocation hands to a running instance.
+const char* requestOf(const CLI::Invocation& invocation) {
+    if (invocation.arguments.contains("--palette")) return kPaletteRequest;
+    if (invocation.arguments.contains("--instant")) return kInstantRequest;
+    if (invocation.arguments.contains("--settings")) return kSettingsRequest;
+    return kReopenRequest;
+}
+
+/// The running switcher: the delegate over the Qt shell, the desktop's change events and the
+/// channel other invocations reach it through.
 class Switcher {
 public:
-    explicit Switcher(CoreServices& core)
-        : palette_(core.snapshots(), core.usage(), core.activationLog(),
-                   [&core](PaletteController& controller) {
-                       return std::make_unique<ui::PaletteQuickWindow>(controller, core.icons());
-                   }) {
+    Switcher(CoreServices& core, platform::Preferences& preferences)
+        : shell_(core, core.desktop().hotKeys()),
+          delegate_({core.snapshots(), core.usage(), core.activationLog(), preferences, core.dispatch(),
+                     core.desktop().hotKeys(), std::cerr},
+                    shell_) {
+        shell_.setMenuTarget(delegate_);
         QObject::connect(&channel_, &InstanceChannel::requestReceived, &channel_,
                          [this](const QByteArray& request) { handle(request); });
+        QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &channel_, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive) delegate_.applicationDidBecomeActive();
+        });
         if (auto* events = core.desktop().desktopEvents()) {
-            // Any change may touch the window list; the next opening refreshes it in the background.
-            eventsWatch_.emplace(*events, [&core](const std::vector<platform::DesktopChange>&) {
-                core.snapshots().markDirty(SnapshotStore::Source::windows);
+            eventsWatch_.emplace(*events, [this](const std::vector<platform::DesktopChange>& changes) {
+                delegate_.changeObserver().handle(changes);
             });
         }
-        core.snapshots().refreshDirty();
+        delegate_.applicationDidFinishLaunching();
     }
 
     bool listen(const QString& path) { return channel_.listen(path); }
 
     void handle(const QByteArray& request) {
-        // Until the settings window exists, reopening the application opens its palette.
-        if (request == kPaletteRequest || request == kReopenRequest) palette_.toggle();
+        if (request == kPaletteRequest) shell_.togglePalette(0);
+        if (request == kInstantRequest) delegate_.instantSwitch();
+        if (request == kSettingsRequest) delegate_.openSettings();
+        if (request == kReopenRequest) delegate_.applicationShouldHandleReopen();
     }
 
 private:
-    PaletteController palette_;
+    SwitcherShell shell_;
+    AppDelegate delegate_;
     InstanceChannel channel_;
     std::optional<ui::DesktopEventsWatch> eventsWatch_;
 };
+
+/// The desktop's own preferences (the simulated desktop's), else the user's preferences file;
+/// in memory only when the user has no home folder.
+std::unique_ptr<platform::Preferences> openPreferences(CoreServices& core) {
+    if (core.desktop().preferences()) return nullptr;
+    if (const auto path = PreferencesFile::defaultLocation())
+        return std::make_unique<PreferencesFile>(*path, core.clock(), std::cerr);
+    return std::make_unique<platform::MemoryPreferences>();
+}
 
 }  // namespace
 
@@ -76,20 +104,21 @@ int runApplication(int argc, char** argv, const CLI::Invocation& invocation, Des
         return 2;
     }
     // Handing a request over needs no GUI: `zerlith --palette` on a hot key stays quick.
-    const bool paletteOnly = invocation.arguments.contains("--palette");
+    const char* request = requestOf(invocation);
     std::string channelError;
     const auto socket = InstanceChannel::socketPath(&channelError);
     if (!socket) std::cerr << "zerlith: " << channelError << "; running without the single-instance channel\n";
-    if (socket && InstanceChannel::send(*socket, paletteOnly ? kPaletteRequest : kReopenRequest)) return 0;
-    if (paletteOnly) {
+    if (socket && InstanceChannel::send(*socket, request)) return 0;
+    if (request != kReopenRequest) {
         std::cerr << "zerlith: Zerlith is not running\n";
         return 1;
     }
 
-    QGuiApplication qt(argc, argv);
-    QGuiApplication::setApplicationName("Zerlith");
-    QGuiApplication::setDesktopFileName("zerlith");
-    QGuiApplication::setQuitOnLastWindowClosed(false);
+    // Widgets, for the tray icon's menu.
+    QApplication qt(argc, argv);
+    QApplication::setApplicationName("Zerlith");
+    QApplication::setDesktopFileName("zerlith");
+    QApplication::setQuitOnLastWindowClosed(false);
     ui::chooseSceneGraph();
 
     choice.makeDispatch = [] { return std::make_unique<ui::QtDispatch>(); };
@@ -100,11 +129,12 @@ int runApplication(int argc, char** argv, const CLI::Invocation& invocation, Des
     }
     CoreServices core(std::get<Runtime>(std::move(started)));
     QuitSignals quitSignals;
-    Switcher switcher(core);
+    const auto ownPreferences = openPreferences(core);
+    Switcher switcher(core, ownPreferences ? *ownPreferences : *core.desktop().preferences());
     if (socket && !switcher.listen(*socket)) {
         std::cerr << "zerlith: cannot listen at " << socket->toStdString() << '\n';
     }
-    return QGuiApplication::exec();
+    return QApplication::exec();
 }
 
 }  // namespace zerlith::app

@@ -5,6 +5,8 @@
 #include "platform/desktop_events.hpp"
 #include "platform/dispatch.hpp"
 #include "platform/display.hpp"
+#include "platform/hot_keys.hpp"
+#include "platform/preferences.hpp"
 #include "platform/scripting.hpp"
 #include "platform/window_server.hpp"
 #include "platform/workspace.hpp"
@@ -26,6 +28,10 @@ public:
     virtual Dispatch& dispatch() = 0;
     /// The backend's change events; none for a backend that has no event stream.
     virtual DesktopEvents* desktopEvents() { return nullptr; }
+    /// The desktop's global keys; none where the desktop offers no way to take them.
+    virtual HotKeys* hotKeys() { return nullptr; }
+    /// The desktop's own preferences; none where the application keeps them in its own file.
+    virtual Preferences* preferences() { return nullptr; }
 };
 
 /// The platform installed for this process. Installing happens before any other thread starts

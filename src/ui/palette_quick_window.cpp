@@ -82,8 +82,10 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     x11::prepareUtilityWindow(*view_);
     view_->installEventFilter(this);
     connect(view_.get(), &QWindow::activeChanged, this, [this] {
-        // News of focus may be stale (sent about an earlier opening): the server has the truth.
-        if (!view_->isActive() && view_->isVisible() && !x11::hasInputFocus(*view_).value_or(false)) {
+        if (view_->isActive()) {
+            if (activated_) activated_();
+        } else if (view_->isVisible() && !x11::hasInputFocus(*view_).value_or(false)) {
+            // News of focus may be stale (sent about an earlier opening): the server has the truth.
             controller_.windowDidResignKey();
         }
     });

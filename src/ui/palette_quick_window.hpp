@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QObject>
@@ -27,6 +28,11 @@ public:
     void showAndFocus() override;
     void hide() override;
 
+    /// Appends text to the query as if typed: keys typed before the window had the keyboard.
+    void typeText(const QString& text) { bridge_.setQuery(bridge_.query() + text); }
+    /// Runs `handler` each time the window gets the keyboard.
+    void onActivated(std::function<void()> handler) { activated_ = std::move(handler); }
+
     /// The hosted view, for tests and screenshots.
     QQuickView& view() { return *view_; }
 
@@ -37,6 +43,7 @@ private:
     PaletteController& controller_;
     std::unique_ptr<QQuickView> view_;
     PaletteBridge bridge_;
+    std::function<void()> activated_;
 };
 
 /// The key a Qt key event stands for in the palette.

@@ -112,6 +112,8 @@ TEST_F(EndToEnd, ApplicationModeRefusesWhatItCannotDo) {
         {"--move=left", "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM", 2,
          "zerlith: no display to show the switcher on: set DISPLAY\n"},
         {"--palette", "QT_QPA_PLATFORM=offscreen " + runtime, 1, "zerlith: Zerlith is not running\n"},
+        {"--instant", "QT_QPA_PLATFORM=offscreen " + runtime, 1, "zerlith: Zerlith is not running\n"},
+        {"--settings", "QT_QPA_PLATFORM=offscreen " + runtime, 1, "zerlith: Zerlith is not running\n"},
     };
     for (const auto& c : cases) {
         const auto outcome = run(writeDesktop(kDesktop), c.arguments, c.environment);

@@ -1,6 +1,8 @@
 #include "platform/sim/desktop_loader.hpp"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -297,6 +299,29 @@ void refuseDuplicates(const Node& root, const char* listKey, const std::vector<T
             root.required(listKey).items()[i].required(memberKey).refuse("used by an earlier entry");
 }
 
+KeyChord keyChord(const Node& node) {
+    node.expectObject();
+    constexpr std::int64_t kMax = std::numeric_limits<std::uint32_t>::max();
+    return {static_cast<std::uint32_t>(node.required("keyCode").integer(0, kMax)),
+            static_cast<std::uint32_t>(node.required("carbonModifiers").integer(0, kMax))};
+}
+
+/// Key codes, written as decimal strings, to what the layout writes on them.
+std::map<std::uint32_t, std::string> keyNames(const Node& node) {
+    node.expectObject();
+    std::map<std::uint32_t, std::string> names;
+    for (const auto& [code, name] : node.value().items()) {
+        const Node member(name, "keyNames." + code);
+        char* end = nullptr;
+        const unsigned long number = std::strtoul(code.c_str(), &end, 10);
+        if (code.empty() || *end != '\0' || !std::isdigit(static_cast<unsigned char>(code[0])) ||
+            number > std::numeric_limits<std::uint32_t>::max())
+            member.refuse("expected a key code (a decimal integer) as the member name");
+        names.emplace(static_cast<std::uint32_t>(number), member.string());
+    }
+    return names;
+}
+
 DesktopModel desktop(const Node& root) {
     if (!root.value().is_object()) throw Refused{"expected a JSON object at the top level"};
     DesktopModel model;
@@ -318,6 +343,12 @@ DesktopModel desktop(const Node& root) {
     model.now = memberOr(root, "now", std::optional<double>{},
                          [](const Node& n) { return std::optional(n.number()); });
     model.virtualTime = booleanOr(root, "virtualTime", false);
+    model.heldShortcuts = listOf<KeyChord>(root, "heldShortcuts", keyChord);
+    if (const auto names = root.member("keyNames")) model.keyNames = keyNames(*names);
+    if (const auto values = root.member("preferences")) {
+        values->expectObject();
+        for (const auto& [key, value] : values->value().items()) model.preferences.emplace(key, value);
+    }
     return model;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "platform/geometry.hpp"
 #include "platform/workspace.hpp"
@@ -102,6 +105,13 @@ struct Window {
     bool axTitleFollowsTitle = false;
 };
 
+/// A global key in its stored form (HotKeys).
+struct KeyChord {
+    std::uint32_t keyCode = 0;
+    std::uint32_t carbonModifiers = 0;
+    bool operator==(const KeyChord&) const = default;
+};
+
 /// The process id the desktop gives Zerlith when the file names none (`selfPid`): no process has it.
 inline constexpr Pid kNoSelfPid = -1;
 
@@ -118,6 +128,12 @@ struct DesktopModel {
     /// Time passes only while the program waits, and every wait ends at once: the process runs
     /// on a manual clock and its background work on the main thread, in order.
     bool virtualTime = false;
+    /// Global keys other applications hold: registering them fails.
+    std::vector<KeyChord> heldShortcuts;
+    /// What the current keyboard layout writes on a key code; a code not listed writes nothing.
+    std::map<std::uint32_t, std::string> keyNames;
+    /// The preferences the desktop starts with, by key.
+    std::map<std::string, nlohmann::json, std::less<>> preferences;
 };
 
 }  // namespace zerlith::sim

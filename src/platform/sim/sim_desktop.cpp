@@ -3,6 +3,7 @@
 #include "platform/sim/desktop_state.hpp"
 #include "platform/sim/sim_accessibility.hpp"
 #include "platform/sim/sim_display.hpp"
+#include "platform/sim/sim_hot_keys.hpp"
 #include "platform/sim/sim_scripting.hpp"
 #include "platform/sim/sim_window_server.hpp"
 #include "platform/sim/sim_workspace.hpp"
@@ -19,7 +20,9 @@ struct SimDesktop::Parts {
           windowServer(state),
           workspace(state),
           display(state),
-          scripting(state, clock) {}
+          scripting(state, clock),
+          hotKeys(state),
+          preferences(state.with([](const DesktopState& current) { return current.model.preferences; })) {}
 
     std::unique_ptr<platform::PinnedWallClock> pinned;
     platform::Clock& clock;
@@ -30,6 +33,8 @@ struct SimDesktop::Parts {
     SimWorkspace workspace;
     SimDisplay display;
     SimScripting scripting;
+    SimHotKeys hotKeys;
+    platform::MemoryPreferences preferences;
 };
 
 SimDesktop::SimDesktop(DesktopModel model, platform::Clock& clock, platform::Dispatch& dispatch)
@@ -42,6 +47,8 @@ platform::WindowServer& SimDesktop::windowServer() { return parts_->windowServer
 platform::Workspace& SimDesktop::workspace() { return parts_->workspace; }
 platform::Display& SimDesktop::display() { return parts_->display; }
 platform::Scripting& SimDesktop::scripting() { return parts_->scripting; }
+platform::HotKeys* SimDesktop::hotKeys() { return &parts_->hotKeys; }
+platform::Preferences* SimDesktop::preferences() { return &parts_->preferences; }
 platform::Clock& SimDesktop::clock() { return parts_->clock; }
 platform::Dispatch& SimDesktop::dispatch() { return parts_->dispatch; }
 
@@ -52,6 +59,8 @@ DesktopModel SimDesktop::state() const {
 void SimDesktop::update(const std::function<void(DesktopModel&)>& change) {
     parts_->state.with([&](DesktopState& state) { change(state.model); });
 }
+
+void SimDesktop::pressHotKey(KeyChord key, std::uint32_t pressTime) { parts_->hotKeys.press(key, pressTime); }
 
 std::vector<std::string> SimDesktop::actionLog() const {
     return parts_->state.with([](const DesktopState& state) { return state.actionLog; });

@@ -44,12 +44,18 @@ public:
     platform::Scripting& scripting() override;
     platform::Clock& clock() override;
     platform::Dispatch& dispatch() override;
+    /// Global keys: those in the file's `heldShortcuts` cannot be registered.
+    platform::HotKeys* hotKeys() override;
+    /// In memory, starting with the file's `preferences`.
+    platform::Preferences* preferences() override;
 
     /// A copy of the current state, for assertions.
     DesktopModel state() const;
     /// Changes the state under the desktop's lock (a window appears, an app quits...). Exactly
     /// what the function writes changes: nothing is derived again.
     void update(const std::function<void(DesktopModel&)>& change);
+    /// The user presses a global key: its registration's handler hears of it. Any thread.
+    void pressHotKey(KeyChord key, std::uint32_t pressTime = 0);
     /// Every change the core made, in order (format above).
     std::vector<std::string> actionLog() const;
 

@@ -62,6 +62,9 @@ std::shared_ptr<const DesktopSnapshot> DesktopCache::current(double timeoutSecon
         snapshot_ = rebuild();
         changed_ = false;
     }
+    // Waiting for replies may have read events off the socket into xcb's queue, where the event
+    // loop's watch on the socket cannot see them: a key press must not wait there.
+    drainEvents(std::chrono::steady_clock::now(), Events::lastMillisecond);
     return snapshot_;
 }
 
@@ -69,6 +72,11 @@ std::vector<platform::DesktopChange> DesktopCache::takeChanges() {
     std::lock_guard lock(mutex_);
     if (!connection_.broken()) drainEvents(std::chrono::steady_clock::now(), Events::all);
     return std::exchange(changes_, {});
+}
+
+void DesktopCache::readEvents() {
+    std::lock_guard lock(mutex_);
+    if (!connection_.broken()) drainEvents(std::chrono::steady_clock::now(), Events::all);
 }
 
 std::optional<platform::DesktopChange::Kind> DesktopCache::rootChangeKind(xcb_atom_t property) {
@@ -151,6 +159,7 @@ void DesktopCache::drainEvents(std::chrono::steady_clock::time_point now, Events
             rootStale_ = true;
             break;
         default:
+            if (keyEventSink_ && keyEventSink_(*event)) break;
             if (randrBase && (type == *randrBase + XCB_RANDR_SCREEN_CHANGE_NOTIFY || type == *randrBase + XCB_RANDR_NOTIFY)) {
                 rootStale_ = true;
                 changes_.push_back({Kind::screens, 0});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -43,6 +44,14 @@ public:
     /// events waiting on the socket, never waits for the server.
     std::vector<platform::DesktopChange> takeChanges();
 
+    /// Reads the events waiting on the connection now, keeping the changes for takeChanges().
+    void readEvents();
+
+    /// Where key events and keyboard notifications go as they are read; it answers whether the
+    /// event was one of those. Called under the cache's lock: it must not call the cache. Set it
+    /// before the events it wants can arrive.
+    void setKeyEventSink(std::function<bool(const xcb_generic_event_t&)> sink) { keyEventSink_ = std::move(sink); }
+
     /// Makes the next current() check with the server: call after sending a request that
     /// changes the desktop, so the caller's next read waits for the server's answer to it.
     void expire();
@@ -81,6 +90,7 @@ private:
     std::optional<unsigned> unansweredProbe_;  // a root read the server did not answer in time
     std::shared_ptr<const DesktopSnapshot> snapshot_;
     std::vector<platform::DesktopChange> changes_;  // told by events, not yet taken
+    std::function<bool(const xcb_generic_event_t&)> keyEventSink_;
 };
 
 }  // namespace zerlith::x11

@@ -8,6 +8,7 @@
 #include "platform/x11/x11_accessibility.hpp"
 #include "platform/x11/x11_desktop_events.hpp"
 #include "platform/x11/x11_display.hpp"
+#include "platform/x11/x11_hot_keys.hpp"
 #include "platform/x11/x11_scripting.hpp"
 #include "platform/x11/x11_window_server.hpp"
 #include "platform/x11/x11_workspace.hpp"
@@ -30,7 +31,11 @@ struct X11Desktop::Parts {
           windowServer(*connection, cache),
           workspace(cache, *entries, activation),
           display(*connection, cache),
-          events(*connection, cache) {}
+          events(*connection, cache),
+          hotKeys(*connection) {
+        cache.setKeyEventSink([this](const xcb_generic_event_t& event) { return hotKeys.handleEvent(event); });
+        hotKeys.setEventReader([this] { cache.readEvents(); });
+    }
 
     std::unique_ptr<XcbConnection> connection;
     DesktopCache cache;
@@ -42,6 +47,7 @@ struct X11Desktop::Parts {
     X11Display display;
     X11Scripting scripting;
     X11DesktopEvents events;
+    X11HotKeys hotKeys;
 };
 
 X11Desktop::X11Desktop(std::unique_ptr<Parts> parts, platform::Clock& clock, platform::Dispatch& dispatch)
@@ -55,6 +61,7 @@ platform::Workspace& X11Desktop::workspace() { return parts_->workspace; }
 platform::Display& X11Desktop::display() { return parts_->display; }
 platform::Scripting& X11Desktop::scripting() { return parts_->scripting; }
 platform::DesktopEvents* X11Desktop::desktopEvents() { return &parts_->events; }
+platform::HotKeys* X11Desktop::hotKeys() { return &parts_->hotKeys; }
 
 std::unique_ptr<X11Desktop> connectX11Desktop(platform::Clock& clock, platform::Dispatch& dispatch,
                                               std::string* error, const char* displayName) {

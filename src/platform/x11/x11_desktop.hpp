@@ -24,6 +24,7 @@ public:
     platform::Clock& clock() override { return clock_; }
     platform::Dispatch& dispatch() override { return dispatch_; }
     platform::DesktopEvents* desktopEvents() override;
+    platform::HotKeys* hotKeys() override;
 
 private:
     std::unique_ptr<Parts> parts_;

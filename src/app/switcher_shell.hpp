@@ -1,0 +1,52 @@
+#pragma once
+
+#include <optional>
+
+#include <QTimer>
+
+#include "app/core_services.hpp"
+#include "palette/palette_controller.hpp"
+#include "shell/app_delegate.hpp"
+#include "ui/status_item.hpp"
+
+namespace zerlith::ui {
+class PaletteQuickWindow;
+}
+
+namespace zerlith::app {
+
+/// The application's windows and tray under Qt, as the delegate drives them. The settings
+/// window and the updater come later: until then settings open the palette and the updater does
+/// nothing. Main thread.
+class SwitcherShell final : public AppShell {
+public:
+    SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys);
+
+    /// Where the status menu's items go; set before the launch sequence runs.
+    void setMenuTarget(AppDelegate& delegate) { delegate_ = &delegate; }
+
+    void setUpEditingShortcuts() override;
+    void setUpStatusItem() override;
+    void setStatusTooltip(const std::string& text) override;
+    void togglePalette(std::uint32_t pressTime) override;
+    void showPalette() override { palette_.show(); }
+    void showSettings() override { palette_.show(); }
+    void showSettingsIfSetupIncomplete() override {}
+    void startUpdater() override {}
+    void checkForUpdates() override {}
+
+private:
+    /// Hands the keys typed since the hot key to the palette's query, and the keyboard back.
+    void deliverTyping();
+
+    platform::HotKeys* hotKeys_;
+    PaletteController palette_;
+    ui::PaletteQuickWindow* window_ = nullptr;
+    AppDelegate* delegate_ = nullptr;
+    std::optional<ui::StatusItem> statusItem_;
+    /// Hands the typed keys over should the palette not get the keyboard soon; one per opening,
+    /// so an earlier opening's never takes the keys of a later one.
+    QTimer typingHold_;
+};
+
+}  // namespace zerlith::app

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace zerlith::platform {
+
+/// How a desktop writes shortcuts: the glyphs of the shortcut's home platform ("⌥Space"), or
+/// the words Linux users know ("Alt+Space").
+enum class KeyNotation { glyphs, words };
+
+/// The desktop's global keys. A key is given in the stored form of a shortcut: a macOS virtual
+/// key code and a Carbon modifier mask (command 0x100, shift 0x200, option 0x800, control 0x1000).
+class HotKeys {
+public:
+    /// A registered key was pressed: its id and the desktop's time stamp of the press (0 when
+    /// the desktop has none). May be called on any thread.
+    using PressHandler = std::function<void(std::uint32_t id, std::uint32_t pressTime)>;
+
+    virtual ~HotKeys() = default;
+
+    /// Where presses go from now on. Main thread, before the first registration.
+    virtual void setPressHandler(PressHandler handler) = 0;
+    /// Takes the key for `id`; false when the desktop refuses it (another application holds it),
+    /// and nothing is held for `id` then. Main thread.
+    virtual bool registerKey(std::uint32_t id, std::uint32_t keyCode, std::uint32_t carbonModifiers) = 0;
+    /// Gives the key of `id` back; nothing when none is held. Main thread.
+    virtual void unregisterKey(std::uint32_t id) = 0;
+
+    /// What the key with this code writes in the current keyboard layout, or none (a function
+    /// key, an unknown code). Main thread.
+    virtual std::optional<std::string> layoutKeyName(std::uint32_t keyCode) = 0;
+    virtual KeyNotation notation() const = 0;
+
+    /// A press may hold back what the user types next, so that keys typed before the
+    /// application's window can take them are not lost to the window being left. Returns them
+    /// in order and lets the keyboard go; empty when nothing is held back. Main thread.
+    virtual std::string releaseTyping() { return {}; }
+};
+
+}  // namespace zerlith::platform

@@ -1,0 +1,65 @@
+#include "shell/app_delegate.hpp"
+
+#include "activation/instant_switch.hpp"
+#include "platform/platform.hpp"
+#include "shell/shortcut_preferences.hpp"
+#include "sources/browser_source.hpp"
+
+namespace zerlith {
+
+AppDelegate::AppDelegate(AppServices services, AppShell& shell)
+    : services_(services), shell_(shell), observer_(services.snapshots) {
+    if (services_.hotKeys) hotKeys_.emplace(*services_.hotKeys, services_.dispatch);
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    shell_.setUpEditingShortcuts();
+    shell_.setUpStatusItem();
+    registerShortcuts();
+    observer_.start();
+    services_.snapshots.refreshDirty();
+    shell_.startUpdater();
+    auto& accessibility = platform::current().accessibility();
+    if (!accessibility.isProcessTrusted()) accessibility.promptForTrust();
+    shell_.showSettingsIfSetupIncomplete();
+}
+
+void AppDelegate::registerShortcuts() {
+    if (!hotKeys_) return;  // the desktop offers no global keys: the channel's commands stand in
+    using Role = HotKeyManager::Role;
+    auto& preferences = services_.preferences;
+    const auto palette =
+        ShortcutPreferences::loadOr(preferences, ShortcutPreferences::kPaletteKey, ShortcutPreferences::kPaletteDefault);
+    const bool paletteRegistered =
+        hotKeys_->registerShortcut(Role::palette, palette, [this](std::uint32_t time) { shell_.togglePalette(time); });
+    const auto instant =
+        ShortcutPreferences::loadOr(preferences, ShortcutPreferences::kInstantKey, ShortcutPreferences::kInstantDefault);
+    hotKeys_->registerShortcut(Role::instant, instant, [this](std::uint32_t) { instantSwitch(); });
+    if (paletteRegistered) return;
+    auto* keys = services_.hotKeys;
+    const auto sentence = shortcutTakenSentence(
+        displayString(palette, keys->notation(), [keys](std::uint32_t code) { return keys->layoutKeyName(code); }));
+    shell_.setStatusTooltip(sentence);
+    services_.diagnostics << "zerlith: " << sentence << '\n';  // a desktop may show no tray
+}
+
+void AppDelegate::instantSwitch() {
+    InstantSwitch::toggle(services_.snapshots, services_.usage, services_.activationLog);
+}
+
+void AppDelegate::applicationDidBecomeActive() {
+    if (didRequestBrowserAccess_ || BrowserSource::pendingConsent().empty()) return;
+    didRequestBrowserAccess_ = true;
+    auto& snapshots = services_.snapshots;
+    services_.dispatch.concurrentQueue().async([&snapshots] {
+        BrowserSource::requestAutomationAccess();
+        snapshots.markAllDirty();
+        snapshots.refreshDirty();
+    });
+}
+
+std::string shortcutTakenSentence(const std::string& shortcutDisplay) {
+    return shortcutDisplay + " is taken by another app — pick a different one in Settings.";
+}
+
+}  // namespace zerlith

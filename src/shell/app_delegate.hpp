@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "activation/activation_log.hpp"
+#include "cache/snapshot_store.hpp"
+#include "platform/dispatch.hpp"
+#include "platform/hot_keys.hpp"
+#include "platform/preferences.hpp"
+#include "ranking/usage_store.hpp"
+#include "shell/app_shell.hpp"
+#include "shell/change_observer.hpp"
+#include "shell/hot_key_manager.hpp"
+
+namespace zerlith {
+
+/// What the running application works with; everything outlives the delegate.
+struct AppServices {
+    SnapshotStore& snapshots;
+    UsageStore& usage;
+    ActivationLog& activationLog;
+    platform::Preferences& preferences;
+    platform::Dispatch& dispatch;
+    /// The desktop's global keys; none where it has no way to take them.
+    platform::HotKeys* hotKeys;
+    /// Where a problem the user must hear of goes when no tray may show it (standard error).
+    std::ostream& diagnostics;
+};
+
+/// The running application: its launch sequence, its menu actions, and the one request for
+/// browser access. Main thread.
+class AppDelegate {
+public:
+    AppDelegate(AppServices services, AppShell& shell);
+
+    /// Once, when the event loop starts: editing shortcuts, the status item, the global
+    /// shortcuts, the change observer, the first refresh, the updater, the accessibility prompt,
+    /// the settings window when setup is incomplete.
+    void applicationDidFinishLaunching();
+    /// The user started the running application again: the settings window.
+    void applicationShouldHandleReopen() { shell_.showSettings(); }
+    /// The application came to the front: asks once per run for browser access, at the first
+    /// time a browser's consent is pending.
+    void applicationDidBecomeActive();
+
+    /// Status menu "Open Switcher", "Settings…", "Check for Updates…".
+    void openPalette() { shell_.showPalette(); }
+    void openSettings() { shell_.showSettings(); }
+    void checkForUpdates() { shell_.checkForUpdates(); }
+    /// The instant switch, as its shortcut does it.
+    void instantSwitch();
+
+    /// Where the desktop's change events go.
+    ChangeObserver& changeObserver() { return observer_; }
+
+private:
+    void registerShortcuts();
+
+    AppServices services_;
+    AppShell& shell_;
+    std::optional<HotKeyManager> hotKeys_;
+    ChangeObserver observer_;
+    bool didRequestBrowserAccess_ = false;
+};
+
+/// The tooltip sentence for a palette shortcut another application holds.
+std::string shortcutTakenSentence(const std::string& shortcutDisplay);
+
+}  // namespace zerlith

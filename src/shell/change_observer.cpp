@@ -1,0 +1,77 @@
+#include "shell/change_observer.hpp"
+
+#include "model/target.hpp"
+#include "platform/platform.hpp"
+
+namespace zerlith {
+namespace {
+
+SnapshotStore::Source sourceOf(BrowserKind browser) {
+    return browser == BrowserKind::chrome ? SnapshotStore::Source::chrome : SnapshotStore::Source::safari;
+}
+
+std::optional<Pid> frontmostPid() {
+    const auto front = platform::current().workspace().frontmostApplication();
+    return front ? std::optional(front->pid) : std::nullopt;
+}
+
+}  // namespace
+
+void ChangeObserver::start() { front_ = frontmostPid(); }
+
+void ChangeObserver::handle(const std::vector<platform::DesktopChange>& changes) {
+    using Kind = platform::DesktopChange::Kind;
+    for (const auto& change : changes) {
+        switch (change.kind) {
+        case Kind::windowList:
+        case Kind::currentDesktop:
+            store_.markDirty(SnapshotStore::Source::windows);
+            break;
+        case Kind::activeWindow:
+            frontChanged();
+            break;
+        case Kind::windowTitle:
+            if (const auto owner = ownerOf(change.window))
+                if (const auto source = browserSource(*owner)) store_.markDirty(*source);
+            break;
+        case Kind::windowState:
+        case Kind::screens:
+            break;  // no source lists these
+        }
+    }
+}
+
+void ChangeObserver::frontChanged() {
+    const auto left = front_;
+    front_ = frontmostPid();
+    if (!left || left == front_) return;
+    if (const auto source = browserSource(*left)) {
+        store_.markDirty(*source);
+        store_.refreshDirty();
+    }
+}
+
+std::optional<SnapshotStore::Source> ChangeObserver::browserSource(Pid pid) {
+    for (const auto& app : platform::current().workspace().runningApplications()) {
+        if (app.pid != pid || !app.bundleIdentifier) continue;
+        for (const BrowserKind browser : kAllBrowsers)
+            if (*app.bundleIdentifier == bundleIdentifier(browser)) return sourceOf(browser);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<Pid> ChangeObserver::ownerOf(std::uint32_t window) {
+    namespace keys = platform::window_keys;
+    for (const auto& record : platform::current().windowServer().windowList()) {
+        const auto number = record.find(keys::kNumber);
+        const auto owner = record.find(keys::kOwnerPID);
+        if (number == record.end() || owner == record.end()) continue;
+        const auto* numberValue = std::get_if<std::int64_t>(&number->second);
+        const auto* ownerValue = std::get_if<std::int64_t>(&owner->second);
+        if (numberValue && ownerValue && *numberValue == window) return static_cast<Pid>(*ownerValue);
+    }
+    return std::nullopt;
+}
+
+}  // namespace zerlith

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "cache/snapshot_store.hpp"
+#include "platform/desktop_events.hpp"
+#include "platform/geometry.hpp"
+
+namespace zerlith {
+
+/// Decides when a cached source may be stale, from the desktop's change events, and marks it
+/// dirty; the next refreshDirty() (each palette opening) enumerates it again. Only leaving a
+/// browser refreshes at once, so the palette opened from the next application sees its tabs.
+///
+///   windows appeared or went (launch, quit)   → windows
+///   another desktop became current            → windows
+///   the user left a browser                   → that browser, refreshed at once
+///   a browser window's title changed          → that browser
+///
+/// Main thread. The store outlives the observer.
+class ChangeObserver {
+public:
+    explicit ChangeObserver(SnapshotStore& store) : store_(store) {}
+
+    /// Notes the application in front, the one the user may leave next.
+    void start();
+    /// Marks what the changes make stale, oldest first.
+    void handle(const std::vector<platform::DesktopChange>& changes);
+
+private:
+    void frontChanged();
+    /// The browser source of the application with this pid; none for any other application.
+    std::optional<SnapshotStore::Source> browserSource(Pid pid);
+    std::optional<Pid> ownerOf(std::uint32_t window);
+
+    SnapshotStore& store_;
+    std::optional<Pid> front_;
+};
+
+}  // namespace zerlith

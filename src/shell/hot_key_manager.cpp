@@ -1,0 +1,43 @@
+#include "shell/hot_key_manager.hpp"
+
+namespace zerlith {
+namespace {
+
+std::uint32_t idOf(HotKeyManager::Role role) { return static_cast<std::uint32_t>(role); }
+
+}  // namespace
+
+HotKeyManager::HotKeyManager(platform::HotKeys& keys, platform::Dispatch& dispatch)
+    : keys_(keys), self_(std::make_shared<HotKeyManager*>(this)) {
+    // The desktop may report a press on any thread: hand it to the main queue.
+    keys_.setPressHandler([weak = std::weak_ptr(self_), &dispatch](std::uint32_t id, std::uint32_t pressTime) {
+        dispatch.postMain([weak, id, pressTime] {
+            if (const auto self = weak.lock()) (*self)->pressed(id, pressTime);
+        });
+    });
+}
+
+HotKeyManager::~HotKeyManager() {
+    keys_.setPressHandler({});
+    for (const auto& [id, handler] : handlers_) keys_.unregisterKey(id);
+}
+
+bool HotKeyManager::registerShortcut(Role role, const Shortcut& shortcut, Handler handler) {
+    unregister(role);
+    if (!keys_.registerKey(idOf(role), shortcut.keyCode, shortcut.carbonModifiers)) return false;
+    handlers_[idOf(role)] = std::move(handler);
+    return true;
+}
+
+void HotKeyManager::unregister(Role role) {
+    if (handlers_.erase(idOf(role)) > 0) keys_.unregisterKey(idOf(role));
+}
+
+void HotKeyManager::pressed(std::uint32_t id, std::uint32_t pressTime) {
+    const auto found = handlers_.find(id);
+    if (found == handlers_.end()) return;  // a role that failed to register, or none of ours
+    auto handler = found->second;  // the handler may re-register its own role
+    handler(pressTime);
+}
+
+}  // namespace zerlith

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "platform/dispatch.hpp"
+#include "platform/hot_keys.hpp"
+#include "shell/shortcut.hpp"
+
+namespace zerlith {
+
+/// The two global shortcuts and what they do. Each role holds at most one registration; a
+/// handler always runs later from the main queue, never inside the desktop's key callback.
+/// Main thread; the desktop's keys and the dispatch outlive the manager.
+class HotKeyManager {
+public:
+    /// A role's hot-key id is its position counted from 1.
+    enum class Role : std::uint32_t { palette = 1, instant = 2 };
+    /// Receives the desktop's time stamp of the press (0 when unknown).
+    using Handler = std::function<void(std::uint32_t pressTime)>;
+
+    HotKeyManager(platform::HotKeys& keys, platform::Dispatch& dispatch);
+    ~HotKeyManager();
+    HotKeyManager(const HotKeyManager&) = delete;
+    HotKeyManager& operator=(const HotKeyManager&) = delete;
+
+    /// Replaces the role's registration; false when the desktop refused the shortcut, and the
+    /// role then has none (its previous one is gone too).
+    bool registerShortcut(Role role, const Shortcut& shortcut, Handler handler);
+    /// Removes the role's registration; nothing when it has none.
+    void unregister(Role role);
+
+private:
+    void pressed(std::uint32_t id, std::uint32_t pressTime);
+
+    platform::HotKeys& keys_;
+    std::map<std::uint32_t, Handler> handlers_;
+    /// Presses queued for the main thread hold this weakly, so none reaches a manager that is gone.
+    std::shared_ptr<HotKeyManager*> self_;
+};
+
+}  // namespace zerlith

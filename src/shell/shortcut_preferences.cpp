@@ -1,0 +1,18 @@
+#include "shell/shortcut_preferences.hpp"
+
+namespace zerlith::ShortcutPreferences {
+
+std::optional<Shortcut> load(platform::Preferences& preferences, std::string_view key) {
+    const auto stored = preferences.value(key);
+    return stored ? Shortcut::fromJson(*stored) : std::nullopt;
+}
+
+Shortcut loadOr(platform::Preferences& preferences, std::string_view key, Shortcut fallback) {
+    return load(preferences, key).value_or(fallback);
+}
+
+bool save(platform::Preferences& preferences, const Shortcut& shortcut, std::string_view key) {
+    return preferences.setValue(key, shortcut.toJson());
+}
+
+}  // namespace zerlith::ShortcutPreferences

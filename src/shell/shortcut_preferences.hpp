@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "platform/preferences.hpp"
+#include "shell/shortcut.hpp"
+
+/// Where the two global shortcuts are stored, and what they are when nothing valid is.
+namespace zerlith::ShortcutPreferences {
+
+inline constexpr std::string_view kPaletteKey = "shortcut.palette";
+inline constexpr std::string_view kInstantKey = "shortcut.instant";
+/// Option-Space.
+inline constexpr Shortcut kPaletteDefault{49, Shortcut::kOption};
+/// Option-Tab.
+inline constexpr Shortcut kInstantDefault{48, Shortcut::kOption};
+
+/// The shortcut stored under `key`; none when nothing is stored or the value is broken.
+std::optional<Shortcut> load(platform::Preferences& preferences, std::string_view key);
+/// The stored shortcut, or `fallback` when there is none.
+Shortcut loadOr(platform::Preferences& preferences, std::string_view key, Shortcut fallback);
+/// Stores the shortcut under `key`; false when the preferences could not keep it.
+bool save(platform::Preferences& preferences, const Shortcut& shortcut, std::string_view key);
+
+}  // namespace zerlith::ShortcutPreferences

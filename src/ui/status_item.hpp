@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+
+#include <QMenu>
+#include <QString>
+#include <QSystemTrayIcon>
+
+namespace zerlith::ui {
+
+/// The tray icon and its menu: "Open Switcher", "Settings…", "Check for Updates…", "Quit
+/// Zerlith". Where the desktop has no tray nothing shows, and the application works all the same.
+/// Main thread.
+class StatusItem {
+public:
+    struct Actions {
+        std::function<void()> openSwitcher;
+        std::function<void()> openSettings;
+        std::function<void()> checkForUpdates;
+        std::function<void()> quit;
+    };
+
+    explicit StatusItem(Actions actions);
+
+    void setToolTip(const QString& text) { icon_.setToolTip(text); }
+
+private:
+    QMenu menu_;
+    QSystemTrayIcon icon_;
+};
+
+}  // namespace zerlith::ui

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "shell/hot_key_manager.hpp"
+#include "support/sim_fixture.hpp"
+
+namespace zerlith::testing {
+namespace {
+
+using nlohmann::json;
+using Role = HotKeyManager::Role;
+
+constexpr Shortcut kOptionSpace{49, Shortcut::kOption};
+constexpr Shortcut kControlSpace{49, Shortcut::kControl};
+constexpr Shortcut kOptionTab{48, Shortcut::kOption};
+
+class HotKeyManagerTest : public ::testing::Test {
+protected:
+    HotKeyManager::Handler recordAs(std::string name) {
+        return [this, name](std::uint32_t time) { presses.push_back(name + "@" + std::to_string(time)); };
+    }
+    /// Presses the key and runs the main queue.
+    std::vector<std::string> press(Shortcut key, std::uint32_t time = 7) {
+        presses.clear();
+        sim.desktop().pressHotKey({key.keyCode, key.carbonModifiers}, time);
+        sim.dispatch.runUntilIdle();
+        return presses;
+    }
+
+    SimDesktopFixture sim{json{{"heldShortcuts", {{{"keyCode", 49}, {"carbonModifiers", 2048}}}}}};
+    HotKeyManager manager{*sim.desktop().hotKeys(), sim.dispatch};
+    std::vector<std::string> presses;
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(HotKeyManagerTest, RunsTheRoleHandlerLaterFromTheMainQueue) {
+    ASSERT_TRUE(manager.registerShortcut(Role::palette, kControlSpace, recordAs("palette")));
+    ASSERT_TRUE(manager.registerShortcut(Role::instant, kOptionTab, recordAs("instant")));
+
+    sim.desktop().pressHotKey({49, Shortcut::kControl}, 42);
+    EXPECT_TRUE(presses.empty()) << "ran inside the desktop's callback";
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(presses, Lines{"palette@42"});
+    EXPECT_EQ(press(kOptionTab), Lines{"instant@7"});
+    EXPECT_EQ(press({49, Shortcut::kControl | Shortcut::kShift}), Lines{});
+}
+
+TEST_F(HotKeyManagerTest, ARoleHoldsOnlyItsLatestRegistration) {
+    ASSERT_TRUE(manager.registerShortcut(Role::palette, kOptionTab, recordAs("first")));
+    ASSERT_TRUE(manager.registerShortcut(Role::palette, kControlSpace, recordAs("second")));
+    EXPECT_EQ(press(kOptionTab), Lines{});
+    EXPECT_EQ(press(kControlSpace), Lines{"second@7"});
+
+    manager.unregister(Role::palette);
+    manager.unregister(Role::palette);  // nothing held: nothing happens
+    EXPECT_EQ(press(kControlSpace), Lines{});
+}
+
+TEST_F(HotKeyManagerTest, AFailedRegistrationLeavesTheRoleWithNone) {
+    ASSERT_TRUE(manager.registerShortcut(Role::palette, kControlSpace, recordAs("palette")));
+    EXPECT_FALSE(manager.registerShortcut(Role::palette, kOptionSpace, recordAs("taken")));
+    EXPECT_EQ(press(kControlSpace), Lines{});
+    EXPECT_EQ(press(kOptionSpace), Lines{});
+}
+
+/// Global keys that report whatever id a test makes up.
+class LooseHotKeys final : public platform::HotKeys {
+public:
+    void setPressHandler(PressHandler handler) override { handler_ = std::move(handler); }
+    bool registerKey(std::uint32_t, std::uint32_t, std::uint32_t) override { return true; }
+    void unregisterKey(std::uint32_t) override {}
+    std::optional<std::string> layoutKeyName(std::uint32_t) override { return std::nullopt; }
+    platform::KeyNotation notation() const override { return platform::KeyNotation::words; }
+
+    PressHandler handler_;
+};
+
+TEST_F(HotKeyManagerTest, IgnoresUnknownIdsAndPressesThatOutliveTheManager) {
+    LooseHotKeys keys;
+    auto loose = std::make_unique<HotKeyManager>(keys, sim.dispatch);
+    ASSERT_TRUE(loose->registerShortcut(Role::palette, kOptionSpace, recordAs("palette")));
+    keys.handler_(99, 1);
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(presses, Lines{});
+
+    const auto handler = keys.handler_;
+    handler(1, 1);
+    loose.reset();
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(presses, Lines{});
+}
+
+}  // namespace
+}  // namespace zerlith::testing

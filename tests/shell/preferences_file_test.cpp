@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <sys/stat.h>
+
+#include "platform/manual_dispatch.hpp"
+#include "support/temp_folder.hpp"
+#include "system/preferences_file.hpp"
+
+namespace zerlith::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+class PreferencesFileTest : public ::testing::Test {
+protected:
+    fs::path path() { return folder.path() / "Zerlith" / "preferences.json"; }
+    std::vector<std::string> folderEntries() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(path().parent_path())) names.push_back(entry.path().filename());
+        std::ranges::sort(names);
+        return names;
+    }
+
+    TempFolder folder;
+    platform::ManualClock clock{1'765'111'500.0};  // 2025-12-07 12:45 UTC
+    std::ostringstream warnings;
+};
+
+TEST_F(PreferencesFileTest, WritesOwnerOnlyAndReadsBack) {
+    {
+        PreferencesFile preferences(path(), clock, warnings);
+        EXPECT_EQ(preferences.value("shortcut.palette"), std::nullopt);
+        ASSERT_TRUE(preferences.setValue("shortcut.palette", {{"carbonModifiers", 2048}, {"keyCode", 49}}));
+        ASSERT_TRUE(preferences.setValue("setup.shown", true));
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    PreferencesFile again(path(), clock, warnings);
+    EXPECT_EQ(again.value("shortcut.palette"), (json{{"carbonModifiers", 2048}, {"keyCode", 49}}));
+    EXPECT_EQ(again.value("setup.shown"), json(true));
+    EXPECT_EQ(warnings.str(), "");
+}
+
+TEST_F(PreferencesFileTest, MovesABrokenFileAsideInsteadOfOverwritingIt) {
+    for (const std::string broken : {"{\"shortcut.palette\": ", "[1, 2]"}) {
+        fs::remove_all(path().parent_path());
+        writeText(path(), broken);
+        warnings.str("");
+        PreferencesFile preferences(path(), clock, warnings);
+        EXPECT_EQ(preferences.value("shortcut.palette"), std::nullopt);
+        ASSERT_TRUE(preferences.setValue("setup.shown", true));
+
+        const std::string aside = "preferences.json.broken-20251207T124500Z";
+        EXPECT_EQ(folderEntries(), (std::vector<std::string>{"preferences.json", aside}));
+        EXPECT_EQ(readText(path().parent_path() / aside), broken);
+        EXPECT_NE(warnings.str().find("moved it to"), std::string::npos) << warnings.str();
+        EXPECT_EQ(std::ranges::count(warnings.str(), '\n'), 1);
+    }
+}
+
+TEST_F(PreferencesFileTest, KeepsTheOldValuesWhenTheFileCannotBeWritten) {
+    writeText(path().parent_path() / "blocker", "");
+    PreferencesFile preferences(path().parent_path() / "blocker" / "preferences.json", clock, warnings);
+    EXPECT_FALSE(preferences.setValue("setup.shown", true));
+    EXPECT_EQ(preferences.value("setup.shown"), std::nullopt);
+    EXPECT_NE(warnings.str().find("cannot write"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zerlith::testing

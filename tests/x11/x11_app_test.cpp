@@ -1,0 +1,118 @@
+// The running application on a real X session: its global hot keys, the keys typed right after
+// one, a key the desktop already holds, and windows that appear while it runs.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "x11/support/scoped_environment.hpp"
+#include "x11/support/x_session.hpp"
+
+namespace zerlith::x11::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// Space on Xvfb's default (evdev) keyboard.
+constexpr xcb_keycode_t kSpaceKeycode = 65;
+
+class X11ApplicationTest : public ::testing::Test {
+protected:
+    X11ApplicationTest() {
+        // A channel of its own: another instance on this machine must not answer.
+        fs::create_directories(home_.path() / "runtime");
+        fs::permissions(home_.path() / "runtime", fs::perms::owner_all);
+        environment_.set("XDG_RUNTIME_DIR", (home_.path() / "runtime").string());
+        environment_.set("ZERLITH_DESKTOP", std::nullopt);
+        environment_.set("QT_QPA_PLATFORM", "xcb");
+    }
+
+    /// Starts zerlith with its standard error read as lines.
+    void start() {
+        zerlith_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"sh", "-c", std::string("exec '") + ZERLITH_EXECUTABLE + "' 2>&1"},
+            ChildProcess::Options{.pipeStdout = true, .quiet = true, .reportFd = std::nullopt});
+    }
+
+    static void run(const std::vector<std::string>& argv) {
+        ChildProcess tool(argv, ChildProcess::Options{});
+        ASSERT_EQ(tool.wait(10.0), 0) << argv.front();
+    }
+
+    /// Polls for a real event of the X session, for at most `seconds`.
+    static bool eventually(const std::function<bool()>& done, double seconds = 10.0) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (std::chrono::steady_clock::now() < end) {
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return done();
+    }
+
+    /// The title of the active window, as a user would read it.
+    std::string activeTitle() {
+        ChildProcess tool({"xdotool", "getactivewindow", "getwindowname"},
+                          ChildProcess::Options{.pipeStdout = true, .quiet = true, .reportFd = std::nullopt});
+        auto line = tool.readLine(5.0);
+        tool.wait(5.0);
+        return line.value_or("");
+    }
+
+    /// Alt+Space and `typed` with no pause in between; once the palette has the keyboard, Return
+    /// until `title` is the active window (the palette may still be reading the window list).
+    bool switchByTyping(const std::string& typed, const std::string& title) {
+        run({"xdotool", "key", "alt+space", "type", typed});
+        if (!eventually([&] { return activeTitle() == "Zerlith Switcher"; }, 5.0)) return false;
+        return eventually([&] {
+            run({"xdotool", "key", "Return"});
+            return eventually([&] { return activeTitle() == title; }, 1.0);
+        });
+    }
+
+    XSession session_;
+    zerlith::testing::TempFolder home_;
+    ScopedEnvironment environment_;
+    std::unique_ptr<ChildProcess> zerlith_;
+};
+
+TEST_F(X11ApplicationTest, KeysTypedRightAfterTheHotKeyReachTheQueryAndNewWindowsTheList) {
+    TestWindows windows({"--title", "Beta", "--pid", "701", "--title", "Alpha", "--pid", "702", "--title", "Gamma",
+                         "--pid", "703"});
+    ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
+    start();
+    // The keys reach Gamma until Zerlith holds its hot keys.
+    EXPECT_TRUE(eventually([&] { return switchByTyping("beta", "Beta"); }, 30.0));
+
+    TestWindows late({"--title", "Latecomer", "--pid", "704"});
+    ASSERT_TRUE(session_.waitUntilManaged(late.ids()));
+    run({"xdotool", "key", "alt+Tab"});  // away from the new window, so that switching to it shows
+    ASSERT_TRUE(eventually([&] { return activeTitle() != "Latecomer"; }));
+    EXPECT_TRUE(switchByTyping("latecomer", "Latecomer"));
+}
+
+TEST_F(X11ApplicationTest, APaletteKeyTheDesktopHoldsIsReportedAndTheInstantKeyStillSwitches) {
+    XProbe blocker(session_.display());
+    xcb_grab_key(blocker.raw(), 1, blocker.root(), XCB_MOD_MASK_1, kSpaceKeycode, XCB_GRAB_MODE_ASYNC,
+                 XCB_GRAB_MODE_ASYNC);
+    blocker.sync();
+    TestWindows windows({"--title", "Left", "--pid", "711", "--title", "Right", "--pid", "712"});
+    ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
+    ASSERT_TRUE(eventually([&] { return activeTitle() == "Right"; }));
+    start();
+
+    std::optional<std::string> line;
+    while ((line = zerlith_->readLine(20.0)) && line->find("taken") == std::string::npos) {}
+    EXPECT_EQ(line, "zerlith: Alt+Space is taken by another app — pick a different one in Settings.");
+
+    // Until the first enumeration lands the instant switch has nothing to go to.
+    EXPECT_TRUE(eventually([&] {
+        run({"xdotool", "key", "alt+Tab"});
+        return eventually([&] { return activeTitle() == "Left"; }, 1.0);
+    }, 20.0));
+}
+
+}  // namespace
+}  // namespace zerlith::x11::testing

@@ -1,0 +1,121 @@
+// Global keys on a real X server: grabs that survive the lock keys, a key another client holds,
+// auto-repeat, the keyboard layout, and keys typed right after the hot key.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "x11/support/desktop_fixture.hpp"
+
+namespace zerlith::x11::testing {
+namespace {
+
+constexpr std::uint32_t kOption = 0x800;
+constexpr std::uint32_t kPalette = 1;
+constexpr std::uint32_t kInstant = 2;
+/// Space on Xvfb's default (evdev) keyboard.
+constexpr xcb_keycode_t kSpaceKeycode = 65;
+
+class X11HotKeysTest : public X11DesktopTest {
+protected:
+    X11HotKeysTest() : X11DesktopTest({.windowManager = false, .twoMonitors = false}) {}
+
+    platform::HotKeys& keys() {
+        auto& hotKeys = *desktop().hotKeys();
+        if (!handlerSet_) {
+            hotKeys.setPressHandler([this](std::uint32_t id, std::uint32_t) { presses.push_back(id); });
+            handlerSet_ = true;
+        }
+        return hotKeys;
+    }
+
+    /// Runs an X client tool to its end, as the user's hands.
+    static void run(const std::vector<std::string>& argv) {
+        ChildProcess tool(argv, ChildProcess::Options{});
+        ASSERT_EQ(tool.wait(10.0), 0) << argv.front();
+    }
+
+    /// Reads the connection's events until `done` holds, for at most a few seconds.
+    bool pumpUntil(const std::function<bool()>& done) {
+        for (int attempt = 0; attempt < 300; ++attempt) {
+            desktop().desktopEvents()->takeChanges();
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    /// The presses seen once the events of the last moments are read.
+    std::vector<std::uint32_t> settledPresses() {
+        probe().sync();
+        for (int round = 0; round < 20; ++round) {
+            desktop().desktopEvents()->takeChanges();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return presses;
+    }
+
+    std::vector<std::uint32_t> presses;
+
+private:
+    bool handlerSet_ = false;
+};
+
+TEST_F(X11HotKeysTest, AKeyAnotherClientHoldsIsRefusedAndTheOtherStillWorks) {
+    XProbe blocker(session().display());
+    xcb_grab_key(blocker.raw(), 1, blocker.root(), XCB_MOD_MASK_1, kSpaceKeycode, XCB_GRAB_MODE_ASYNC,
+                 XCB_GRAB_MODE_ASYNC);
+    blocker.sync();
+
+    EXPECT_FALSE(keys().registerKey(kPalette, 49, kOption));
+    ASSERT_TRUE(keys().registerKey(kInstant, 48, kOption));
+    run({"xdotool", "key", "alt+Tab"});
+    ASSERT_TRUE(pumpUntil([&] { return !presses.empty(); }));
+    EXPECT_EQ(presses, (std::vector<std::uint32_t>{kInstant}));
+    EXPECT_EQ(keys().releaseTyping(), "");
+}
+
+TEST_F(X11HotKeysTest, LockKeysKeepTheHotKeyAndAHeldKeyTogglesOnce) {
+    ASSERT_TRUE(keys().registerKey(kPalette, 49, kOption));
+    for (const char* lock : {"Num_Lock", "Caps_Lock", "Num_Lock", "Caps_Lock"}) {
+        presses.clear();
+        run({"xdotool", "key", lock});
+        run({"xdotool", "key", "alt+space"});
+        ASSERT_TRUE(pumpUntil([&] { return !presses.empty(); })) << "after " << lock;
+        keys().releaseTyping();
+    }
+    presses.clear();
+    // The second and third presses of the held key are its repeats.
+    run({"xdotool", "keydown", "alt", "keydown", "space", "keydown", "space", "keydown", "space", "keyup", "space",
+         "keyup", "alt"});
+    ASSERT_TRUE(pumpUntil([&] { return !presses.empty(); }));
+    keys().releaseTyping();
+    EXPECT_EQ(settledPresses(), (std::vector<std::uint32_t>{kPalette}));
+}
+
+TEST_F(X11HotKeysTest, KeysTypedRightAfterTheHotKeyAreKeptInOrder) {
+    ASSERT_TRUE(keys().registerKey(kPalette, 49, kOption));
+    run({"xdotool", "key", "alt+space", "type", "beta"});
+    ASSERT_TRUE(pumpUntil([&] { return !presses.empty(); }));
+    EXPECT_EQ(keys().releaseTyping(), "beta");
+    EXPECT_EQ(keys().releaseTyping(), "") << "the keyboard was let go";
+}
+
+TEST_F(X11HotKeysTest, KeyNamesFollowTheLayout) {
+    EXPECT_EQ(keys().layoutKeyName(6), "Z");
+    EXPECT_EQ(keys().layoutKeyName(0), "A");
+    EXPECT_EQ(keys().layoutKeyName(122), std::nullopt) << "F1 writes nothing";
+    EXPECT_EQ(keys().layoutKeyName(70000), std::nullopt);
+    run({"setxkbmap", "-display", session().display(), "de"});
+    EXPECT_TRUE(pumpUntil([&] { return keys().layoutKeyName(6) == "Y"; }));
+    EXPECT_EQ(keys().layoutKeyName(41), "Ö");
+
+    // The grabs follow the new layout: Alt with the key at Z's place still reaches the palette.
+    ASSERT_TRUE(keys().registerKey(kPalette, 6, kOption));
+    run({"xdotool", "key", "alt+y"});
+    EXPECT_TRUE(pumpUntil([&] { return !presses.empty(); }));
+}
+
+}  // namespace
+}  // namespace zerlith::x11::testing
