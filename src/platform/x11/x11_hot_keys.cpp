@@ -29,6 +29,10 @@ std::uint16_t x11Modifiers(std::uint32_t carbonModifiers) {
     return mask;
 }
 
+bool isDown(const xcb_query_keymap_reply_t& keymap, xcb_keycode_t key) {
+    return (keymap.keys[key / 8] >> (key % 8)) & 1;
+}
+
 }  // namespace
 
 X11HotKeys::X11HotKeys(XcbConnection& connection) : connection_(connection), layout_(connection) {}
@@ -118,11 +122,15 @@ std::string X11HotKeys::releaseTyping() {
         xcb_ungrab_keyboard(connection_.raw(), XCB_CURRENT_TIME);
     }
     // Keys the server sent before it saw the release are ahead of this reply: read them too.
-    auto cookie = xcb_get_input_focus(connection_.raw());
+    auto cookie = xcb_query_keymap(connection_.raw());
     connection_.flush();
-    std::free(connection_.waitForReply(cookie.sequence, Deadline::after(kReplyTimeout)));
+    XcbReply<xcb_query_keymap_reply_t> keymap{static_cast<xcb_query_keymap_reply_t*>(
+        connection_.waitForReply(cookie.sequence, Deadline::after(kReplyTimeout)))};
     if (readEvents_) readEvents_();
     std::lock_guard lock(mutex_);
+    // A hot key let go by now has its release behind us, or on its way to another window: either
+    // way it is no longer held, and its next press must toggle.
+    if (keymap) std::erase_if(held_, [&](const auto& entry) { return !isDown(*keymap, entry.first); });
     capturing_ = false;
     return std::exchange(typed_, {});
 }

@@ -68,8 +68,8 @@ private:
     PressHandler handler_;
     std::map<std::uint32_t, Registration> registrations_;
     /// Hot keys down, with the time of their last press or repeat: their repeats are ignored. A
-    /// release that went elsewhere (the keyboard was let go while the key was down) leaves an
-    /// entry behind, which a press long after it no longer counts as held.
+    /// key still down when the keyboard is let go has its release go elsewhere and leaves an entry
+    /// behind, which a press long after it no longer counts as held.
     std::map<xcb_keycode_t, xcb_timestamp_t> held_;
     bool capturing_ = false;
     std::string typed_;
