@@ -82,7 +82,8 @@ void DesktopCache::readEvents() {
 std::optional<platform::DesktopChange::Kind> DesktopCache::rootChangeKind(xcb_atom_t property) {
     const xcb_ewmh_connection_t& ewmh = *connection_.ewmh();
     using Kind = platform::DesktopChange::Kind;
-    if (property == ewmh._NET_CLIENT_LIST || property == ewmh._NET_CLIENT_LIST_STACKING) return Kind::windowList;
+    // Only the list itself: its stacking order changes with every raise, which launches nothing.
+    if (property == ewmh._NET_CLIENT_LIST) return Kind::windowList;
     if (property == ewmh._NET_CURRENT_DESKTOP) return Kind::currentDesktop;
     if (property == ewmh._NET_ACTIVE_WINDOW) return Kind::activeWindow;
     if (property == ewmh._NET_WORKAREA) return Kind::screens;
