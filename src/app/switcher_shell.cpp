@@ -18,6 +18,7 @@ SwitcherShell::SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys)
       palette_(core.snapshots(), core.usage(), core.activationLog(), [this, &core](PaletteController& controller) {
           auto window = std::make_unique<ui::PaletteQuickWindow>(controller, core.icons());
           window->onActivated([this] { deliverTyping(); });
+          window->setOpeningTime(openingTime_);
           window_ = window.get();
           return window;
       }) {
@@ -44,13 +45,15 @@ void SwitcherShell::setStatusTooltip(const std::string& text) {
     if (statusItem_) statusItem_->setToolTip(QString::fromStdString(text));
 }
 
-void SwitcherShell::togglePalette(std::uint32_t) {
+void SwitcherShell::togglePalette(std::uint32_t pressTime) {
     if (palette_.isVisible()) {
         palette_.hide();
         typingHold_.stop();
         if (hotKeys_) hotKeys_->releaseTyping();  // typed to close: nothing to keep
         return;
     }
+    openingTime_ = pressTime;
+    if (window_) window_->setOpeningTime(pressTime);
     palette_.show();
     typingHold_.start();
 }

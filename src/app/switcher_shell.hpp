@@ -43,6 +43,8 @@ private:
     PaletteController palette_;
     ui::PaletteQuickWindow* window_ = nullptr;
     AppDelegate* delegate_ = nullptr;
+    /// The press of the hot key that opens the palette the first time, before its window exists.
+    std::uint32_t openingTime_ = 0;
     std::optional<ui::StatusItem> statusItem_;
     /// Hands the typed keys over should the palette not get the keyboard soon; one per opening,
     /// so an earlier opening's never takes the keys of a later one.

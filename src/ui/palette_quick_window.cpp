@@ -1,5 +1,7 @@
 #include "ui/palette_quick_window.hpp"
 
+#include <utility>
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QQmlEngine>
@@ -105,7 +107,7 @@ void PaletteQuickWindow::showAndFocus() {
     view_->show();
     view_->raise();
     view_->requestActivate();
-    x11::requestActivation(*view_);
+    x11::requestActivation(*view_, std::exchange(openingTime_, 0));
 }
 
 void PaletteQuickWindow::hide() { view_->hide(); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -30,6 +31,9 @@ public:
 
     /// Appends text to the query as if typed: keys typed before the window had the keyboard.
     void typeText(const QString& text) { bridge_.setQuery(bridge_.query() + text); }
+    /// The server time of the key press that opens the palette next, for the activation request;
+    /// 0 when it opens on another request (the tray, another process).
+    void setOpeningTime(std::uint32_t pressTime) { openingTime_ = pressTime; }
     /// Runs `handler` each time the window gets the keyboard.
     void onActivated(std::function<void()> handler) { activated_ = std::move(handler); }
 
@@ -44,6 +48,7 @@ private:
     std::unique_ptr<QQuickView> view_;
     PaletteBridge bridge_;
     std::function<void()> activated_;
+    std::uint32_t openingTime_ = 0;
 };
 
 /// The key a Qt key event stands for in the palette.

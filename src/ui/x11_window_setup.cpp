@@ -85,11 +85,11 @@ std::optional<bool> hasInputFocus(QWindow& window) {
     return focused;
 }
 
-void requestActivation(QWindow& window) {
+void requestActivation(QWindow& window, std::uint32_t userTime) {
     auto* c = connection();
     if (!c) return;
     const auto id = static_cast<xcb_window_t>(window.winId());
-    sendToRoot(c, id, atom(c, "_NET_ACTIVE_WINDOW"), {kSourcePager, XCB_CURRENT_TIME, 0, 0, 0});
+    sendToRoot(c, id, atom(c, "_NET_ACTIVE_WINDOW"), {kSourcePager, userTime, 0, 0, 0});
     xcb_flush(c);
 }
 
