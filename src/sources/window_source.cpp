@@ -85,6 +85,7 @@ std::optional<std::vector<detail::AXCandidate>> candidatesOf(Pid pid) {
         const Size size = AX::size(window, platform::ax::kSize).value_or(Size{});
         candidates.push_back({window, detail::clean(*title), {origin.x, origin.y, size.width, size.height}});
     }
+    std::ranges::reverse(candidates);  // as takeBestMatch() takes them
     return candidates;
 }
 
@@ -221,23 +222,23 @@ int matchScore(const AXCandidate& ax, const Rect& frame, std::string_view cleane
     return score + titleAffinity(ax.title, cleanedTitle);
 }
 
-platform::AXElementRef takeBestMatch(std::vector<AXCandidate>& candidates, const Rect& frame,
+platform::AXElementRef takeBestMatch(std::vector<AXCandidate>& lastFirst, const Rect& frame,
                                      std::string_view cleanedTitle) {
-    auto best = candidates.end();
+    auto best = lastFirst.rend();
     int bestScore = 0;
     // Windows come in the order their applications list them, so the match is usually the first
     // candidate left: stopping at a perfect score keeps the join linear in the windows.
-    for (auto candidate = candidates.begin(); candidate != candidates.end() && bestScore < kPerfectMatchScore;
+    for (auto candidate = lastFirst.rbegin(); candidate != lastFirst.rend() && bestScore < kPerfectMatchScore;
          ++candidate) {
         const int score = matchScore(*candidate, frame, cleanedTitle);
-        if (best == candidates.end() || score > bestScore) {
+        if (best == lastFirst.rend() || score > bestScore) {
             best = candidate;
             bestScore = score;
         }
     }
-    if (best == candidates.end() || bestScore < kMinimumMatchScore) return nullptr;
+    if (best == lastFirst.rend() || bestScore < kMinimumMatchScore) return nullptr;
     auto element = std::move(best->element);
-    candidates.erase(best);
+    lastFirst.erase(std::next(best).base());
     return element;
 }
 

@@ -52,9 +52,11 @@ int titleAffinity(std::string_view a, std::string_view b);
 /// or does not fit 64 bits matches nothing.
 int matchScore(const AXCandidate& ax, const Rect& frame, std::string_view cleanedTitle);
 
-/// Removes and returns the element of the best-scoring candidate (the first among equals) when
-/// it scores at least 3; null otherwise, leaving the list as it was.
-platform::AXElementRef takeBestMatch(std::vector<AXCandidate>& candidates, const Rect& frame,
+/// Removes and returns the element of the best-scoring candidate (the first among equals in the
+/// application's order) when it scores at least 3; null otherwise, leaving the list as it was.
+/// `lastFirst` holds the candidates in reverse of the application's order: the usual match, the
+/// first one left, then comes off the back without moving the others.
+platform::AXElementRef takeBestMatch(std::vector<AXCandidate>& lastFirst, const Rect& frame,
                                      std::string_view cleanedTitle);
 
 }  // namespace detail

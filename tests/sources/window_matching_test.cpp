@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -162,6 +163,7 @@ TEST(MatchScore, OriginSizeAndTitleAddUp) {
 TEST(BestMatch, FirstHighestAtLeastThreeIsConsumed) {
     const Rect frame{0, 0, 500, 400};
     std::vector<AXCandidate> candidates = {
+        // the application's order
         candidate("Other", {0, 0, 1, 1}),  // 2: origin alone is not enough
         candidate("Doc", {9, 9, 1, 1}),    // 3
         candidate("Doc", {9, 9, 1, 1}),    // 3, later: loses the tie
@@ -169,6 +171,7 @@ TEST(BestMatch, FirstHighestAtLeastThreeIsConsumed) {
     };
     const auto best = candidates[3].element;
     const auto tied = candidates[1].element;
+    std::ranges::reverse(candidates);
 
     EXPECT_EQ(takeBestMatch(candidates, frame, "Doc"), best);
     EXPECT_EQ(candidates.size(), 3u);
