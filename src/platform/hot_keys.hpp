@@ -36,7 +36,8 @@ public:
 
     /// A press may hold back what the user types next, so that keys typed before the
     /// application's window can take them are not lost to the window being left. Returns them
-    /// in order and lets the keyboard go; empty when nothing is held back. Main thread.
+    /// in order as text, Return, Escape and BackSpace as "\r", "\x1b" and "\b", and lets the
+    /// keyboard go; empty when nothing is held back. Main thread.
     virtual std::string releaseTyping() { return {}; }
 };
 

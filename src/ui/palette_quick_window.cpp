@@ -112,6 +112,23 @@ void PaletteQuickWindow::showAndFocus() {
 
 void PaletteQuickWindow::hide() { view_->hide(); }
 
+void PaletteQuickWindow::typeText(const QString& text) {
+    QString query = bridge_.query();
+    for (const QChar character : text) {
+        if (character == u'\b') {
+            query.chop(1);
+        } else if (character == u'\r' || character == u'\x1b') {
+            bridge_.setQuery(query);
+            controller_.handleKey({character == u'\r' ? PaletteKey::returnKey : PaletteKey::escape});
+            if (!isVisible()) return;  // what follows the switch was typed to the window switched to
+            query = bridge_.query();
+        } else {
+            query += character;
+        }
+    }
+    bridge_.setQuery(query);
+}
+
 bool PaletteQuickWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == view_.get() && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

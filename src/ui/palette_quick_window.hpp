@@ -29,8 +29,9 @@ public:
     void showAndFocus() override;
     void hide() override;
 
-    /// Appends text to the query as if typed: keys typed before the window had the keyboard.
-    void typeText(const QString& text) { bridge_.setQuery(bridge_.query() + text); }
+    /// Keys typed before the window had the keyboard, as if typed now: text goes to the query,
+    /// "\b" deletes its last character, "\r" and "\x1b" are Return and Escape.
+    void typeText(const QString& text);
     /// The server time of the key press that opens the palette next, for the activation request;
     /// 0 when it opens on another request (the tray, another process).
     void setOpeningTime(std::uint32_t pressTime) { openingTime_ = pressTime; }

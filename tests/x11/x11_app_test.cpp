@@ -78,13 +78,16 @@ protected:
     std::unique_ptr<ChildProcess> zerlith_;
 };
 
-TEST_F(X11ApplicationTest, KeysTypedRightAfterTheHotKeyReachTheQueryAndNewWindowsTheList) {
+TEST_F(X11ApplicationTest, KeysTypedRightAfterTheHotKeyReachThePaletteAndNewWindowsTheList) {
     TestWindows windows({"--title", "Beta", "--pid", "701", "--title", "Alpha", "--pid", "702", "--title", "Gamma",
                          "--pid", "703"});
     ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
     start();
     // The keys reach Gamma until Zerlith holds its hot keys.
     EXPECT_TRUE(eventually([&] { return switchByTyping("beta", "Beta"); }, 30.0));
+    // Everything typed at once, a correction and Return included, before the palette shows.
+    run({"xdotool", "key", "--delay", "0", "alt+space", "a", "l", "p", "h", "q", "BackSpace", "a", "Return"});
+    EXPECT_TRUE(eventually([&] { return activeTitle() == "Alpha"; }, 5.0));
 
     TestWindows late({"--title", "Latecomer", "--pid", "704"});
     ASSERT_TRUE(session_.waitUntilManaged(late.ids()));

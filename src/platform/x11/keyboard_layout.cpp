@@ -1,6 +1,7 @@
 #include "platform/x11/keyboard_layout.hpp"
 
 #include <string>
+#include <string_view>
 
 #include "platform/x11/xcb_xkb.hpp"
 #include <xkbcommon/xkbcommon-x11.h>
@@ -91,7 +92,8 @@ std::string KeyboardLayout::text(xcb_keycode_t key, std::uint16_t state) const {
     char text[64];
     const int size = xkb_state_key_get_utf8(pressed.get(), key, text, sizeof text);
     if (size <= 0 || static_cast<std::size_t>(size) >= sizeof text) return {};
-    if (static_cast<unsigned char>(text[0]) < 0x20 || text[0] == 0x7f) return {};
+    const bool control = static_cast<unsigned char>(text[0]) < 0x20 || text[0] == 0x7f;
+    if (control && (size != 1 || std::string_view("\r\x1b\b").find(text[0]) == std::string_view::npos)) return {};
     return std::string(text, static_cast<std::size_t>(size));
 }
 

@@ -36,7 +36,8 @@ public:
     std::optional<xcb_keycode_t> keyCode(std::string_view xkbName) const;
     /// What the key writes with no modifier, upper-cased ("Z", "Ä"); none when nothing printable.
     std::optional<std::string> upperCaseName(xcb_keycode_t key) const;
-    /// What the key writes with the modifiers and group of a key event's `state`.
+    /// What the key writes with the modifiers and group of a key event's `state`: printable text,
+    /// or of the control characters only "\r", "\x1b" and "\b" (Return, Escape, BackSpace).
     std::string text(xcb_keycode_t key, std::uint16_t state) const;
     /// The real modifier masks that Num Lock and Scroll Lock set (0 when none).
     std::uint16_t numLockMask() const { return numLock_; }
