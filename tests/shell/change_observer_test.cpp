@@ -17,6 +17,7 @@ struct ObserverCase {
     std::vector<platform::DesktopChange> changes;
     Lines refreshedAtOnce;
     Lines dirtyAfter;
+    friend void PrintTo(const ObserverCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class ChangeObserverTest : public ::testing::TestWithParam<ObserverCase> {};
