@@ -17,7 +17,13 @@ using Status = Permissions::AutomationStatus;
 
 SettingsBridge::SettingsBridge(SettingsModel& model, Updater& updater, HotKeyManager* hotKeys, QObject* parent)
     : QObject(parent), model_(model), updater_(updater), hotKeys_(hotKeys) {
-    model_.onChange([this] { emit changed(); });
+    model_.onChange([this] {
+        if (auto rows = browserRows(model_); rows != browsers_) {
+            browsers_ = std::move(rows);
+            emit browsersChanged();
+        }
+        emit changed();
+    });
 }
 
 QString SettingsBridge::statusText() const {
@@ -25,9 +31,9 @@ QString SettingsBridge::statusText() const {
     return QString::fromStdString("Ready — press " + model_.displayString(model_.paletteShortcut()) + " to switch.");
 }
 
-QVariantList SettingsBridge::browsers() const {
+QVariantList browserRows(const SettingsModel& model) {
     QVariantList rows;
-    for (const auto& [browser, status] : model_.automation()) {
+    for (const auto& [browser, status] : model.automation()) {
         rows.push_back(QVariantMap{
             {"browser", QString::fromUtf8(rawValue(browser))},
             {"title", QString::fromStdString("Automation — " + std::string(applicationName(browser)))},

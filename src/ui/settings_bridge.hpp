@@ -20,7 +20,7 @@ class SettingsBridge final : public QObject {
     Q_PROPERTY(bool accessibility READ accessibility NOTIFY changed)
     Q_PROPERTY(bool screenRecording READ screenRecording NOTIFY changed)
     /// One entry per running browser, Google Chrome first: {browser, title, granted, actionTitle}.
-    Q_PROPERTY(QVariantList browsers READ browsers NOTIFY changed)
+    Q_PROPERTY(QVariantList browsers READ browsers NOTIFY browsersChanged)
     Q_PROPERTY(QString paletteShortcut READ paletteShortcut NOTIFY changed)
     Q_PROPERTY(QString instantShortcut READ instantShortcut NOTIFY changed)
     Q_PROPERTY(QString shortcutError READ shortcutError NOTIFY changed)
@@ -43,7 +43,7 @@ public:
     QString statusText() const;
     bool accessibility() const { return model_.accessibility(); }
     bool screenRecording() const { return model_.screenRecording(); }
-    QVariantList browsers() const;
+    QVariantList browsers() const { return browsers_; }
     QString paletteShortcut() const;
     QString instantShortcut() const;
     QString shortcutError() const { return QString::fromStdString(model_.shortcutError().value_or("")); }
@@ -78,6 +78,8 @@ public:
 
 signals:
     void changed();
+    /// Only when the rows differ: the view makes them afresh.
+    void browsersChanged();
     void recordingChanged();
     void updateChanged();
 
@@ -86,6 +88,10 @@ private:
     Updater& updater_;
     HotKeyManager* hotKeys_;
     std::optional<HotKeyManager::Role> recording_;
+    QVariantList browsers_;
 };
+
+/// The rows of the running browsers, Google Chrome first: {browser, title, granted, actionTitle}.
+QVariantList browserRows(const SettingsModel& model);
 
 }  // namespace zerlith::ui
