@@ -53,17 +53,17 @@ void SettingsModel::refresh() {
 void SettingsModel::startPolling() {
     refresh();
     polling_ = true;
-    const unsigned generation = ++generation_;
-    services_.dispatch.postMainAfter(kPollInterval, [weak = std::weak_ptr(self_), generation] {
-        if (const auto self = weak.lock(); self && *self != nullptr) (*self)->tick(generation);
-    });
+    scheduleTick(++generation_);
 }
 
-void SettingsModel::tick(unsigned generation) {
-    if (!polling_ || generation != generation_) return;  // stopped, or a later start owns the timer
-    refresh();
+void SettingsModel::scheduleTick(unsigned generation) {
     services_.dispatch.postMainAfter(kPollInterval, [weak = std::weak_ptr(self_), generation] {
-        if (const auto self = weak.lock(); self && *self != nullptr) (*self)->tick(generation);
+        const auto self = weak.lock();
+        if (!self || *self == nullptr) return;
+        auto& model = **self;
+        if (!model.polling_ || generation != model.generation_) return;  // stopped, or a later start polls
+        model.refresh();
+        model.scheduleTick(generation);
     });
 }
 

@@ -85,7 +85,8 @@ public:
 
 private:
     void changed();
-    void tick(unsigned generation);
+    /// The next refresh of the polling that `generation` counts.
+    void scheduleTick(unsigned generation);
 
     Services services_;
     bool accessibility_ = false;

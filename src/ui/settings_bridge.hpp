@@ -73,7 +73,7 @@ public:
     /// is the key's stored code when the desktop knows it.
     bool recordKey(int qtKey, Qt::KeyboardModifiers modifiers, std::optional<std::uint32_t> storedKey);
 
-    /// The updater's status changed; `newVersion` when it found a newer one.
+    /// The updater's status changed.
     void updaterChanged() { emit updateChanged(); }
 
 signals:

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QQuickItem>
 
 #include "offscreen_app.hpp"
@@ -197,6 +198,19 @@ TEST_F(SettingsViewTest, TheRecorderTakesAChordAndIgnoresABareKey) {
     sim.desktop().pressHotKey({40, 0x1200});
     sim.dispatch.runUntilIdle();
     EXPECT_EQ(presses, 1);
+}
+
+TEST_F(SettingsViewTest, AClickOnAKeyCapStartsRecording) {
+    open();
+    auto* cap = find(item("paletteShortcutRow"), "keyCap");
+    const auto centre = cap->mapToScene(QPointF(cap->width() / 2, cap->height() / 2));
+    for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, centre, centre, Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window.view(), &event);
+    }
+    settle();
+    EXPECT_EQ(window.bridge().recording(), "palette");
 }
 
 TEST_F(SettingsViewTest, RecordingTheCurrentKeyAgainWorks) {

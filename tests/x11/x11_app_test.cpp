@@ -158,5 +158,31 @@ TEST_F(X11ApplicationTest, TheFirstLaunchShowsTheSettingsWindowAndTheNextDoesNot
     EXPECT_TRUE(eventually([&] { return visibleWindows("Zerlith").size() == 1; }));
 }
 
+TEST_F(X11ApplicationTest, TheRecorderGetsThePaletteKeyItself) {
+    fs::remove(preferencesFile());
+    start();
+    std::vector<std::string> settings;
+    ASSERT_TRUE(eventually([&] { return (settings = visibleWindows("Zerlith")).size() == 1; }, 30.0));
+    ASSERT_TRUE(eventually([&] { return activeTitle() == "Zerlith"; }));
+
+    // The key cap of "Open switcher" (below two permission rows and the line about browsers, as
+    // X11 shows them), then the palette's own key: the recorder gets it, the palette does not
+    // open, and the shortcut is stored as recorded.
+    run({"xdotool", "mousemove", "--window", settings.front(), "430", "333", "click", "1"});
+    run({"xdotool", "key", "alt+space"});
+    EXPECT_TRUE(eventually([&] {
+        return zerlith::testing::readText(preferencesFile()).find("shortcut.palette") != std::string::npos;
+    }));
+    EXPECT_NE(zerlith::testing::readText(preferencesFile()).find(R"("keyCode": 49)"), std::string::npos)
+        << zerlith::testing::readText(preferencesFile());
+    EXPECT_EQ(activeTitle(), "Zerlith");
+
+    // Recording is over: the key opens the palette again.
+    EXPECT_TRUE(eventually([&] {
+        run({"xdotool", "key", "alt+space"});
+        return eventually([&] { return activeTitle() == "Zerlith Switcher"; }, 1.0);
+    }, 10.0));
+}
+
 }  // namespace
 }  // namespace zerlith::x11::testing
