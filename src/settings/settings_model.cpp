@@ -122,9 +122,7 @@ void SettingsModel::browserAction(BrowserKind browser) {
 }
 
 std::string SettingsModel::displayString(const Shortcut& shortcut) const {
-    auto* keys = services_.keys;
-    if (keys == nullptr) return zerlith::displayString(shortcut, platform::KeyNotation::glyphs, {});
-    return zerlith::displayString(shortcut, keys->notation(), [keys](std::uint32_t code) { return keys->layoutKeyName(code); });
+    return zerlith::displayString(shortcut, services_.keys);
 }
 
 void SettingsModel::changed() {

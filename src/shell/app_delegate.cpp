@@ -35,9 +35,7 @@ void AppDelegate::registerShortcuts() {
         ShortcutPreferences::loadOr(preferences, ShortcutPreferences::kInstantKey, ShortcutPreferences::kInstantDefault);
     hotKeys_->registerShortcut(Role::instant, instant, shortcutHandler(Role::instant));
     if (paletteRegistered) return;
-    auto* keys = services_.hotKeys;
-    const auto sentence = shortcutTakenSentence(
-        displayString(palette, keys->notation(), [keys](std::uint32_t code) { return keys->layoutKeyName(code); }));
+    const auto sentence = shortcutTakenSentence(displayString(palette, services_.hotKeys));
     shell_.setStatusTooltip(sentence);
     services_.diagnostics << "zerlith: " << sentence << '\n';  // a desktop may show no tray
 }
