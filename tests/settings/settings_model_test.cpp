@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "settings/settings_model.hpp"
 #include "support/sim_fixture.hpp"
 
@@ -81,6 +83,32 @@ TEST_F(SettingsWithSafariTest, APendingBrowserLeavesSetupIncomplete) {
     model().refresh();
     EXPECT_EQ(model().automation(), (std::map<BrowserKind, Status>{{BrowserKind::safari, Status::notDetermined}}));
     EXPECT_FALSE(model().allPermissionsGranted());
+}
+
+TEST_F(SettingsWithSafariTest, RequestingAccessAsksTheBrowserInTheBackgroundThenRefreshes) {
+    model().refresh();
+    model().browserAction(BrowserKind::safari);
+    EXPECT_EQ(model().automation().at(BrowserKind::safari), Status::notDetermined);  // not on this thread
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(model().automation().at(BrowserKind::safari), Status::allowed);
+    EXPECT_TRUE(model().allPermissionsGranted());
+}
+
+class SettingsWithSafariDeniedTest : public SettingsModelTest {
+protected:
+    SettingsWithSafariDeniedTest()
+        : SettingsModelTest({{"apps", {appNamed(701, "Safari", "com.apple.Safari")}},
+                             {"permissions", {{"automation", {{"safari", "denied"}}}}}}) {}
+};
+
+TEST_F(SettingsWithSafariDeniedTest, ADeniedBrowserOpensTheAutomationSettings) {
+    model().refresh();
+    model().browserAction(BrowserKind::safari);
+    sim.dispatch.runUntilIdle();
+    const auto log = sim.desktop().actionLog();
+    EXPECT_NE(std::find(log.begin(), log.end(), "openURL " + std::string(Permissions::kAutomationSettingsURL)),
+              log.end());
+    EXPECT_EQ(model().automation().at(BrowserKind::safari), Status::denied);
 }
 
 TEST_F(SettingsModelTest, ReadsTheStoredShortcuts) {
