@@ -15,7 +15,11 @@ SettingsQuickWindow::SettingsQuickWindow(SettingsModel& model, Updater& updater,
     : model_(model), keys_(keys), bridge_(model, updater, hotKeys) {}
 
 SettingsQuickWindow::~SettingsQuickWindow() {
-    if (view_) view_->removeEventFilter(this);
+    if (view_) {
+        // Closing the view says it hid: by then the registry of the keys may be gone.
+        view_->removeEventFilter(this);
+        QObject::disconnect(view_.get(), nullptr, this, nullptr);
+    }
     model_.stopPolling();
 }
 
