@@ -8,6 +8,7 @@
 #include "app/instance_channel.hpp"
 #include "app/quit_signals.hpp"
 #include "app/switcher_shell.hpp"
+#include "settings/autostart_entry.hpp"
 #include "shell/app_delegate.hpp"
 #include "system/preferences_file.hpp"
 #include "ui/desktop_events_watch.hpp"
@@ -44,8 +45,8 @@ const char* requestOf(const CLI::Invocation& invocation) {
 /// channel other invocations reach it through.
 class Switcher {
 public:
-    Switcher(CoreServices& core, platform::Preferences& preferences)
-        : shell_(core, core.desktop().hotKeys()),
+    Switcher(CoreServices& core, platform::Preferences& preferences, LoginItem& loginItem)
+        : shell_(core, core.desktop().hotKeys(), preferences, loginItem),
           delegate_({core.snapshots(), core.usage(), core.activationLog(), preferences, core.dispatch(),
                      core.desktop().hotKeys(), std::cerr},
                     shell_) {
@@ -86,6 +87,16 @@ std::unique_ptr<platform::Preferences> openPreferences(CoreServices& core) {
     if (const auto path = PreferencesFile::defaultLocation())
         return std::make_unique<PreferencesFile>(*path, core.clock(), std::cerr);
     return std::make_unique<platform::MemoryPreferences>();
+}
+
+/// The user's autostart entry; for the simulated desktop, whose preferences stay in memory, a
+/// login item in memory too.
+std::unique_ptr<LoginItem> openLoginItem(CoreServices& core) {
+    if (!core.desktop().preferences()) {
+        if (auto entry = AutostartEntry::forUser(QCoreApplication::applicationFilePath().toStdString()))
+            return std::make_unique<AutostartEntry>(std::move(*entry));
+    }
+    return std::make_unique<MemoryLoginItem>();
 }
 
 }  // namespace
@@ -130,7 +141,8 @@ int runApplication(int argc, char** argv, const CLI::Invocation& invocation, Des
     CoreServices core(std::get<Runtime>(std::move(started)));
     QuitSignals quitSignals;
     const auto ownPreferences = openPreferences(core);
-    Switcher switcher(core, ownPreferences ? *ownPreferences : *core.desktop().preferences());
+    const auto loginItem = openLoginItem(core);
+    Switcher switcher(core, ownPreferences ? *ownPreferences : *core.desktop().preferences(), *loginItem);
     if (socket && !switcher.listen(*socket)) {
         std::cerr << "zerlith: cannot listen at " << socket->toStdString() << '\n';
     }

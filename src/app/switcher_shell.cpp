@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "ui/palette_quick_window.hpp"
+#include "ui/settings_quick_window.hpp"
 
 namespace zerlith::app {
 namespace {
@@ -13,8 +14,13 @@ constexpr int kTypingHoldMilliseconds = 750;
 
 }  // namespace
 
-SwitcherShell::SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys)
-    : hotKeys_(hotKeys),
+SwitcherShell::SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys, platform::Preferences& preferences,
+                             LoginItem& loginItem)
+    : core_(core),
+      hotKeys_(hotKeys),
+      preferences_(preferences),
+      loginItem_(loginItem),
+      updater_(preferences, core.clock(), core.dispatch(), feedReader_, ZERLITH_VERSION, ZERLITH_UPDATE_FEED_URL),
       palette_(core.snapshots(), core.usage(), core.activationLog(), [this, &core](PaletteController& controller) {
           auto window = std::make_unique<ui::PaletteQuickWindow>(controller, core.icons());
           window->onActivated([this] { deliverTyping(); });
@@ -25,6 +31,42 @@ SwitcherShell::SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys)
     typingHold_.setSingleShot(true);
     typingHold_.setInterval(kTypingHoldMilliseconds);
     QObject::connect(&typingHold_, &QTimer::timeout, [this] { deliverTyping(); });
+}
+
+SwitcherShell::~SwitcherShell() = default;
+
+ui::SettingsQuickWindow& SwitcherShell::settingsWindow() {
+    if (!settingsWindow_) {
+        auto* hotKeyManager = delegate_ ? delegate_->hotKeyManager() : nullptr;
+        settings_.emplace(SettingsModel::Services{
+            preferences_, core_.dispatch(), loginItem_, updater_, hotKeyManager,
+            [this](HotKeyManager::Role role) { return delegate_->shortcutHandler(role); }, hotKeys_,
+            &core_.snapshots()});
+        settingsWindow_ = std::make_unique<ui::SettingsQuickWindow>(*settings_, updater_, hotKeyManager, hotKeys_);
+    }
+    return *settingsWindow_;
+}
+
+void SwitcherShell::showSettings() { settingsWindow().show(); }
+
+void SwitcherShell::showSettingsIfSetupIncomplete() {
+    auto& window = settingsWindow();
+    if (claimSetupWindow(*settings_, preferences_)) window.show();
+}
+
+void SwitcherShell::startUpdater() {
+    updater_.setListener([this](const Updater::Status& status, bool newVersion) {
+        if (settingsWindow_) settingsWindow_->bridge().updaterChanged();
+        // A check the user did not ask for speaks only of a newer version.
+        if (newVersion && statusItem_ && !(settingsWindow_ && settingsWindow_->isVisible()))
+            statusItem_->showMessage("Zerlith", QString::fromStdString(status.text));
+    });
+    updater_.start();
+}
+
+void SwitcherShell::checkForUpdates() {
+    showSettings();  // where the answer shows
+    updater_.checkForUpdates();
 }
 
 void SwitcherShell::setUpEditingShortcuts() {

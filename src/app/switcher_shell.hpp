@@ -6,21 +6,28 @@
 
 #include "app/core_services.hpp"
 #include "palette/palette_controller.hpp"
+#include "settings/login_item.hpp"
+#include "settings/settings_model.hpp"
+#include "settings/updater.hpp"
 #include "shell/app_delegate.hpp"
 #include "ui/status_item.hpp"
+#include "ui/update_feed_reader.hpp"
 
 namespace zerlith::ui {
 class PaletteQuickWindow;
+class SettingsQuickWindow;
 }
 
 namespace zerlith::app {
 
-/// The application's windows and tray under Qt, as the delegate drives them. The settings
-/// window and the updater come later: until then settings open the palette and the updater does
-/// nothing. Main thread.
+/// The application's windows, tray and updater under Qt, as the delegate drives them. Main
+/// thread.
 class SwitcherShell final : public AppShell {
 public:
-    SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys);
+    /// `loginItem` outlives the shell.
+    SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys, platform::Preferences& preferences,
+                  LoginItem& loginItem);
+    ~SwitcherShell() override;
 
     /// Where the status menu's items go; set before the launch sequence runs.
     void setMenuTarget(AppDelegate& delegate) { delegate_ = &delegate; }
@@ -30,16 +37,25 @@ public:
     void setStatusTooltip(const std::string& text) override;
     void togglePalette(std::uint32_t pressTime) override;
     void showPalette() override { palette_.show(); }
-    void showSettings() override { palette_.show(); }
-    void showSettingsIfSetupIncomplete() override {}
-    void startUpdater() override {}
-    void checkForUpdates() override {}
+    void showSettings() override;
+    void showSettingsIfSetupIncomplete() override;
+    void startUpdater() override;
+    void checkForUpdates() override;
 
 private:
     /// Hands the keys typed since the hot key to the palette's query, and the keyboard back.
     void deliverTyping();
+    /// The settings' model and window, made at the first need (after the delegate is known).
+    ui::SettingsQuickWindow& settingsWindow();
 
+    CoreServices& core_;
     platform::HotKeys* hotKeys_;
+    platform::Preferences& preferences_;
+    LoginItem& loginItem_;
+    ui::UpdateFeedReader feedReader_;
+    Updater updater_;
+    std::optional<SettingsModel> settings_;
+    std::unique_ptr<ui::SettingsQuickWindow> settingsWindow_;
     PaletteController palette_;
     ui::PaletteQuickWindow* window_ = nullptr;
     AppDelegate* delegate_ = nullptr;

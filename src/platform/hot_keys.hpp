@@ -33,6 +33,9 @@ public:
     /// key, an unknown code). Main thread.
     virtual std::optional<std::string> layoutKeyName(std::uint32_t keyCode) = 0;
     virtual KeyNotation notation() const = 0;
+    /// The stored key code of the key that a key event of the desktop's own names by
+    /// `nativeKey` (an X11 key code); none when the desktop cannot tell. Main thread.
+    virtual std::optional<std::uint32_t> storedKeyCode(std::uint32_t /*nativeKey*/) { return std::nullopt; }
 
     /// A press may hold back what the user types next, so that keys typed before the
     /// application's window can take them are not lost to the window being left. Returns them

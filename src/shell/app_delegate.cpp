@@ -30,17 +30,19 @@ void AppDelegate::registerShortcuts() {
     auto& preferences = services_.preferences;
     const auto palette =
         ShortcutPreferences::loadOr(preferences, ShortcutPreferences::kPaletteKey, ShortcutPreferences::kPaletteDefault);
-    const bool paletteRegistered =
-        hotKeys_->registerShortcut(Role::palette, palette, [this](std::uint32_t time) { shell_.togglePalette(time); });
+    const bool paletteRegistered = hotKeys_->registerShortcut(Role::palette, palette, shortcutHandler(Role::palette));
     const auto instant =
         ShortcutPreferences::loadOr(preferences, ShortcutPreferences::kInstantKey, ShortcutPreferences::kInstantDefault);
-    hotKeys_->registerShortcut(Role::instant, instant, [this](std::uint32_t) { instantSwitch(); });
+    hotKeys_->registerShortcut(Role::instant, instant, shortcutHandler(Role::instant));
     if (paletteRegistered) return;
-    auto* keys = services_.hotKeys;
-    const auto sentence = shortcutTakenSentence(
-        displayString(palette, keys->notation(), [keys](std::uint32_t code) { return keys->layoutKeyName(code); }));
+    const auto sentence = shortcutTakenSentence(displayString(palette, services_.hotKeys));
     shell_.setStatusTooltip(sentence);
     services_.diagnostics << "zerlith: " << sentence << '\n';  // a desktop may show no tray
+}
+
+HotKeyManager::Handler AppDelegate::shortcutHandler(HotKeyManager::Role role) {
+    if (role == HotKeyManager::Role::palette) return [this](std::uint32_t time) { shell_.togglePalette(time); };
+    return [this](std::uint32_t) { instantSwitch(); };
 }
 
 void AppDelegate::instantSwitch() {

@@ -55,6 +55,10 @@ public:
 
     /// Where the desktop's change events go.
     ChangeObserver& changeObserver() { return observer_; }
+    /// The registry of the global shortcuts; none where the desktop offers no global keys.
+    HotKeyManager* hotKeyManager() { return hotKeys_ ? &*hotKeys_ : nullptr; }
+    /// What the role's shortcut does: the palette's toggles the palette, the instant one switches.
+    HotKeyManager::Handler shortcutHandler(HotKeyManager::Role role);
 
 private:
     void registerShortcuts();

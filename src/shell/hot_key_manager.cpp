@@ -19,23 +19,46 @@ HotKeyManager::HotKeyManager(platform::HotKeys& keys, platform::Dispatch& dispat
 
 HotKeyManager::~HotKeyManager() {
     keys_.setPressHandler({});
+    if (suspended_) return;
     for (const auto& [id, handler] : handlers_) keys_.unregisterKey(id);
 }
 
 bool HotKeyManager::registerShortcut(Role role, const Shortcut& shortcut, Handler handler) {
+    resume();
     unregister(role);
     if (!keys_.registerKey(idOf(role), shortcut.keyCode, shortcut.carbonModifiers)) return false;
     handlers_[idOf(role)] = std::move(handler);
+    shortcuts_[idOf(role)] = shortcut;
     return true;
 }
 
 void HotKeyManager::unregister(Role role) {
-    if (handlers_.erase(idOf(role)) > 0) keys_.unregisterKey(idOf(role));
+    shortcuts_.erase(idOf(role));
+    if (handlers_.erase(idOf(role)) > 0 && !suspended_) keys_.unregisterKey(idOf(role));
+}
+
+void HotKeyManager::suspend() {
+    if (suspended_) return;
+    suspended_ = true;
+    for (const auto& [id, handler] : handlers_) keys_.unregisterKey(id);
+}
+
+void HotKeyManager::resume() {
+    if (!suspended_) return;
+    suspended_ = false;
+    for (auto it = shortcuts_.begin(); it != shortcuts_.end();) {
+        if (keys_.registerKey(it->first, it->second.keyCode, it->second.carbonModifiers)) {
+            ++it;
+        } else {
+            handlers_.erase(it->first);
+            it = shortcuts_.erase(it);
+        }
+    }
 }
 
 void HotKeyManager::pressed(std::uint32_t id, std::uint32_t pressTime) {
     const auto found = handlers_.find(id);
-    if (found == handlers_.end()) return;  // a role that failed to register, or none of ours
+    if (suspended_ || found == handlers_.end()) return;  // a role that failed to register, or none of ours
     auto handler = found->second;  // the handler may re-register its own role
     handler(pressTime);
 }

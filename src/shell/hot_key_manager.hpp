@@ -32,11 +32,21 @@ public:
     /// Removes the role's registration; nothing when it has none.
     void unregister(Role role);
 
+    /// Gives every key back to the desktop while the roles keep their shortcuts and handlers, so
+    /// that a press of one reaches the application's focused window (the shortcut recorder).
+    void suspend();
+    /// Takes the keys again after suspend(); a key the desktop refuses now leaves its role without
+    /// one. A registration resumes first.
+    void resume();
+    bool isSuspended() const { return suspended_; }
+
 private:
     void pressed(std::uint32_t id, std::uint32_t pressTime);
 
     platform::HotKeys& keys_;
     std::map<std::uint32_t, Handler> handlers_;
+    std::map<std::uint32_t, Shortcut> shortcuts_;
+    bool suspended_ = false;
     /// Presses queued for the main thread hold this weakly, so none reaches a manager that is gone.
     std::shared_ptr<HotKeyManager*> self_;
 };

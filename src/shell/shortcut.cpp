@@ -75,4 +75,9 @@ std::string displayString(const Shortcut& shortcut, platform::KeyNotation notati
     return text + keyName(shortcut.keyCode, layout);
 }
 
+std::string displayString(const Shortcut& shortcut, platform::HotKeys* keys) {
+    if (keys == nullptr) return displayString(shortcut, platform::KeyNotation::glyphs, {});
+    return displayString(shortcut, keys->notation(), [keys](std::uint32_t code) { return keys->layoutKeyName(code); });
+}
+
 }  // namespace zerlith

@@ -53,5 +53,8 @@ std::string keyName(std::uint32_t keyCode, const LayoutKeyName& layout);
 /// The shortcut as the user reads it: "⌃⌥⇧⌘Space" in glyphs, "Ctrl+Alt+Shift+Super+Space" in
 /// words (modifiers always in that order).
 std::string displayString(const Shortcut& shortcut, platform::KeyNotation notation, const LayoutKeyName& layout);
+/// The shortcut as the desktop's users write it, with its layout's key names; the glyph form
+/// without them where the desktop has no keys to offer (`keys` none). Main thread.
+std::string displayString(const Shortcut& shortcut, platform::HotKeys* keys);
 
 }  // namespace zerlith

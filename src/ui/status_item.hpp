@@ -23,6 +23,8 @@ public:
     explicit StatusItem(Actions actions);
 
     void setToolTip(const QString& text) { icon_.setToolTip(text); }
+    /// A passing notification by the icon; nothing where the desktop shows none.
+    void showMessage(const QString& title, const QString& text) { icon_.showMessage(title, text); }
 
 private:
     QMenu menu_;

@@ -92,3 +92,35 @@ TEST_F(HotKeyManagerTest, IgnoresUnknownIdsAndPressesThatOutliveTheManager) {
 
 }  // namespace
 }  // namespace zerlith::testing
+
+namespace zerlith::testing {
+namespace {
+
+TEST_F(HotKeyManagerTest, ASuspensionGivesTheKeysBackUntilResumed) {
+    ASSERT_TRUE(manager.registerShortcut(Role::palette, kControlSpace, recordAs("palette")));
+    ASSERT_TRUE(manager.registerShortcut(Role::instant, kOptionTab, recordAs("instant")));
+    manager.suspend();
+    manager.suspend();
+    EXPECT_TRUE(manager.isSuspended());
+    EXPECT_EQ(press(kControlSpace), Lines{});
+    EXPECT_EQ(press(kOptionTab), Lines{});
+
+    // Another application takes one of the keys meanwhile: that role is left without one.
+    sim.desktop().update([](sim::DesktopModel& desktop) { desktop.heldShortcuts.push_back({48, Shortcut::kOption}); });
+    manager.resume();
+    EXPECT_FALSE(manager.isSuspended());
+    EXPECT_EQ(press(kControlSpace), Lines{"palette@7"});
+    EXPECT_EQ(press(kOptionTab), Lines{});
+}
+
+TEST_F(HotKeyManagerTest, ARegistrationWhileSuspendedResumesFirst) {
+    ASSERT_TRUE(manager.registerShortcut(Role::instant, kOptionTab, recordAs("instant")));
+    manager.suspend();
+    ASSERT_TRUE(manager.registerShortcut(Role::palette, kControlSpace, recordAs("palette")));
+    EXPECT_FALSE(manager.isSuspended());
+    EXPECT_EQ(press(kOptionTab), Lines{"instant@7"});
+    EXPECT_EQ(press(kControlSpace), Lines{"palette@7"});
+}
+
+}  // namespace
+}  // namespace zerlith::testing

@@ -1,6 +1,9 @@
-// Renders the palette over a simulated desktop to a PNG, as a person would see it:
+// Renders the palette or the settings window over a simulated desktop to a PNG, as a person would
+// see it:
 //   palette_screenshot DESKTOP.json OUTPUT.png [QUERY]
+//   palette_screenshot --settings DESKTOP.json OUTPUT.png
 // Runs on Qt's offscreen platform; no display is needed.
+#include <cstring>
 #include <iostream>
 
 #include <QGuiApplication>
@@ -8,13 +11,30 @@
 #include "app/core_services.hpp"
 #include "offscreen_app.hpp"
 #include "palette/palette_controller.hpp"
+#include "settings/settings_model.hpp"
 #include "ui/palette_quick_window.hpp"
 #include "ui/qt_dispatch.hpp"
+#include "ui/settings_quick_window.hpp"
+
+namespace {
+
+/// A feed that is never asked: the picture shows no check.
+class NoFeed final : public zerlith::UpdateFeed {
+public:
+    void fetch(const std::string&, std::function<void(Result)>) override {}
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace zerlith;
+    const bool settings = argc > 1 && std::strcmp(argv[1], "--settings") == 0;
+    if (settings) {
+        --argc;
+        ++argv;
+    }
     if (argc < 3) {
-        std::cerr << "usage: palette_screenshot DESKTOP.json OUTPUT.png [QUERY]\n";
+        std::cerr << "usage: palette_screenshot [--settings] DESKTOP.json OUTPUT.png [QUERY]\n";
         return 2;
     }
     testing::offscreenApplication();
@@ -27,6 +47,7 @@ int main(int argc, char** argv) {
     app::CoreServices core(std::get<app::Runtime>(std::move(started)));
     core.snapshots().refreshAllBlocking();
 
+    QQuickView* view = nullptr;
     ui::PaletteQuickWindow* window = nullptr;
     PaletteController controller(core.snapshots(), core.usage(), core.activationLog(),
                                  [&](PaletteController& palette) {
@@ -34,11 +55,30 @@ int main(int argc, char** argv) {
                                      window = made.get();
                                      return made;
                                  });
-    controller.show();
-    if (argc > 3) controller.model().setQuery(argv[3]);
+    platform::MemoryPreferences preferences;
+    MemoryLoginItem loginItem;
+    NoFeed feed;
+    Updater updater(preferences, core.clock(), core.dispatch(), feed, ZERLITH_VERSION, "");
+    std::optional<HotKeyManager> hotKeys;
+    auto* keys = core.desktop().hotKeys();
+    if (keys != nullptr) hotKeys.emplace(*keys, core.dispatch());
+    SettingsModel model({preferences, core.dispatch(), loginItem, updater, hotKeys ? &*hotKeys : nullptr,
+                         {}, keys, &core.snapshots()});
+    std::optional<ui::SettingsQuickWindow> settingsWindow;
+    if (settings) {
+        settingsWindow.emplace(model, updater, hotKeys ? &*hotKeys : nullptr, keys);
+        settingsWindow->show();
+        view = &settingsWindow->view();
+    } else {
+        controller.show();
+        if (argc > 3) controller.model().setQuery(argv[3]);
+        if (window != nullptr) view = &window->view();
+    }
     QCoreApplication::processEvents();
-    if (window == nullptr || !window->view().grabWindow().save(argv[2])) {
-        std::cerr << "could not render the palette to " << argv[2] << '\n';
+    const bool saved = view != nullptr && view->grabWindow().save(argv[2]);
+    if (settingsWindow) model.stopPolling();
+    if (!saved) {
+        std::cerr << "could not render the window to " << argv[2] << '\n';
         return 1;
     }
     return 0;

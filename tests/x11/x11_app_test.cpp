@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -28,6 +30,23 @@ protected:
         environment_.set("XDG_RUNTIME_DIR", (home_.path() / "runtime").string());
         environment_.set("ZERLITH_DESKTOP", std::nullopt);
         environment_.set("QT_QPA_PLATFORM", "xcb");
+        // Past the first launch, whose settings window would take the keyboard.
+        zerlith::testing::writeText(preferencesFile(), R"({"setup.shown": true})");
+    }
+
+    /// The preferences file of the session's private home.
+    static fs::path preferencesFile() {
+        return fs::path(std::getenv("XDG_CONFIG_HOME")) / "Zerlith" / "preferences.json";
+    }
+
+    /// The ids of the visible windows titled exactly `title`.
+    static std::vector<std::string> visibleWindows(const std::string& title) {
+        ChildProcess tool({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"},
+                          ChildProcess::Options{.pipeStdout = true, .quiet = true, .reportFd = std::nullopt});
+        std::vector<std::string> ids;
+        while (auto line = tool.readLine(5.0)) ids.push_back(*line);
+        tool.wait(5.0);
+        return ids;
     }
 
     /// Starts zerlith with its standard error read as lines.
@@ -115,6 +134,57 @@ TEST_F(X11ApplicationTest, APaletteKeyTheDesktopHoldsIsReportedAndTheInstantKeyS
         run({"xdotool", "key", "alt+Tab"});
         return eventually([&] { return activeTitle() == "Left"; }, 1.0);
     }, 20.0));
+}
+
+TEST_F(X11ApplicationTest, TheFirstLaunchShowsTheSettingsWindowAndTheNextDoesNot) {
+    fs::remove(preferencesFile());
+    TestWindows windows({"--title", "Editor", "--pid", "721"});
+    ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
+    start();
+    EXPECT_TRUE(eventually([&] { return visibleWindows("Zerlith").size() == 1; }, 30.0));
+    EXPECT_TRUE(eventually([&] { return activeTitle() == "Zerlith"; }));
+    EXPECT_NE(zerlith::testing::readText(preferencesFile()).find("\"setup.shown\": true"), std::string::npos)
+        << zerlith::testing::readText(preferencesFile());
+    zerlith_->signal(SIGTERM);
+    ASSERT_EQ(zerlith_->wait(10.0), 0);
+
+    start();
+    // Once the palette opens, the launch is over: no settings window came with it.
+    EXPECT_TRUE(eventually([&] {
+        run({"xdotool", "key", "alt+space"});
+        return eventually([&] { return activeTitle() == "Zerlith Switcher"; }, 1.0);
+    }, 30.0));
+    EXPECT_TRUE(visibleWindows("Zerlith").empty());
+
+    // A second zerlith asks the running one for its settings.
+    run({ZERLITH_EXECUTABLE});
+    EXPECT_TRUE(eventually([&] { return visibleWindows("Zerlith").size() == 1; }));
+}
+
+TEST_F(X11ApplicationTest, TheRecorderGetsThePaletteKeyItself) {
+    fs::remove(preferencesFile());
+    start();
+    std::vector<std::string> settings;
+    ASSERT_TRUE(eventually([&] { return (settings = visibleWindows("Zerlith")).size() == 1; }, 30.0));
+    ASSERT_TRUE(eventually([&] { return activeTitle() == "Zerlith"; }));
+
+    // The key cap of "Open switcher" (below two permission rows and the line about browsers, as
+    // X11 shows them), then the palette's own key: the recorder gets it, the palette does not
+    // open, and the shortcut is stored as recorded.
+    run({"xdotool", "mousemove", "--window", settings.front(), "430", "333", "click", "1"});
+    run({"xdotool", "key", "alt+space"});
+    EXPECT_TRUE(eventually([&] {
+        return zerlith::testing::readText(preferencesFile()).find("shortcut.palette") != std::string::npos;
+    }));
+    EXPECT_NE(zerlith::testing::readText(preferencesFile()).find(R"("keyCode": 49)"), std::string::npos)
+        << zerlith::testing::readText(preferencesFile());
+    EXPECT_EQ(activeTitle(), "Zerlith");
+
+    // Recording is over: the key opens the palette again.
+    EXPECT_TRUE(eventually([&] {
+        run({"xdotool", "key", "alt+space"});
+        return eventually([&] { return activeTitle() == "Zerlith Switcher"; }, 1.0);
+    }, 10.0));
 }
 
 }  // namespace

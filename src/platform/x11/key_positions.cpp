@@ -36,4 +36,11 @@ std::optional<std::string_view> xkbKeyName(std::uint32_t macKeyCode) {
     return found->second;
 }
 
+std::optional<std::uint32_t> macKeyCode(const std::function<bool(std::string_view xkbName)>& isKey) {
+    for (const auto& [code, name] : kPositions) {
+        if (isKey(name)) return code;
+    }
+    return std::nullopt;
+}
+
 }  // namespace zerlith::x11

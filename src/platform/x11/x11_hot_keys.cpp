@@ -70,6 +70,11 @@ std::optional<std::string> X11HotKeys::layoutKeyName(std::uint32_t keyCode) {
     return key ? layout_.upperCaseName(*key) : std::nullopt;
 }
 
+std::optional<std::uint32_t> X11HotKeys::storedKeyCode(std::uint32_t nativeKey) {
+    std::lock_guard lock(mutex_);
+    return macKeyCode([&](std::string_view name) { return layout_.keyCode(name) == nativeKey; });
+}
+
 std::vector<std::uint16_t> X11HotKeys::lockCombinations() const {
     const std::uint16_t locks[] = {XCB_MOD_MASK_LOCK, layout_.numLockMask(), layout_.scrollLockMask()};
     std::vector<std::uint16_t> combinations{0};

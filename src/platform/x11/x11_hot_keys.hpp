@@ -35,6 +35,7 @@ public:
     void unregisterKey(std::uint32_t id) override;
     std::optional<std::string> layoutKeyName(std::uint32_t keyCode) override;
     platform::KeyNotation notation() const override { return platform::KeyNotation::words; }
+    std::optional<std::uint32_t> storedKeyCode(std::uint32_t nativeKey) override;
     std::string releaseTyping() override;
 
     /// Takes a key event or a keyboard notification read from the connection; false for any other

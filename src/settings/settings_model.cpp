@@ -1,0 +1,141 @@
+#include "settings/settings_model.hpp"
+
+#include "shell/shortcut_preferences.hpp"
+#include "sources/browser_source.hpp"
+
+namespace zerlith {
+namespace {
+
+constexpr std::string_view kSetupShownKey = "setup.shown";
+
+std::string_view storageKey(HotKeyManager::Role role) {
+    return role == HotKeyManager::Role::palette ? ShortcutPreferences::kPaletteKey : ShortcutPreferences::kInstantKey;
+}
+
+Shortcut defaultShortcut(HotKeyManager::Role role) {
+    return role == HotKeyManager::Role::palette ? ShortcutPreferences::kPaletteDefault
+                                                : ShortcutPreferences::kInstantDefault;
+}
+
+}  // namespace
+
+SettingsModel::SettingsModel(Services services)
+    : services_(std::move(services)),
+      paletteShortcut_(ShortcutPreferences::loadOr(services_.preferences, ShortcutPreferences::kPaletteKey,
+                                                   ShortcutPreferences::kPaletteDefault)),
+      instantShortcut_(ShortcutPreferences::loadOr(services_.preferences, ShortcutPreferences::kInstantKey,
+                                                   ShortcutPreferences::kInstantDefault)),
+      self_(std::make_shared<SettingsModel*>(this)) {}
+
+SettingsModel::~SettingsModel() { *self_ = nullptr; }
+
+bool SettingsModel::allPermissionsGranted() const {
+    if (!accessibility_ || !screenRecording_) return false;
+    for (const auto& [browser, status] : automation_) {
+        if (status != Permissions::AutomationStatus::allowed) return false;
+    }
+    return true;
+}
+
+void SettingsModel::refresh() {
+    accessibility_ = Permissions::accessibilityGranted();
+    screenRecording_ = Permissions::screenRecordingGranted();
+    launchAtLogin_ = services_.loginItem.enabled();
+    automaticUpdates_ = services_.updater.automaticallyChecksForUpdates();
+    std::map<BrowserKind, Permissions::AutomationStatus> automation;
+    for (const auto browser : kAllBrowsers) {
+        if (BrowserSource::runningApp(browser)) automation[browser] = Permissions::automationStatus(browser);
+    }
+    automation_ = std::move(automation);
+    changed();
+}
+
+void SettingsModel::startPolling() {
+    refresh();
+    polling_ = true;
+    scheduleTick(++generation_);
+}
+
+void SettingsModel::scheduleTick(unsigned generation) {
+    services_.dispatch.postMainAfter(kPollInterval, [weak = std::weak_ptr(self_), generation] {
+        const auto self = weak.lock();
+        if (!self || *self == nullptr) return;
+        auto& model = **self;
+        if (!model.polling_ || generation != model.generation_) return;  // stopped, or a later start polls
+        model.refresh();
+        model.scheduleTick(generation);
+    });
+}
+
+void SettingsModel::stopPolling() {
+    polling_ = false;
+    ++generation_;
+}
+
+void SettingsModel::apply(const Shortcut& shortcut, HotKeyManager::Role role) {
+    auto* hotKeys = services_.hotKeys;
+    const auto handler = services_.handlerFor ? services_.handlerFor(role) : HotKeyManager::Handler{};
+    if (hotKeys != nullptr && hotKeys->registerShortcut(role, shortcut, handler)) {
+        shortcutError_.reset();
+        ShortcutPreferences::save(services_.preferences, shortcut, storageKey(role));
+        (role == HotKeyManager::Role::palette ? paletteShortcut_ : instantShortcut_) = shortcut;
+        changed();
+        return;
+    }
+    shortcutError_ = displayString(shortcut) + " is already used by another app.";
+    if (hotKeys != nullptr) {
+        const auto stored = ShortcutPreferences::loadOr(services_.preferences, storageKey(role), defaultShortcut(role));
+        hotKeys->registerShortcut(role, stored, handler);
+    }
+    changed();
+}
+
+void SettingsModel::setLaunchAtLogin(bool enabled) {
+    services_.loginItem.setEnabled(enabled);
+    refresh();
+}
+
+void SettingsModel::setAutomaticUpdates(bool enabled) {
+    services_.updater.setAutomaticallyChecksForUpdates(enabled);
+    automaticUpdates_ = enabled;
+    changed();
+}
+
+void SettingsModel::browserAction(BrowserKind browser) {
+    const auto found = automation_.find(browser);
+    if (found != automation_.end() && found->second == Permissions::AutomationStatus::denied) {
+        Permissions::openAutomationSettings();
+        return;
+    }
+    auto* snapshots = services_.snapshots;
+    auto& dispatch = services_.dispatch;
+    dispatch.concurrentQueue().async([snapshots, &dispatch, weak = std::weak_ptr(self_)] {
+        BrowserSource::requestAutomationAccess();
+        if (snapshots != nullptr) {
+            snapshots->markAllDirty();
+            snapshots->refreshDirty();
+        }
+        dispatch.postMain([weak] {
+            if (const auto self = weak.lock(); self && *self != nullptr) (*self)->refresh();
+        });
+    });
+}
+
+std::string SettingsModel::displayString(const Shortcut& shortcut) const {
+    return zerlith::displayString(shortcut, services_.keys);
+}
+
+void SettingsModel::changed() {
+    if (listener_) listener_();
+}
+
+bool claimSetupWindow(SettingsModel& model, platform::Preferences& preferences) {
+    model.refresh();
+    const auto shown = preferences.value(kSetupShownKey);
+    const bool wasShown = shown && shown->is_boolean() && shown->get<bool>();
+    if (model.accessibility() && model.screenRecording() && wasShown) return false;
+    preferences.setValue(kSetupShownKey, true);
+    return true;
+}
+
+}  // namespace zerlith

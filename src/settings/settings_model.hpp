@@ -1,0 +1,111 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cache/snapshot_store.hpp"
+#include "model/target.hpp"
+#include "platform/dispatch.hpp"
+#include "platform/hot_keys.hpp"
+#include "platform/preferences.hpp"
+#include "settings/login_item.hpp"
+#include "settings/updater.hpp"
+#include "shell/hot_key_manager.hpp"
+#include "shell/shortcut.hpp"
+#include "system/permissions.hpp"
+
+namespace zerlith {
+
+/// The state behind the settings window: the permissions the switcher needs, launch at login,
+/// the two global shortcuts with the message of the last change that failed, and automatic
+/// update checks. Re-reads the system once a second while the window shows. Main thread; every
+/// collaborator outlives the model.
+class SettingsModel {
+public:
+    struct Services {
+        platform::Preferences& preferences;
+        platform::Dispatch& dispatch;
+        LoginItem& loginItem;
+        Updater& updater;
+        /// The registry of the global shortcuts; none where the desktop offers no global keys.
+        HotKeyManager* hotKeys;
+        /// What a role's shortcut does when pressed.
+        std::function<HotKeyManager::Handler(HotKeyManager::Role)> handlerFor;
+        /// How the desktop writes keys; none gives the glyph form without layout names.
+        platform::HotKeys* keys;
+        /// Refreshed once a browser's access was asked for; none to refresh nothing.
+        SnapshotStore* snapshots = nullptr;
+    };
+
+    static constexpr double kPollInterval = 1.0;
+
+    explicit SettingsModel(Services services);
+    ~SettingsModel();
+    SettingsModel(const SettingsModel&) = delete;
+    SettingsModel& operator=(const SettingsModel&) = delete;
+
+    /// Runs after every assignment of the published state, also when nothing changed.
+    void onChange(std::function<void()> listener) { listener_ = std::move(listener); }
+
+    bool accessibility() const { return accessibility_; }
+    bool screenRecording() const { return screenRecording_; }
+    /// Running browsers only.
+    const std::map<BrowserKind, Permissions::AutomationStatus>& automation() const { return automation_; }
+    bool launchAtLogin() const { return launchAtLogin_; }
+    bool loginItemNeedsApproval() { return services_.loginItem.needsApproval(); }
+    const Shortcut& paletteShortcut() const { return paletteShortcut_; }
+    const Shortcut& instantShortcut() const { return instantShortcut_; }
+    const std::optional<std::string>& shortcutError() const { return shortcutError_; }
+    bool automaticUpdates() const { return automaticUpdates_; }
+    /// Accessibility, Screen Recording and every running browser's automation are granted.
+    bool allPermissionsGranted() const;
+
+    /// Re-reads permissions, login item, automatic updates and running browsers.
+    void refresh();
+    /// Refreshes now and then every second until stopPolling(); never more than one timer.
+    void startPolling();
+    void stopPolling();
+    bool isPolling() const { return polling_; }
+
+    /// Registers `shortcut` for `role`; on success stores and publishes it and clears the error,
+    /// else sets the error and registers the stored shortcut again.
+    void apply(const Shortcut& shortcut, HotKeyManager::Role role);
+    /// Asks the login item to change, then shows what the system says.
+    void setLaunchAtLogin(bool enabled);
+    void setAutomaticUpdates(bool enabled);
+    /// A browser row's button: the system settings when its automation was denied, else asks the
+    /// browser for access in the background, refreshes the cache, and then the model.
+    void browserAction(BrowserKind browser);
+
+    /// The shortcut as the desktop's users write it.
+    std::string displayString(const Shortcut& shortcut) const;
+
+private:
+    void changed();
+    /// The next refresh of the polling that `generation` counts.
+    void scheduleTick(unsigned generation);
+
+    Services services_;
+    bool accessibility_ = false;
+    bool screenRecording_ = false;
+    std::map<BrowserKind, Permissions::AutomationStatus> automation_;
+    bool launchAtLogin_ = false;
+    Shortcut paletteShortcut_;
+    Shortcut instantShortcut_;
+    std::optional<std::string> shortcutError_;
+    bool automaticUpdates_ = true;
+    bool polling_ = false;
+    /// Counts starts and stops: a tick that an earlier start queued finds a newer count and ends.
+    unsigned generation_ = 0;
+    std::function<void()> listener_;
+    std::shared_ptr<SettingsModel*> self_;
+};
+
+/// Whether the settings window should open at launch: a permission is missing, or it has never
+/// been shown ("setup.shown"). Marks it shown when it should open. Refreshes the model first.
+bool claimSetupWindow(SettingsModel& model, platform::Preferences& preferences);
+
+}  // namespace zerlith

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <optional>
+
+#include <QObject>
+#include <QString>
+#include <QVariantList>
+
+#include "settings/settings_model.hpp"
+#include "settings/updater.hpp"
+
+namespace zerlith::ui {
+
+/// The settings' state as the properties the window binds to, the buttons' actions, and the
+/// shortcut recorder. Main thread; the model and the updater outlive it.
+class SettingsBridge final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool ready READ ready NOTIFY changed)
+    Q_PROPERTY(QString statusText READ statusText NOTIFY changed)
+    Q_PROPERTY(bool accessibility READ accessibility NOTIFY changed)
+    Q_PROPERTY(bool screenRecording READ screenRecording NOTIFY changed)
+    /// One entry per running browser, Google Chrome first: {browser, title, granted, actionTitle}.
+    Q_PROPERTY(QVariantList browsers READ browsers NOTIFY browsersChanged)
+    Q_PROPERTY(QString paletteShortcut READ paletteShortcut NOTIFY changed)
+    Q_PROPERTY(QString instantShortcut READ instantShortcut NOTIFY changed)
+    Q_PROPERTY(QString shortcutError READ shortcutError NOTIFY changed)
+    /// "palette" or "instant" while that row records, else empty.
+    Q_PROPERTY(QString recording READ recording NOTIFY recordingChanged)
+    Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY changed)
+    Q_PROPERTY(bool loginItemNeedsApproval READ loginItemNeedsApproval NOTIFY changed)
+    Q_PROPERTY(bool automaticUpdates READ automaticUpdates NOTIFY changed)
+    Q_PROPERTY(QString version READ version CONSTANT)
+    Q_PROPERTY(QString updateStatus READ updateStatus NOTIFY updateChanged)
+    Q_PROPERTY(QString updateLink READ updateLink NOTIFY updateChanged)
+    Q_PROPERTY(bool checking READ checking NOTIFY updateChanged)
+    Q_PROPERTY(bool dark READ dark CONSTANT)
+public:
+    /// `hotKeys`: the registry whose keys are given back while a row records; none without global
+    /// keys.
+    SettingsBridge(SettingsModel& model, Updater& updater, HotKeyManager* hotKeys, QObject* parent = nullptr);
+
+    bool ready() const { return model_.allPermissionsGranted(); }
+    QString statusText() const;
+    bool accessibility() const { return model_.accessibility(); }
+    bool screenRecording() const { return model_.screenRecording(); }
+    QVariantList browsers() const { return browsers_; }
+    QString paletteShortcut() const;
+    QString instantShortcut() const;
+    QString shortcutError() const { return QString::fromStdString(model_.shortcutError().value_or("")); }
+    QString recording() const;
+    bool launchAtLogin() const { return model_.launchAtLogin(); }
+    bool loginItemNeedsApproval() const { return model_.loginItemNeedsApproval(); }
+    bool automaticUpdates() const { return model_.automaticUpdates(); }
+    QString version() const { return QString::fromStdString(updater_.currentVersion()); }
+    QString updateStatus() const { return QString::fromStdString(updater_.status().text); }
+    QString updateLink() const { return QString::fromStdString(updater_.status().link); }
+    bool checking() const { return updater_.status().checking; }
+    bool dark() const;
+
+    Q_INVOKABLE void openAccessibilitySettings();
+    Q_INVOKABLE void openScreenRecordingSettings();
+    /// The button of a browser's row ("chrome", "safari").
+    Q_INVOKABLE void browserAction(const QString& browser);
+    /// The button of a shortcut row ("palette", "instant"): starts recording, or stops it.
+    Q_INVOKABLE void toggleRecording(const QString& role);
+    Q_INVOKABLE void stopRecording();
+    Q_INVOKABLE void setLaunchAtLogin(bool enabled) { model_.setLaunchAtLogin(enabled); }
+    Q_INVOKABLE void setAutomaticUpdates(bool enabled) { model_.setAutomaticUpdates(enabled); }
+    Q_INVOKABLE void checkNow() { updater_.checkForUpdates(); }
+    Q_INVOKABLE void openUpdateLink();
+
+    /// A key press while the window has the keyboard; true when the recorder took it. `storedKey`
+    /// is the key's stored code when the desktop knows it.
+    bool recordKey(int qtKey, Qt::KeyboardModifiers modifiers, std::optional<std::uint32_t> storedKey);
+
+    /// The updater's status changed.
+    void updaterChanged() { emit updateChanged(); }
+
+signals:
+    void changed();
+    /// Only when the rows differ: the view makes them afresh.
+    void browsersChanged();
+    void recordingChanged();
+    void updateChanged();
+
+private:
+    SettingsModel& model_;
+    Updater& updater_;
+    HotKeyManager* hotKeys_;
+    std::optional<HotKeyManager::Role> recording_;
+    QVariantList browsers_;
+};
+
+/// The rows of the running browsers, Google Chrome first: {browser, title, granted, actionTitle}.
+QVariantList browserRows(const SettingsModel& model);
+
+}  // namespace zerlith::ui

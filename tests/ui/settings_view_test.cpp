@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QQuickItem>
+
+#include "offscreen_app.hpp"
+#include "support/sim_fixture.hpp"
+#include "ui/settings_quick_window.hpp"
+
+namespace zerlith::testing {
+namespace {
+
+using nlohmann::json;
+using Texts = std::vector<std::string>;
+
+/// A feed that never answers.
+class SilentFeed final : public UpdateFeed {
+public:
+    void fetch(const std::string&, std::function<void(Result)>) override {}
+};
+
+/// What the simulated keyboard layout writes on the keys the tests record.
+json withKeyNames(json desktop) {
+    desktop["keyNames"] = {{"40", "K"}};
+    return desktop;
+}
+
+json browserApp(int pid, const char* name, const char* bundleID) {
+    return {{"pid", pid}, {"name", name}, {"bundleID", bundleID}};
+}
+
+/// The settings window over a simulated desktop, shown, as a person would see it.
+class SettingsViewTest : public ::testing::Test {
+protected:
+    explicit SettingsViewTest(json desktop = json::object()) : sim(withKeyNames(std::move(desktop))) {
+        offscreenApplication();
+        hotKeys.registerShortcut(HotKeyManager::Role::palette, {49, 2048}, [this](std::uint32_t) { ++presses; });
+    }
+
+    void open() {
+        window.show();
+        settle();
+    }
+
+    void settle() {
+        QCoreApplication::processEvents();
+        window.view().grabWindow();  // lays out and renders every item
+    }
+
+    /// The item named `name`, searched in the visual tree, which Repeater's rows are only part of.
+    QQuickItem* item(const char* name) {
+        auto* found = find(window.view().rootObject(), name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    static QQuickItem* find(QQuickItem* item, const char* name) {
+        if (item->objectName() == name) return item;
+        for (auto* child : item->childItems()) {
+            if (auto* found = find(child, name)) return found;
+        }
+        return nullptr;
+    }
+    QString text(const char* name) { return item(name)->property("text").toString(); }
+
+    /// Every visible text in the window, top to bottom as laid out in the tree.
+    Texts visibleTexts() {
+        Texts texts;
+        collect(window.view().rootObject(), texts);
+        return texts;
+    }
+    static void collect(QQuickItem* item, Texts& texts) {
+        if (!item->isVisible()) return;
+        if (item->inherits("QQuickText")) texts.push_back(item->property("text").toString().toStdString());
+        for (auto* child : item->childItems()) collect(child, texts);
+    }
+
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        QCoreApplication::sendEvent(&window.view(), &event);
+        settle();
+    }
+    QString keyCap(const char* row) {
+        return item(row)->findChild<QQuickItem*>("keyCap")->property("title").toString();
+    }
+
+    SimDesktopFixture sim;
+    MemoryLoginItem loginItem;
+    SilentFeed feed;
+    Updater updater{*sim.desktop().preferences(), sim.clock, sim.dispatch, feed, "0.1.0", ""};
+    HotKeyManager hotKeys{*sim.desktop().hotKeys(), sim.dispatch};
+    int presses = 0;
+    SettingsModel model{{*sim.desktop().preferences(), sim.dispatch, loginItem, updater, &hotKeys,
+                         [this](HotKeyManager::Role) { return [this](std::uint32_t) { ++presses; }; },
+                         sim.desktop().hotKeys()}};
+    ui::SettingsQuickWindow window{model, updater, &hotKeys, sim.desktop().hotKeys()};
+};
+
+TEST_F(SettingsViewTest, EverythingGrantedWithNoBrowserRunning) {
+    open();
+    EXPECT_EQ(window.view().title(), "Zerlith");
+    EXPECT_EQ(window.view().size(), QSize(520, 640));
+    EXPECT_TRUE(model.isPolling());
+    EXPECT_EQ(visibleTexts(), (Texts{
+                                  "Zerlith",
+                                  "Ready — press ⌥Space to switch.",
+                                  "PERMISSIONS",
+                                  "Accessibility",
+                                  "Raise and move windows.",
+                                  "Screen Recording",
+                                  "Read window titles only — nothing is ever captured. Without it, no windows can be listed.",
+                                  "Start Chrome or Safari to set up tab access.",
+                                  "SHORTCUTS",
+                                  "Open switcher",
+                                  "⌥Space",
+                                  "Instant switch",
+                                  "Jump to the most likely target with no palette.",
+                                  "⌥Tab",
+                                  "STARTUP",
+                                  "Launch at login",
+                                  "UPDATES",
+                                  "Check for updates automatically",
+                                  "Version 0.1.0",
+                                  "Check Now",
+                              }));
+}
+
+TEST_F(SettingsViewTest, ClosingTheWindowStopsThePolling) {
+    open();
+    window.view().close();
+    settle();
+    EXPECT_FALSE(model.isPolling());
+    window.show();
+    settle();
+    EXPECT_TRUE(model.isPolling());
+}
+
+class SettingsWithSafariPendingTest : public SettingsViewTest {
+protected:
+    SettingsWithSafariPendingTest()
+        : SettingsViewTest({{"apps", {browserApp(701, "Safari", "com.apple.Safari")}},
+                            {"permissions", {{"accessibility", false}, {"automation", {{"safari", "notDetermined"}}}}}}) {}
+};
+
+TEST_F(SettingsWithSafariPendingTest, AMissingPermissionAndAPendingBrowserOfferTheirButtons) {
+    open();
+    EXPECT_EQ(text("statusText"), "Grant the permissions below to finish setup.");
+    auto* accessibility = item("accessibilityRow");
+    EXPECT_TRUE(find(accessibility, "rowButton")->isVisible());
+    EXPECT_FALSE(find(item("screenRecordingRow"), "rowButton")->isVisible());
+    auto* safari = item("browserRow_safari");
+    EXPECT_EQ(safari->property("title").toString(), "Automation — Safari");
+    EXPECT_EQ(safari->property("actionTitle").toString(), "Request");
+    EXPECT_FALSE(safari->property("granted").toBool());
+    EXPECT_FALSE(item("noBrowsersText")->isVisible());
+}
+
+class SettingsWithChromeDeniedTest : public SettingsViewTest {
+protected:
+    SettingsWithChromeDeniedTest()
+        : SettingsViewTest({{"apps", {browserApp(601, "Google Chrome", "com.google.Chrome"),
+                                      browserApp(701, "Safari", "com.apple.Safari")}},
+                            {"permissions", {{"automation", {{"chrome", "denied"}, {"safari", "allowed"}}}}}}) {}
+};
+
+TEST_F(SettingsWithChromeDeniedTest, ADeniedBrowserOpensTheSettingsAndAnAllowedOneShowsGranted) {
+    open();
+    auto* chrome = item("browserRow_chrome");
+    EXPECT_EQ(chrome->property("title").toString(), "Automation — Google Chrome");
+    EXPECT_EQ(chrome->property("actionTitle").toString(), "Open Settings");
+    EXPECT_TRUE(find(chrome, "rowButton")->isVisible());
+    EXPECT_LT(chrome->y(), item("browserRow_safari")->y());  // Chrome first
+    EXPECT_TRUE(item("browserRow_safari")->property("granted").toBool());
+    EXPECT_FALSE(find(item("browserRow_safari"), "rowButton")->isVisible());
+    EXPECT_EQ(text("statusText"), "Grant the permissions below to finish setup.");
+}
+
+TEST_F(SettingsViewTest, TheRecorderTakesAChordAndIgnoresABareKey) {
+    open();
+    window.bridge().toggleRecording("palette");
+    settle();
+    EXPECT_EQ(keyCap("paletteShortcutRow"), "Press keys…");
+    EXPECT_TRUE(hotKeys.isSuspended());
+    // The palette's own key reaches the recorder, not the palette.
+    sim.desktop().pressHotKey({49, 2048});
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(presses, 0);
+
+    press(Qt::Key_A);  // bare: swallowed, still recording
+    press(Qt::Key_Alt, Qt::AltModifier);  // a modifier on its own: still recording
+    EXPECT_EQ(keyCap("paletteShortcutRow"), "Press keys…");
+    press(Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(keyCap("paletteShortcutRow"), "⌃⇧K");
+    EXPECT_EQ(model.paletteShortcut(), (Shortcut{40, Shortcut::kControl | Shortcut::kShift}));
+    EXPECT_FALSE(hotKeys.isSuspended());
+    EXPECT_EQ(sim.desktop().preferences()->value("shortcut.palette"),
+              (json{{"carbonModifiers", 0x1200}, {"keyCode", 40}}));
+    sim.desktop().pressHotKey({40, 0x1200});
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(presses, 1);
+}
+
+TEST_F(SettingsViewTest, AClickOnAKeyCapStartsRecording) {
+    open();
+    auto* cap = find(item("paletteShortcutRow"), "keyCap");
+    const auto centre = cap->mapToScene(QPointF(cap->width() / 2, cap->height() / 2));
+    for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, centre, centre, Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window.view(), &event);
+    }
+    settle();
+    EXPECT_EQ(window.bridge().recording(), "palette");
+}
+
+TEST_F(SettingsViewTest, RecordingTheCurrentKeyAgainWorks) {
+    open();
+    window.bridge().toggleRecording("palette");
+    press(Qt::Key_Space, Qt::AltModifier);
+    EXPECT_EQ(model.paletteShortcut(), (Shortcut{49, 2048}));
+    EXPECT_EQ(keyCap("paletteShortcutRow"), "⌥Space");
+    EXPECT_FALSE(model.shortcutError());
+}
+
+TEST_F(SettingsViewTest, EscapeEndsRecordingWithoutAChange) {
+    open();
+    window.bridge().toggleRecording("instant");
+    settle();
+    EXPECT_EQ(keyCap("instantShortcutRow"), "Press keys…");
+    press(Qt::Key_Escape);
+    EXPECT_EQ(keyCap("instantShortcutRow"), "⌥Tab");
+    EXPECT_EQ(model.instantShortcut(), (Shortcut{48, 2048}));
+    EXPECT_FALSE(sim.desktop().preferences()->value("shortcut.instant"));
+    EXPECT_FALSE(hotKeys.isSuspended());
+}
+
+TEST_F(SettingsViewTest, HidingTheWindowEndsRecording) {
+    open();
+    window.bridge().toggleRecording("instant");
+    window.view().hide();
+    settle();
+    EXPECT_EQ(window.bridge().recording(), "");
+    EXPECT_FALSE(hotKeys.isSuspended());
+    EXPECT_FALSE(model.isPolling());
+}
+
+class SettingsWithHeldKeyTest : public SettingsViewTest {
+protected:
+    SettingsWithHeldKeyTest() : SettingsViewTest({{"heldShortcuts", {{{"keyCode", 49}, {"carbonModifiers", 4096}}}}}) {}
+};
+
+TEST_F(SettingsWithHeldKeyTest, ATakenShortcutShowsTheErrorInRedAndKeepsTheOldKey) {
+    open();
+    EXPECT_FALSE(item("shortcutError")->isVisible());
+    window.bridge().toggleRecording("palette");
+    press(Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_TRUE(item("shortcutError")->isVisible());
+    EXPECT_EQ(text("shortcutError"), "⌃Space is already used by another app.");
+    EXPECT_EQ(keyCap("paletteShortcutRow"), "⌥Space");
+    sim.desktop().pressHotKey({49, 2048});
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(presses, 1);
+}
+
+TEST_F(SettingsViewTest, TheSwitchesShowWhatTheSystemSays) {
+    open();
+    window.bridge().setLaunchAtLogin(true);
+    settle();
+    EXPECT_TRUE(item("launchAtLoginSwitch")->property("checked").toBool());
+    window.bridge().setAutomaticUpdates(false);
+    settle();
+    EXPECT_FALSE(item("automaticUpdatesSwitch")->property("checked").toBool());
+    EXPECT_FALSE(item("approveLoginItemButton")->isVisible());
+}
+
+TEST_F(SettingsViewTest, CheckNowSaysWhatItFound) {
+    open();
+    window.bridge().checkNow();
+    window.bridge().updaterChanged();
+    settle();
+    EXPECT_EQ(text("updateStatus"), "No update feed is configured.");
+    EXPECT_FALSE(item("openUpdateLinkButton")->isVisible());
+}
+
+}  // namespace
+}  // namespace zerlith::testing
