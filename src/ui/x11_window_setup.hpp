@@ -24,6 +24,6 @@ std::optional<bool> hasInputFocus(QWindow& window);
 /// Asks the window manager to activate the mapped window as a pager would, which focus-stealing
 /// prevention lets through: the user asked for this window. `userTime` is the server time of the
 /// input that asked (0: now), so that a window manager can order it among the user's other input.
-void requestActivation(QWindow& window, std::uint32_t userTime);
+void requestActivation(QWindow& window, std::uint32_t userTime = 0);
 
 }  // namespace zerlith::ui::x11
