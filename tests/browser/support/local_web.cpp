@@ -121,7 +121,8 @@ nlohmann::json DevTools::call(const std::string& method, const nlohmann::json& p
 }
 
 void DevTools::sendText(const std::string& text) {
-    // A client's frame is masked; a mask of zeros leaves the bytes as they are.
+    // A client's frame is masked (Firefox refuses a mask of zeros).
+    constexpr char kMask[] = {'\x5a', '\x3c', '\x71', '\x0e'};
     std::string frame{'\x81'};
     if (text.size() < 126) {
         frame += static_cast<char>(0x80 | text.size());
@@ -130,8 +131,9 @@ void DevTools::sendText(const std::string& text) {
         frame += static_cast<char>(text.size() >> 8);
         frame += static_cast<char>(text.size() & 0xff);
     }
-    frame.append(4, '\0');
-    sendAll(socket_, frame + text);
+    frame.append(kMask, sizeof kMask);
+    for (std::size_t i = 0; i < text.size(); ++i) frame += static_cast<char>(text[i] ^ kMask[i % sizeof kMask]);
+    sendAll(socket_, frame);
 }
 
 std::string DevTools::receiveText() {
