@@ -13,7 +13,7 @@
 /// and output) and Zerlith's processes, which connect to its socket in the private runtime folder:
 ///
 ///   {"type":"report"}                       → {"kind":…, "pid":…, "windows":[…]}
-///   {"type":"select","windowId":…,"index":…} → {"ok":true|false} once the browser has answered
+///   {"type":"select","windowId":…,"index":… from 1} → {"ok":true|false} once the browser answered
 ///
 /// Each new report pokes the running application ("tabs-changed KIND" on its instance socket).
 namespace zerlith::browser {

@@ -7,7 +7,7 @@
 
 #include "browser/native_message.hpp"
 
-/// The Unix sockets between Zerlith's processes, in the user's private runtime folder. Any
+/// The Unix sockets between Zerlith's processes (they live in the private runtime folder). Any
 /// thread; blocking calls are bounded by their timeout.
 namespace zerlith::browser {
 
