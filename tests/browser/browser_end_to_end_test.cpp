@@ -166,6 +166,8 @@ struct BrowserCase {
     std::function<std::unique_ptr<DrivenBrowser>(const fs::path& home, const std::string& firstURL)> start;
 };
 
+void PrintTo(const BrowserCase& browser, std::ostream* out) { *out << browser.name; }
+
 const BrowserCase kBrowsers[] = {
     {"chromium", "chrome", "/usr/bin/chromium",
      [](const fs::path& home, const std::string& url) { return std::make_unique<Chromium>(home, url); }},
