@@ -16,6 +16,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox x11-xserver-utils xdotool x11-utils x11-xkb-utils libxcb-xtest0-dev
+  chromium firefox-esr
   # fuzzing (libFuzzer comes with clang's runtime libraries)
   clang libclang-rt-14-dev
 )

@@ -17,6 +17,7 @@ constexpr double kSelectScriptTimeout = 3.0;
 constexpr double kFrontTabScriptTimeout = 2.0;
 constexpr double kAfterSelectWait = 0.15;
 constexpr std::int64_t kMoveAttempts = 8;
+constexpr double kWindowsReadTimeout = 1.0;
 
 std::string_view flag(bool value) { return value ? "true" : "false"; }
 
@@ -36,6 +37,7 @@ std::string frontTabURLScript(BrowserKind browser) {
             return "tell application \"Google Chrome\" to return URL of active tab of front window";
         case BrowserKind::safari:
             return "tell application \"Safari\" to return URL of current tab of front window";
+        case BrowserKind::firefox: return {};
     }
     return {};
 }
@@ -50,6 +52,31 @@ void raiseDirectly(const platform::AXElementRef& element, Pid pid, const std::op
     if (movingTo) {
         platform.dispatch().postMain([element, screen = *movingTo] { WindowMover::move(element, screen); });
     }
+}
+
+/// Raises the browser window that shows the tab now: the one whose title starts with the tab's.
+bool raiseWindowShowing(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo) {
+    const auto windows = AX::elements(AX::application(pid, kWindowsReadTimeout), ax::kWindows);
+    for (const auto& window : windows.value_or(std::vector<platform::AXElementRef>{})) {
+        if (!AX::string(window, ax::kTitle).value_or("").starts_with(title)) continue;
+        raiseDirectly(window, pid, movingTo);
+        return true;
+    }
+    return false;
+}
+
+/// The tab route through the browser's extension: it selects the tab, then the window that now
+/// shows it is raised like any window.
+void focusThroughExtension(platform::BrowserBridge& bridge, ActivationLog& log, Pid pid, const TabRef& tab,
+                           const std::string& title, const std::optional<platform::Screen>& movingTo) {
+    platform::current().dispatch().concurrentQueue().async([&bridge, &log, pid, tab, title, movingTo] {
+        const bool selected = bridge.selectTab(rawValue(tab.browser), tab.windowID, tab.tabIndex, tab.url);
+        log.appendTrace(selected ? "focusTab: selected" : "focusTab: not selected");
+        platform::current().clock().sleep(kAfterSelectWait);
+        if (raiseWindowShowing(pid, title, movingTo)) return;
+        activateApp(pid);
+        scheduleDelayedMove(pid, movingTo);
+    });
 }
 
 bool raiseWindow(ActivationLog& log, const Target& target, const std::optional<platform::Screen>& movingTo) {
@@ -81,6 +108,10 @@ bool focusTab(ActivationLog& log, const Target& target, const std::optional<plat
     const auto pid = browser->pid;
     log.appendTrace("focusTab: win=" + std::to_string(tab.windowID) + " tab=" +
                             std::to_string(tab.tabIndex));
+    if (auto* bridge = platform::current().browserBridge()) {
+        focusThroughExtension(*bridge, log, pid, tab, target.title, movingTo);
+        return true;
+    }
     platform::current().dispatch().concurrentQueue().async([&log, pid, tab, title = target.title, movingTo] {
         AppleScriptRunner::run(selectTabScript(tab), kSelectScriptTimeout);
         platform::current().clock().sleep(kAfterSelectWait);
@@ -109,6 +140,7 @@ std::string selectTabScript(const TabRef& tab) {
         case BrowserKind::safari:
             return "tell application \"Safari\"\n    set targetWindow to first window whose id is " + windowID +
                    "\n    set current tab of targetWindow to tab " + tabIndex + " of targetWindow\nend tell";
+        case BrowserKind::firefox: return {};
     }
     return {};
 }

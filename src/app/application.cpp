@@ -24,6 +24,8 @@ constexpr char kPaletteRequest[] = "palette";
 constexpr char kInstantRequest[] = "instant";
 constexpr char kSettingsRequest[] = "settings";
 constexpr char kReopenRequest[] = "reopen";
+/// From a browser's host: "tabs-changed chrome".
+constexpr char kTabsChangedRequest[] = "tabs-changed ";
 
 /// Where the windows go: an X11 display for the X11 desktop; for a simulated desktop, whatever
 /// display Qt is given (offscreen included). Empty when there is none.
@@ -71,6 +73,10 @@ public:
         if (request == kInstantRequest) delegate_.instantSwitch();
         if (request == kSettingsRequest) delegate_.openSettings();
         if (request == kReopenRequest) delegate_.applicationShouldHandleReopen();
+        if (request.startsWith(kTabsChangedRequest)) {
+            const auto browser = request.mid(sizeof kTabsChangedRequest - 1).toStdString();
+            if (const auto kind = browserKindFromRaw(browser)) delegate_.changeObserver().tabsChanged(*kind);
+        }
     }
 
 private:

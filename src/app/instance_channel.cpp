@@ -1,10 +1,9 @@
 #include "app/instance_channel.hpp"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <QDir>
 #include <QLocalSocket>
+
+#include "browser/local_socket.hpp"
+#include "system/runtime_folder.hpp"
 
 namespace zerlith::app {
 namespace {
@@ -13,35 +12,12 @@ constexpr int kAnswerTimeoutMs = 2000;
 constexpr qint64 kLongestRequest = 64;
 constexpr char kAccepted[] = "ok\n";
 
-/// Makes `folder` (and no parent) when missing and checks that only this user can enter it.
-bool makePrivateFolder(const QString& folder, std::string* error) {
-    const auto path = folder.toStdString();
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-        *error = "cannot create " + path;
-        return false;
-    }
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::getuid()) {
-        *error = path + " is not a folder of this user's";
-        return false;
-    }
-    if ((status.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0) {
-        *error = "cannot make " + path + " private";
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::optional<QString> InstanceChannel::socketPath(std::string* error) {
-    const auto runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const bool haveRuntime = !runtime.isEmpty() && QDir::isAbsolutePath(runtime);
-    // A session that names a runtime folder it has not made yet: make it as the session would.
-    if (haveRuntime) ::mkdir(runtime.toStdString().c_str(), 0700);
-    const auto folder = haveRuntime ? runtime + "/zerlith" : QDir::tempPath() + "/zerlith-" + QString::number(::getuid());
-    if (!makePrivateFolder(folder, error)) return std::nullopt;
-    return folder + "/instance";
+    const auto folder = runtimeFolder(error);
+    if (!folder) return std::nullopt;
+    return QString::fromStdString(*folder) + "/instance";
 }
 
 bool InstanceChannel::send(const QString& path, const QByteArray& request) {
@@ -63,6 +39,12 @@ bool InstanceChannel::listen(const QString& path) {
     if (!server_.listen(path)) return false;
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (auto* socket = server_.nextPendingConnection()) {
+            // The folder is private already; a peer of another user is refused all the same.
+            if (!browser::peerIsThisUser(static_cast<int>(socket->socketDescriptor()))) {
+                socket->abort();
+                socket->deleteLater();
+                continue;
+            }
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
                 if (!socket->canReadLine()) {

@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "app/application.hpp"
+#include "app/browser_modes.hpp"
 #include "app/core_services.hpp"
 #include "app/runtime.hpp"
 #include "cli/command_line.hpp"
 
 int main(int argc, char** argv) {
     using namespace zerlith;
+    if (const auto status = app::runBrowserMode({argv + 1, argv + argc})) return *status;
     const auto invocation = CLI::parse({argv + 1, argv + argc});
     const app::DesktopChoice choice{std::getenv("ZERLITH_DESKTOP"), std::getenv("DISPLAY"), {}};
     if (invocation.mode == CLI::Mode::application) return app::runApplication(argc, argv, invocation, choice);

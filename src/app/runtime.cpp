@@ -7,7 +7,9 @@
 #include "platform/sim/sim_desktop.hpp"
 #include "platform/thread_dispatch.hpp"
 #ifdef ZERLITH_HAS_X11
+#include "browser/host_bridge.hpp"
 #include "platform/x11/x11_desktop.hpp"
+#include "system/runtime_folder.hpp"
 #endif
 
 namespace zerlith::app {
@@ -43,8 +45,14 @@ std::variant<Runtime, std::string> startRuntime(const DesktopChoice& choice) {
 #ifdef ZERLITH_HAS_X11
     if (choice.display != nullptr && *choice.display != '\0') {
         std::string error;
-        runtime.desktop = x11::connectX11Desktop(*runtime.clock, *runtime.dispatch, &error);
-        if (runtime.desktop) return runtime;
+        auto desktop = x11::connectX11Desktop(*runtime.clock, *runtime.dispatch, &error);
+        if (desktop) {
+            // Without a private folder there is no safe way to the hosts: no tabs, then.
+            if (const auto folder = runtimeFolder(&error))
+                desktop->setBrowserBridge(std::make_unique<browser::HostBridge>(*folder));
+            runtime.desktop = std::move(desktop);
+            return runtime;
+        }
         std::cerr << "zerlith: " << error << "; using an empty desktop\n";
     }
 #endif

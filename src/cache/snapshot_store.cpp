@@ -11,6 +11,7 @@ SnapshotStore::Enumerators SnapshotStore::defaultEnumerators() {
         [] { return WindowSource::enumerate(); },
         [] { return BrowserSource::enumerate(BrowserKind::chrome); },
         [] { return BrowserSource::enumerate(BrowserKind::safari); },
+        [] { return BrowserSource::enumerate(BrowserKind::firefox); },
     };
 }
 
@@ -89,7 +90,8 @@ void SnapshotStore::refreshOne(Source source) {
 std::vector<Target> SnapshotStore::enumerate(Source source) const {
     const auto& enumerator = source == Source::windows  ? enumerators_.windows
                              : source == Source::chrome ? enumerators_.chrome
-                                                        : enumerators_.safari;
+                             : source == Source::safari ? enumerators_.safari
+                                                        : enumerators_.firefox;
     return enumerator ? enumerator() : std::vector<Target>{};
 }
 

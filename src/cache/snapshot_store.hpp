@@ -22,16 +22,17 @@ namespace zerlith {
 /// time on the store's serial queue; completions run on the main queue.
 class SnapshotStore {
 public:
-    enum class Source { windows, chrome, safari };
-    static constexpr Source kAllSources[] = {Source::windows, Source::chrome, Source::safari};
+    enum class Source { windows, chrome, safari, firefox };
+    static constexpr Source kAllSources[] = {Source::windows, Source::chrome, Source::safari, Source::firefox};
     /// The order in which current() lists the sources.
-    static constexpr Source kDisplayOrder[] = {Source::chrome, Source::safari, Source::windows};
+    static constexpr Source kDisplayOrder[] = {Source::chrome, Source::safari, Source::firefox, Source::windows};
 
     /// How each source is enumerated; tests substitute their own.
     struct Enumerators {
         std::function<std::vector<Target>()> windows;
         std::function<std::vector<Target>()> chrome;
         std::function<std::vector<Target>()> safari;
+        std::function<std::vector<Target>()> firefox;
     };
     /// Windows through WindowSource, tabs through BrowserSource.
     static Enumerators defaultEnumerators();
@@ -42,7 +43,7 @@ public:
     SnapshotStore(const SnapshotStore&) = delete;
     SnapshotStore& operator=(const SnapshotStore&) = delete;
 
-    /// The cached lists in display order (chrome, safari, windows); a source never refreshed
+    /// The cached lists in display order (chrome, safari, firefox, windows); a source never refreshed
     /// contributes nothing. Never waits for enumeration.
     std::vector<Target> current() const;
 

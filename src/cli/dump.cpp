@@ -9,7 +9,7 @@
 #include "ranking/scorer.hpp"
 #include "ranking/usage_store.hpp"
 #include "system/permissions.hpp"
-#include "system/running_apps.hpp"
+#include "sources/browser_source.hpp"
 
 namespace zerlith::Dump {
 namespace {
@@ -50,7 +50,7 @@ std::string dumpJSON(SnapshotStore& store, UsageStore& usage) {
     for (BrowserKind browser : kAllBrowsers) {
         const std::string key(rawValue(browser));
         dump["automation"][key] = Permissions::rawValue(Permissions::automationStatus(browser));
-        dump["browsersRunning"][key] = RunningApps::withBundleID(bundleIdentifier(browser)).has_value();
+        dump["browsersRunning"][key] = BrowserSource::runningApp(browser).has_value();
     }
     dump["refreshCount"] = store.refreshCount();
 

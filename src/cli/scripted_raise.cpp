@@ -11,7 +11,7 @@
 #include "system/apple_script_runner.hpp"
 #include "system/atomic_file.hpp"
 #include "system/ax.hpp"
-#include "system/running_apps.hpp"
+#include "sources/browser_source.hpp"
 #include "system/screens.hpp"
 
 namespace zerlith::ScriptedRaise {
@@ -85,15 +85,31 @@ std::string activeTabTitleScript(BrowserKind browser) {
             return "tell application \"Google Chrome\" to return title of active tab of front window";
         case BrowserKind::safari:
             return "tell application \"Safari\" to return name of current tab of front window";
+        case BrowserKind::firefox: return {};
     }
     return {};
+}
+
+/// The title of the tab its window shows now: from the browser's extension where there is one.
+std::string activeTabTitle(const TabRef& tab) {
+    if (auto* bridge = platform::current().browserBridge()) {
+        for (const auto& browser : bridge->connectedBrowsers()) {
+            if (browser.kind != rawValue(tab.browser)) continue;
+            for (const auto& each : browser.tabs) {
+                if (each.windowID == tab.windowID && each.active) return std::string(SourceText::trimmed(each.title));
+            }
+        }
+        return {};
+    }
+    const auto output = AppleScriptRunner::run(activeTabTitleScript(tab.browser), kActiveTabScriptTimeout);
+    return std::string(output ? SourceText::trimmed(*output) : std::string_view{});
 }
 
 /// The focused window of the target's application: the window's own process, or the browser's.
 std::optional<platform::AXElementRef> focusedWindowAfter(const Target& target) {
     if (target.window) return WindowMover::focusedWindow(target.window->pid);
     if (target.kind != TargetKind::tab) return std::nullopt;
-    const auto app = RunningApps::withBundleID(target.bundleID);
+    const auto app = target.tab ? BrowserSource::runningApp(target.tab->browser) : std::nullopt;
     if (!app) return std::nullopt;
     return WindowMover::focusedWindow(app->pid);
 }
@@ -105,8 +121,7 @@ void noteOutcome(const ActivationLog& log, const Target& target, const std::opti
     trace["frontmostApp"] = front && front->localizedName ? *front->localizedName : "?";
 
     if (target.kind == TargetKind::tab && target.tab) {
-        const auto output = AppleScriptRunner::run(activeTabTitleScript(target.tab->browser), kActiveTabScriptTimeout);
-        const std::string activeTab(output ? SourceText::trimmed(*output) : std::string_view{});
+        const auto activeTab = activeTabTitle(*target.tab);
         trace["activeTabAfter"] = activeTab;
         trace["correctTab"] = activeTab == target.title;
     }

@@ -10,19 +10,34 @@ std::optional<TargetKind> targetKindFromRaw(std::string_view raw) {
     return std::nullopt;
 }
 
-std::string_view rawValue(BrowserKind browser) { return browser == BrowserKind::chrome ? "chrome" : "safari"; }
+namespace {
 
-std::string_view bundleIdentifier(BrowserKind browser) {
-    return browser == BrowserKind::chrome ? "com.google.Chrome" : "com.apple.Safari";
-}
+struct BrowserNames {
+    std::string_view raw;
+    std::string_view bundleID;
+    std::string_view application;
+};
 
-std::string_view applicationName(BrowserKind browser) {
-    return browser == BrowserKind::chrome ? "Google Chrome" : "Safari";
-}
+constexpr BrowserNames kBrowserNames[] = {
+    {"chrome", "com.google.Chrome", "Google Chrome"},
+    {"safari", "com.apple.Safari", "Safari"},
+    {"firefox", "org.mozilla.firefox", "Firefox"},
+};
+
+const BrowserNames& names(BrowserKind browser) { return kBrowserNames[static_cast<std::size_t>(browser)]; }
+
+}  // namespace
+
+std::string_view rawValue(BrowserKind browser) { return names(browser).raw; }
+
+std::string_view bundleIdentifier(BrowserKind browser) { return names(browser).bundleID; }
+
+std::string_view applicationName(BrowserKind browser) { return names(browser).application; }
 
 std::optional<BrowserKind> browserKindFromRaw(std::string_view raw) {
-    if (raw == "chrome") return BrowserKind::chrome;
-    if (raw == "safari") return BrowserKind::safari;
+    for (const BrowserKind browser : kAllBrowsers) {
+        if (rawValue(browser) == raw) return browser;
+    }
     return std::nullopt;
 }
 

@@ -21,14 +21,15 @@ std::string_view rawValue(TargetKind kind);
 /// "window" or "tab"; none for any other text.
 std::optional<TargetKind> targetKindFromRaw(std::string_view raw);
 
-/// The two browsers whose tabs are listed; every list of browsers walks them in this order.
-enum class BrowserKind { chrome, safari };
-inline constexpr BrowserKind kAllBrowsers[] = {BrowserKind::chrome, BrowserKind::safari};
+/// The browsers whose tabs are listed; every list of browsers walks them in this order. Firefox
+/// is reached only through its extension; the Chromium family counts as chrome.
+enum class BrowserKind { chrome, safari, firefox };
+inline constexpr BrowserKind kAllBrowsers[] = {BrowserKind::chrome, BrowserKind::safari, BrowserKind::firefox};
 
-std::string_view rawValue(BrowserKind browser);           ///< "chrome", "safari"
-std::string_view bundleIdentifier(BrowserKind browser);   ///< "com.google.Chrome", "com.apple.Safari"
-std::string_view applicationName(BrowserKind browser);    ///< "Google Chrome", "Safari"
-/// "chrome" or "safari"; none for any other text.
+std::string_view rawValue(BrowserKind browser);          ///< "chrome", "safari", "firefox"
+std::string_view bundleIdentifier(BrowserKind browser);  ///< "com.google.Chrome", "com.apple.Safari", "org.mozilla.firefox"
+std::string_view applicationName(BrowserKind browser);   ///< "Google Chrome", "Safari", "Firefox"
+/// "chrome", "safari" or "firefox"; none for any other text.
 std::optional<BrowserKind> browserKindFromRaw(std::string_view raw);
 
 /// Where one browser tab lives.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/accessibility.hpp"
+#include "platform/browser_bridge.hpp"
 #include "platform/clock.hpp"
 #include "platform/desktop_events.hpp"
 #include "platform/dispatch.hpp"
@@ -32,6 +33,8 @@ public:
     virtual HotKeys* hotKeys() { return nullptr; }
     /// The desktop's own preferences; none where the application keeps them in its own file.
     virtual Preferences* preferences() { return nullptr; }
+    /// The browsers' extensions; none where tabs are reached through scripts only.
+    virtual BrowserBridge* browserBridge() { return nullptr; }
 };
 
 /// The platform installed for this process. Installing happens before any other thread starts

@@ -2,12 +2,18 @@
 
 #include "model/target.hpp"
 #include "platform/platform.hpp"
+#include "sources/browser_source.hpp"
 
 namespace zerlith {
 namespace {
 
 SnapshotStore::Source sourceOf(BrowserKind browser) {
-    return browser == BrowserKind::chrome ? SnapshotStore::Source::chrome : SnapshotStore::Source::safari;
+    switch (browser) {
+        case BrowserKind::chrome: return SnapshotStore::Source::chrome;
+        case BrowserKind::safari: return SnapshotStore::Source::safari;
+        case BrowserKind::firefox: return SnapshotStore::Source::firefox;
+    }
+    return SnapshotStore::Source::chrome;
 }
 
 std::optional<Pid> frontmostPid() {
@@ -41,6 +47,8 @@ void ChangeObserver::handle(const std::vector<platform::DesktopChange>& changes)
     }
 }
 
+void ChangeObserver::tabsChanged(BrowserKind browser) { store_.markDirty(sourceOf(browser)); }
+
 void ChangeObserver::frontChanged() {
     const auto left = front_;
     front_ = frontmostPid();
@@ -54,9 +62,8 @@ void ChangeObserver::frontChanged() {
 std::optional<SnapshotStore::Source> ChangeObserver::browserSource(Pid pid) {
     for (const auto& app : platform::current().workspace().runningApplications()) {
         if (app.pid != pid || !app.bundleIdentifier) continue;
-        for (const BrowserKind browser : kAllBrowsers)
-            if (*app.bundleIdentifier == bundleIdentifier(browser)) return sourceOf(browser);
-        return std::nullopt;
+        const auto browser = BrowserSource::browserOfApplication(*app.bundleIdentifier);
+        return browser ? std::optional(sourceOf(*browser)) : std::nullopt;
     }
     return std::nullopt;
 }

@@ -17,6 +17,7 @@ namespace zerlith {
 ///   another desktop became current            → windows
 ///   the user left a browser                   → that browser, refreshed at once
 ///   a browser window's title changed          → that browser
+///   a browser's extension reported its tabs   → that browser
 ///
 /// Main thread. The store outlives the observer.
 class ChangeObserver {
@@ -27,6 +28,8 @@ public:
     void start();
     /// Marks what the changes make stale, oldest first.
     void handle(const std::vector<platform::DesktopChange>& changes);
+    /// A browser's extension reported a change of its tabs, or went away.
+    void tabsChanged(BrowserKind browser);
 
 private:
     void frontChanged();

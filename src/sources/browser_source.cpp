@@ -1,7 +1,10 @@
 #include "sources/browser_source.hpp"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <initializer_list>
+#include <iterator>
 
 #include "platform/platform.hpp"
 #include "ranking/classifier.hpp"
@@ -103,6 +106,54 @@ std::vector<std::string_view> split(std::string_view text, std::string_view sepa
     }
 }
 
+/// The desktop entries of each family on Linux, to tell a browser running without the extension.
+std::vector<std::string_view> familyIDs(BrowserKind browser) {
+    switch (browser) {
+        case BrowserKind::chrome:
+            return {"com.google.Chrome", "chromium", "google-chrome", "brave-browser", "microsoft-edge"};
+        case BrowserKind::safari: return {"com.apple.Safari"};
+        case BrowserKind::firefox: return {"org.mozilla.firefox", "firefox", "firefox-esr"};
+    }
+    return {};
+}
+
+std::vector<platform::ConnectedBrowser> connectedBrowsers(platform::BrowserBridge& bridge, BrowserKind browser) {
+    auto connected = bridge.connectedBrowsers();
+    std::erase_if(connected, [&](const auto& each) { return each.kind != rawValue(browser); });
+    return connected;
+}
+
+constexpr std::size_t kFieldCount = 6;
+using Record = std::array<std::string_view, kFieldCount>;
+
+/// Appends the target of one record unless a check drops it.
+void appendTarget(const Record& fields, BrowserKind browser, IdNumbering& numbering, std::vector<Target>& targets) {
+    const auto windowID = detail::parseInteger(SourceText::trimmed(fields[0]));
+    if (!windowID) return;
+    const auto tabIndex = detail::parseInteger(fields[3]);
+    if (!tabIndex) return;
+    if (SourceText::trimmed(fields[1]) != "true") return;
+    std::string title(SourceText::trimmed(fields[4]));
+    std::string url(SourceText::trimmed(fields[5]));
+    if (title.empty() && url.empty()) return;
+
+    std::string host = Classifier::host(url);
+    const auto category = Classifier::category(url, host);
+    auto numbered = numbering.take("tab:" + std::string(rawValue(browser)) + ":" + std::to_string(*windowID) + ":" + url);
+    if (title.empty()) title = host;
+
+    Target target;
+    target.id = std::move(numbered.id);
+    target.kind = TargetKind::tab;
+    target.title = std::move(title);
+    target.subtitle = detail::subtitle(host, url, browser);
+    target.appName = applicationName(browser);
+    target.bundleID = bundleIdentifier(browser);
+    target.category = category;
+    target.tab = TabRef{browser, *windowID, *tabIndex, std::move(url)};
+    targets.push_back(std::move(target));
+}
+
 bool needsConsent(BrowserKind browser) {
     return runningApp(browser) &&
            Permissions::automationStatus(browser) != Permissions::AutomationStatus::allowed;
@@ -111,11 +162,36 @@ bool needsConsent(BrowserKind browser) {
 }  // namespace
 
 std::optional<platform::RunningApplication> runningApp(BrowserKind browser) {
-    return RunningApps::withBundleID(bundleIdentifier(browser));
+    auto* bridge = platform::current().browserBridge();
+    if (!bridge) return RunningApps::withBundleID(bundleIdentifier(browser));
+    const auto connected = connectedBrowsers(*bridge, browser);
+    if (!connected.empty()) {
+        return platform::RunningApplication{connected.front().pid, std::string(applicationName(browser)),
+                                            std::string(bundleIdentifier(browser))};
+    }
+    for (const auto& app : platform::current().workspace().runningApplications()) {
+        if (app.bundleIdentifier && browserOfApplication(*app.bundleIdentifier) == browser) return app;
+    }
+    return std::nullopt;
+}
+
+std::optional<BrowserKind> browserOfApplication(std::string_view bundleID) {
+    for (const BrowserKind browser : kAllBrowsers) {
+        const auto ids = familyIDs(browser);
+        if (std::find(ids.begin(), ids.end(), bundleID) != ids.end()) return browser;
+    }
+    return std::nullopt;
 }
 
 std::vector<Target> enumerate(BrowserKind browser) {
-    if (!runningApp(browser)) return {};
+    if (auto* bridge = platform::current().browserBridge()) {
+        std::vector<platform::BrowserTab> tabs;
+        for (auto& connected : connectedBrowsers(*bridge, browser)) {
+            std::move(connected.tabs.begin(), connected.tabs.end(), std::back_inserter(tabs));
+        }
+        return detail::fromReport(tabs, browser);
+    }
+    if (enumerationScript(browser).empty() || !runningApp(browser)) return {};
     const auto timeout = scriptTimeout(browser);
     if (!timeout) return {};
     const auto output = AppleScriptRunner::run(enumerationScript(browser), *timeout);
@@ -140,43 +216,37 @@ void requestAutomationAccess() {
 const std::string& enumerationScript(BrowserKind browser) {
     static const std::string chrome = chromeScript();
     static const std::string safari = safariScript();
-    return browser == BrowserKind::chrome ? chrome : safari;
+    static const std::string none;
+    switch (browser) {
+        case BrowserKind::chrome: return chrome;
+        case BrowserKind::safari: return safari;
+        case BrowserKind::firefox: return none;
+    }
+    return none;
 }
 
 namespace detail {
 
 std::vector<Target> parse(std::string_view output, BrowserKind browser) {
-    constexpr std::size_t kFieldCount = 6;
     IdNumbering numbering;
     std::vector<Target> targets;
     for (const auto record : split(output, kRecordSeparator)) {
         const auto fields = split(record, kFieldSeparator);
         if (fields.size() < kFieldCount) continue;
-        const auto windowID = parseInteger(SourceText::trimmed(fields[0]));
-        if (!windowID) continue;
-        const auto tabIndex = parseInteger(fields[3]);
-        if (!tabIndex) continue;
-        if (SourceText::trimmed(fields[1]) != "true") continue;
-        std::string title(SourceText::trimmed(fields[4]));
-        std::string url(SourceText::trimmed(fields[5]));
-        if (title.empty() && url.empty()) continue;
+        appendTarget({fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]}, browser, numbering, targets);
+    }
+    return targets;
+}
 
-        std::string host = Classifier::host(url);
-        const auto category = Classifier::category(url, host);
-        auto numbered = numbering.take("tab:" + std::string(rawValue(browser)) + ":" +
-                                       std::to_string(*windowID) + ":" + url);
-        if (title.empty()) title = host;
-
-        Target target;
-        target.id = std::move(numbered.id);
-        target.kind = TargetKind::tab;
-        target.title = std::move(title);
-        target.subtitle = subtitle(host, url, browser);
-        target.appName = applicationName(browser);
-        target.bundleID = bundleIdentifier(browser);
-        target.category = category;
-        target.tab = TabRef{browser, *windowID, *tabIndex, std::move(url)};
-        targets.push_back(std::move(target));
+std::vector<Target> fromReport(const std::vector<platform::BrowserTab>& tabs, BrowserKind browser) {
+    IdNumbering numbering;
+    std::vector<Target> targets;
+    targets.reserve(tabs.size());
+    for (const auto& tab : tabs) {
+        // An extension reports only the windows a user can see, so every one is visible.
+        const auto windowID = std::to_string(tab.windowID);
+        const auto index = std::to_string(tab.index);
+        appendTarget({windowID, "true", {}, index, tab.title, tab.url}, browser, numbering, targets);
     }
     return targets;
 }

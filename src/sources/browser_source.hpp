@@ -7,12 +7,16 @@
 #include <vector>
 
 #include "model/target.hpp"
+#include "platform/browser_bridge.hpp"
 #include "platform/workspace.hpp"
 
-/// Lists the open tabs of Google Chrome and Safari as tab targets, one script per browser, and
-/// never launches a browser that is not running. Stateless; any thread, but every call that runs
-/// a script blocks for up to its limit (5 s, or 120 s while the user is asked for consent), so
-/// never call those on the main thread of the running application.
+/// Lists the open tabs of the browsers as tab targets and never launches a browser that is not
+/// running. Where the desktop offers a browser bridge (the browsers' own extension), tabs,
+/// consent and the running browser come from it: a browser is allowed while its extension is
+/// connected and not yet determined while it runs without it. Elsewhere one script per browser
+/// reads them. Stateless; any thread, but every call that runs a script blocks for up to its
+/// limit (5 s, or 120 s while the user is asked for consent), so never call those on the main
+/// thread of the running application.
 namespace zerlith::BrowserSource {
 
 /// Ends each tab record of a script's output.
@@ -20,8 +24,13 @@ inline constexpr std::string_view kRecordSeparator = "\x1e";
 /// Separates the six fields of a record: window id, visible, active tab, tab index, title, URL.
 inline constexpr std::string_view kFieldSeparator = "\x1f";
 
-/// The browser's running application, or none when it does not run.
+/// The browser's running application, or none when it does not run. With a bridge: the first
+/// connected browser of the kind, else a running application of the family without the extension.
 std::optional<platform::RunningApplication> runningApp(BrowserKind browser);
+
+/// The browser kind an application with this bundle identifier (or desktop entry id) belongs to:
+/// the Chromium family to chrome; none for any other application.
+std::optional<BrowserKind> browserOfApplication(std::string_view bundleID);
 
 /// The browser's tabs in its own order; empty when it does not run, automation is denied, or the
 /// script fails or times out.
@@ -35,13 +44,17 @@ std::vector<BrowserKind> pendingConsent();
 /// the system's consent prompt; the tabs are discarded. Blocks while the user answers.
 void requestAutomationAccess();
 
-/// The tab-listing script sent to a browser.
+/// The tab-listing script sent to a browser; empty for one that is reached only through its
+/// extension.
 const std::string& enumerationScript(BrowserKind browser);
 
 namespace detail {
 
 /// Tab targets from a script's output: bad records are skipped, the others kept in order.
 std::vector<Target> parse(std::string_view output, BrowserKind browser);
+
+/// Tab targets from an extension's report, through the same checks as script records.
+std::vector<Target> fromReport(const std::vector<platform::BrowserTab>& tabs, BrowserKind browser);
 
 /// "host/hint · App", "host · App" without a path hint, or just the application name without a host.
 std::string subtitle(std::string_view host, std::string_view url, BrowserKind browser);

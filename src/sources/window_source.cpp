@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <unordered_map>
 
@@ -109,9 +110,20 @@ std::vector<detail::CGWindowInfo> coreGraphicsWindows() {
     return windows;
 }
 
-bool isTabSourced(std::string_view bundleID) {
-    return std::find(kTabSourcedBundleIDs.begin(), kTabSourcedBundleIDs.end(), bundleID) !=
-           kTabSourcedBundleIDs.end();
+/// Whether an application is listed through its tabs instead of its windows: Chrome and Safari;
+/// where the browsers are reached through their extension, the browsers connected now (one that
+/// runs without it keeps its windows, or it would vanish from the list).
+std::function<bool(Pid, std::string_view)> tabSourced() {
+    if (auto* bridge = platform::current().browserBridge()) {
+        std::vector<Pid> connected;
+        for (const auto& browser : bridge->connectedBrowsers()) connected.push_back(browser.pid);
+        return [connected](Pid pid, std::string_view) {
+            return std::find(connected.begin(), connected.end(), pid) != connected.end();
+        };
+    }
+    return [](Pid, std::string_view bundleID) {
+        return std::find(kTabSourcedBundleIDs.begin(), kTabSourcedBundleIDs.end(), bundleID) != kTabSourcedBundleIDs.end();
+    };
 }
 
 /// A coordinate rounded half away from zero, or none when it has no 64-bit whole value.
@@ -133,6 +145,7 @@ std::vector<Target> enumerate() {
     const AppsByPid apps = regularApps();
     if (apps.empty()) return {};
     CandidatesByPid candidates = buildAXCandidates(apps);
+    const auto isTabSourced = tabSourced();
     const auto windows = coreGraphicsWindows();
     if (windows.empty()) return {};
 
@@ -147,7 +160,7 @@ std::vector<Target> enumerate() {
         if (title.empty()) continue;
         const std::string appName = app->second.localizedName.value_or("Unknown");
         const std::string bundleID = app->second.bundleIdentifier.value_or("");
-        if (isTabSourced(bundleID)) continue;
+        if (isTabSourced(window.pid, bundleID)) continue;
 
         platform::AXElementRef element;
         if (auto list = candidates.find(window.pid); list != candidates.end()) {

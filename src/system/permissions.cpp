@@ -1,5 +1,7 @@
 #include "system/permissions.hpp"
 
+#include <algorithm>
+
 #include "platform/platform.hpp"
 
 namespace zerlith::Permissions {
@@ -24,6 +26,13 @@ bool accessibilityGranted() { return platform::current().accessibility().isProce
 bool screenRecordingGranted() { return platform::current().windowServer().preflightScreenCaptureAccess(); }
 
 AutomationStatus automationStatus(BrowserKind browser) {
+    // Through an extension nothing is ever refused: the browser is either connected or not yet.
+    if (auto* bridge = platform::current().browserBridge()) {
+        const auto connected = bridge->connectedBrowsers();
+        const bool allowed = std::any_of(connected.begin(), connected.end(),
+                                         [&](const auto& each) { return each.kind == rawValue(browser); });
+        return allowed ? AutomationStatus::allowed : AutomationStatus::notDetermined;
+    }
     return automationStatusFromCode(
         platform::current().scripting().automationStatus(bundleIdentifier(browser)));
 }

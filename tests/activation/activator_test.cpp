@@ -5,6 +5,7 @@
 #include "activation/activator.hpp"
 #include "activation/window_menu.hpp"
 #include "desktop_builders.hpp"
+#include "support/fake_browser_bridge.hpp"
 #include "support/sim_fixture.hpp"
 
 namespace zerlith::testing {
@@ -144,6 +145,22 @@ TEST_F(ActivatorTest, ATabIsSelectedByScriptThenRaisedThroughTheBrowserMenu) {
     EXPECT_EQ(frontWindow(), 40);
     // 150 ms for the browser to switch tabs, then one 50 ms poll.
     EXPECT_NEAR(elapsed(sim.clock) - start, 0.2, 1e-6);
+}
+
+TEST(ActivatorExtension, ATabIsSelectedByTheExtensionThenItsWindowRaised) {
+    constexpr Pid kChromium = 900;
+    SimDesktopFixture sim(json{{"apps", {app(kChromium, "Chromium", "chromium")}},
+                               {"windows", {window(50, kChromium, "Inbox - Chromium"), window(51, kChromium, "Design review - Chromium")}}});
+    BridgedPlatform bridged;
+    bridged.bridge.connected = {{"chrome", kChromium, {}}};
+    ActivationLog log;
+    EXPECT_TRUE(Activator::activate(log, tabTarget(BrowserKind::chrome, 4012, 2, "Design review", "https://docs.example.com/d/1"),
+                                    std::nullopt));
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(bridged.bridge.selections,
+              (std::vector<FakeBrowserBridge::Selection>{{"chrome", 4012, 2, "https://docs.example.com/d/1"}}));
+    EXPECT_EQ(log.lastTrace(), (Lines{"kind=tab tabRef=true windowRef=false", "focusTab: win=4012 tab=2", "focusTab: selected"}));
+    EXPECT_EQ(sim.desktop().state().windows.front().number, 51);
 }
 
 TEST_F(ActivatorTest, ATabWhoseURLIsNotInFrontActivatesTheBrowser) {

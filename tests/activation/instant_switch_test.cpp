@@ -33,7 +33,7 @@ protected:
     /// A store whose windows source lists `targets` and whose browsers list nothing.
     void cache(std::vector<Target> targets) {
         store = std::make_unique<SnapshotStore>(SnapshotStore::Enumerators{
-            [targets] { return targets; }, [] { return std::vector<Target>{}; }, [] { return std::vector<Target>{}; }});
+            [targets] { return targets; }, {}, {}, {}});
         store->refreshAllBlocking();
     }
 

@@ -149,7 +149,7 @@ protected:
             model.windows[0].title = model.windows[0].axTitle = "Report — final";
         });
         SnapshotStore listed({[=] { return std::vector<Target>{windowTarget(pid, "com.example.notes", title)}; },
-                              [] { return std::vector<Target>{}; }, [] { return std::vector<Target>{}; }});
+                              {}, {}, {}});
         ScriptedRaise::raise(listed, log, title, std::nullopt, tracePath());
         std::ifstream in(tracePath());
         return json::parse(in, nullptr, false);

@@ -30,7 +30,8 @@ public:
     SnapshotStore::Enumerators enumerators() {
         return {[this] { return pass(Source::windows, "windows"); },
                 [this] { return pass(Source::chrome, "chrome"); },
-                [this] { return pass(Source::safari, "safari"); }};
+                [this] { return pass(Source::safari, "safari"); },
+                {}};
     }
 
     std::map<Source, int> passes;
@@ -63,7 +64,7 @@ TEST_F(SnapshotStoreTest, StartsEmptyAndListsSourcesInDisplayOrder) {
     EXPECT_EQ(ids(store.current()), ids(refreshed));
 
     store.refreshAllBlocking();
-    EXPECT_EQ(store.refreshCount(), 6);
+    EXPECT_EQ(store.refreshCount(), 8);
     EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"chrome 2", "safari 2", "windows 2"}));
 }
 
@@ -74,7 +75,7 @@ TEST_F(SnapshotStoreTest, BackgroundRefreshRunsOnTheQueueAndCallsBackOnMain) {
     EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 1u);
 
     sim.dispatch.runUntilIdle();
-    EXPECT_EQ(store.refreshCount(), 3);
+    EXPECT_EQ(store.refreshCount(), 4);
     EXPECT_EQ(callbacks, (std::vector<std::vector<std::string>>{{"chrome 1", "safari 1", "windows 1"}}));
 
     store.refreshDirty([&](std::vector<Target> targets) { callbacks.push_back(ids(targets)); });
@@ -93,12 +94,12 @@ TEST_F(SnapshotStoreTest, OnlyDirtySourcesAreEnumeratedAgain) {
               (std::map<Source, int>{{Source::windows, 1}, {Source::chrome, 2}, {Source::safari, 1}}));
     EXPECT_EQ(whole, (std::vector<std::string>{"chrome 2", "safari 1", "windows 1"}))
         << "the callback sees the whole store";
-    EXPECT_EQ(store.refreshCount(), 4);
+    EXPECT_EQ(store.refreshCount(), 5);
 
     store.markAllDirty();
     store.refreshDirty();
     sim.dispatch.runUntilIdle();
-    EXPECT_EQ(store.refreshCount(), 7);
+    EXPECT_EQ(store.refreshCount(), 9);
     store.refreshDirty();
     EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 0u) << "the refresh cleared every mark";
 }
@@ -109,7 +110,7 @@ TEST_F(SnapshotStoreTest, ARefreshAskedForWhileOneWaitsJoinsIt) {
     store.refreshDirty([&](std::vector<Target>) { ++completions; });
     EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 1u);
     sim.dispatch.runUntilIdle();
-    EXPECT_EQ(store.refreshCount(), 3) << "each source enumerated once";
+    EXPECT_EQ(store.refreshCount(), 4) << "each source enumerated once";
     EXPECT_EQ(completions, 2);
     EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"chrome 1", "safari 1", "windows 1"}));
 

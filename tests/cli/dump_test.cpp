@@ -48,9 +48,9 @@ TEST_F(DumpTest, CountsAndMembers) {
     EXPECT_EQ(result["targetCount"], 4);
     EXPECT_EQ(result["onOtherSpaces"], 1) << "the window on another Space";
     EXPECT_EQ(result["axDirectCount"], 1) << "only the window listed by accessibility";
-    EXPECT_EQ(result["refreshCount"], 6) << "two full refreshes of three sources";
-    EXPECT_EQ(result["browsersRunning"], (json{{"chrome", true}, {"safari", false}}));
-    EXPECT_EQ(result["automation"], (json{{"chrome", "allowed"}, {"safari", "denied"}}))
+    EXPECT_EQ(result["refreshCount"], 8) << "two full refreshes of four sources";
+    EXPECT_EQ(result["browsersRunning"], (json{{"chrome", true}, {"safari", false}, {"firefox", false}}));
+    EXPECT_EQ(result["automation"], (json{{"chrome", "allowed"}, {"safari", "denied"}, {"firefox", "denied"}}))
         << "a browser that is not running cannot be asked";
     EXPECT_FALSE(result.contains("contextKey")) << "no frontmost application";
     EXPECT_TRUE(result["enumerationMsCold"].is_number());

@@ -59,7 +59,8 @@ TEST(TargetKinds, RawValuesRoundTripAndOthersAreRefused) {
     EXPECT_EQ(targetKindFromRaw("Tab"), std::nullopt);
     EXPECT_EQ(browserKindFromRaw("chrome"), BrowserKind::chrome);
     EXPECT_EQ(browserKindFromRaw("safari"), BrowserKind::safari);
-    EXPECT_EQ(browserKindFromRaw("firefox"), std::nullopt);
+    EXPECT_EQ(browserKindFromRaw("firefox"), BrowserKind::firefox);
+    EXPECT_EQ(browserKindFromRaw("Chrome"), std::nullopt);
 }
 
 TEST(IdNumbering, RepeatsGetASuffixPerBase) {

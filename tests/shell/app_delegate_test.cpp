@@ -69,7 +69,7 @@ TEST_F(AppDelegateTest, LaunchesInOrderAndWarmsTheCacheInTheBackground) {
                                   "settings if incomplete"}));
     EXPECT_TRUE(enumerated.empty());
     sim.dispatch.runUntilIdle();
-    EXPECT_EQ(enumerated, (Lines{"windows", "chrome", "safari"}));
+    EXPECT_EQ(enumerated, (Lines{"windows", "chrome", "safari", "firefox"}));
     EXPECT_EQ(count(sim.desktop().actionLog(), "promptForTrust"), 0u);
     EXPECT_EQ(diagnostics.str(), "");
 
@@ -128,7 +128,7 @@ TEST_F(PendingBrowserTest, AsksForBrowserAccessOncePerRun) {
     delegate.applicationDidBecomeActive();
     sim.dispatch.runUntilIdle();
     EXPECT_EQ(count(sim.desktop().actionLog(), "consent chrome allow"), 1u);
-    EXPECT_EQ(enumerated, (Lines{"windows", "chrome", "safari"}));
+    EXPECT_EQ(enumerated, (Lines{"windows", "chrome", "safari", "firefox"}));
 
     sim.desktop().update([](sim::DesktopModel& model) {
         model.permissions.automation.safari = sim::Automation::notDetermined;

@@ -59,5 +59,21 @@ INSTANTIATE_TEST_SUITE_P(Events, ChangeObserverTest, ::testing::Values(
                  {"windows", "chrome"}, {"safari"}}),
     [](const ::testing::TestParamInfo<ObserverCase>& param) { return param.param.name; });
 
+TEST(ChangeObserverExtension, AReportFromABrowsersExtensionMarksOnlyThatBrowser) {
+    SimDesktopFixture sim(mailAndBrowsers(501));
+    Lines enumerated;
+    SnapshotStore store(recordingEnumerators(enumerated));
+    store.refreshAllBlocking();
+    ChangeObserver observer(store);
+    enumerated.clear();
+
+    observer.tabsChanged(BrowserKind::firefox);
+    sim.dispatch.runUntilIdle();
+    EXPECT_TRUE(enumerated.empty()) << "nothing is enumerated at once";
+    store.refreshDirty();
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(enumerated, Lines{"firefox"});
+}
+
 }  // namespace
 }  // namespace zerlith::testing

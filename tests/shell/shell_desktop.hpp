@@ -34,7 +34,7 @@ inline SnapshotStore::Enumerators recordingEnumerators(std::vector<std::string>&
             return std::vector<Target>{};
         };
     };
-    return {source("windows"), source("chrome"), source("safari")};
+    return {source("windows"), source("chrome"), source("safari"), source("firefox")};
 }
 
 }  // namespace zerlith::testing

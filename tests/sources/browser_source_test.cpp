@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/fake_browser_bridge.hpp"
 #include "support/sim_fixture.hpp"
 #include "support/forwarding_platform.hpp"
 #include "system/permissions.hpp"
@@ -142,6 +143,46 @@ TEST(BrowserConsent, RequestAsksOnlyBrowsersThatCanStillBeAsked) {
     recording.scripts.calls.clear();
     requestAutomationAccess();
     EXPECT_TRUE(recording.scripts.calls.empty()) << "an allowed browser is not asked again";
+}
+
+TEST(BrowserTabs, ThroughTheExtensionTabsAndConsentComeFromTheBridge) {
+    constexpr Pid kChromium = 900;
+    constexpr Pid kFirefox = 901;
+    // Safari denied and Chrome never asked in the scripting world: the bridge decides alone.
+    SimDesktopFixture sim(browsers({{"automation", {{"chrome", "notDetermined"}, {"safari", "denied"}}}},
+                                   {{{"pid", kFirefox}, {"name", "Firefox ESR"}, {"bundleID", "firefox-esr"}}}));
+    ScriptRecordingPlatform recording;
+    testing::BridgedPlatform bridged;
+    bridged.bridge.connected = {{"chrome",
+                                 kChromium,
+                                 {{12, 1, true, " Docs\n", "https://docs.example.com/a"},
+                                  {12, 2, false, "", "https://github.com/o/r/pull/98765"},
+                                  {12, 3, false, "", ""},
+                                  {40, 1, true, "Docs", "https://docs.example.com/a"},
+                                  {40, 2, false, "Docs", "https://docs.example.com/a"}}}};
+
+    const auto chrome = enumerate(BrowserKind::chrome);
+    EXPECT_EQ(ids(chrome), (std::vector<std::string>{"tab:chrome:12:https://docs.example.com/a",
+                                                     "tab:chrome:12:https://github.com/o/r/pull/98765",
+                                                     "tab:chrome:40:https://docs.example.com/a",
+                                                     "tab:chrome:40:https://docs.example.com/a#1"}));
+    ASSERT_EQ(chrome.size(), 4u);
+    EXPECT_EQ(chrome[0].title, "Docs");
+    EXPECT_EQ(chrome[1].title, "github.com");
+    EXPECT_EQ(chrome[1].tab->tabIndex, 2);
+    EXPECT_EQ(chrome[0].subtitle, "docs.example.com/a \u00B7 Google Chrome");
+    EXPECT_TRUE(enumerate(BrowserKind::firefox).empty());
+    EXPECT_TRUE(enumerate(BrowserKind::safari).empty());
+    EXPECT_TRUE(recording.scripts.calls.empty()) << "no script where the extension answers";
+
+    EXPECT_EQ(runningApp(BrowserKind::chrome)->pid, kChromium);
+    EXPECT_EQ(runningApp(BrowserKind::firefox)->pid, kFirefox) << "running without the extension";
+    EXPECT_FALSE(runningApp(BrowserKind::safari));
+    using Status = Permissions::AutomationStatus;
+    EXPECT_EQ(Permissions::automationStatus(BrowserKind::chrome), Status::allowed);
+    EXPECT_EQ(Permissions::automationStatus(BrowserKind::firefox), Status::notDetermined);
+    EXPECT_EQ(Permissions::automationStatus(BrowserKind::safari), Status::notDetermined);
+    EXPECT_EQ(pendingConsent(), (std::vector<BrowserKind>{BrowserKind::firefox}));
 }
 
 }  // namespace

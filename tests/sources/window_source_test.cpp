@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/fake_browser_bridge.hpp"
 #include "support/sim_fixture.hpp"
 
 namespace zerlith::WindowSource {
@@ -199,6 +200,22 @@ TEST(WindowEnumeration, UnresponsiveApplicationsKeepTheirWindowsWithoutElements)
     EXPECT_TRUE(targets[2].window->element);
     EXPECT_GE(waited, 0.25);
     EXPECT_LT(waited, 1.0) << "the hung application costs one messaging timeout of 0.25 s, not the default";
+}
+
+TEST(WindowEnumeration, BrowsersConnectedThroughTheirExtensionAreListedByTheirTabsOnly) {
+    SimDesktopFixture sim({
+        {"apps",
+         {{{"pid", 900}, {"name", "Chromium"}, {"bundleID", "chromium"}},
+          {{"pid", 901}, {"name", "Brave"}, {"bundleID", "brave-browser"}},
+          {{"pid", 902}, {"name", "Google Chrome"}, {"bundleID", "com.google.Chrome"}}}},
+        {"windows", {window(1, 900, "Docs - Chromium"), window(2, 901, "Mail - Brave"), window(3, 902, "News - Chrome")}},
+    });
+    testing::BridgedPlatform bridged;
+    bridged.bridge.connected = {{"chrome", 900, {}}};
+    std::vector<std::string> titles;
+    for (const auto& target : enumerate()) titles.push_back(target.title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Mail - Brave", "News - Chrome"}))
+        << "a browser without the extension keeps its windows";
 }
 
 }  // namespace

@@ -25,11 +25,17 @@ public:
     platform::Dispatch& dispatch() override { return dispatch_; }
     platform::DesktopEvents* desktopEvents() override;
     platform::HotKeys* hotKeys() override;
+    platform::BrowserBridge* browserBridge() override { return browserBridge_.get(); }
+
+    /// The browsers' extensions are reached outside the X server; the composition root hands
+    /// the bridge in before any other thread starts.
+    void setBrowserBridge(std::unique_ptr<platform::BrowserBridge> bridge) { browserBridge_ = std::move(bridge); }
 
 private:
     std::unique_ptr<Parts> parts_;
     platform::Clock& clock_;
     platform::Dispatch& dispatch_;
+    std::unique_ptr<platform::BrowserBridge> browserBridge_;
 };
 
 /// Connects to the display named by `displayName`, or by $DISPLAY when null. Null, with a

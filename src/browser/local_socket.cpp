@@ -1,0 +1,117 @@
+#include "browser/local_socket.hpp"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace zerlith::browser {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::optional<sockaddr_un> address(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return std::nullopt;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return address;
+}
+
+Socket unixSocket() { return Socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)); }
+
+/// Waits until `fd` is ready for `events` or the deadline passes.
+bool waitFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) return false;
+        pollfd entry{fd, events, 0};
+        const int ready = ::poll(&entry, 1, static_cast<int>(left));
+        if (ready > 0) return true;
+        if (ready < 0 && errno != EINTR) return false;
+    }
+}
+
+}  // namespace
+
+Socket& Socket::operator=(Socket&& other) noexcept {
+    if (this != &other) {
+        Socket closing(fd_);
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+Socket::~Socket() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+int Socket::release() { return std::exchange(fd_, -1); }
+
+Socket listenAt(const std::string& path) {
+    const auto where = address(path);
+    auto socket = unixSocket();
+    if (!where || !socket) return {};
+    ::unlink(path.c_str());
+    if (::bind(socket.fd(), reinterpret_cast<const sockaddr*>(&*where), sizeof *where) != 0) return {};
+    ::chmod(path.c_str(), 0600);
+    if (::listen(socket.fd(), 16) != 0) return {};
+    return socket;
+}
+
+Socket connectTo(const std::string& path) {
+    const auto where = address(path);
+    auto socket = unixSocket();
+    if (!where || !socket) return {};
+    if (::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&*where), sizeof *where) != 0) return {};
+    return socket;
+}
+
+bool peerIsThisUser(int fd) {
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 &&
+           credentials.uid == ::getuid();
+}
+
+bool writeAll(int fd, std::string_view bytes, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (!bytes.empty()) {
+        if (!waitFor(fd, POLLOUT, deadline)) return false;
+        const auto written = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (written < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            // A pipe rather than a socket (the browser's end of a host).
+            if (errno != ENOTSOCK) return false;
+            const auto piped = ::write(fd, bytes.data(), bytes.size());
+            if (piped < 0 && errno != EINTR && errno != EAGAIN) return false;
+            if (piped > 0) bytes.remove_prefix(static_cast<std::size_t>(piped));
+            continue;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+std::optional<std::string> readMessage(int fd, FrameReader& reader, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    char buffer[65536];
+    for (;;) {
+        if (auto message = reader.next()) return message;
+        if (!waitFor(fd, POLLIN, deadline)) return std::nullopt;
+        const auto count = ::read(fd, buffer, sizeof buffer);
+        if (count == 0) return std::nullopt;
+        if (count < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            return std::nullopt;
+        }
+        reader.feed({buffer, static_cast<std::size_t>(count)});
+    }
+}
+
+}  // namespace zerlith::browser

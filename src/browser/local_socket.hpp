@@ -1,0 +1,43 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "browser/native_message.hpp"
+
+/// The Unix sockets between Zerlith's processes (they live in the private runtime folder). Any
+/// thread; blocking calls are bounded by their timeout.
+namespace zerlith::browser {
+
+/// An open file descriptor, closed with its owner.
+class Socket {
+public:
+    Socket() = default;
+    explicit Socket(int fd) : fd_(fd) {}
+    Socket(Socket&& other) noexcept : fd_(other.release()) {}
+    Socket& operator=(Socket&& other) noexcept;
+    ~Socket();
+
+    int fd() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    int release();
+
+private:
+    int fd_ = -1;
+};
+
+/// A listening socket at `path` (a stale one there is replaced); closed socket on failure.
+Socket listenAt(const std::string& path);
+/// A connection to `path`, or a closed socket when nothing listens there.
+Socket connectTo(const std::string& path);
+/// Whether the other end of a connection runs as this user.
+bool peerIsThisUser(int fd);
+
+/// Writes all of `bytes`; false when the peer is gone or `timeout` passes.
+bool writeAll(int fd, std::string_view bytes, std::chrono::milliseconds timeout);
+/// The next message from `fd` through `reader`; none when the peer closes or `timeout` passes.
+std::optional<std::string> readMessage(int fd, FrameReader& reader, std::chrono::milliseconds timeout);
+
+}  // namespace zerlith::browser
