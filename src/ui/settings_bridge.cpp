@@ -32,11 +32,17 @@ QString SettingsBridge::statusText() const {
 }
 
 QVariantList browserRows(const SettingsModel& model) {
+    // Where tabs come through an extension, asking is no use until the extension is added.
+    const bool throughExtension = platform::current().browserBridge() != nullptr;
     QVariantList rows;
     for (const auto& [browser, status] : model.automation()) {
+        const bool explainExtension = throughExtension && status != Status::allowed;
         rows.push_back(QVariantMap{
             {"browser", QString::fromUtf8(rawValue(browser))},
             {"title", QString::fromStdString("Automation — " + std::string(applicationName(browser)))},
+            {"detail", explainExtension ? "Add Zerlith's extension to this browser and run "
+                                          "“zerlith --install-browser-hosts” (see the README)."
+                                        : "List open tabs and switch to one."},
             {"granted", status == Status::allowed},
             {"actionTitle", status == Status::denied ? "Open Settings" : "Request"},
         });

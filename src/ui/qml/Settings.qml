@@ -116,7 +116,7 @@ Rectangle {
                         objectName: "browserRow_" + modelData.browser
                         width: parent.width; theme: look
                         title: modelData.title
-                        detail: "List open tabs and switch to one."
+                        detail: modelData.detail
                         granted: modelData.granted
                         actionTitle: modelData.actionTitle
                         onAction: root.settings.browserAction(modelData.browser)
