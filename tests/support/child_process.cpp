@@ -110,6 +110,15 @@ std::optional<int> ChildProcess::wait(double seconds) {
     }
 }
 
+ChildProcess::Run ChildProcess::runToEnd(const std::vector<std::string>& argv, double lineSeconds,
+                                         double exitSeconds) {
+    ChildProcess child(argv, Options{.pipeStdout = true, .quiet = true, .reportFd = std::nullopt});
+    Run run;
+    while (auto line = child.readLine(lineSeconds)) run.output += *line + "\n";
+    run.status = child.wait(exitSeconds);
+    return run;
+}
+
 void ChildProcess::stop() {
     if (pid_ <= 0 || ended_) return;
     closeFd(stdin_);

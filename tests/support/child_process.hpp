@@ -37,6 +37,14 @@ public:
     /// Asks the child to end, then kills it when it does not within a second.
     void stop();
 
+    /// What a program that runs to its end printed, and its exit status (none when it still ran
+    /// after its output ended and then `exitSeconds` more).
+    struct Run {
+        std::string output;
+        std::optional<int> status;
+    };
+    static Run runToEnd(const std::vector<std::string>& argv, double lineSeconds = 30.0, double exitSeconds = 5.0);
+
 private:
     pid_t pid_ = -1;
     int stdin_ = -1;

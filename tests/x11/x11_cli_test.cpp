@@ -31,11 +31,9 @@ protected:
     /// Runs zerlith and returns what it printed, parsed.
     json run(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), ZERLITH_EXECUTABLE);
-        ChildProcess zerlith(arguments, ChildProcess::Options{.pipeStdout = true, .quiet = true, .reportFd = std::nullopt});
-        std::string output;
-        while (auto line = zerlith.readLine(30.0)) output += *line + "\n";
-        EXPECT_EQ(zerlith.wait(5.0), 0);
-        return json::parse(output, nullptr, false);
+        const auto finished = ChildProcess::runToEnd(arguments);
+        EXPECT_EQ(finished.status, 0);
+        return json::parse(finished.output, nullptr, false);
     }
 
     static const json* target(const json& dump, const std::string& title) {
