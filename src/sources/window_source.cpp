@@ -86,7 +86,7 @@ std::optional<std::vector<detail::AXCandidate>> candidatesOf(Pid pid) {
         const Size size = AX::size(window, platform::ax::kSize).value_or(Size{});
         candidates.push_back({window, detail::clean(*title), {origin.x, origin.y, size.width, size.height}});
     }
-    std::ranges::reverse(candidates);  // as takeBestMatch() takes them
+    std::reverse(candidates.begin(), candidates.end());  // as takeBestMatch() takes them
     return candidates;
 }
 

@@ -13,7 +13,7 @@ void SimHotKeys::setPressHandler(PressHandler handler) {
 bool SimHotKeys::registerKey(std::uint32_t id, std::uint32_t keyCode, std::uint32_t carbonModifiers) {
     const KeyChord key{keyCode, carbonModifiers};
     const bool taken = state_.with([&](const DesktopState& state) {
-        return std::ranges::find(state.model.heldShortcuts, key) != state.model.heldShortcuts.end();
+        return std::find(state.model.heldShortcuts.begin(), state.model.heldShortcuts.end(), key) != state.model.heldShortcuts.end();
     });
     std::lock_guard lock(mutex_);
     registered_.erase(id);
@@ -41,7 +41,7 @@ void SimHotKeys::press(KeyChord key, std::uint32_t pressTime) {
     {
         std::lock_guard lock(mutex_);
         const auto found =
-            std::ranges::find_if(registered_, [&](const auto& entry) { return entry.second == key; });
+            std::find_if(registered_.begin(), registered_.end(), [&](const auto& entry) { return entry.second == key; });
         if (found == registered_.end() || !handler_) return;
         id = found->first;
         handler = handler_;

@@ -83,9 +83,8 @@ std::vector<std::uint16_t> X11HotKeys::lockCombinations() const {
         const auto before = combinations;
         for (const std::uint16_t combination : before) combinations.push_back(combination | lockMask);
     }
-    std::ranges::sort(combinations);
-    const auto [first, last] = std::ranges::unique(combinations);
-    combinations.erase(first, last);
+    std::sort(combinations.begin(), combinations.end());
+    combinations.erase(std::unique(combinations.begin(), combinations.end()), combinations.end());
     return combinations;
 }
 
@@ -180,7 +179,7 @@ void X11HotKeys::pressed(const xcb_key_press_event_t& press) {
         std::lock_guard lock(mutex_);
         const std::uint16_t locks = XCB_MOD_MASK_LOCK | layout_.numLockMask() | layout_.scrollLockMask();
         const std::uint16_t modifiers = press.state & 0xff & ~locks;
-        const auto found = std::ranges::find_if(registrations_, [&](const auto& entry) {
+        const auto found = std::find_if(registrations_.begin(), registrations_.end(), [&](const auto& entry) {
             return entry.second.key == press.detail && entry.second.modifiers == modifiers;
         });
         if (found == registrations_.end()) {
