@@ -6,7 +6,7 @@
 #   scripts/fuzz.sh                 60 s per target
 #   scripts/fuzz.sh 3600            an hour per target
 #   scripts/fuzz.sh 5 url_fuzzer    only the named targets
-# JOBS sets the build's parallel jobs (2).
+# RUNS=N also stops each target after N executions; JOBS sets the build's parallel jobs (2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,13 +35,16 @@ for target in "${targets[@]}"; do
   log="$build/findings/$target.log"
   start=$(date +%s)
   # One job in the foreground; -timeout catches a hang, -rss_limit_mb a runaway allocation.
-  if ! "$build/fuzz/$target" "$corpus" "fuzz/corpus/$target" -max_total_time="$seconds" \
-      -timeout=10 -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
-      -artifact_prefix="$build/findings/$target-" >"$log" 2>&1; then
+  # The fuzzer's user + system CPU seconds go to $log.cpu.
+  TIMEFORMAT='%U + %S'
+  if ! { time "$build/fuzz/$target" "$corpus" "fuzz/corpus/$target" -max_total_time="$seconds" \
+      ${RUNS:+-runs="$RUNS"} -timeout=10 -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
+      -artifact_prefix="$build/findings/$target-" >"$log" 2>&1; } 2>"$log.cpu"; then
     tail -n 40 "$log"
     echo "$target: FAILED (input and log in $build/findings/)" >&2
     exit 1
   fi
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-  echo "$target: $runs executions in $(( $(date +%s) - start )) s, no crash"
+  cpu=$(awk '{ print $1 + $3 }' "$log.cpu")
+  echo "$target: $runs executions in $(( $(date +%s) - start )) s ($cpu s CPU), no crash"
 done
