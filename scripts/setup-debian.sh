@@ -7,7 +7,7 @@ packages=(
   # toolchain
   g++ cmake ninja-build pkg-config
   # libraries
-  libicu-dev nlohmann-json3-dev liburiparser-dev
+  libicu-dev nlohmann-json3-dev liburiparser-dev libmimalloc-dev
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-res0-dev
   libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev
   # the user interface: Qt 6 Quick and its QML modules, SVG, the X11 platform plugin
