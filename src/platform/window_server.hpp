@@ -1,34 +1,43 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <variant>
 #include <vector>
 
 namespace zerlith::platform {
 
-/// The members of a window's bounds ("X", "Y", "Width", "Height"); any may be missing.
-using WindowBounds = std::map<std::string, double, std::less<>>;
+/// A window's bounds, in the window server's top-left space; any member may be missing.
+struct WindowBounds {
+    std::optional<double> x;
+    std::optional<double> y;
+    std::optional<double> width;
+    std::optional<double> height;
+    bool operator==(const WindowBounds&) const = default;
+};
 
 /// One value of a window record. Integers and reals are distinct, as the filters need.
 using WindowValue = std::variant<bool, std::int64_t, double, std::string, WindowBounds>;
 
-/// One window of the window server's list. Any key may be missing or hold another type than
-/// usual; readers treat both as the platform would.
-using WindowRecord = std::map<std::string, WindowValue, std::less<>>;
+/// One window of the window server's list. Any member may be missing or hold another type than
+/// usual; readers treat both as the platform would. Plain members rather than a dictionary keep
+/// a list of thousands of windows cheap to build and read.
+struct WindowRecord {
+    std::optional<WindowValue> layer;       ///< usually an integer; 0 for ordinary windows
+    std::optional<WindowValue> ownerPID;    ///< integer
+    std::optional<WindowValue> number;      ///< integer, the window's id
+    std::optional<WindowValue> bounds;      ///< WindowBounds
+    std::optional<WindowValue> name;        ///< string, the title; missing without screen recording
+    std::optional<WindowValue> alpha;       ///< real
+    std::optional<WindowValue> isOnscreen;  ///< bool
+};
 
-namespace window_keys {
-inline constexpr std::string_view kLayer = "kCGWindowLayer";
-inline constexpr std::string_view kOwnerPID = "kCGWindowOwnerPID";
-inline constexpr std::string_view kNumber = "kCGWindowNumber";
-inline constexpr std::string_view kBounds = "kCGWindowBounds";
-inline constexpr std::string_view kName = "kCGWindowName";
-inline constexpr std::string_view kAlpha = "kCGWindowAlpha";
-inline constexpr std::string_view kIsOnscreen = "kCGWindowIsOnscreen";
-}  // namespace window_keys
+/// The value of a record's member as a `T`, or null when it is missing or of another type.
+template <typename T>
+const T* member(const std::optional<WindowValue>& value) {
+    return value ? std::get_if<T>(&*value) : nullptr;
+}
 
 /// A window's own icon: 32-bit ARGB pixels (alpha in the high byte, not premultiplied), row by
 /// row.

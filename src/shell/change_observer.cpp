@@ -69,14 +69,10 @@ std::optional<SnapshotStore::Source> ChangeObserver::browserSource(Pid pid) {
 }
 
 std::optional<Pid> ChangeObserver::ownerOf(std::uint32_t window) {
-    namespace keys = platform::window_keys;
     for (const auto& record : platform::current().windowServer().windowList()) {
-        const auto number = record.find(keys::kNumber);
-        const auto owner = record.find(keys::kOwnerPID);
-        if (number == record.end() || owner == record.end()) continue;
-        const auto* numberValue = std::get_if<std::int64_t>(&number->second);
-        const auto* ownerValue = std::get_if<std::int64_t>(&owner->second);
-        if (numberValue && ownerValue && *numberValue == window) return static_cast<Pid>(*ownerValue);
+        const auto* number = platform::member<std::int64_t>(record.number);
+        const auto* owner = platform::member<std::int64_t>(record.ownerPID);
+        if (number && owner && *number == window) return static_cast<Pid>(*owner);
     }
     return std::nullopt;
 }

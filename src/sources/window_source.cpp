@@ -17,7 +17,6 @@ namespace {
 
 using platform::RunningApplication;
 using platform::WindowRecord;
-namespace keys = platform::window_keys;
 
 /// Applications listed through their tabs instead of their windows.
 constexpr std::array<std::string_view, 2> kTabSourcedBundleIDs = {"com.google.Chrome", "com.apple.Safari"};
@@ -40,29 +39,20 @@ constexpr int kPerfectMatchScore = 7;
 using AppsByPid = std::unordered_map<Pid, RunningApplication>;
 using CandidatesByPid = std::unordered_map<Pid, std::vector<detail::AXCandidate>>;
 
-template <typename T>
-const T* member(const WindowRecord& record, std::string_view key) {
-    const auto found = record.find(key);
-    return found == record.end() ? nullptr : std::get_if<T>(&found->second);
-}
+using platform::member;
 
 /// An integer member within [low, high]; none when missing, of another type or out of range.
-std::optional<std::int64_t> integerMember(const WindowRecord& record, std::string_view key, std::int64_t low,
+std::optional<std::int64_t> integerMember(const std::optional<platform::WindowValue>& value, std::int64_t low,
                                           std::int64_t high) {
-    const auto* value = member<std::int64_t>(record, key);
-    if (value == nullptr || *value < low || *value > high) return std::nullopt;
-    return *value;
+    const auto* integer = member<std::int64_t>(value);
+    if (integer == nullptr || *integer < low || *integer > high) return std::nullopt;
+    return *integer;
 }
 
-std::optional<double> numberMember(const WindowRecord& record, std::string_view key) {
-    if (const auto* integer = member<std::int64_t>(record, key)) return static_cast<double>(*integer);
-    if (const auto* real = member<double>(record, key)) return *real;
+std::optional<double> numberMember(const std::optional<platform::WindowValue>& value) {
+    if (const auto* integer = member<std::int64_t>(value)) return static_cast<double>(*integer);
+    if (const auto* real = member<double>(value)) return *real;
     return std::nullopt;
-}
-
-double boundsMember(const platform::WindowBounds& bounds, std::string_view key) {
-    const auto found = bounds.find(key);
-    return found == bounds.end() ? 0 : found->second;
 }
 
 AppsByPid regularApps() {
@@ -188,25 +178,24 @@ std::vector<Target> enumerate() {
 namespace detail {
 
 std::optional<CGWindowInfo> windowInfo(const WindowRecord& record, Pid ownPid) {
-    const auto* layer = member<std::int64_t>(record, keys::kLayer);
+    const auto* layer = member<std::int64_t>(record.layer);
     if (layer == nullptr || *layer != 0) return std::nullopt;
-    const auto pid = integerMember(record, keys::kOwnerPID, std::numeric_limits<Pid>::min(),
-                                   std::numeric_limits<Pid>::max());
+    const auto pid =
+        integerMember(record.ownerPID, std::numeric_limits<Pid>::min(), std::numeric_limits<Pid>::max());
     if (!pid || *pid == ownPid) return std::nullopt;
-    const auto number = integerMember(record, keys::kNumber, 0, std::numeric_limits<std::uint32_t>::max());
+    const auto number = integerMember(record.number, 0, std::numeric_limits<std::uint32_t>::max());
     if (!number) return std::nullopt;
-    const auto* bounds = member<platform::WindowBounds>(record, keys::kBounds);
+    const auto* bounds = member<platform::WindowBounds>(record.bounds);
     if (bounds == nullptr) return std::nullopt;
-    const auto* name = member<std::string>(record, keys::kName);
+    const auto* name = member<std::string>(record.name);
     if (name == nullptr) return std::nullopt;
-    if (const auto alpha = numberMember(record, keys::kAlpha); alpha && !(*alpha > kMinimumAlpha)) {
-        return std::nullopt;
-    }
-    const Rect frame{boundsMember(*bounds, "X"), boundsMember(*bounds, "Y"), boundsMember(*bounds, "Width"),
-                     boundsMember(*bounds, "Height")};
+    if (const auto alpha = numberMember(record.alpha); alpha && !(*alpha > kMinimumAlpha)) return std::nullopt;
+    // A missing extent counts as 0.
+    const Rect frame{bounds->x.value_or(0), bounds->y.value_or(0), bounds->width.value_or(0),
+                     bounds->height.value_or(0)};
     if (!(frame.absWidth() >= kMinimumWidth && frame.absHeight() >= kMinimumHeight)) return std::nullopt;
 
-    const auto* onscreen = member<bool>(record, keys::kIsOnscreen);
+    const auto* onscreen = member<bool>(record.isOnscreen);
     return CGWindowInfo{static_cast<std::uint32_t>(*number), static_cast<Pid>(*pid), *name, frame,
                         onscreen != nullptr && *onscreen};
 }

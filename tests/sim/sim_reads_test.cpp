@@ -10,11 +10,6 @@ namespace {
 using nlohmann::json;
 using platform::AXError;
 namespace ax = platform::ax;
-namespace keys = platform::window_keys;
-
-const platform::WindowValue& member(const platform::WindowRecord& record, std::string_view key) {
-    return record.find(key)->second;
-}
 
 json rect(double x, double y, double w, double h) { return {{"x", x}, {"y", y}, {"w", w}, {"h", h}}; }
 
@@ -60,25 +55,25 @@ TEST_F(SimReads, WindowRecordsCarryTheirKeysFrontToBack) {
     });
     const auto records = sim.desktop().windowServer().windowList();
     ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(records[0].count(keys::kName), 0u);
-    EXPECT_EQ(records[0].count(keys::kAlpha), 0u);
-    EXPECT_EQ(std::get<std::int64_t>(member(records[0], keys::kNumber)), 20);
-    EXPECT_EQ(std::get<std::int64_t>(member(records[0], keys::kOwnerPID)), 502);
-    EXPECT_EQ(std::get<std::int64_t>(member(records[0], keys::kLayer)), 0);
-    EXPECT_EQ(std::get<double>(member(records[1], keys::kLayer)), 2.5);
-    EXPECT_EQ(std::get<bool>(member(records[1], keys::kIsOnscreen)), false);
+    EXPECT_FALSE(records[0].name);
+    EXPECT_FALSE(records[0].alpha);
+    EXPECT_EQ(std::get<std::int64_t>(records[0].number.value()), 20);
+    EXPECT_EQ(std::get<std::int64_t>(records[0].ownerPID.value()), 502);
+    EXPECT_EQ(std::get<std::int64_t>(records[0].layer.value()), 0);
+    EXPECT_EQ(std::get<double>(records[1].layer.value()), 2.5);
+    EXPECT_EQ(std::get<bool>(records[1].isOnscreen.value()), false);
     const auto& main = records[3];
-    EXPECT_EQ(std::get<std::string>(member(main, keys::kName)), "Groceries");
-    EXPECT_EQ(std::get<double>(member(main, keys::kAlpha)), 1.0);
-    EXPECT_EQ(std::get<platform::WindowBounds>(member(main, keys::kBounds)),
-              (platform::WindowBounds{{"X", 10}, {"Y", 30}, {"Width", 800}, {"Height", 600}}));
+    EXPECT_EQ(std::get<std::string>(main.name.value()), "Groceries");
+    EXPECT_EQ(std::get<double>(main.alpha.value()), 1.0);
+    EXPECT_EQ(std::get<platform::WindowBounds>(main.bounds.value()),
+              (platform::WindowBounds{10, 30, 800, 600}));
 }
 
 TEST_F(SimReads, ScreenRecordingOffHidesTitles) {
     sim.desktop().update([](sim::DesktopModel& model) { model.permissions.screenRecording = false; });
     EXPECT_FALSE(sim.desktop().windowServer().preflightScreenCaptureAccess());
     for (const auto& record : sim.desktop().windowServer().windowList())
-        EXPECT_EQ(record.count(keys::kName), 0u);
+        EXPECT_FALSE(record.name);
 }
 
 TEST_F(SimReads, WorkspaceAndDisplayReadTheDesktop) {

@@ -12,32 +12,40 @@ namespace {
 using platform::WindowBounds;
 using platform::WindowRecord;
 using platform::WindowValue;
-namespace keys = platform::window_keys;
 
 constexpr Pid kOwnPid = 999;
 
+using Member = std::optional<WindowValue> WindowRecord::*;
+
 WindowRecord record() {
-    return {
-        {std::string(keys::kLayer), std::int64_t{0}},
-        {std::string(keys::kOwnerPID), std::int64_t{42}},
-        {std::string(keys::kNumber), std::int64_t{7}},
-        {std::string(keys::kBounds), WindowBounds{{"X", 10}, {"Y", 20}, {"Width", 800}, {"Height", 600}}},
-        {std::string(keys::kName), std::string("Notes")},
-        {std::string(keys::kAlpha), 1.0},
-        {std::string(keys::kIsOnscreen), true},
-    };
-}
-
-WindowRecord with(std::string_view key, WindowValue value) {
-    auto result = record();
-    result[std::string(key)] = std::move(value);
+    WindowRecord result;
+    result.layer = std::int64_t{0};
+    result.ownerPID = std::int64_t{42};
+    result.number = std::int64_t{7};
+    result.bounds = WindowBounds{10, 20, 800, 600};
+    result.name = std::string("Notes");
+    result.alpha = 1.0;
+    result.isOnscreen = true;
     return result;
 }
 
-WindowRecord without(std::string_view key) {
+WindowRecord with(Member member, WindowValue value) {
     auto result = record();
-    result.erase(std::string(key));
+    result.*member = std::move(value);
     return result;
+}
+
+WindowRecord without(Member member) {
+    auto result = record();
+    (result.*member).reset();
+    return result;
+}
+
+WindowBounds extents(double width, double height) {
+    WindowBounds bounds;
+    bounds.width = width;
+    bounds.height = height;
+    return bounds;
 }
 
 TEST(WindowRecordFilter, ReadsAPassingRecord) {
@@ -57,35 +65,35 @@ TEST(WindowRecordFilter, EachRuleKeepsOrDropsTheWindow) {
         bool passes;
     };
     const Case cases[] = {
-        {"layer 1", with(keys::kLayer, std::int64_t{1}), false},
-        {"layer -1", with(keys::kLayer, std::int64_t{-1}), false},
-        {"real-valued layer 0.0 is not an integer", with(keys::kLayer, 0.0), false},
-        {"string layer", with(keys::kLayer, std::string("0")), false},
-        {"no layer", without(keys::kLayer), false},
-        {"own process", with(keys::kOwnerPID, std::int64_t{kOwnPid}), false},
-        {"no owner", without(keys::kOwnerPID), false},
-        {"owner beyond 32 bits", with(keys::kOwnerPID, std::int64_t{1} << 40), false},
-        {"no number", without(keys::kNumber), false},
-        {"number beyond 32 bits", with(keys::kNumber, std::int64_t{1} << 33), false},
-        {"negative number", with(keys::kNumber, std::int64_t{-1}), false},
-        {"no bounds", without(keys::kBounds), false},
-        {"bounds not a map", with(keys::kBounds, 5.0), false},
-        {"no name", without(keys::kName), false},
-        {"name not a string", with(keys::kName, std::int64_t{3}), false},
-        {"empty name still passes here", with(keys::kName, std::string()), true},
-        {"alpha 0.05", with(keys::kAlpha, 0.05), false},
-        {"alpha 0.06", with(keys::kAlpha, 0.06), true},
-        {"integer alpha 0", with(keys::kAlpha, std::int64_t{0}), false},
-        {"integer alpha 1", with(keys::kAlpha, std::int64_t{1}), true},
-        {"alpha not a number", with(keys::kAlpha, std::string("0")), true},
-        {"no alpha", without(keys::kAlpha), true},
-        {"not-a-number alpha", with(keys::kAlpha, std::nan("")), false},
-        {"120 by 60", with(keys::kBounds, WindowBounds{{"Width", 120}, {"Height", 60}}), true},
-        {"119 wide", with(keys::kBounds, WindowBounds{{"Width", 119}, {"Height", 60}}), false},
-        {"59 high", with(keys::kBounds, WindowBounds{{"Width", 120}, {"Height", 59}}), false},
+        {"layer 1", with(&WindowRecord::layer, std::int64_t{1}), false},
+        {"layer -1", with(&WindowRecord::layer, std::int64_t{-1}), false},
+        {"real-valued layer 0.0 is not an integer", with(&WindowRecord::layer, 0.0), false},
+        {"string layer", with(&WindowRecord::layer, std::string("0")), false},
+        {"no layer", without(&WindowRecord::layer), false},
+        {"own process", with(&WindowRecord::ownerPID, std::int64_t{kOwnPid}), false},
+        {"no owner", without(&WindowRecord::ownerPID), false},
+        {"owner beyond 32 bits", with(&WindowRecord::ownerPID, std::int64_t{1} << 40), false},
+        {"no number", without(&WindowRecord::number), false},
+        {"number beyond 32 bits", with(&WindowRecord::number, std::int64_t{1} << 33), false},
+        {"negative number", with(&WindowRecord::number, std::int64_t{-1}), false},
+        {"no bounds", without(&WindowRecord::bounds), false},
+        {"bounds not a map", with(&WindowRecord::bounds, 5.0), false},
+        {"no name", without(&WindowRecord::name), false},
+        {"name not a string", with(&WindowRecord::name, std::int64_t{3}), false},
+        {"empty name still passes here", with(&WindowRecord::name, std::string()), true},
+        {"alpha 0.05", with(&WindowRecord::alpha, 0.05), false},
+        {"alpha 0.06", with(&WindowRecord::alpha, 0.06), true},
+        {"integer alpha 0", with(&WindowRecord::alpha, std::int64_t{0}), false},
+        {"integer alpha 1", with(&WindowRecord::alpha, std::int64_t{1}), true},
+        {"alpha not a number", with(&WindowRecord::alpha, std::string("0")), true},
+        {"no alpha", without(&WindowRecord::alpha), true},
+        {"not-a-number alpha", with(&WindowRecord::alpha, std::nan("")), false},
+        {"120 by 60", with(&WindowRecord::bounds, extents(120, 60)), true},
+        {"119 wide", with(&WindowRecord::bounds, extents(119, 60)), false},
+        {"59 high", with(&WindowRecord::bounds, extents(120, 59)), false},
         {"negative extents count as magnitudes",
-         with(keys::kBounds, WindowBounds{{"Width", -300}, {"Height", -200}}), true},
-        {"missing extents count as 0", with(keys::kBounds, WindowBounds{{"X", 0}}), false},
+         with(&WindowRecord::bounds, extents(-300, -200)), true},
+        {"missing extents count as 0", with(&WindowRecord::bounds, WindowBounds{0, {}, {}, {}}), false},
     };
     for (const auto& [name, input, passes] : cases) {
         EXPECT_EQ(windowInfo(input, kOwnPid).has_value(), passes) << name;
@@ -93,9 +101,9 @@ TEST(WindowRecordFilter, EachRuleKeepsOrDropsTheWindow) {
 }
 
 TEST(WindowRecordFilter, OnscreenIsFalseUnlessABooleanSaysSo) {
-    EXPECT_FALSE(windowInfo(without(keys::kIsOnscreen), kOwnPid)->isOnscreen);
-    EXPECT_FALSE(windowInfo(with(keys::kIsOnscreen, std::int64_t{1}), kOwnPid)->isOnscreen);
-    EXPECT_EQ(windowInfo(with(keys::kBounds, WindowBounds{{"Width", 200}, {"Height", 100}}), kOwnPid)->frame,
+    EXPECT_FALSE(windowInfo(without(&WindowRecord::isOnscreen), kOwnPid)->isOnscreen);
+    EXPECT_FALSE(windowInfo(with(&WindowRecord::isOnscreen, std::int64_t{1}), kOwnPid)->isOnscreen);
+    EXPECT_EQ(windowInfo(with(&WindowRecord::bounds, extents(200, 100)), kOwnPid)->frame,
               (Rect{0, 0, 200, 100}));
 }
 

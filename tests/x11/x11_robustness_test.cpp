@@ -22,7 +22,6 @@
 namespace zerlith::x11::testing {
 namespace {
 
-namespace keys = platform::window_keys;
 
 bool isValidUtf8(const std::string& text) {
     try {
@@ -70,8 +69,8 @@ TEST_F(X11RobustnessTest, WindowThatVanishedBeforeItsPropertiesWereReadIsLeftOut
 
     auto list = windowList();
     ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(member<std::string>(list[0], keys::kName), "Last");
-    EXPECT_EQ(member<std::string>(list[1], keys::kName), "First");
+    EXPECT_EQ(memberValue<std::string>(list[0].name), "Last");
+    EXPECT_EQ(memberValue<std::string>(list[1].name), "First");
 }
 
 TEST_F(X11RobustnessTest, PropertiesOfTheWrongShapeAreLeftOut) {
@@ -100,15 +99,15 @@ TEST_F(X11RobustnessTest, PropertiesOfTheWrongShapeAreLeftOut) {
 
     // Each window is still listed, with what could be read; a bad pid falls back to the X server's.
     const Pid programPid = windows->pid();
-    EXPECT_EQ(member<std::int64_t>(*record((*windows)[0]), keys::kOwnerPID), programPid);
-    EXPECT_EQ(member<std::int64_t>(*record((*windows)[1]), keys::kOwnerPID), programPid);
-    EXPECT_EQ(member<std::string>(*record((*windows)[2]), keys::kName), "Title as numbers");  // from WM_NAME
+    EXPECT_EQ(memberValue<std::int64_t>(record((*windows)[0])->ownerPID), programPid);
+    EXPECT_EQ(memberValue<std::int64_t>(record((*windows)[1])->ownerPID), programPid);
+    EXPECT_EQ(memberValue<std::string>(record((*windows)[2])->name), "Title as numbers");  // from WM_NAME
     EXPECT_EQ(bounds(*record((*windows)[3])), (Rect{10, 20, 300, 200}));                       // no decorations
-    EXPECT_FALSE(record((*windows)[4])->contains(keys::kAlpha));
-    EXPECT_EQ(member<bool>(*record((*windows)[5]), keys::kIsOnscreen), true);
-    EXPECT_EQ(member<bool>(*record((*windows)[6]), keys::kIsOnscreen), true);
-    EXPECT_EQ(member<std::int64_t>(*record((*windows)[7]), keys::kLayer), 0);
-    EXPECT_EQ(member<bool>(*record((*windows)[8]), keys::kIsOnscreen), false);  // well-formed, on desktop 2
+    EXPECT_FALSE(record((*windows)[4])->alpha.has_value());
+    EXPECT_EQ(memberValue<bool>(record((*windows)[5])->isOnscreen), true);
+    EXPECT_EQ(memberValue<bool>(record((*windows)[6])->isOnscreen), true);
+    EXPECT_EQ(memberValue<std::int64_t>(record((*windows)[7])->layer), 0);
+    EXPECT_EQ(memberValue<bool>(record((*windows)[8])->isOnscreen), false);  // well-formed, on desktop 2
 }
 
 TEST_F(X11RobustnessTest, RootPropertiesOfTheWrongShapeFallBack) {
@@ -122,7 +121,7 @@ TEST_F(X11RobustnessTest, RootPropertiesOfTheWrongShapeFallBack) {
 
     auto list = windowList();  // from _NET_CLIENT_LIST
     ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(member<bool>(list[0], keys::kIsOnscreen), true);  // no current desktop: every desktop shows
+    EXPECT_EQ(memberValue<bool>(list[0].isOnscreen), true);  // no current desktop: every desktop shows
     EXPECT_FALSE(desktop().workspace().frontmostApplication());
     auto screens = desktop().display().screens();
     ASSERT_EQ(screens.size(), 1u);
@@ -154,7 +153,7 @@ TEST_F(X11RobustnessTest, HostileTitlesComeBackAsValidUtf8OfBoundedSize) {
 
     returnsInTime([&] {
         for (std::size_t i = 0; i < std::size(cases); ++i) {
-            const auto title = member<std::string>(record((*windows)[i]).value_or(platform::WindowRecord{}), keys::kName);
+            const auto title = memberValue<std::string>(record((*windows)[i]).value_or(platform::WindowRecord{}).name);
             ASSERT_TRUE(title) << i;
             EXPECT_TRUE(isValidUtf8(*title)) << i;
             EXPECT_EQ(*title, cases[i].title) << i;
@@ -187,8 +186,8 @@ TEST_F(X11RobustnessTest, TitleChangingAThousandTimesASecondKeepsEveryListCorrec
             const auto list = windowList();
             EXPECT_EQ(list.size(), 2u);
             if (list.size() != 2) return true;
-            EXPECT_EQ(member<std::string>(list[0], keys::kName), "Calm");
-            const auto flood = member<std::string>(list[1], keys::kName).value_or("");
+            EXPECT_EQ(memberValue<std::string>(list[0].name), "Calm");
+            const auto flood = memberValue<std::string>(list[1].name).value_or("");
             EXPECT_TRUE(flood.starts_with("Flood ")) << flood;
             seen.insert(flood);
             return seen.size() >= 20;

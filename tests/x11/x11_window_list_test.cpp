@@ -9,7 +9,6 @@
 namespace zerlith::x11::testing {
 namespace {
 
-namespace keys = platform::window_keys;
 
 using X11WindowListTest = X11DesktopTest;
 
@@ -19,13 +18,13 @@ TEST_F(X11WindowListTest, ListsClientWindowsFrontToBackWithDecoratedFramesAndOwn
 
     auto list = windowList();
     ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(member<std::int64_t>(list[0], keys::kNumber), (*windows)[1]);
-    EXPECT_EQ(member<std::string>(list[0], keys::kName), "Front");
-    EXPECT_EQ(member<std::string>(list[1], keys::kName), "Back");
-    EXPECT_EQ(member<std::int64_t>(list[0], keys::kOwnerPID), 102);
-    EXPECT_EQ(member<std::int64_t>(list[0], keys::kLayer), 0);
-    EXPECT_EQ(member<bool>(list[0], keys::kIsOnscreen), true);
-    EXPECT_FALSE(list[0].contains(keys::kAlpha));
+    EXPECT_EQ(memberValue<std::int64_t>(list[0].number), (*windows)[1]);
+    EXPECT_EQ(memberValue<std::string>(list[0].name), "Front");
+    EXPECT_EQ(memberValue<std::string>(list[1].name), "Back");
+    EXPECT_EQ(memberValue<std::int64_t>(list[0].ownerPID), 102);
+    EXPECT_EQ(memberValue<std::int64_t>(list[0].layer), 0);
+    EXPECT_EQ(memberValue<bool>(list[0].isOnscreen), true);
+    EXPECT_FALSE(list[0].alpha.has_value());
 
     // The frame includes the decorations and starts where the window asked to be placed.
     auto frame = bounds(list[0]);
@@ -52,31 +51,31 @@ TEST_F(X11WindowListTest, WindowTypesBecomeLayersAndDesktopBackgroundsAreLeftOut
         auto found = record((*windows)[i]);
         ASSERT_EQ(found.has_value(), cases[i].layer.has_value());
         if (found) {
-            EXPECT_EQ(member<std::int64_t>(*found, keys::kLayer), cases[i].layer);
+            EXPECT_EQ(memberValue<std::int64_t>(found->layer), cases[i].layer);
         }
     }
 }
 
 TEST_F(X11WindowListTest, OpacityBecomesAlpha) {
     auto windows = map({"--title", "Faded", "--opacity", "0.5", "--title", "Plain"});
-    auto alpha = member<double>(*record((*windows)[0]), keys::kAlpha);
+    auto alpha = memberValue<double>(record((*windows)[0])->alpha);
     ASSERT_TRUE(alpha);
     EXPECT_NEAR(*alpha, 0.5, 1e-6);
-    EXPECT_FALSE(record((*windows)[1])->contains(keys::kAlpha));
+    EXPECT_FALSE(record((*windows)[1])->alpha.has_value());
 }
 
 TEST_F(X11WindowListTest, TitlesAreAlwaysUtf8) {
     auto windows = map({"--title", "Caf\xE9", "--legacy-title",  // WM_NAME only, ISO 8859-1
                         "--title", "Bad\xFF" "byte",               // _NET_WM_NAME with an invalid byte
                         "--title", "Grüße ✓"});
-    EXPECT_EQ(member<std::string>(*record((*windows)[0]), keys::kName), "Caf\u00E9");
-    EXPECT_EQ(member<std::string>(*record((*windows)[1]), keys::kName), "Bad\uFFFDbyte");
-    EXPECT_EQ(member<std::string>(*record((*windows)[2]), keys::kName), "Grüße ✓");
+    EXPECT_EQ(memberValue<std::string>(record((*windows)[0])->name), "Caf\u00E9");
+    EXPECT_EQ(memberValue<std::string>(record((*windows)[1])->name), "Bad\uFFFDbyte");
+    EXPECT_EQ(memberValue<std::string>(record((*windows)[2])->name), "Grüße ✓");
 }
 
 TEST_F(X11WindowListTest, OwnerWithoutNetWmPidComesFromTheXServer) {
     auto windows = map({"--title", "No pid"});
-    EXPECT_EQ(member<std::int64_t>(*record((*windows)[0]), keys::kOwnerPID), windows->pid());
+    EXPECT_EQ(memberValue<std::int64_t>(record((*windows)[0])->ownerPID), windows->pid());
 }
 
 TEST_F(X11WindowListTest, OnscreenMeansOnTheCurrentDesktopAndNotMinimized) {
@@ -86,7 +85,7 @@ TEST_F(X11WindowListTest, OnscreenMeansOnTheCurrentDesktopAndNotMinimized) {
                         "--title", "Minimized", "--state", "hidden"});
     const bool expected[] = {true, false, true, false};
     for (std::size_t i = 0; i < std::size(expected); ++i) {
-        EXPECT_EQ(member<bool>(*record((*windows)[i]), keys::kIsOnscreen), expected[i]) << i;
+        EXPECT_EQ(memberValue<bool>(record((*windows)[i])->isOnscreen), expected[i]) << i;
     }
 }
 
@@ -96,7 +95,7 @@ TEST_F(X11WindowListTest, WindowDestroyedBehindTheCachesBackIsAbsentAtOnce) {
     probe().destroy((*windows)[1]);  // the window manager may still list it for a moment
     auto list = windowList();
     ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(member<std::string>(list[0], keys::kName), "Stays");
+    EXPECT_EQ(memberValue<std::string>(list[0].name), "Stays");
 }
 
 TEST_F(X11WindowListTest, ChangedTitlesAndNewAndClosedWindowsShowOnTheNextList) {
@@ -105,7 +104,7 @@ TEST_F(X11WindowListTest, ChangedTitlesAndNewAndClosedWindowsShowOnTheNextList) 
     std::string title = "After";
     probe().setProperty((*windows)[0], probe().ewmh()._NET_WM_NAME, probe().ewmh().UTF8_STRING, 8, title.data(),
                         title.size());
-    EXPECT_EQ(member<std::string>(*record((*windows)[0]), keys::kName), "After");
+    EXPECT_EQ(memberValue<std::string>(record((*windows)[0])->name), "After");
 
     auto more = map({"--title", "Newcomer"});
     EXPECT_TRUE(eventually([&] { return record((*more)[0]).has_value(); }));

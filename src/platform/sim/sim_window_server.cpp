@@ -3,21 +3,16 @@
 namespace zerlith::sim {
 namespace {
 
-namespace keys = platform::window_keys;
 
 platform::WindowRecord record(const Window& window, bool titlesReadable) {
     platform::WindowRecord result;
-    result.emplace(keys::kNumber, window.number);
-    result.emplace(keys::kOwnerPID, std::int64_t{window.pid});
-    result.emplace(keys::kLayer,
-                   std::visit([](auto layer) { return platform::WindowValue(layer); }, window.layer));
-    result.emplace(keys::kBounds, platform::WindowBounds{{"X", window.frame.x},
-                                                         {"Y", window.frame.y},
-                                                         {"Width", window.frame.width},
-                                                         {"Height", window.frame.height}});
-    if (window.title && titlesReadable) result.emplace(keys::kName, *window.title);
-    if (window.alpha) result.emplace(keys::kAlpha, *window.alpha);
-    result.emplace(keys::kIsOnscreen, window.onscreen);
+    result.number = window.number;
+    result.ownerPID = std::int64_t{window.pid};
+    result.layer = std::visit([](auto layer) { return platform::WindowValue(layer); }, window.layer);
+    result.bounds = platform::WindowBounds{window.frame.x, window.frame.y, window.frame.width, window.frame.height};
+    if (window.title && titlesReadable) result.name = *window.title;
+    if (window.alpha) result.alpha = *window.alpha;
+    result.isOnscreen = window.onscreen;
     return result;
 }
 
@@ -37,6 +32,7 @@ bool SimWindowServer::requestScreenCaptureAccess() {
 std::vector<platform::WindowRecord> SimWindowServer::windowList() {
     return state_.with([](const DesktopState& state) {
         std::vector<platform::WindowRecord> records;
+        records.reserve(state.model.windows.size());
         for (const auto& window : state.model.windows)
             records.push_back(record(window, state.model.permissions.screenRecording));
         return records;

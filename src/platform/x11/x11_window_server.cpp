@@ -22,7 +22,6 @@ std::optional<platform::WindowIcon> X11WindowServer::windowIcon(std::uint32_t wi
 }
 
 std::vector<platform::WindowRecord> X11WindowServer::windowList() {
-    namespace keys = platform::window_keys;
     auto desktop = cache_.current(kDefaultReplyTimeout);
     const RootSpace& space = desktop->layout().space();
     std::vector<platform::WindowRecord> records;
@@ -30,16 +29,15 @@ std::vector<platform::WindowRecord> X11WindowServer::windowList() {
     for (const ClientWindow& window : desktop->windows()) {
         if (window.isDesktop) continue;
         platform::WindowRecord record;
-        record.emplace(keys::kNumber, std::int64_t{window.id});
-        record.emplace(keys::kLayer, window.layer);
-        record.emplace(keys::kIsOnscreen, desktop->onCurrentDesktop(window) && !window.hidden);
-        if (window.pid) record.emplace(keys::kOwnerPID, std::int64_t{*window.pid});
-        if (window.title) record.emplace(keys::kName, *window.title);
-        if (window.alpha) record.emplace(keys::kAlpha, *window.alpha);
+        record.number = std::int64_t{window.id};
+        record.layer = window.layer;
+        record.isOnscreen = desktop->onCurrentDesktop(window) && !window.hidden;
+        if (window.pid) record.ownerPID = std::int64_t{*window.pid};
+        if (window.title) record.name = *window.title;
+        if (window.alpha) record.alpha = *window.alpha;
         if (auto frame = window.frame()) {
-            Rect bounds = space.toTopLeft(*frame);
-            record.emplace(keys::kBounds, platform::WindowBounds{
-                                              {"X", bounds.x}, {"Y", bounds.y}, {"Width", bounds.width}, {"Height", bounds.height}});
+            const Rect bounds = space.toTopLeft(*frame);
+            record.bounds = platform::WindowBounds{bounds.x, bounds.y, bounds.width, bounds.height};
         }
         records.push_back(std::move(record));
     }

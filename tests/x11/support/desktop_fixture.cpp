@@ -23,7 +23,7 @@ std::unique_ptr<TestWindows> X11DesktopTest::map(const std::vector<std::string>&
 
 std::optional<platform::WindowRecord> X11DesktopTest::record(xcb_window_t window) {
     for (auto& candidate : windowList()) {
-        if (member<std::int64_t>(candidate, platform::window_keys::kNumber) == std::int64_t{window}) return candidate;
+        if (memberValue<std::int64_t>(candidate.number) == std::int64_t{window}) return candidate;
     }
     return std::nullopt;
 }
@@ -34,15 +34,15 @@ platform::AXElementRef X11DesktopTest::element(Pid pid, xcb_window_t window) {
         // Window elements carry no id to compare; the title of each test window is unique.
         auto title = AX::string(candidate, platform::ax::kTitle);
         auto wanted = record(window);
-        if (wanted && title == member<std::string>(*wanted, platform::window_keys::kName)) return candidate;
+        if (wanted && title == memberValue<std::string>(wanted->name)) return candidate;
     }
     return nullptr;
 }
 
 std::optional<Rect> bounds(const platform::WindowRecord& record) {
-    auto members = member<platform::WindowBounds>(record, platform::window_keys::kBounds);
+    auto members = memberValue<platform::WindowBounds>(record.bounds);
     if (!members) return std::nullopt;
-    return Rect{members->at("X"), members->at("Y"), members->at("Width"), members->at("Height")};
+    return Rect{members->x.value(), members->y.value(), members->width.value(), members->height.value()};
 }
 
 }  // namespace zerlith::x11::testing

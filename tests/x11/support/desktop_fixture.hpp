@@ -44,10 +44,8 @@ private:
 
 /// A member of a window record as type T, or none when missing or of another type.
 template <typename T>
-std::optional<T> member(const platform::WindowRecord& record, std::string_view key) {
-    auto found = record.find(key);
-    if (found == record.end()) return std::nullopt;
-    if (const T* value = std::get_if<T>(&found->second)) return *value;
+std::optional<T> memberValue(const std::optional<platform::WindowValue>& value) {
+    if (const T* typed = platform::member<T>(value)) return *typed;
     return std::nullopt;
 }
 
