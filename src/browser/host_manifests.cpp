@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "browser/browser_host.hpp"
-#include "system/atomic_file.hpp"
+#include "system/file_io.hpp"
 
 namespace zerlith::browser {
 namespace {

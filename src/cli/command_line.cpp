@@ -7,7 +7,7 @@
 #include "cli/bench.hpp"
 #include "cli/dump.hpp"
 #include "cli/scripted_raise.hpp"
-#include "system/atomic_file.hpp"
+#include "system/file_io.hpp"
 
 namespace zerlith::CLI {
 namespace {

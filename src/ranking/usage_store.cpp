@@ -13,7 +13,7 @@
 
 #include "platform/platform.hpp"
 #include "ranking/usage_history.hpp"
-#include "system/atomic_file.hpp"
+#include "system/file_io.hpp"
 #include "system/ax.hpp"
 
 namespace zerlith {

@@ -1,23 +1,14 @@
 #include "settings/autostart_entry.hpp"
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string_view>
 
-#include "system/atomic_file.hpp"
+#include "system/file_io.hpp"
 
 namespace zerlith {
 namespace fs = std::filesystem;
 namespace {
-
-std::optional<std::string> readFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);

@@ -4,11 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <sstream>
+#include <ostream>
 #include <utility>
 
-#include "system/atomic_file.hpp"
+#include "system/file_io.hpp"
 
 namespace zerlith {
 namespace fs = std::filesystem;
@@ -62,11 +61,9 @@ bool PreferencesFile::setValue(std::string_view key, nlohmann::json value) {
 }
 
 void PreferencesFile::load(platform::Clock& clock) {
-    std::ifstream file(path_, std::ios::binary);
-    if (!file) return;  // none yet: every preference has its default
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    auto parsed = nlohmann::json::parse(bytes.str(), nullptr, /*allow_exceptions=*/false);
+    const auto bytes = readFile(path_);
+    if (!bytes) return;  // none yet: every preference has its default
+    auto parsed = nlohmann::json::parse(*bytes, nullptr, /*allow_exceptions=*/false);
     if (parsed.is_object()) {
         values_ = std::move(parsed);
         return;

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
+#include <string>
+
+#include "system/file_io.hpp"
 
 namespace zerlith::x11 {
 namespace fs = std::filesystem;
@@ -73,14 +75,6 @@ bool idNames(std::string_view id, std::string_view name) {
     if (equalsIgnoringCase(id, name)) return true;
     auto dot = id.rfind('.');
     return dot != std::string_view::npos && equalsIgnoringCase(id.substr(dot + 1), name);
-}
-
-std::optional<std::string> readFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 std::vector<fs::path> dataDirsFromEnvironment() {

@@ -1,8 +1,10 @@
-#include "system/atomic_file.hpp"
+#include "system/file_io.hpp"
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +29,14 @@ bool writeAll(int fd, std::string_view bytes) {
 }
 
 }  // namespace
+
+std::optional<std::string> readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return std::move(bytes).str();
+}
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode) {
     if (path.empty() || !path.has_filename()) return false;

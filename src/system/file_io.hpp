@@ -1,10 +1,15 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <sys/types.h>
 
 namespace zerlith {
+
+/// The whole content of the file at `path`, or none when it cannot be opened. Any thread.
+std::optional<std::string> readFile(const std::filesystem::path& path);
 
 /// Replaces the file at `path` as a whole: the bytes go to a temporary file in the same folder,
 /// which is then renamed over the target, so a reader sees the old or the new content, never a
