@@ -35,7 +35,22 @@ bool startsWithOneOf(std::string_view text, const std::array<std::string_view, N
                        [&](std::string_view p) { return text.starts_with(p); });
 }
 
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+/// Printable ASCII, where every byte is a character of its own (a control is not: "\r\n" is one
+/// character), so counting and classifying need no character breaks. Paths almost always are.
+bool isPrintableAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= ' ' && c <= '~'; });
+}
+
 std::string lowerCased(std::string_view text) {
+    if (isAscii(text)) {
+        std::string lower(text);
+        for (char& c : lower) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        return lower;
+    }
     return UnicodeText::toUtf8(UnicodeText::lowerCased(UnicodeText::fromUtf8(text)));
 }
 
@@ -61,18 +76,43 @@ std::vector<icu::UnicodeString> charactersOf(std::string_view segment) {
     return characters;
 }
 
+/// What the identifier rules read of a segment's characters.
+struct SegmentFacts {
+    std::size_t characters = 0;
+    bool allNumeric = true;
+    bool anyNumeric = false;
+    bool anyUpperCase = false;
+    bool anyLowerCase = false;
+
+    void add(bool numeric, bool upperCase, bool lowerCase) {
+        ++characters;
+        allNumeric = allNumeric && numeric;
+        anyNumeric = anyNumeric || numeric;
+        anyUpperCase = anyUpperCase || upperCase;
+        anyLowerCase = anyLowerCase || lowerCase;
+    }
+};
+
+SegmentFacts factsOf(std::string_view segment) {
+    SegmentFacts facts;
+    if (isPrintableAscii(segment)) {
+        for (const char c : segment) facts.add(c >= '0' && c <= '9', c >= 'A' && c <= 'Z', c >= 'a' && c <= 'z');
+        return facts;
+    }
+    for (const auto& character : charactersOf(segment)) {
+        facts.add(UnicodeText::isNumeric(character), UnicodeText::isUpperCase(character),
+                  UnicodeText::isLowerCase(character));
+    }
+    return facts;
+}
+
 /// A path segment that names a record rather than a page: a long number, a hash, a random token.
 bool isIdentifier(std::string_view segment) {
-    const std::vector<icu::UnicodeString> characters = charactersOf(segment);
-    const auto any = [&](bool (*test)(const icu::UnicodeString&)) {
-        return std::any_of(characters.begin(), characters.end(), test);
-    };
-    const bool allNumeric = std::all_of(characters.begin(), characters.end(), UnicodeText::isNumeric);
-    if (characters.size() >= 5 && allNumeric) return true;
+    const SegmentFacts facts = factsOf(segment);
+    if (facts.characters >= 5 && facts.allNumeric) return true;
     const bool allHex = segment.find_first_not_of(kHexIdentifierCharacters) == std::string_view::npos;
-    if (characters.size() >= 12 && allHex && any(UnicodeText::isNumeric)) return true;
-    return characters.size() >= 16 && any(UnicodeText::isNumeric) && any(UnicodeText::isUpperCase) &&
-           any(UnicodeText::isLowerCase);
+    if (facts.characters >= 12 && allHex && facts.anyNumeric) return true;
+    return facts.characters >= 16 && facts.anyNumeric && facts.anyUpperCase && facts.anyLowerCase;
 }
 
 bool isIndexPage(std::string_view segment) {
@@ -80,6 +120,7 @@ bool isIndexPage(std::string_view segment) {
 }
 
 std::size_t characterCount(std::string_view text) {
+    if (isPrintableAscii(text)) return text.size();
     return UnicodeText::characterCount(UnicodeText::fromUtf8(text));
 }
 
