@@ -72,8 +72,10 @@ void PreferencesFile::load(platform::Clock& clock) {
 }
 
 void PreferencesFile::moveAside(platform::Clock& clock, const std::string& why) {
-    fs::path aside = path_;
-    aside += ".broken-" + timeStamp(clock.now());
+    // A name no earlier broken file has: two in the same second must not overwrite each other.
+    const std::string stem = path_.string() + ".broken-" + timeStamp(clock.now());
+    fs::path aside = stem;
+    for (int copy = 2; fs::exists(fs::symlink_status(aside)); ++copy) aside = stem + "-" + std::to_string(copy);
     std::error_code error;
     fs::rename(path_, aside, error);
     if (error) {

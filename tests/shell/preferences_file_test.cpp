@@ -45,17 +45,24 @@ TEST_F(PreferencesFileTest, WritesOwnerOnlyAndReadsBack) {
 }
 
 TEST_F(PreferencesFileTest, MovesABrokenFileAsideInsteadOfOverwritingIt) {
-    for (const std::string broken : {"{\"shortcut.palette\": ", "[1, 2]"}) {
-        fs::remove_all(path().parent_path());
+    // Two broken files in the same second: the second one must not replace the first one aside.
+    const std::string aside = "preferences.json.broken-20251207T124500Z";
+    const struct {
+        std::string broken;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"{\"shortcut.palette\": ", {"preferences.json", aside}},
+        {"[1, 2]", {"preferences.json", aside, aside + "-2"}},
+    };
+    for (const auto& [broken, entries] : cases) {
         writeText(path(), broken);
         warnings.str("");
         PreferencesFile preferences(path(), clock, warnings);
         EXPECT_EQ(preferences.value("shortcut.palette"), std::nullopt);
         ASSERT_TRUE(preferences.setValue("setup.shown", true));
 
-        const std::string aside = "preferences.json.broken-20251207T124500Z";
-        EXPECT_EQ(folderEntries(), (std::vector<std::string>{"preferences.json", aside}));
-        EXPECT_EQ(readText(path().parent_path() / aside), broken);
+        EXPECT_EQ(folderEntries(), entries);
+        EXPECT_EQ(readText(path().parent_path() / entries.back()), broken);
         EXPECT_NE(warnings.str().find("moved it to"), std::string::npos) << warnings.str();
         EXPECT_EQ(std::ranges::count(warnings.str(), '\n'), 1);
     }
