@@ -27,6 +27,7 @@ void ChangeObserver::start() { front_ = frontmostPid(); }
 
 void ChangeObserver::handle(const std::vector<platform::DesktopChange>& changes) {
     using Kind = platform::DesktopChange::Kind;
+    std::optional<std::unordered_map<std::uint32_t, SnapshotStore::Source>> browserWindowsNow;
     for (const auto& change : changes) {
         switch (change.kind) {
         case Kind::windowList:
@@ -37,8 +38,9 @@ void ChangeObserver::handle(const std::vector<platform::DesktopChange>& changes)
             frontChanged();
             break;
         case Kind::windowTitle:
-            if (const auto owner = ownerOf(change.window))
-                if (const auto source = browserSource(*owner)) store_.markDirty(*source);
+            if (!browserWindowsNow) browserWindowsNow = browserWindows();
+            if (const auto found = browserWindowsNow->find(change.window); found != browserWindowsNow->end())
+                store_.markDirty(found->second);
             break;
         case Kind::windowState:
         case Kind::screens:
@@ -68,13 +70,23 @@ std::optional<SnapshotStore::Source> ChangeObserver::browserSource(Pid pid) {
     return std::nullopt;
 }
 
-std::optional<Pid> ChangeObserver::ownerOf(std::uint32_t window) {
+std::unordered_map<std::uint32_t, SnapshotStore::Source> ChangeObserver::browserWindows() {
+    std::unordered_map<Pid, SnapshotStore::Source> browsers;
+    for (const auto& app : platform::current().workspace().runningApplications()) {
+        if (!app.bundleIdentifier) continue;
+        if (const auto browser = BrowserSource::browserOfApplication(*app.bundleIdentifier))
+            browsers.emplace(app.pid, sourceOf(*browser));
+    }
+    std::unordered_map<std::uint32_t, SnapshotStore::Source> windows;
+    if (browsers.empty()) return windows;
     for (const auto& record : platform::current().windowServer().windowList()) {
         const auto* number = platform::member<std::int64_t>(record.number);
         const auto* owner = platform::member<std::int64_t>(record.ownerPID);
-        if (number && owner && *number == window) return static_cast<Pid>(*owner);
+        if (number == nullptr || owner == nullptr || *number < 0 || *number > UINT32_MAX) continue;
+        if (const auto browser = browsers.find(static_cast<Pid>(*owner)); browser != browsers.end())
+            windows.emplace(static_cast<std::uint32_t>(*number), browser->second);
     }
-    return std::nullopt;
+    return windows;
 }
 
 }  // namespace zerlith
