@@ -9,8 +9,8 @@
 #include "ranking/unicode_text.hpp"
 #include "sources/source_text.hpp"
 #include "system/apple_script_runner.hpp"
-#include "system/file_io.hpp"
 #include "system/ax.hpp"
+#include "system/file_io.hpp"
 #include "sources/browser_source.hpp"
 #include "system/screens.hpp"
 

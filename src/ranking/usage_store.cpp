@@ -13,8 +13,8 @@
 
 #include "platform/platform.hpp"
 #include "ranking/usage_history.hpp"
-#include "system/file_io.hpp"
 #include "system/ax.hpp"
+#include "system/file_io.hpp"
 
 namespace zerlith {
 namespace {

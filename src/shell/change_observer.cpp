@@ -1,5 +1,8 @@
 #include "shell/change_observer.hpp"
 
+#include <cstdint>
+#include <unordered_map>
+
 #include "model/target.hpp"
 #include "platform/platform.hpp"
 #include "sources/browser_source.hpp"
@@ -21,12 +24,40 @@ std::optional<Pid> frontmostPid() {
     return front ? std::optional(front->pid) : std::nullopt;
 }
 
+/// The source of each running browser, by the browser's pid.
+std::unordered_map<Pid, SnapshotStore::Source> runningBrowsers() {
+    std::unordered_map<Pid, SnapshotStore::Source> browsers;
+    for (const auto& app : platform::current().workspace().runningApplications()) {
+        if (!app.bundleIdentifier) continue;
+        if (const auto browser = BrowserSource::browserOfApplication(*app.bundleIdentifier))
+            browsers.emplace(app.pid, sourceOf(*browser));
+    }
+    return browsers;
+}
+
+/// The source of every window a browser owns, by window number.
+std::unordered_map<std::uint32_t, SnapshotStore::Source> browserWindows() {
+    const auto browsers = runningBrowsers();
+    std::unordered_map<std::uint32_t, SnapshotStore::Source> windows;
+    if (browsers.empty()) return windows;
+    for (const auto& record : platform::current().windowServer().windowList()) {
+        const auto* number = platform::member<std::int64_t>(record.number);
+        const auto* owner = platform::member<std::int64_t>(record.ownerPID);
+        if (number == nullptr || owner == nullptr || *number < 0 || *number > UINT32_MAX) continue;
+        if (const auto browser = browsers.find(static_cast<Pid>(*owner)); browser != browsers.end())
+            windows.emplace(static_cast<std::uint32_t>(*number), browser->second);
+    }
+    return windows;
+}
+
 }  // namespace
 
 void ChangeObserver::start() { front_ = frontmostPid(); }
 
 void ChangeObserver::handle(const std::vector<platform::DesktopChange>& changes) {
     using Kind = platform::DesktopChange::Kind;
+    // Read once for the whole batch, at its first title change: a window renaming itself a
+    // thousand times a second must not rebuild the window list each time.
     std::optional<std::unordered_map<std::uint32_t, SnapshotStore::Source>> browserWindowsNow;
     for (const auto& change : changes) {
         switch (change.kind) {
@@ -55,38 +86,11 @@ void ChangeObserver::frontChanged() {
     const auto left = front_;
     front_ = frontmostPid();
     if (!left || left == front_) return;
-    if (const auto source = browserSource(*left)) {
-        store_.markDirty(*source);
+    const auto browsers = runningBrowsers();
+    if (const auto browser = browsers.find(*left); browser != browsers.end()) {
+        store_.markDirty(browser->second);
         store_.refreshDirty();
     }
-}
-
-std::optional<SnapshotStore::Source> ChangeObserver::browserSource(Pid pid) {
-    for (const auto& app : platform::current().workspace().runningApplications()) {
-        if (app.pid != pid || !app.bundleIdentifier) continue;
-        const auto browser = BrowserSource::browserOfApplication(*app.bundleIdentifier);
-        return browser ? std::optional(sourceOf(*browser)) : std::nullopt;
-    }
-    return std::nullopt;
-}
-
-std::unordered_map<std::uint32_t, SnapshotStore::Source> ChangeObserver::browserWindows() {
-    std::unordered_map<Pid, SnapshotStore::Source> browsers;
-    for (const auto& app : platform::current().workspace().runningApplications()) {
-        if (!app.bundleIdentifier) continue;
-        if (const auto browser = BrowserSource::browserOfApplication(*app.bundleIdentifier))
-            browsers.emplace(app.pid, sourceOf(*browser));
-    }
-    std::unordered_map<std::uint32_t, SnapshotStore::Source> windows;
-    if (browsers.empty()) return windows;
-    for (const auto& record : platform::current().windowServer().windowList()) {
-        const auto* number = platform::member<std::int64_t>(record.number);
-        const auto* owner = platform::member<std::int64_t>(record.ownerPID);
-        if (number == nullptr || owner == nullptr || *number < 0 || *number > UINT32_MAX) continue;
-        if (const auto browser = browsers.find(static_cast<Pid>(*owner)); browser != browsers.end())
-            windows.emplace(static_cast<std::uint32_t>(*number), browser->second);
-    }
-    return windows;
 }
 
 }  // namespace zerlith

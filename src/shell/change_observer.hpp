@@ -1,8 +1,6 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 #include "cache/snapshot_store.hpp"
@@ -35,11 +33,6 @@ public:
 
 private:
     void frontChanged();
-    /// The browser source of the application with this pid; none for any other application.
-    std::optional<SnapshotStore::Source> browserSource(Pid pid);
-    /// The browser source of every window a browser owns, by window number: read once for a
-    /// whole batch of changes, however many titles changed in it.
-    std::unordered_map<std::uint32_t, SnapshotStore::Source> browserWindows();
 
     SnapshotStore& store_;
     std::optional<Pid> front_;

@@ -3,7 +3,6 @@
 namespace zerlith::sim {
 namespace {
 
-
 platform::WindowRecord record(const Window& window, bool titlesReadable) {
     platform::WindowRecord result;
     result.number = window.number;
