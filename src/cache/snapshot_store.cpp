@@ -34,12 +34,17 @@ std::vector<Target> SnapshotStore::current() const {
 
 void SnapshotStore::markAllDirty() {
     std::lock_guard guard(lock_);
-    dirty_.insert(std::begin(kAllSources), std::end(kAllSources));
+    for (const Source source : kAllSources) markLocked(source);
 }
 
 void SnapshotStore::markDirty(Source source) {
     std::lock_guard guard(lock_);
+    markLocked(source);
+}
+
+void SnapshotStore::markLocked(Source source) {
     dirty_.insert(source);
+    ++marks_[source];
 }
 
 void SnapshotStore::refreshDirty(Completion completion) {
@@ -80,10 +85,16 @@ void SnapshotStore::runQueuedRefresh() {
 }
 
 void SnapshotStore::refreshOne(Source source) {
+    std::uint64_t marksBefore = 0;
+    {
+        std::lock_guard guard(lock_);
+        marksBefore = marks_[source];
+    }
     auto targets = enumerate(source);
     std::lock_guard guard(lock_);
     cache_[source] = std::move(targets);
-    dirty_.erase(source);
+    // A change marked while the enumeration ran may be one it did not see: the source stays dirty.
+    if (marks_[source] == marksBefore) dirty_.erase(source);
     ++refreshCounter_;
 }
 

@@ -17,9 +17,9 @@ namespace zerlith {
 /// The last enumerated targets of each source, in memory only, so the palette can open at once
 /// while stale sources are enumerated again in the background.
 ///
-/// Any thread. One lock guards the cache, the dirty set and the counter; enumeration never runs
-/// under it, so current() answers at once even mid-refresh. Background refreshes run one at a
-/// time on the store's serial queue; completions run on the main queue.
+/// Any thread. One lock guards the cache, the dirty set, the marks and the counter; enumeration
+/// never runs under it, so current() answers at once even mid-refresh. Background refreshes run
+/// one at a time on the store's serial queue; completions run on the main queue.
 class SnapshotStore {
 public:
     enum class Source { windows, chrome, safari, firefox };
@@ -72,6 +72,8 @@ private:
         std::vector<Completion> completions;
     };
 
+    /// Under the lock.
+    void markLocked(Source source);
     /// On the queue: takes the waiting refresh and runs it.
     void runQueuedRefresh();
     void refreshOne(Source source);
@@ -82,6 +84,8 @@ private:
     mutable std::mutex lock_;
     std::map<Source, std::vector<Target>> cache_;
     std::set<Source> dirty_;
+    /// How often each source was marked, so a refresh knows whether a mark came while it ran.
+    std::map<Source, std::uint64_t> marks_;
     std::int64_t refreshCounter_ = 0;
     std::optional<QueuedRefresh> queued_;
     /// Last, so it is destroyed first: that waits for queued refreshes while the rest still lives.
