@@ -42,6 +42,19 @@ void SnapshotStore::markDirty(Source source) {
     markLocked(source);
 }
 
+void SnapshotStore::forgetWindow(std::uint32_t windowNumber) {
+    std::lock_guard guard(lock_);
+    markLocked(Source::windows);
+    goneWindows_[windowNumber] = marks_[Source::windows];
+    if (const auto cached = cache_.find(Source::windows); cached != cache_.end()) dropGoneWindows(cached->second);
+}
+
+void SnapshotStore::dropGoneWindows(std::vector<Target>& targets) const {
+    std::erase_if(targets, [this](const Target& target) {
+        return target.window && goneWindows_.contains(target.window->cgWindowID);
+    });
+}
+
 void SnapshotStore::markLocked(Source source) {
     dirty_.insert(source);
     ++marks_[source];
@@ -92,6 +105,11 @@ void SnapshotStore::refreshOne(Source source) {
     }
     auto targets = enumerate(source);
     std::lock_guard guard(lock_);
+    if (source == Source::windows) {
+        // Windows gone before the enumeration started cannot be in it any more.
+        std::erase_if(goneWindows_, [marksBefore](const auto& gone) { return gone.second <= marksBefore; });
+        dropGoneWindows(targets);
+    }
     cache_[source] = std::move(targets);
     // A change marked while the enumeration ran may be one it did not see: the source stays dirty.
     if (marks_[source] == marksBefore) dirty_.erase(source);

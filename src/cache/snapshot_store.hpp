@@ -49,6 +49,9 @@ public:
 
     void markAllDirty();
     void markDirty(Source source);
+    /// The desktop reported this window gone: its targets leave the cached windows at once, also
+    /// from the result of an enumeration that ran meanwhile, and the windows are marked dirty.
+    void forgetWindow(std::uint32_t windowNumber);
 
     using Completion = std::function<void(std::vector<Target>)>;
 
@@ -74,6 +77,8 @@ private:
 
     /// Under the lock.
     void markLocked(Source source);
+    /// Under the lock: removes the targets of windows reported gone.
+    void dropGoneWindows(std::vector<Target>& targets) const;
     /// On the queue: takes the waiting refresh and runs it.
     void runQueuedRefresh();
     void refreshOne(Source source);
@@ -86,6 +91,9 @@ private:
     std::set<Source> dirty_;
     /// How often each source was marked, so a refresh knows whether a mark came while it ran.
     std::map<Source, std::uint64_t> marks_;
+    /// Windows reported gone, with the windows' mark count then: an enumeration that started
+    /// before may still list them.
+    std::map<std::uint32_t, std::uint64_t> goneWindows_;
     std::int64_t refreshCounter_ = 0;
     std::optional<QueuedRefresh> queued_;
     /// Last, so it is destroyed first: that waits for queued refreshes while the rest still lives.

@@ -9,6 +9,7 @@ namespace zerlith::platform {
 struct DesktopChange {
     enum class Kind {
         windowList,      ///< windows appeared or went: applications launched or quit
+        windowGone,      ///< `window` was destroyed: it can no longer be switched to
         currentDesktop,  ///< the user moved to another desktop (Space)
         activeWindow,    ///< another window became the active one
         windowTitle,     ///< `window`'s title changed

@@ -65,6 +65,9 @@ void ChangeObserver::handle(const std::vector<platform::DesktopChange>& changes)
         case Kind::currentDesktop:
             store_.markDirty(SnapshotStore::Source::windows);
             break;
+        case Kind::windowGone:
+            store_.forgetWindow(change.window);
+            break;
         case Kind::activeWindow:
             frontChanged();
             break;

@@ -14,6 +14,7 @@ namespace zerlith {
 /// browser refreshes at once, so the palette opened from the next application sees its tabs.
 ///
 ///   windows appeared or went (launch, quit)   → windows
+///   a window was destroyed                    → windows, and it leaves the cache at once
 ///   another desktop became current            → windows
 ///   the user left a browser                   → that browser, refreshed at once
 ///   a browser window's title changed          → that browser

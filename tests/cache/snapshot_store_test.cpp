@@ -181,5 +181,40 @@ TEST(SnapshotStoreSources, ABrowserThatQuitsLeavesAnEmptyList) {
     EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"win:com.example.app:Notes"}));
 }
 
+TEST(SnapshotStoreGoneWindows, AWindowReportedGoneLeavesTheCacheAndAnEnumerationThatRanMeanwhile) {
+    SimDesktopFixture sim{json::object()};
+    std::vector<std::uint32_t> alive{1, 2, 3};
+    std::function<void()> during;
+    auto enumerateWindows = [&] {
+        std::vector<Target> listed;
+        for (const auto number : alive) {
+            listed.push_back(named("w" + std::to_string(number)));
+            WindowRef window;
+            window.cgWindowID = number;
+            listed.back().window = std::make_shared<const WindowRef>(window);
+        }
+        if (during) std::exchange(during, {})();  // the desktop changes after the list was read
+        return listed;
+    };
+    SnapshotStore store({enumerateWindows, {}, {}, {}});
+    store.refreshAllBlocking();
+
+    std::erase(alive, 2u);
+    store.forgetWindow(2);
+    EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"w1", "w3"})) << "gone before any enumeration";
+
+    during = [&] {
+        std::erase(alive, 3u);
+        store.forgetWindow(3);
+    };
+    store.refreshDirty();
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"w1"})) << "listed by a read from before it went";
+    store.refreshDirty();  // still dirty: the change came while it ran
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(store.refreshCount(), 6);
+    EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"w1"}));
+}
+
 }  // namespace
 }  // namespace zerlith

@@ -50,6 +50,7 @@ INSTANTIATE_TEST_SUITE_P(Events, ChangeObserverTest, ::testing::Values(
     ObserverCase{"anotherWindowOfTheSameBrowser", 601, 601, {{Kind::activeWindow}}, {}, {}},
     ObserverCase{"launchOrQuit", 501, 501, {{Kind::windowList}}, {}, {"windows"}},
     ObserverCase{"spaceChanged", 501, 501, {{Kind::currentDesktop}}, {}, {"windows"}},
+    ObserverCase{"windowDestroyed", 501, 501, {{Kind::windowGone, 1}}, {}, {"windows"}},
     ObserverCase{"chromeTitle", 501, 501, {{Kind::windowTitle, 2}}, {}, {"chrome"}},
     ObserverCase{"safariTitle", 501, 501, {{Kind::windowTitle, 3}}, {}, {"safari"}},
     ObserverCase{"otherTitle", 501, 501, {{Kind::windowTitle, 1}}, {}, {}},
