@@ -9,16 +9,17 @@
 
 namespace zerlith::InstantSwitch {
 
-void toggle(SnapshotStore& store, UsageStore& usage, ActivationLog& log) {
+bool toggle(SnapshotStore& store, UsageStore& usage, ActivationLog& log) {
     const auto context = UsageStore::currentContextKey();
     const auto ranked = Scorer::rank(store.current(), context, usage);
     const auto chosen = std::find_if(ranked.begin(), ranked.end(), [&context](const Target& target) {
         return !context || !Scorer::isCurrent(target, *context);
     });
-    if (chosen == ranked.end()) return;
+    if (chosen == ranked.end()) return false;
     usage.record(chosen->id, context);
     Activator::activate(log, *chosen, std::nullopt);
     store.refreshDirty();
+    return true;
 }
 
 }  // namespace zerlith::InstantSwitch

@@ -12,6 +12,7 @@ namespace zerlith::InstantSwitch {
 
 /// Main thread. Records the use before activating; does nothing when the cache is empty or
 /// every cached target is the current one. Afterwards the dirty sources refresh in the background.
-void toggle(SnapshotStore& store, UsageStore& usage, ActivationLog& log);
+/// Whether it switched.
+bool toggle(SnapshotStore& store, UsageStore& usage, ActivationLog& log);
 
 }  // namespace zerlith::InstantSwitch

@@ -50,7 +50,7 @@ public:
     Switcher(CoreServices& core, platform::Preferences& preferences, LoginItem& loginItem)
         : shell_(core, core.desktop().hotKeys(), preferences, loginItem),
           delegate_({core.snapshots(), core.usage(), core.activationLog(), preferences, core.dispatch(),
-                     core.desktop().hotKeys(), std::cerr},
+                     core.desktop().hotKeys(), core.desktop().desktopEvents(), std::cerr},
                     shell_) {
         shell_.setMenuTarget(delegate_);
         QObject::connect(&channel_, &InstanceChannel::requestReceived, &channel_,
@@ -69,7 +69,7 @@ public:
     bool listen(const QString& path) { return channel_.listen(path); }
 
     void handle(const QByteArray& request) {
-        if (request == kPaletteRequest) shell_.togglePalette(0);
+        if (request == kPaletteRequest) shell_.togglePalette(0, {});
         if (request == kInstantRequest) delegate_.instantSwitch();
         if (request == kSettingsRequest) delegate_.openSettings();
         if (request == kReopenRequest) delegate_.applicationShouldHandleReopen();

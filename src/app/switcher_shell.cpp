@@ -23,6 +23,7 @@ SwitcherShell::SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys, pla
       updater_(preferences, core.clock(), core.dispatch(), feedReader_, ZERLITH_VERSION, ZERLITH_UPDATE_FEED_URL),
       palette_(core.snapshots(), core.usage(), core.activationLog(), [this, &core](PaletteController& controller) {
           auto window = std::make_unique<ui::PaletteQuickWindow>(controller, core.icons());
+          if (hotKeys_) window->onClosingKey([this] { return hotKeys_->holdKeyboard(); });
           window->onActivated([this] { deliverTyping(); });
           window->setOpeningTime(openingTime_);
           window_ = window.get();
@@ -87,24 +88,30 @@ void SwitcherShell::setStatusTooltip(const std::string& text) {
     if (statusItem_) statusItem_->setToolTip(QString::fromStdString(text));
 }
 
-void SwitcherShell::togglePalette(std::uint32_t pressTime) {
+void SwitcherShell::togglePalette(std::uint32_t pressTime, platform::KeyboardCapture typing) {
     if (palette_.isVisible()) {
-        palette_.hide();
         typingHold_.stop();
-        if (hotKeys_) hotKeys_->releaseTyping();  // typed to close: nothing to keep
-        return;
+        typing_.release();
+        palette_.hide();
+        return;  // what was typed to close is for nobody: `typing` lets go here
     }
     openingTime_ = pressTime;
     if (window_) window_->setOpeningTime(pressTime);
+    typing_ = std::move(typing);
     palette_.show();
     typingHold_.start();
 }
 
 void SwitcherShell::deliverTyping() {
     typingHold_.stop();
-    if (!hotKeys_) return;
-    const auto typed = QString::fromStdString(hotKeys_->releaseTyping());
+    const auto typed = QString::fromStdString(typing_.takeTyped());
     if (!typed.isEmpty() && window_ && palette_.isVisible()) window_->typeText(typed);
+    // After a Return or Escape that closed the palette, the keys wait for the window it leaves for.
+    if (palette_.isVisible()) {
+        typing_.release();
+    } else {
+        typing_.handOver();
+    }
 }
 
 }  // namespace zerlith::app

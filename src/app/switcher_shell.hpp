@@ -35,7 +35,7 @@ public:
     void setUpEditingShortcuts() override;
     void setUpStatusItem() override;
     void setStatusTooltip(const std::string& text) override;
-    void togglePalette(std::uint32_t pressTime) override;
+    void togglePalette(std::uint32_t pressTime, platform::KeyboardCapture typing) override;
     void showPalette() override { palette_.show(); }
     void showSettings() override;
     void showSettingsIfSetupIncomplete() override;
@@ -62,6 +62,8 @@ private:
     /// The press of the hot key that opens the palette the first time, before its window exists.
     std::uint32_t openingTime_ = 0;
     std::optional<ui::StatusItem> statusItem_;
+    /// The keyboard held since the hot key opened the palette, until the palette takes the keys.
+    platform::KeyboardCapture typing_;
     /// Hands the typed keys over should the palette not get the keyboard soon; one per opening,
     /// so an earlier opening's never takes the keys of a later one.
     QTimer typingHold_;

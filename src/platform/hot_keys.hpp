@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/keyboard_capture.hpp"
+
 namespace zerlith::platform {
 
 /// How a desktop writes shortcuts: the glyphs of the shortcut's home platform ("⌥Space"), or
@@ -15,9 +17,10 @@ enum class KeyNotation { glyphs, words };
 /// key code and a Carbon modifier mask (command 0x100, shift 0x200, option 0x800, control 0x1000).
 class HotKeys {
 public:
-    /// A registered key was pressed: its id and the desktop's time stamp of the press (0 when
-    /// the desktop has none). May be called on any thread.
-    using PressHandler = std::function<void(std::uint32_t id, std::uint32_t pressTime)>;
+    /// A registered key was pressed: its id, the desktop's time stamp of the press (0 when the
+    /// desktop has none), and the keyboard held from the press (holding nothing where the desktop
+    /// captures no keys). May be called on any thread.
+    using PressHandler = std::function<void(std::uint32_t id, std::uint32_t pressTime, KeyboardCapture capture)>;
 
     virtual ~HotKeys() = default;
 
@@ -36,12 +39,10 @@ public:
     /// The stored key code of the key that a key event of the desktop's own names by
     /// `nativeKey` (an X11 key code); none when the desktop cannot tell. Main thread.
     virtual std::optional<std::uint32_t> storedKeyCode(std::uint32_t /*nativeKey*/) { return std::nullopt; }
-
-    /// A press may hold back what the user types next, so that keys typed before the
-    /// application's window can take them are not lost to the window being left. Returns them
-    /// in order as text, Return, Escape and BackSpace as "\r", "\x1b" and "\b", and lets the
-    /// keyboard go; empty when nothing is held back. Main thread.
-    virtual std::string releaseTyping() { return {}; }
+    /// Stops the keyboard now, for a key of the application's own window that may switch to
+    /// another window: what the user types next waits for the capture's hand-over. Holds nothing
+    /// where the desktop cannot. Main thread.
+    virtual KeyboardCapture holdKeyboard() { return {}; }
 };
 
 }  // namespace zerlith::platform

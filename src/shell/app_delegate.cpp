@@ -41,12 +41,22 @@ void AppDelegate::registerShortcuts() {
 }
 
 HotKeyManager::Handler AppDelegate::shortcutHandler(HotKeyManager::Role role) {
-    if (role == HotKeyManager::Role::palette) return [this](std::uint32_t time) { shell_.togglePalette(time); };
-    return [this](std::uint32_t) { instantSwitch(); };
+    if (role == HotKeyManager::Role::palette) {
+        return [this](std::uint32_t time, platform::KeyboardCapture typing) {
+            shell_.togglePalette(time, std::move(typing));
+        };
+    }
+    return [this](std::uint32_t, platform::KeyboardCapture typing) { instantSwitch(std::move(typing)); };
 }
 
-void AppDelegate::instantSwitch() {
-    InstantSwitch::toggle(services_.snapshots, services_.usage, services_.activationLog);
+void AppDelegate::instantSwitch(platform::KeyboardCapture typing) {
+    // A window closed just before the press must not be the one switched to.
+    catchUpWithDesktop();
+    if (InstantSwitch::toggle(services_.snapshots, services_.usage, services_.activationLog)) typing.handOver();
+}
+
+void AppDelegate::catchUpWithDesktop() {
+    if (services_.desktopEvents) observer_.handle(services_.desktopEvents->takeChanges());
 }
 
 void AppDelegate::applicationDidBecomeActive() {

@@ -26,6 +26,8 @@ struct AppServices {
     platform::Dispatch& dispatch;
     /// The desktop's global keys; none where it has no way to take them.
     platform::HotKeys* hotKeys;
+    /// The desktop's change events; none where it has no event stream.
+    platform::DesktopEvents* desktopEvents;
     /// Where a problem the user must hear of goes when no tray may show it (standard error).
     std::ostream& diagnostics;
 };
@@ -50,8 +52,11 @@ public:
     void openPalette() { shell_.showPalette(); }
     void openSettings() { shell_.showSettings(); }
     void checkForUpdates() { shell_.checkForUpdates(); }
-    /// The instant switch, as its shortcut does it.
-    void instantSwitch();
+    /// The instant switch, as its shortcut does it; keys typed after it wait for the window it
+    /// switches to.
+    void instantSwitch(platform::KeyboardCapture typing = {});
+    /// Applies the desktop's changes that came since they were last taken.
+    void catchUpWithDesktop();
 
     /// Where the desktop's change events go.
     ChangeObserver& changeObserver() { return observer_; }

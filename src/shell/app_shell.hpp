@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/keyboard_capture.hpp"
+
 namespace zerlith {
 
 /// The windows and menus the application delegate drives: the Qt application implements them,
@@ -18,8 +20,9 @@ public:
     virtual void setStatusTooltip(const std::string& text) = 0;
 
     /// Hides the palette when it is on screen, else shows it; `pressTime` is the desktop's time
-    /// stamp of the key press that asked (0 when none).
-    virtual void togglePalette(std::uint32_t pressTime) = 0;
+    /// stamp of the key press that asked (0 when none), `typing` the keyboard held since then,
+    /// whose keys an opening palette takes.
+    virtual void togglePalette(std::uint32_t pressTime, platform::KeyboardCapture typing) = 0;
     virtual void showPalette() = 0;
     virtual void showSettings() = 0;
     virtual void showSettingsIfSetupIncomplete() = 0;

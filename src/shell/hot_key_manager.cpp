@@ -10,9 +10,12 @@ std::uint32_t idOf(HotKeyManager::Role role) { return static_cast<std::uint32_t>
 HotKeyManager::HotKeyManager(platform::HotKeys& keys, platform::Dispatch& dispatch)
     : keys_(keys), self_(std::make_shared<HotKeyManager*>(this)) {
     // The desktop may report a press on any thread: hand it to the main queue.
-    keys_.setPressHandler([weak = std::weak_ptr(self_), &dispatch](std::uint32_t id, std::uint32_t pressTime) {
-        dispatch.postMain([weak, id, pressTime] {
-            if (const auto self = weak.lock()) (*self)->pressed(id, pressTime);
+    keys_.setPressHandler([weak = std::weak_ptr(self_), &dispatch](std::uint32_t id, std::uint32_t pressTime,
+                                                                    platform::KeyboardCapture capture) {
+        // Shared only to travel through the queue: a press that never runs still lets go.
+        auto held = std::make_shared<platform::KeyboardCapture>(std::move(capture));
+        dispatch.postMain([weak, id, pressTime, held] {
+            if (const auto self = weak.lock()) (*self)->pressed(id, pressTime, std::move(*held));
         });
     });
 }
@@ -56,11 +59,11 @@ void HotKeyManager::resume() {
     }
 }
 
-void HotKeyManager::pressed(std::uint32_t id, std::uint32_t pressTime) {
+void HotKeyManager::pressed(std::uint32_t id, std::uint32_t pressTime, platform::KeyboardCapture capture) {
     const auto found = handlers_.find(id);
     if (suspended_ || found == handlers_.end()) return;  // a role that failed to register, or none of ours
     auto handler = found->second;  // the handler may re-register its own role
-    handler(pressTime);
+    handler(pressTime, std::move(capture));
 }
 
 }  // namespace zerlith

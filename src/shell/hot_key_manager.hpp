@@ -18,8 +18,9 @@ class HotKeyManager {
 public:
     /// A role's hot-key id is its position counted from 1.
     enum class Role : std::uint32_t { palette = 1, instant = 2 };
-    /// Receives the desktop's time stamp of the press (0 when unknown).
-    using Handler = std::function<void(std::uint32_t pressTime)>;
+    /// Receives the desktop's time stamp of the press (0 when unknown) and the keyboard held from
+    /// the press; the handler lets it go, at the latest by returning without keeping it.
+    using Handler = std::function<void(std::uint32_t pressTime, platform::KeyboardCapture capture)>;
 
     HotKeyManager(platform::HotKeys& keys, platform::Dispatch& dispatch);
     ~HotKeyManager();
@@ -41,7 +42,7 @@ public:
     bool isSuspended() const { return suspended_; }
 
 private:
-    void pressed(std::uint32_t id, std::uint32_t pressTime);
+    void pressed(std::uint32_t id, std::uint32_t pressTime, platform::KeyboardCapture capture);
 
     platform::HotKeys& keys_;
     std::map<std::uint32_t, Handler> handlers_;

@@ -17,6 +17,13 @@ namespace {
 
 constexpr int kCornerRadius = 14;
 
+/// Keys that may close the palette, switching to another window or back to the one it was
+/// opened over.
+bool mayClose(PaletteKey key) {
+    return key == PaletteKey::returnKey || key == PaletteKey::keypadEnter || key == PaletteKey::escape ||
+           key == PaletteKey::left || key == PaletteKey::right;
+}
+
 /// Linux users know the command key of "bring here" as Ctrl; the simulated desktop keeps the
 /// glyph of the platform it imitates.
 QString bringHereLabel() {
@@ -107,7 +114,8 @@ void PaletteQuickWindow::showAndFocus() {
     view_->show();
     view_->raise();
     view_->requestActivate();
-    x11::requestActivation(*view_, std::exchange(openingTime_, 0));
+    activationTime_ = std::exchange(openingTime_, 0);
+    x11::requestActivation(*view_, activationTime_);
 }
 
 void PaletteQuickWindow::hide() { view_->hide(); }
@@ -130,9 +138,19 @@ void PaletteQuickWindow::typeText(const QString& text) {
 }
 
 bool PaletteQuickWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_.get() && event->type() == QEvent::Expose && view_->isExposed() && !view_->isActive()) {
+        // A window manager ignores the request sent with show() when it has not taken the
+        // window in yet; once the window is on screen, it is taken in.
+        x11::requestActivation(*view_, activationTime_);
+    }
     if (watched == view_.get() && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        return controller_.handleKey(paletteKeyPress(key->key(), key->modifiers()));
+        const auto press = paletteKeyPress(key->key(), key->modifiers());
+        if (!mayClose(press.key) || !holdKeyboard_) return controller_.handleKey(press);
+        auto typing = holdKeyboard_();
+        const bool handled = controller_.handleKey(press);
+        if (!isVisible()) typing.handOver();  // else let go here: the palette keeps the keys
+        return handled;
     }
     return QObject::eventFilter(watched, event);
 }

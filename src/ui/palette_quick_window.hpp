@@ -9,6 +9,7 @@
 
 #include "palette/palette_controller.hpp"
 #include "palette/palette_window.hpp"
+#include "platform/keyboard_capture.hpp"
 #include "system/icon_cache.hpp"
 #include "ui/palette_bridge.hpp"
 
@@ -37,6 +38,9 @@ public:
     void setOpeningTime(std::uint32_t pressTime) { openingTime_ = pressTime; }
     /// Runs `handler` each time the window gets the keyboard.
     void onActivated(std::function<void()> handler) { activated_ = std::move(handler); }
+    /// Holds the keyboard while a key that may close the palette is handled, so that what is
+    /// typed after it reaches the window switched to.
+    void onClosingKey(std::function<platform::KeyboardCapture()> holdKeyboard) { holdKeyboard_ = std::move(holdKeyboard); }
 
     /// The hosted view, for tests and screenshots.
     QQuickView& view() { return *view_; }
@@ -49,7 +53,10 @@ private:
     std::unique_ptr<QQuickView> view_;
     PaletteBridge bridge_;
     std::function<void()> activated_;
+    std::function<platform::KeyboardCapture()> holdKeyboard_;
     std::uint32_t openingTime_ = 0;
+    /// The time of the press that opened the palette on screen now, 0 when none.
+    std::uint32_t activationTime_ = 0;
 };
 
 /// The key a Qt key event stands for in the palette.

@@ -22,7 +22,9 @@ public:
     void setUpEditingShortcuts() override { calls.push_back("editing shortcuts"); }
     void setUpStatusItem() override { calls.push_back("status item"); }
     void setStatusTooltip(const std::string& text) override { calls.push_back("tooltip " + text); }
-    void togglePalette(std::uint32_t pressTime) override { calls.push_back("toggle palette " + std::to_string(pressTime)); }
+    void togglePalette(std::uint32_t pressTime, platform::KeyboardCapture) override {
+        calls.push_back("toggle palette " + std::to_string(pressTime));
+    }
     void showPalette() override { calls.push_back("show palette"); }
     void showSettings() override { calls.push_back("show settings"); }
     void showSettingsIfSetupIncomplete() override { calls.push_back("settings if incomplete"); }
@@ -60,7 +62,8 @@ protected:
     UsageStore usage{std::nullopt};
     ActivationLog log;
     std::ostringstream diagnostics;
-    AppDelegate delegate{{store, usage, log, *sim.desktop().preferences(), sim.dispatch, &shell, diagnostics}, shell};
+    AppDelegate delegate{{store, usage, log, *sim.desktop().preferences(), sim.dispatch, &shell, nullptr, diagnostics},
+                          shell};
 };
 
 TEST_F(AppDelegateTest, LaunchesInOrderAndWarmsTheCacheInTheBackground) {

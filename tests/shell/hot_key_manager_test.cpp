@@ -16,7 +16,9 @@ constexpr Shortcut kOptionTab{48, Shortcut::kOption};
 class HotKeyManagerTest : public ::testing::Test {
 protected:
     HotKeyManager::Handler recordAs(std::string name) {
-        return [this, name](std::uint32_t time) { presses.push_back(name + "@" + std::to_string(time)); };
+        return [this, name](std::uint32_t time, platform::KeyboardCapture) {
+            presses.push_back(name + "@" + std::to_string(time));
+        };
     }
     /// Presses the key and runs the main queue.
     std::vector<std::string> press(Shortcut key, std::uint32_t time = 7) {
@@ -79,15 +81,55 @@ TEST_F(HotKeyManagerTest, IgnoresUnknownIdsAndPressesThatOutliveTheManager) {
     LooseHotKeys keys;
     auto loose = std::make_unique<HotKeyManager>(keys, sim.dispatch);
     ASSERT_TRUE(loose->registerShortcut(Role::palette, kOptionSpace, recordAs("palette")));
-    keys.handler_(99, 1);
+    keys.handler_(99, 1, {});
     sim.dispatch.runUntilIdle();
     EXPECT_EQ(presses, Lines{});
 
     const auto handler = keys.handler_;
-    handler(1, 1);
+    handler(1, 1, {});
     loose.reset();
     sim.dispatch.runUntilIdle();
     EXPECT_EQ(presses, Lines{});
+}
+
+/// Counts how the keyboard of each capture was let go.
+class CountingKeeper final : public platform::KeyboardCapture::Keeper {
+public:
+    std::string takeTyped(std::uint64_t) override { return "typed"; }
+    void release(std::uint64_t capture, bool handOver) override {
+        released.push_back(std::to_string(capture) + (handOver ? " handed over" : " released"));
+    }
+    std::vector<std::string> released;
+};
+
+TEST_F(HotKeyManagerTest, EveryPathLetsTheKeyboardGoOnce) {
+    LooseHotKeys keys;
+    auto keeper = std::make_shared<CountingKeeper>();
+    auto loose = std::make_unique<HotKeyManager>(keys, sim.dispatch);
+    std::optional<platform::KeyboardCapture> kept;
+    ASSERT_TRUE(loose->registerShortcut(Role::palette, kOptionSpace, [&](std::uint32_t, platform::KeyboardCapture typing) {
+        EXPECT_EQ(typing.takeTyped(), "typed");
+        kept = std::move(typing);
+    }));
+    ASSERT_TRUE(loose->registerShortcut(Role::instant, kOptionTab, [](std::uint32_t, platform::KeyboardCapture typing) {
+        typing.handOver();
+    }));
+
+    keys.handler_(1, 1, {keeper, 1});  // kept by the handler until it lets go
+    keys.handler_(2, 1, {keeper, 2});  // handed over
+    keys.handler_(99, 1, {keeper, 3});  // no role has it
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(keeper->released, (Lines{"2 handed over", "3 released"}));
+    kept.reset();
+    loose->suspend();
+    keys.handler_(1, 1, {keeper, 4});  // suspended
+    sim.dispatch.runUntilIdle();
+    keys.handler_(1, 1, {keeper, 5});  // never runs: the manager goes first
+    loose.reset();
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(keeper->released, (Lines{"2 handed over", "3 released", "1 released", "4 released", "5 released"}));
+    platform::KeyboardCapture outlived(keeper, 6);
+    keeper.reset();  // the desktop went first: nothing to let go
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 
@@ -25,7 +26,10 @@ protected:
     platform::HotKeys& keys() {
         auto& hotKeys = *desktop().hotKeys();
         if (!handlerSet_) {
-            hotKeys.setPressHandler([this](std::uint32_t id, std::uint32_t) { presses.push_back(id); });
+            hotKeys.setPressHandler([this](std::uint32_t id, std::uint32_t, platform::KeyboardCapture typing) {
+                presses.push_back(id);
+                captures.push_back(std::move(typing));
+            });
             handlerSet_ = true;
         }
         return hotKeys;
@@ -56,7 +60,20 @@ protected:
         return presses;
     }
 
+    /// Whether a client other than the desktop's can take the keyboard now.
+    bool anotherClientCanGrabTheKeyboard() {
+        auto cookie = xcb_grab_keyboard(probe().raw(), 0, probe().root(), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
+                                        XCB_GRAB_MODE_ASYNC);
+        auto* reply = xcb_grab_keyboard_reply(probe().raw(), cookie, nullptr);
+        const bool grabbed = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
+        std::free(reply);
+        xcb_ungrab_keyboard(probe().raw(), XCB_CURRENT_TIME);
+        probe().sync();
+        return grabbed;
+    }
+
     std::vector<std::uint32_t> presses;
+    std::vector<platform::KeyboardCapture> captures;
 
 private:
     bool handlerSet_ = false;
@@ -73,7 +90,10 @@ TEST_F(X11HotKeysTest, AKeyAnotherClientHoldsIsRefusedAndTheOtherStillWorks) {
     run({"xdotool", "key", "alt+Tab"});
     ASSERT_TRUE(pumpUntil([&] { return !presses.empty(); }));
     EXPECT_EQ(presses, (std::vector<std::uint32_t>{kInstant}));
-    EXPECT_EQ(keys().releaseTyping(), "");
+    EXPECT_EQ(captures.back().takeTyped(), "");
+    EXPECT_FALSE(anotherClientCanGrabTheKeyboard()) << "held until the capture lets go";
+    captures.clear();
+    EXPECT_TRUE(pumpUntil([&] { return anotherClientCanGrabTheKeyboard(); }));
 }
 
 TEST_F(X11HotKeysTest, LockKeysKeepTheHotKeyAndAHeldKeyTogglesOnce) {
@@ -83,23 +103,46 @@ TEST_F(X11HotKeysTest, LockKeysKeepTheHotKeyAndAHeldKeyTogglesOnce) {
         run({"xdotool", "key", lock});
         run({"xdotool", "key", "alt+space"});
         ASSERT_TRUE(pumpUntil([&] { return !presses.empty(); })) << "after " << lock;
-        keys().releaseTyping();
+        captures.clear();
     }
     presses.clear();
     // The second and third presses of the held key are its repeats.
     run({"xdotool", "keydown", "alt", "keydown", "space", "keydown", "space", "keydown", "space", "keyup", "space",
          "keyup", "alt"});
     ASSERT_TRUE(pumpUntil([&] { return !presses.empty(); }));
-    keys().releaseTyping();
+    captures.clear();
     EXPECT_EQ(settledPresses(), (std::vector<std::uint32_t>{kPalette}));
 }
 
-TEST_F(X11HotKeysTest, KeysTypedRightAfterTheHotKeyAreKeptInOrder) {
+TEST_F(X11HotKeysTest, APressRightAfterTheKeyboardWasLetGoWhileTheKeyWasDownToggles) {
+    ASSERT_TRUE(keys().registerKey(kPalette, 49, kOption));
+    run({"xdotool", "keydown", "alt", "keydown", "space"});
+    ASSERT_TRUE(pumpUntil([&] { return !presses.empty(); }));
+    captures.clear();  // the palette took the keys before the hot key was up
+    run({"xdotool", "keyup", "space", "keyup", "alt"});
+    EXPECT_TRUE(pumpUntil([&] { return anotherClientCanGrabTheKeyboard(); })) << "let go at the key's release";
+    run({"xdotool", "key", "alt+space"});
+    EXPECT_TRUE(pumpUntil([&] { return presses.size() == 2; })) << "the next press is no repeat";
+}
+
+TEST_F(X11HotKeysTest, KeysTypedRightAfterTheHotKeyAreKeptInOrderUpToReturn) {
     ASSERT_TRUE(keys().registerKey(kPalette, 49, kOption));
     run({"xdotool", "key", "alt+space", "type", "beta"});
     ASSERT_TRUE(pumpUntil([&] { return !presses.empty(); }));
-    EXPECT_EQ(keys().releaseTyping(), "beta");
-    EXPECT_EQ(keys().releaseTyping(), "") << "the keyboard was let go";
+    EXPECT_EQ(captures.back().takeTyped(), "beta");
+    captures.back().release();
+    EXPECT_EQ(captures.back().takeTyped(), "") << "the keyboard was let go";
+
+    // What follows Return waits in the server for the window switched to, until it is active or a
+    // moment has passed.
+    run({"xdotool", "key", "alt+space", "type", "be\ryz"});
+    ASSERT_TRUE(pumpUntil([&] { return presses.size() == 2; }));
+    EXPECT_EQ(captures.back().takeTyped(), "be\r");
+    captures.back().handOver();
+    EXPECT_FALSE(anotherClientCanGrabTheKeyboard());
+    clock().advance(0.5);
+    dispatch().runUntilIdle();
+    EXPECT_TRUE(pumpUntil([&] { return anotherClientCanGrabTheKeyboard(); }));
 }
 
 TEST_F(X11HotKeysTest, KeyNamesFollowTheLayout) {

@@ -46,7 +46,7 @@ void SimHotKeys::press(KeyChord key, std::uint32_t pressTime) {
         id = found->first;
         handler = handler_;
     }
-    handler(*id, pressTime);
+    handler(*id, pressTime, platform::KeyboardCapture());
 }
 
 }  // namespace zerlith::sim

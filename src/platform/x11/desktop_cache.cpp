@@ -135,7 +135,9 @@ void DesktopCache::drainEvents(std::chrono::steady_clock::time_point now, Events
             auto* change = reinterpret_cast<xcb_property_notify_event_t*>(event.get());
             if (change->window == connection_.root()) {
                 rootStale_ = true;
-                if (const auto kind = rootChangeKind(change->atom)) changes_.push_back({*kind, 0});
+                const auto kind = rootChangeKind(change->atom);
+                if (kind) changes_.push_back({*kind, 0});
+                if (kind == Kind::activeWindow && activeWindowListener_) activeWindowListener_();
             } else {
                 const unsigned field = fieldForProperty(connection_, change->atom);
                 staleField(change->window, field);
@@ -155,10 +157,15 @@ void DesktopCache::drainEvents(std::chrono::steady_clock::time_point now, Events
         case XCB_REPARENT_NOTIFY:
             staleField(reinterpret_cast<xcb_reparent_notify_event_t*>(event.get())->window, fields::kGeometry);
             break;
-        case XCB_DESTROY_NOTIFY:
-            changed_ |= windows_.erase(reinterpret_cast<xcb_destroy_notify_event_t*>(event.get())->window) > 0;
+        case XCB_DESTROY_NOTIFY: {
+            const auto window = reinterpret_cast<xcb_destroy_notify_event_t*>(event.get())->window;
+            if (windows_.erase(window) > 0) {
+                changed_ = true;
+                changes_.push_back({Kind::windowGone, window});
+            }
             rootStale_ = true;
             break;
+        }
         default:
             if (keyEventSink_ && keyEventSink_(*event)) break;
             if (randrBase && (type == *randrBase + XCB_RANDR_SCREEN_CHANGE_NOTIFY || type == *randrBase + XCB_RANDR_NOTIFY)) {

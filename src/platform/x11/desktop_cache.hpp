@@ -51,6 +51,9 @@ public:
     /// event was one of those. Called under the cache's lock: it must not call the cache. Set it
     /// before the events it wants can arrive.
     void setKeyEventSink(std::function<bool(const xcb_generic_event_t&)> sink) { keyEventSink_ = std::move(sink); }
+    /// Told as soon as an event says the active window changed; called under the cache's lock
+    /// like the key event sink.
+    void setActiveWindowListener(std::function<void()> listener) { activeWindowListener_ = std::move(listener); }
 
     /// Makes the next current() check with the server: call after sending a request that
     /// changes the desktop, so the caller's next read waits for the server's answer to it.
@@ -91,6 +94,7 @@ private:
     std::shared_ptr<const DesktopSnapshot> snapshot_;
     std::vector<platform::DesktopChange> changes_;  // told by events, not yet taken
     std::function<bool(const xcb_generic_event_t&)> keyEventSink_;
+    std::function<void()> activeWindowListener_;
 };
 
 }  // namespace zerlith::x11

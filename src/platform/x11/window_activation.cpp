@@ -16,6 +16,7 @@ bool WindowActivation::activateWindow(xcb_window_t window, double timeoutSeconds
     if (found == nullptr) return false;
     x11::activateWindow(connection_, *desktop, *found);
     cache_.expire();
+    if (requestListener_) requestListener_(window);
     std::lock_guard lock(mutex_);
     lastRequest_ = Request{window, found->pid.value_or(0), std::chrono::steady_clock::now()};
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -21,6 +22,8 @@ public:
     bool activateWindow(xcb_window_t window, double timeoutSeconds);
     /// Asks for an application's window to come forward; false when it has none.
     bool activateApplication(Pid pid, double timeoutSeconds);
+    /// Told of every window asked to come forward, after the request is sent. Set it first.
+    void setRequestListener(std::function<void(xcb_window_t)> listener) { requestListener_ = std::move(listener); }
 
 private:
     struct Request {
@@ -33,6 +36,7 @@ private:
     DesktopCache& cache_;
     std::mutex mutex_;
     std::optional<Request> lastRequest_;
+    std::function<void(xcb_window_t)> requestListener_;
 };
 
 }  // namespace zerlith::x11

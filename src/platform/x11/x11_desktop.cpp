@@ -22,7 +22,7 @@ constexpr double kConnectTimeout = 5.0;
 }  // namespace
 
 struct X11Desktop::Parts {
-    explicit Parts(std::unique_ptr<XcbConnection> opened)
+    Parts(std::unique_ptr<XcbConnection> opened, platform::Dispatch& dispatch)
         : connection(std::move(opened)),
           cache(*connection),
           entries(DesktopEntries::fromEnvironment()),
@@ -32,8 +32,10 @@ struct X11Desktop::Parts {
           workspace(cache, *entries, activation),
           display(*connection, cache),
           events(*connection, cache),
-          hotKeys(*connection) {
+          hotKeys(*connection, dispatch) {
         cache.setKeyEventSink([this](const xcb_generic_event_t& event) { return hotKeys.handleEvent(event); });
+        cache.setActiveWindowListener([this] { hotKeys.activeWindowChanged(); });
+        activation.setRequestListener([this](xcb_window_t window) { hotKeys.activationRequested(window); });
         hotKeys.setEventReader([this] { cache.readEvents(); });
     }
 
@@ -72,7 +74,7 @@ std::unique_ptr<X11Desktop> connectX11Desktop(platform::Clock& clock, platform::
     if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) std::signal(SIGPIPE, SIG_IGN);
     auto connection = XcbConnection::open(displayName, kConnectTimeout, error);
     if (!connection) return nullptr;
-    return std::make_unique<X11Desktop>(std::make_unique<X11Desktop::Parts>(std::move(connection)), clock, dispatch);
+    return std::make_unique<X11Desktop>(std::make_unique<X11Desktop::Parts>(std::move(connection), dispatch), clock, dispatch);
 }
 
 }  // namespace zerlith::x11

@@ -7,15 +7,19 @@
 #include "platform/x11/xcb_xkb.hpp"
 
 #include "platform/x11/key_positions.hpp"
+#include "platform/x11/property_decoding.hpp"
 
 namespace zerlith::x11 {
 namespace {
 
-/// How long a grab and the round trip of a release may wait for the server.
+/// How long taking the typed keys may wait for the server.
 constexpr double kReplyTimeout = 1.0;
-/// The longest gap between a press and the held key's next repeat (X's usual repeat delay is
-/// 660 ms), in server milliseconds.
-constexpr xcb_timestamp_t kLongestRepeatGap = 1000;
+/// At most this many keys are taken at once; a key held down must not keep the taker forever.
+constexpr int kMostDrainPasses = 256;
+/// How long the keyboard may stay stopped, keys waiting in the server for the next window: less
+/// than X's usual repeat delay (660 ms), and a window manager that does not activate the window
+/// must not leave the keyboard held.
+constexpr double kLongestStop = 0.5;
 
 /// The modifiers a shortcut may hold, the Carbon bit and its X11 modifier (by position: option is
 /// Alt on Mod1, command is Super on Mod4).
@@ -29,13 +33,22 @@ std::uint16_t x11Modifiers(std::uint32_t carbonModifiers) {
     return mask;
 }
 
-bool isDown(const xcb_query_keymap_reply_t& keymap, xcb_keycode_t key) {
-    return (keymap.keys[key / 8] >> (key % 8)) & 1;
-}
+/// Keys after which what the user types belongs to another window than the palette.
+bool endsTyping(std::string_view text) { return text == "\r" || text == "\x1b"; }
 
 }  // namespace
 
-X11HotKeys::X11HotKeys(XcbConnection& connection) : connection_(connection), layout_(connection) {}
+X11HotKeys::X11HotKeys(XcbConnection& connection, platform::Dispatch& dispatch)
+    : connection_(connection),
+      dispatch_(dispatch),
+      layout_(connection),
+      self_(static_cast<platform::KeyboardCapture::Keeper*>(this), [](auto*) {}) {}
+
+X11HotKeys::~X11HotKeys() {
+    std::lock_guard lock(mutex_);
+    self_.reset();
+    if (hold_ != Hold::none) letGo();
+}
 
 void X11HotKeys::setPressHandler(PressHandler handler) {
     std::lock_guard lock(mutex_);
@@ -119,24 +132,152 @@ void X11HotKeys::ungrab(const Registration& registration) {
     connection_.flush();
 }
 
-std::string X11HotKeys::releaseTyping() {
+std::string X11HotKeys::takeTyped(std::uint64_t capture) {
+    // The server hands over one key at a time: read until a round trip brings no more.
+    for (int pass = 0; pass < kMostDrainPasses; ++pass) {
+        std::uint64_t seen = 0;
+        {
+            std::lock_guard lock(mutex_);
+            if (capture != capture_ || hold_ != Hold::capturing || stopped_) break;
+            seen = keysSeen_;
+        }
+        if (!roundTrip()) break;
+        std::lock_guard lock(mutex_);
+        if (keysSeen_ == seen) break;
+    }
     {
         std::lock_guard lock(mutex_);
-        if (!capturing_) return {};
-        xcb_ungrab_keyboard(connection_.raw(), XCB_CURRENT_TIME);
+        if (capture != capture_) return {};
+        if (hold_ == Hold::capturing && !stopped_) stop();
     }
-    // Keys the server sent before it saw the release are ahead of this reply: read them too.
-    auto cookie = xcb_query_keymap(connection_.raw());
+    // A key sent before the keyboard stopped is read now: none is on its way when the keyboard
+    // is let go, so none can overtake the ones that wait in the server.
+    roundTrip();
+    std::lock_guard lock(mutex_);
+    return capture == capture_ ? std::exchange(typed_, {}) : std::string();
+}
+
+bool X11HotKeys::roundTrip() {
+    auto cookie = xcb_get_input_focus(connection_.raw());
     connection_.flush();
-    XcbReply<xcb_query_keymap_reply_t> keymap{static_cast<xcb_query_keymap_reply_t*>(
+    XcbReply<xcb_get_input_focus_reply_t> answered{static_cast<xcb_get_input_focus_reply_t*>(
         connection_.waitForReply(cookie.sequence, Deadline::after(kReplyTimeout)))};
     if (readEvents_) readEvents_();
+    return answered != nullptr;
+}
+
+void X11HotKeys::release(std::uint64_t capture, bool handOver) {
+    // Without a window asked for, the keys go to the next one activated after the one now active.
+    const auto active = handOver ? activeWindow() : std::nullopt;
     std::lock_guard lock(mutex_);
-    // A hot key let go by now has its release behind us, or on its way to another window: either
-    // way it is no longer held, and its next press must toggle.
-    if (keymap) std::erase_if(held_, [&](const auto& entry) { return !isDown(*keymap, entry.first); });
-    capturing_ = false;
-    return std::exchange(typed_, {});
+    if (capture != capture_ || hold_ == Hold::none) return;
+    if (!held_.empty()) {
+        // A hot key still down would send its release to another window, and its next press
+        // would look like a repeat: read on until its release comes here. Keys typed meanwhile
+        // are for nobody.
+        hold_ = Hold::capturing;
+        releaseAsked_ = true;
+        if (stopped_) {
+            stopped_ = false;
+            nextKey(XCB_CURRENT_TIME);
+        }
+        return;
+    }
+    if (!handOver) {
+        letGo();
+        return;
+    }
+    if (!stopped_) stop();
+    hold_ = Hold::keeping;
+    leavingWindow_ = active.value_or(XCB_NONE);
+    // The awaited window may have become active before the keyboard was handed over.
+    postStep(0, &X11HotKeys::checkHandOver, capture);
+}
+
+platform::KeyboardCapture X11HotKeys::holdKeyboard() {
+    std::lock_guard lock(mutex_);
+    // A hot key still down would have its release held back and sent elsewhere.
+    if (!held_.empty()) return {};
+    startCapture();
+    stop();
+    return {self_, capture_};
+}
+
+void X11HotKeys::startCapture() {
+    hold_ = Hold::capturing;
+    stopped_ = false;
+    releaseAsked_ = false;
+    awaitedWindow_ = XCB_NONE;
+    typed_.clear();
+    ++capture_;
+}
+
+void X11HotKeys::stop() {
+    // Grabbing again in synchronous mode stops the keyboard at once.
+    xcb_grab_keyboard(connection_.raw(), 0, connection_.root(), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
+                      XCB_GRAB_MODE_SYNC);
+    connection_.flush();
+    stopped_ = true;
+    // Held longer than the keyboard's repeat delay, a key whose release waits in the server would
+    // start repeating: whatever happens, the keys go on before that.
+    postStep(kLongestStop, &X11HotKeys::stopTimedOut, capture_);
+}
+
+void X11HotKeys::stopTimedOut(std::uint64_t capture) {
+    std::lock_guard lock(mutex_);
+    if (capture == capture_ && hold_ != Hold::none && stopped_) letGo();
+}
+
+void X11HotKeys::activationRequested(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    if (hold_ != Hold::none) awaitedWindow_ = window;
+}
+
+void X11HotKeys::activeWindowChanged() {
+    std::lock_guard lock(mutex_);
+    if (hold_ != Hold::keeping) return;
+    // Hiding the palette may hand the focus to the window it was opened over before the chosen
+    // one gets it: only the chosen one's turn lets the keys go. Reading which window that is
+    // takes a round trip, which the event reader must not wait for.
+    postStep(0, &X11HotKeys::checkHandOver, capture_);
+}
+
+void X11HotKeys::postStep(double delaySeconds, void (X11HotKeys::*step)(std::uint64_t), std::uint64_t capture) {
+    dispatch_.postMainAfter(delaySeconds, [weak = std::weak_ptr(self_), step, capture] {
+        if (const auto self = weak.lock()) (static_cast<X11HotKeys*>(self.get())->*step)(capture);
+    });
+}
+
+void X11HotKeys::checkHandOver(std::uint64_t capture) {
+    const auto active = activeWindow().value_or(XCB_NONE);
+    std::lock_guard lock(mutex_);
+    if (capture != capture_ || hold_ != Hold::keeping) return;
+    const bool arrived = awaitedWindow_ != XCB_NONE ? active == awaitedWindow_
+                                                    : active != XCB_NONE && active != leavingWindow_;
+    if (arrived) letGo();
+}
+
+std::optional<xcb_window_t> X11HotKeys::activeWindow() {
+    auto cookie = xcb_get_property(connection_.raw(), 0, connection_.root(), connection_.ewmh()->_NET_ACTIVE_WINDOW,
+                                   XCB_ATOM_WINDOW, 0, 1);
+    connection_.flush();
+    XcbReply<xcb_get_property_reply_t> reply{static_cast<xcb_get_property_reply_t*>(
+        connection_.waitForReply(cookie.sequence, Deadline::after(kReplyTimeout)))};
+    return firstCardinal(reply.get(), XCB_ATOM_WINDOW);
+}
+
+void X11HotKeys::nextKey(xcb_timestamp_t time) {
+    xcb_allow_events(connection_.raw(), XCB_ALLOW_SYNC_KEYBOARD, time);
+    connection_.flush();
+}
+
+void X11HotKeys::letGo() {
+    // What waits in the server goes on, in order, to the window with the focus.
+    xcb_ungrab_keyboard(connection_.raw(), XCB_CURRENT_TIME);
+    connection_.flush();
+    hold_ = Hold::none;
+    stopped_ = false;
+    releaseAsked_ = false;
 }
 
 bool X11HotKeys::handleEvent(const xcb_generic_event_t& event) {
@@ -145,11 +286,9 @@ bool X11HotKeys::handleEvent(const xcb_generic_event_t& event) {
     case XCB_KEY_PRESS:
         pressed(reinterpret_cast<const xcb_key_press_event_t&>(event));
         return true;
-    case XCB_KEY_RELEASE: {
-        std::lock_guard lock(mutex_);
-        held_.erase(reinterpret_cast<const xcb_key_release_event_t&>(event).detail);
+    case XCB_KEY_RELEASE:
+        released(reinterpret_cast<const xcb_key_release_event_t&>(event));
         return true;
-    }
     case XCB_MAPPING_NOTIFY:
         if (reinterpret_cast<const xcb_mapping_notify_event_t&>(event).request != XCB_MAPPING_POINTER) keyboardChanged();
         return true;
@@ -175,6 +314,7 @@ void X11HotKeys::keyboardChanged() {
 void X11HotKeys::pressed(const xcb_key_press_event_t& press) {
     PressHandler handler;
     std::uint32_t id = 0;
+    std::uint64_t capture = 0;
     {
         std::lock_guard lock(mutex_);
         const std::uint16_t locks = XCB_MOD_MASK_LOCK | layout_.numLockMask() | layout_.scrollLockMask();
@@ -183,30 +323,63 @@ void X11HotKeys::pressed(const xcb_key_press_event_t& press) {
             return entry.second.key == press.detail && entry.second.modifiers == modifiers;
         });
         if (found == registrations_.end()) {
-            if (capturing_) typed_ += layout_.text(press.detail, press.state);
+            typedKey(press);
             return;
         }
-        const auto [previous, fresh] = held_.try_emplace(press.detail, press.time);
-        const bool repeat = !fresh && press.time - previous->second < kLongestRepeatGap;
-        previous->second = press.time;
-        if (repeat) {
-            // A repeat of the held hot key: it may have frozen the keyboard again, so thaw it.
-            xcb_allow_events(connection_.raw(), XCB_ALLOW_ASYNC_KEYBOARD, press.time);
-            connection_.flush();
+        if (!held_.insert(press.detail).second) {
+            // A repeat of the held hot key. Through a passive grab the keyboard froze at it: thaw it.
+            if (hold_ == Hold::none) {
+                xcb_allow_events(connection_.raw(), XCB_ALLOW_ASYNC_KEYBOARD, press.time);
+                connection_.flush();
+            } else {
+                keySeen(press.time);
+            }
             return;
         }
-        // Take the keyboard while the press's grab still holds it, then let it go on.
+        // Take the keyboard while the press's grab still holds it. The server then hands over one
+        // key at a time, so that it can stop anywhere with the rest still in its queue.
         connection_.discardReply(xcb_grab_keyboard(connection_.raw(), 0, connection_.root(), press.time,
-                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)
+                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC)
                                      .sequence);
-        xcb_allow_events(connection_.raw(), XCB_ALLOW_ASYNC_KEYBOARD, press.time);
-        connection_.flush();
-        capturing_ = true;
-        typed_.clear();
+        startCapture();
+        nextKey(press.time);
+        capture = capture_;
         handler = handler_;
         id = found->first;
     }
-    if (handler) handler(id, press.time);
+    platform::KeyboardCapture token(self_, capture);
+    if (handler) handler(id, press.time, std::move(token));
+}
+
+void X11HotKeys::typedKey(const xcb_key_press_event_t& press) {
+    // Keys come here only while the keyboard is held. One on its way as the keyboard stopped is
+    // still typed to the palette, but one after a hand-over is for nobody.
+    if (hold_ != Hold::capturing) return;
+    const auto text = layout_.text(press.detail, press.state);
+    typed_ += text;
+    // What follows a Return or Escape belongs to the window the palette leaves for.
+    if (endsTyping(text) && held_.empty()) {
+        ++keysSeen_;
+        stop();
+    } else {
+        keySeen(press.time);
+    }
+}
+
+void X11HotKeys::keySeen(xcb_timestamp_t time) {
+    ++keysSeen_;
+    if (!stopped_) nextKey(time);
+}
+
+void X11HotKeys::released(const xcb_key_release_event_t& release) {
+    std::lock_guard lock(mutex_);
+    held_.erase(release.detail);
+    if (hold_ == Hold::none) return;
+    if (releaseAsked_ && held_.empty()) {
+        letGo();
+    } else {
+        keySeen(release.time);
+    }
 }
 
 }  // namespace zerlith::x11

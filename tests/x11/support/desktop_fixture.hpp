@@ -25,6 +25,8 @@ protected:
     X11Desktop& desktop();
     XProbe& probe() { return session_.probe(); }
     XSession& session() { return session_; }
+    platform::ManualClock& clock() { return clock_; }
+    platform::ManualDispatch& dispatch() { return dispatch_; }
 
     /// Starts test windows and waits until the window manager (if any) manages them all.
     std::unique_ptr<TestWindows> map(const std::vector<std::string>& arguments);
