@@ -18,6 +18,8 @@
 //                            and invalid UTF-8 included)
 //   --repeat-title N         the title repeated N times (titles longer than an argument may be)
 //   --retitle HZ             keeps renaming the window "TITLE 1", "TITLE 2", … HZ times a second
+// Before the first --title:
+//   --log-keys               prints "key I CODE" for each key pressed in the I-th window
 // It prints each window's id in decimal, one per line, then "ready". Afterwards it reads commands
 // from standard input: "destroy I" destroys the I-th window (from 0); end of input ends it.
 
@@ -76,10 +78,14 @@ std::string fromHex(const std::string& hex) {
     return bytes;
 }
 
-std::vector<WindowSpec> parse(int argc, char** argv) {
+std::vector<WindowSpec> parse(int argc, char** argv, bool& logKeys) {
     std::vector<WindowSpec> specs;
     for (int i = 1; i < argc; ++i) {
         std::string option = argv[i];
+        if (option == "--log-keys" && specs.empty()) {
+            logKeys = true;
+            continue;
+        }
         if (option == "--legacy-title") {
             if (specs.empty()) usage("--legacy-title before --title");
             specs.back().legacyTitle = true;
@@ -152,9 +158,10 @@ void setTitle(xcb_connection_t* connection, xcb_ewmh_connection_t& ewmh, xcb_win
 }
 
 xcb_window_t create(xcb_connection_t* connection, xcb_ewmh_connection_t& ewmh, xcb_screen_t* screen,
-                    xcb_atom_t opacityAtom, const WindowSpec& spec) {
+                    xcb_atom_t opacityAtom, const WindowSpec& spec, bool logKeys) {
     xcb_window_t window = xcb_generate_id(connection);
-    std::uint32_t values[] = {screen->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    std::uint32_t values[] = {screen->white_pixel,
+                              XCB_EVENT_MASK_STRUCTURE_NOTIFY | (logKeys ? std::uint32_t{XCB_EVENT_MASK_KEY_PRESS} : 0u)};
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, static_cast<std::int16_t>(spec.x),
                       static_cast<std::int16_t>(spec.y), static_cast<std::uint16_t>(spec.width),
                       static_cast<std::uint16_t>(spec.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
@@ -235,7 +242,15 @@ void serve(xcb_connection_t* connection, const std::vector<xcb_window_t>& window
     for (;;) {
         pollfd fds[] = {{STDIN_FILENO, POLLIN, 0}, {xcb_get_file_descriptor(connection), POLLIN, 0}};
         if (::poll(fds, 2, retitler.run()) < 0) return;
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) std::free(event);
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+            if ((event->response_type & 0x7F) == XCB_KEY_PRESS) {
+                const auto* press = reinterpret_cast<const xcb_key_press_event_t*>(event);
+                const auto found = std::find(windows.begin(), windows.end(), press->event);
+                if (found != windows.end())
+                    std::cout << "key " << (found - windows.begin()) << ' ' << unsigned{press->detail} << std::endl;
+            }
+            std::free(event);
+        }
         if (xcb_connection_has_error(connection)) return;
         if ((fds[0].revents & (POLLIN | POLLHUP)) == 0) continue;
         char buffer[256];
@@ -258,7 +273,8 @@ void serve(xcb_connection_t* connection, const std::vector<xcb_window_t>& window
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<WindowSpec> specs = parse(argc, argv);
+    bool logKeys = false;
+    std::vector<WindowSpec> specs = parse(argc, argv, logKeys);
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(connection)) usage("cannot open the display");
@@ -270,7 +286,7 @@ int main(int argc, char** argv) {
     xcb_screen_t* screen = ewmh.screens[screenNumber];
 
     std::vector<xcb_window_t> windows;
-    for (const WindowSpec& spec : specs) windows.push_back(create(connection, ewmh, screen, opacity->atom, spec));
+    for (const WindowSpec& spec : specs) windows.push_back(create(connection, ewmh, screen, opacity->atom, spec, logKeys));
     std::free(opacity);
     std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));  // all created
     for (xcb_window_t window : windows) std::cout << window << "\n";

@@ -98,21 +98,42 @@ protected:
 };
 
 TEST_F(X11ApplicationTest, KeysTypedRightAfterTheHotKeyReachThePaletteAndNewWindowsTheList) {
-    TestWindows windows({"--title", "Beta", "--pid", "701", "--title", "Alpha", "--pid", "702", "--title", "Gamma",
-                         "--pid", "703"});
+    TestWindows windows({"--log-keys", "--title", "Beta", "--pid", "701", "--title", "Alpha", "--pid", "702",
+                         "--title", "Gamma", "--pid", "703"});
     ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
     start();
     // The keys reach Gamma until Zerlith holds its hot keys.
     EXPECT_TRUE(eventually([&] { return switchByTyping("beta", "Beta"); }, 30.0));
-    // Everything typed at once, a correction and Return included, before the palette shows.
+    while (windows.nextKey(0.5)) {}
+    // Everything typed at once, a correction and Return included, before the palette shows; what
+    // follows Return at once is for the window switched to.
     run({"xdotool", "key", "--delay", "0", "alt+space", "a", "l", "p", "h", "q", "BackSpace", "a", "Return"});
+    run({"xdotool", "key", "--delay", "0", "x", "z"});
     EXPECT_TRUE(eventually([&] { return activeTitle() == "Alpha"; }, 5.0));
+    EXPECT_EQ(windows.nextKey(5.0), "key 1 53");  // x
+    EXPECT_EQ(windows.nextKey(5.0), "key 1 52");  // z
 
     TestWindows late({"--title", "Latecomer", "--pid", "704"});
     ASSERT_TRUE(session_.waitUntilManaged(late.ids()));
     run({"xdotool", "key", "alt+Tab"});  // away from the new window, so that switching to it shows
     ASSERT_TRUE(eventually([&] { return activeTitle() != "Latecomer"; }));
     EXPECT_TRUE(switchByTyping("latecomer", "Latecomer"));
+}
+
+TEST_F(X11ApplicationTest, TheInstantSwitchRightAfterAWindowClosesGoesToALiveOne) {
+    TestWindows windows({"--title", "Alpha", "--pid", "731", "--title", "Beta", "--pid", "732", "--title", "Gamma",
+                         "--pid", "733"});
+    ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
+    start();
+    // Beta becomes the most likely other window: the last one switched to.
+    EXPECT_TRUE(eventually([&] { return switchByTyping("beta", "Beta"); }, 30.0));
+    run({"xdotool", "windowactivate", "--sync", std::to_string(windows[0])});
+    ASSERT_TRUE(eventually([&] { return activeTitle() == "Alpha"; }));
+
+    windows.destroy(1);
+    ASSERT_TRUE(eventually([&] { return visibleWindows("Beta").empty(); }));
+    run({"xdotool", "key", "alt+Tab"});
+    EXPECT_TRUE(eventually([&] { return activeTitle() == "Gamma"; }, 5.0)) << "active: " << activeTitle();
 }
 
 TEST_F(X11ApplicationTest, APaletteKeyTheDesktopHoldsIsReportedAndTheInstantKeyStillSwitches) {

@@ -1,6 +1,7 @@
 #include "x11/support/x_session.hpp"
 
 #include <algorithm>
+#include <set>
 #include <stdexcept>
 
 namespace zerlith::x11::testing {
@@ -92,5 +93,14 @@ TestWindows::TestWindows(const std::vector<std::string>& arguments)
 }
 
 void TestWindows::destroy(std::size_t index) { process_.writeLine("destroy " + std::to_string(index)); }
+
+std::optional<std::string> TestWindows::nextKey(double seconds) {
+    // Control, Shift, Caps Lock, Alt, Num Lock and Super on Xvfb's default (evdev) keyboard.
+    static const std::set<std::string> kModifiers = {"37", "50", "62", "64", "66", "77", "105", "108", "133", "134"};
+    for (;;) {
+        auto line = process_.readLine(seconds);
+        if (!line || !kModifiers.contains(line->substr(line->rfind(' ') + 1))) return line;
+    }
+}
 
 }  // namespace zerlith::x11::testing

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,10 @@ public:
     pid_t pid() const { return process_.pid(); }
     /// Has the program destroy its `index`-th window.
     void destroy(std::size_t index);
+    /// With --log-keys: the next key one of its windows got, as "key WINDOW KEYCODE", leaving out
+    /// modifiers and lock keys (a hot key's Alt reaches the focused window before the hot key is
+    /// complete); none after `seconds`.
+    std::optional<std::string> nextKey(double seconds);
 
 private:
     ChildProcess process_;
