@@ -10,12 +10,14 @@
 
 #include <unicode/utf8.h>
 
+#include "platform/x11/compound_text.hpp"
 #include "platform/x11/property_decoding.hpp"
 #include "platform/x11/text_encoding.hpp"
 
 namespace {
 
 constexpr xcb_atom_t kUtf8String = 300;  // any atom stands for UTF8_STRING
+constexpr xcb_atom_t kCompoundText = 301;  // and for COMPOUND_TEXT
 
 bool isUtf8(const std::string& text) {
     std::int32_t offset = 0;
@@ -36,9 +38,10 @@ void requireUtf8(const std::optional<std::string>& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zerlith::x11;
-    constexpr std::size_t kControl = 6;  // type, format, item count (4 bytes)
+    constexpr std::size_t kControl = 6;  // type, format (its bit 7: bytes remain after), item count (4 bytes)
     if (size < kControl) return 0;
-    const xcb_atom_t types[] = {XCB_ATOM_NONE, XCB_ATOM_STRING, XCB_ATOM_CARDINAL, XCB_ATOM_WINDOW, kUtf8String};
+    const xcb_atom_t types[] = {XCB_ATOM_NONE,   XCB_ATOM_STRING, XCB_ATOM_CARDINAL,
+                                XCB_ATOM_WINDOW, kUtf8String,     kCompoundText};
     const xcb_atom_t type = types[data[0] % std::size(types)];
     const std::uint8_t formats[] = {0, 8, 16, 32};
     std::uint32_t items = 0;
@@ -52,11 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reply->type = type;
     reply->value_len = items;
     reply->length = static_cast<std::uint32_t>(valueBytes / 4);
+    reply->bytes_after = data[1] >> 7;
     std::memcpy(buffer.data() + sizeof(xcb_get_property_reply_t) / 4, data + kControl, size - kControl);
 
     (void)cardinals(reply, type);
     (void)firstCardinal(reply, type);
-    requireUtf8(text(reply));
+    requireUtf8(text(reply, kCompoundText));
     if (const auto windowClassNames = windowClass(reply)) {
         requireUtf8(windowClassNames->instance);
         requireUtf8(windowClassNames->className);
@@ -64,5 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view raw(reinterpret_cast<const char*>(data), size);
     requireUtf8(utf8FromUntrusted(raw));
     requireUtf8(utf8FromLatin1(raw));
+    for (const bool cutShort : {false, true}) {
+        const std::string decoded = utf8FromCompoundText(raw, cutShort);
+        requireUtf8(decoded);
+        if (decoded.find('\x1B') != std::string::npos) std::abort();  // escape sequences never show
+    }
     return 0;
 }

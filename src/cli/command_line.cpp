@@ -6,8 +6,8 @@
 
 #include "cli/bench.hpp"
 #include "cli/dump.hpp"
+#include "cli/output_file.hpp"
 #include "cli/scripted_raise.hpp"
-#include "system/file_io.hpp"
 
 namespace zerlith::CLI {
 namespace {
@@ -15,6 +15,7 @@ namespace {
 constexpr std::string_view kRaisePrefix = "--raise=";
 constexpr std::string_view kMovePrefix = "--move=";
 constexpr std::string_view kDumpFilePrefix = "--dump-file=";
+constexpr int kUnwritable = 1;  // the exit status when the output file could not be written
 
 /// The value of the first argument (in set order) that starts with `prefix`.
 std::optional<std::string> valueOf(const std::set<std::string>& arguments, std::string_view prefix) {
@@ -47,12 +48,14 @@ Invocation parse(const std::vector<std::string>& arguments) {
 int run(const Invocation& invocation, const Services& services) {
     switch (invocation.mode) {
         case Mode::raise:
-            ScriptedRaise::raise(services.snapshots, services.activationLog, invocation.query, invocation.moveValue, invocation.logPath);
-            break;
+            return ScriptedRaise::raise(services.snapshots, services.activationLog, invocation.query,
+                                        invocation.moveValue, invocation.logPath)
+                       ? 0
+                       : kUnwritable;
         case Mode::dumpToFile:
-            // A failed write is silent by design: scripts read the file, not the exit status.
-            writeFileAtomically(*invocation.logPath, Dump::dumpJSON(services.snapshots, services.usage));
-            break;
+            return writeOutputFile(*invocation.logPath, Dump::dumpJSON(services.snapshots, services.usage), std::cerr)
+                       ? 0
+                       : kUnwritable;
         case Mode::dump:
             std::cout << Dump::dumpJSON(services.snapshots, services.usage) << '\n' << std::flush;
             Dump::warnAboutMissingPermissions(std::cerr);

@@ -37,7 +37,7 @@ struct Services {
 };
 
 /// Runs a command-line mode (any but `application`) on the main thread and returns the exit
-/// status (0 for every mode).
+/// status: 1 when the file of "--dump-file=" could not be written (said on standard error), else 0.
 int run(const Invocation& invocation, const Services& services);
 
 }  // namespace zerlith::CLI

@@ -5,12 +5,12 @@
 #include "activation/activator.hpp"
 #include "activation/window_mover.hpp"
 #include "cache/snapshot_store.hpp"
+#include "cli/output_file.hpp"
 #include "platform/platform.hpp"
 #include "ranking/unicode_text.hpp"
 #include "sources/source_text.hpp"
 #include "system/apple_script_runner.hpp"
 #include "system/ax.hpp"
-#include "system/file_io.hpp"
 #include "sources/browser_source.hpp"
 #include "system/screens.hpp"
 
@@ -141,7 +141,7 @@ void noteOutcome(const ActivationLog& log, const Target& target, const std::opti
 
 }  // namespace
 
-void raise(SnapshotStore& store, ActivationLog& log, std::string_view query,
+bool raise(SnapshotStore& store, ActivationLog& log, std::string_view query,
            const std::optional<std::string>& moveValue, const std::optional<std::string>& tracePath) {
     auto& dispatch = platform::current().dispatch();
     dispatch.runMainFor(kSettleBeforeRaise);
@@ -154,8 +154,7 @@ void raise(SnapshotStore& store, ActivationLog& log, std::string_view query,
         trace["found"] = false;
         auto& titles = trace["available"] = json::array();
         for (const auto& candidate : targets) titles.push_back(candidate.title);
-        write(trace, tracePath);
-        return;
+        return write(trace, tracePath);
     }
 
     trace["found"] = true;
@@ -169,22 +168,20 @@ void raise(SnapshotStore& store, ActivationLog& log, std::string_view query,
     trace["activated"] = Activator::activate(log, *target, requested);
     dispatch.runMainFor(kWaitForActivation);
     noteOutcome(log, *target, requested, trace);
-    write(trace, tracePath);
+    return write(trace, tracePath);
 }
 
-void write(const nlohmann::json& trace, const std::optional<std::string>& path) {
+bool write(const nlohmann::json& trace, const std::optional<std::string>& path) {
     std::string text;
     try {
         // Titles come from other applications; a stray invalid byte must not lose the trace.
         text = trace.dump(2, ' ', false, json::error_handler_t::replace);
     } catch (const json::exception&) {
-        return;
+        return true;
     }
-    if (path) {
-        writeFileAtomically(*path, text);
-        return;
-    }
+    if (path) return CLI::writeOutputFile(*path, text, std::cerr);
     std::cout << text << "\n" << std::flush;
+    return true;
 }
 
 }  // namespace zerlith::ScriptedRaise

@@ -19,12 +19,14 @@ namespace zerlith::ScriptedRaise {
 /// `query` may end in ":window" or ":tab" to consider only that kind. `moveValue` is "left",
 /// "right" or part of a screen's name; none: no move. `tracePath` none: the trace goes to
 /// standard output. Enumerates `store` blocking and runs the main queue for about 4.4 s of clock
-/// time; always ends with exactly one write of the trace, which includes `log`'s lines.
-void raise(SnapshotStore& store, ActivationLog& log, std::string_view query,
+/// time; always ends with exactly one write of the trace, which includes `log`'s lines. False
+/// when that write failed.
+bool raise(SnapshotStore& store, ActivationLog& log, std::string_view query,
            const std::optional<std::string>& moveValue, const std::optional<std::string>& tracePath);
 
 /// Writes `trace` pretty-printed with sorted keys: to standard output followed by a line feed,
-/// or, with a path, atomically to that file (a failed write is ignored).
-void write(const nlohmann::json& trace, const std::optional<std::string>& path);
+/// or, with a path, atomically to that file. False when the file could not be written, which is
+/// then said on standard error.
+bool write(const nlohmann::json& trace, const std::optional<std::string>& path);
 
 }  // namespace zerlith::ScriptedRaise

@@ -39,7 +39,10 @@ std::optional<std::string> readFile(const std::filesystem::path& path) {
 }
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode) {
-    if (path.empty() || !path.has_filename()) return false;
+    if (!path.has_filename()) {
+        errno = path.empty() ? ENOENT : EISDIR;  // what open() would say of such a path
+        return false;
+    }
     std::string temporary = (path.parent_path() / (temporaryPrefix(path) + std::string(kUniqueSuffix))).string();
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return false;

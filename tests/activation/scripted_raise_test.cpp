@@ -176,9 +176,9 @@ TEST_F(CorrectWindowTest, AnAppWithoutFocusedWindowEndsTheTraceBeforeTheWindowCh
 TEST_F(ScriptedRaiseTest, TheTraceGoesToStandardOutputPrettyAndSortedOrNowhereOnABadPath) {
     const json trace = {{"query", "x"}, {"found", false}, {"available", json::array()}};
     ::testing::internal::CaptureStdout();
-    ScriptedRaise::write(trace, std::nullopt);
-    ScriptedRaise::write(trace, std::string());
-    ScriptedRaise::write(trace, tracePath() + "/missing-folder/trace.json");
+    EXPECT_TRUE(ScriptedRaise::write(trace, std::nullopt));
+    EXPECT_FALSE(ScriptedRaise::write(trace, std::string()));
+    EXPECT_FALSE(ScriptedRaise::write(trace, tracePath() + "/missing-folder/trace.json"));
     const std::string printed = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(printed, "{\n  \"available\": [],\n  \"found\": false,\n  \"query\": \"x\"\n}\n");
 }

@@ -53,10 +53,26 @@ TEST_F(EndToEnd, DumpFileWritesTheSameDocumentAndPrintsNothing) {
     }
 }
 
-TEST_F(EndToEnd, EmptyDumpFileFailsSilently) {
-    const auto outcome = run(writeDesktop(kDesktop), "--dump-file=");
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out + outcome.err, "");
+TEST_F(EndToEnd, AnOutputFileThatCannotBeWrittenIsReportedWithExitOne) {
+    struct Case {
+        std::string arguments;
+        std::string error;
+    };
+    const std::string folder = directory_.string();
+    const Case cases[] = {
+        {"--dump-file=/nonexistent/x.json", "zerlith: cannot write /nonexistent/x.json: No such file or directory\n"},
+        {"--raise=notes --dump-file=/nonexistent/x.json",
+         "zerlith: cannot write /nonexistent/x.json: No such file or directory\n"},
+        {"--raise=absent --dump-file='" + folder + "'", "zerlith: cannot write " + folder + ": Is a directory\n"},
+        {"--dump-file=", "zerlith: cannot write : No such file or directory\n"},
+    };
+    const auto desktop = writeDesktop(R"({"virtualTime": true})");
+    for (const auto& c : cases) {
+        const auto outcome = run(desktop, c.arguments);
+        EXPECT_EQ(outcome.status, 1) << c.arguments;
+        EXPECT_EQ(outcome.out, "") << c.arguments;
+        EXPECT_EQ(outcome.err, c.error) << c.arguments;
+    }
 }
 
 TEST_F(EndToEnd, BenchPrintsAHeaderAndFourRuns) {

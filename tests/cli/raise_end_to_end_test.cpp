@@ -107,7 +107,8 @@ TEST_F(RaiseEndToEnd, PressThatNeedsActivationIsRetriedAfterActivating) {
 TEST_F(RaiseEndToEnd, TraceGoesToTheDumpFileWhenOneIsNamed) {
     const auto path = directory_ / "trace.json";
     const auto outcome = run(writeDesktop(desktop().dump()), "--raise=notes.txt --dump-file='" + path.string() + "'");
-    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out + outcome.err, "");
     EXPECT_EQ(json::parse(zerlith::testing::readFile(path))["requestedTitle"], "notes.txt");
 }
 

@@ -14,6 +14,7 @@
 //   --opacity F              _NET_WM_WINDOW_OPACITY, 0 to 1
 //   --strut L,R,T,B          _NET_WM_STRUT: room the window reserves at the screen's edges
 //   --legacy-title           only WM_NAME (ISO 8859-1), no _NET_WM_NAME
+//   --legacy-title-type NAME only WM_NAME, of type NAME (COMPOUND_TEXT: bytes as Xt programs write)
 //   --title-hex HEX          starts a window like --title, its title given as bytes in hex (NUL
 //                            and invalid UTF-8 included)
 //   --repeat-title N         the title repeated N times (titles longer than an argument may be)
@@ -31,7 +32,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -47,6 +47,8 @@ namespace {
 struct WindowSpec {
     std::string title;
     bool legacyTitle = false;
+    std::string legacyTitleType = "STRING";
+    xcb_atom_t legacyTitleAtom = XCB_ATOM_STRING;  // the atom of legacyTitleType, once interned
     std::string instance = "zerlith-test-window";
     std::string className = "ZerlithTestWindow";
     std::optional<std::uint32_t> pid;
@@ -122,6 +124,9 @@ std::vector<WindowSpec> parse(int argc, char** argv, bool& logKeys) {
                 spec.fullScreen |= state == "fullscreen";
                 spec.sticky |= state == "sticky";
             }
+        } else if (option == "--legacy-title-type") {
+            spec.legacyTitle = true;
+            spec.legacyTitleType = value;
         } else if (option == "--type") {
             spec.type = value;
         } else if (option == "--opacity") {
@@ -141,6 +146,14 @@ std::vector<WindowSpec> parse(int argc, char** argv, bool& logKeys) {
     return specs;
 }
 
+xcb_atom_t internAtom(xcb_connection_t* connection, const std::string& name) {
+    auto* reply = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, name.size(), name.data()), nullptr);
+    if (reply == nullptr) usage("cannot intern the atom " + name);
+    const xcb_atom_t atom = reply->atom;
+    std::free(reply);
+    return atom;
+}
+
 xcb_atom_t windowType(const xcb_ewmh_connection_t& ewmh, const std::string& name) {
     if (name == "dialog") return ewmh._NET_WM_WINDOW_TYPE_DIALOG;
     if (name == "dock") return ewmh._NET_WM_WINDOW_TYPE_DOCK;
@@ -154,7 +167,7 @@ xcb_atom_t windowType(const xcb_ewmh_connection_t& ewmh, const std::string& name
 void setTitle(xcb_connection_t* connection, xcb_ewmh_connection_t& ewmh, xcb_window_t window, const WindowSpec& spec,
               const std::string& title) {
     if (!spec.legacyTitle) xcb_ewmh_set_wm_name(&ewmh, window, title.size(), title.data());
-    xcb_icccm_set_wm_name(connection, window, XCB_ATOM_STRING, 8, title.size(), title.data());
+    xcb_icccm_set_wm_name(connection, window, spec.legacyTitleAtom, 8, title.size(), title.data());
 }
 
 xcb_window_t create(xcb_connection_t* connection, xcb_ewmh_connection_t& ewmh, xcb_screen_t* screen,
@@ -280,14 +293,12 @@ int main(int argc, char** argv) {
     if (xcb_connection_has_error(connection)) usage("cannot open the display");
     xcb_ewmh_connection_t ewmh{};
     if (!xcb_ewmh_init_atoms_replies(&ewmh, xcb_ewmh_init_atoms(connection, &ewmh), nullptr)) usage("no EWMH atoms");
-    static constexpr char kOpacity[] = "_NET_WM_WINDOW_OPACITY";
-    auto* opacity = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, std::strlen(kOpacity), kOpacity), nullptr);
-    if (opacity == nullptr) usage("cannot intern the opacity atom");
+    const xcb_atom_t opacityAtom = internAtom(connection, "_NET_WM_WINDOW_OPACITY");
+    for (WindowSpec& spec : specs) spec.legacyTitleAtom = internAtom(connection, spec.legacyTitleType);
     xcb_screen_t* screen = ewmh.screens[screenNumber];
 
     std::vector<xcb_window_t> windows;
-    for (const WindowSpec& spec : specs) windows.push_back(create(connection, ewmh, screen, opacity->atom, spec, logKeys));
-    std::free(opacity);
+    for (const WindowSpec& spec : specs) windows.push_back(create(connection, ewmh, screen, opacityAtom, spec, logKeys));
     std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));  // all created
     for (xcb_window_t window : windows) std::cout << window << "\n";
     std::cout << "ready" << std::endl;

@@ -103,6 +103,17 @@ TEST_F(X11CommandLineTest, DumpOfHostileWindowsIsValidJson) {
     }
 }
 
+TEST_F(X11CommandLineTest, DumpShowsTheCompoundTextTitleOfAnXtProgram) {
+    // What xterm -T "Alpha Notes — vim" sets in a UTF-8 locale: WM_NAME only, the dash in a UTF-8 segment.
+    TestWindows windows({"--title", "Alpha Notes \x1B%G\u2014\x1B%@ vim", "--legacy-title-type", "COMPOUND_TEXT",
+                         "--pid", "641"});
+    ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
+
+    json dump = run({"--dump"});
+    ASSERT_FALSE(dump.is_discarded());
+    EXPECT_TRUE(target(dump, "Alpha Notes — vim")) << dump["targets"].dump();
+}
+
 TEST_F(X11CommandLineTest, RaisingAWindowOnAnotherDesktopBringsItToTheCurrentOne) {
     TestWindows windows({"--title", "Home", "--pid", "611", "--title", "Faraway", "--pid", "612", "--desktop", "1"});
     ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));

@@ -1,11 +1,9 @@
 #include "platform/x11/property_decoding.hpp"
 
 #include <algorithm>
-#include <climits>
 #include <string_view>
 
-#include <unicode/utf8.h>
-
+#include "platform/x11/compound_text.hpp"
 #include "platform/x11/text_encoding.hpp"
 
 namespace zerlith::x11 {
@@ -48,16 +46,14 @@ std::optional<std::uint32_t> firstCardinal(const xcb_get_property_reply_t* reply
     return items->front();
 }
 
-std::optional<std::string> text(const xcb_get_property_reply_t* reply) {
-    auto bytes = bytesOf(reply);
+std::optional<std::string> text(const xcb_get_property_reply_t* reply, xcb_atom_t compoundText) {
+    const auto bytes = bytesOf(reply);
     if (!bytes) return std::nullopt;
-    if (reply->bytes_after > 0 && reply->type != XCB_ATOM_STRING) {
-        // Cut by the request's length limit: the last character may be incomplete, not invalid.
-        auto length = static_cast<std::int32_t>(std::min<std::size_t>(bytes->size(), INT32_MAX));
-        U8_TRUNCATE_IF_INCOMPLETE(bytes->data(), 0, length);
-        bytes = bytes->substr(0, static_cast<std::size_t>(length));
-    }
-    return decode(*bytes, reply->type);
+    // Cut by the request's length limit: the last character may be incomplete, not invalid.
+    const bool cutShort = reply->bytes_after > 0;
+    if (reply->type == XCB_ATOM_STRING) return utf8FromLatin1(*bytes);
+    if (reply->type == compoundText) return utf8FromCompoundText(*bytes, cutShort);
+    return utf8FromUntrusted(cutShort ? withoutIncompleteLastCharacter(*bytes) : *bytes);
 }
 
 std::optional<WindowClass> windowClass(const xcb_get_property_reply_t* reply) {

@@ -21,10 +21,11 @@ std::optional<std::vector<std::uint32_t>> cardinals(const xcb_get_property_reply
 /// The first 32-bit item; none also when the property holds no item.
 std::optional<std::uint32_t> firstCardinal(const xcb_get_property_reply_t* reply, xcb_atom_t type);
 
-/// A text property of 8-bit format: STRING is decoded as ISO 8859-1, every other type
-/// (UTF8_STRING above all) as UTF-8 with invalid bytes replaced. Always valid UTF-8. A value cut
-/// short by the request's length limit (bytes remain after it) drops the character it cut.
-std::optional<std::string> text(const xcb_get_property_reply_t* reply);
+/// A text property of 8-bit format: STRING is decoded as ISO 8859-1, the type `compoundText`
+/// (the COMPOUND_TEXT atom) as ISO 2022 compound text, every other type (UTF8_STRING above all)
+/// as UTF-8 with invalid bytes replaced. Always valid UTF-8. A value cut short by the request's
+/// length limit (bytes remain after it) drops the character it cut.
+std::optional<std::string> text(const xcb_get_property_reply_t* reply, xcb_atom_t compoundText);
 
 /// WM_CLASS: the instance and class names.
 struct WindowClass {

@@ -1,7 +1,12 @@
 #include "platform/x11/text_encoding.hpp"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 #include <unicode/stringpiece.h>
 #include <unicode/unistr.h>
+#include <unicode/utf8.h>
 
 namespace zerlith::x11 {
 namespace {
@@ -16,6 +21,12 @@ std::string utf8FromUntrusted(std::string_view bytes) {
     std::string result;
     text.toUTF8String(result);
     return result;
+}
+
+std::string_view withoutIncompleteLastCharacter(std::string_view bytes) {
+    auto length = static_cast<std::int32_t>(std::min<std::size_t>(bytes.size(), INT32_MAX));
+    U8_TRUNCATE_IF_INCOMPLETE(bytes.data(), 0, length);
+    return bytes.substr(0, static_cast<std::size_t>(length));
 }
 
 std::string utf8FromLatin1(std::string_view bytes) {

@@ -12,6 +12,9 @@ namespace zerlith::x11 {
 /// invalid sequence becomes U+FFFD.
 std::string utf8FromUntrusted(std::string_view bytes);
 
+/// UTF-8 bytes without a sequence that the end cut short (of a value cut by a length limit).
+std::string_view withoutIncompleteLastCharacter(std::string_view bytes);
+
 /// ISO 8859-1 bytes (the STRING type of ICCCM).
 std::string utf8FromLatin1(std::string_view bytes);
 

@@ -123,7 +123,7 @@ private:
             }
         }
         if (want(fields::kTitle)) {
-            window.title = text(get(requests.title));
+            window.title = text(get(requests.title), connection_.compoundTextAtom());
             if (!window.title) {
                 followUp.legacyTitle = {connection_, xcb_icccm_get_wm_name(connection_.raw(), window.id).sequence};
                 followUp.wantsTitle = true;
@@ -161,7 +161,7 @@ private:
         if (followUp.wantsTitle) {
             auto* reply = followUp.legacyTitle.get(deadline_);
             if (reply == nullptr && deadline_.passed()) return FetchOutcome::timedOut;
-            window.title = text(reply);
+            window.title = text(reply, connection_.compoundTextAtom());
         }
         if (followUp.wantsPid) {
             auto* reply = followUp.clientIds.get(deadline_);

@@ -87,15 +87,19 @@ bool XcbConnection::prepare(std::string* error) {
     xcb_prefetch_extension_data(connection_, &xcb_randr_id);
     xcb_prefetch_extension_data(connection_, &xcb_res_id);
     static constexpr char kOpacity[] = "_NET_WM_WINDOW_OPACITY";
+    static constexpr char kCompoundText[] = "COMPOUND_TEXT";
     auto opacityCookie = xcb_intern_atom(connection_, 0, std::strlen(kOpacity), kOpacity);
+    auto compoundTextCookie = xcb_intern_atom(connection_, 0, std::strlen(kCompoundText), kCompoundText);
     xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(connection_, &ewmh_);
     ewmhReady_ = ewmhCookies != nullptr && xcb_ewmh_init_atoms_replies(&ewmh_, ewmhCookies, nullptr) != 0;
     XcbReply<xcb_intern_atom_reply_t> opacity(xcb_intern_atom_reply(connection_, opacityCookie, nullptr));
-    if (!ewmhReady_ || !opacity || screenNumber_ < 0 || screenNumber_ >= ewmh_.nb_screens) {
+    XcbReply<xcb_intern_atom_reply_t> compoundText(xcb_intern_atom_reply(connection_, compoundTextCookie, nullptr));
+    if (!ewmhReady_ || !opacity || !compoundText || screenNumber_ < 0 || screenNumber_ >= ewmh_.nb_screens) {
         *error = "the server did not answer the setup requests";
         return false;
     }
     opacityAtom_ = opacity->atom;
+    compoundTextAtom_ = compoundText->atom;
     root_ = ewmh_.screens[screenNumber_]->root;
 
     // Both version queries go out before either answer is awaited: one round trip, not two.

@@ -40,6 +40,8 @@ public:
     xcb_window_t root() const { return root_; }
     /// The compositors' opacity property, which EWMH does not list.
     xcb_atom_t opacityAtom() const { return opacityAtom_; }
+    /// The type of titles that Xlib and Xt programs encode in ISO 2022 (xterm's WM_NAME).
+    xcb_atom_t compoundTextAtom() const { return compoundTextAtom_; }
     /// The first event code of RandR when the server lists monitors (RandR 1.5), else none.
     std::optional<std::uint8_t> randrFirstEvent() const { return randrFirstEvent_; }
     /// Whether the server can name the process behind a window (X-Resource 1.2).
@@ -68,6 +70,7 @@ private:
     bool ewmhReady_ = false;
     xcb_window_t root_ = XCB_NONE;
     xcb_atom_t opacityAtom_ = XCB_NONE;
+    xcb_atom_t compoundTextAtom_ = XCB_NONE;
     std::optional<std::uint8_t> randrFirstEvent_;
     bool hasClientIds_ = false;
 };

@@ -11,6 +11,7 @@ namespace zerlith::x11 {
 namespace {
 
 constexpr xcb_atom_t kUtf8String = 300;  // any atom id stands for UTF8_STRING here
+constexpr xcb_atom_t kCompoundText = 301;  // and for COMPOUND_TEXT
 
 /// A reply as the server would send it: the fixed part, then the value.
 class FakeReply {
@@ -81,11 +82,41 @@ TEST(PropertyDecodingTest, TextIsValidUtf8WhateverTheBytes) {
         {XCB_ATOM_STRING, "Caf\xE9", "Caf\u00E9"},  // ISO 8859-1
         {kUtf8String, "", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(text(FakeReply::text(c.type, c.bytes).get()), c.expected) << c.bytes;
-    EXPECT_FALSE(text(FakeReply::cardinals(kUtf8String, {65}).get()));
-    EXPECT_FALSE(text(nullptr));
-    EXPECT_EQ(text(FakeReply::text(kUtf8String, "cut \xE2\x80").withBytesAfter(1).get()), "cut ") << "not U+FFFD";
-    EXPECT_EQ(text(FakeReply::text(kUtf8String, "whole \xC3\xA9").withBytesAfter(2).get()), "whole é");
+    for (const Case& c : cases) EXPECT_EQ(text(FakeReply::text(c.type, c.bytes).get(), kCompoundText), c.expected) << c.bytes;
+    EXPECT_FALSE(text(FakeReply::cardinals(kUtf8String, {65}).get(), kCompoundText));
+    EXPECT_FALSE(text(nullptr, kCompoundText));
+    EXPECT_EQ(text(FakeReply::text(kUtf8String, "cut \xE2\x80").withBytesAfter(1).get(), kCompoundText), "cut ") << "not U+FFFD";
+    EXPECT_EQ(text(FakeReply::text(kUtf8String, "whole \xC3\xA9").withBytesAfter(2).get(), kCompoundText), "whole é");
+}
+
+TEST(PropertyDecodingTest, CompoundTextShowsItsCharactersNeverItsEscapes) {
+    struct Case {
+        std::string_view bytes;
+        std::string expected;
+        bool cutShort = false;
+    };
+    const Case cases[] = {
+        {"Alpha Notes \x1B%G\xE2\x80\x94\x1B%@ vim", "Alpha Notes — vim"},  // xterm -T in a UTF-8 locale
+        {"Caf\xE9 \x1B(B\x1B-Aet\xE9", "Café eté"},                            // Latin-1, at start and designated
+        {"\x1B-B\xB1\x1B-F\xC1\x1B-L\xB0", "ąΑА"},                           // ISO 8859-2, -7 and -5
+        {"\x1B$(B\x24\x22\x1B(B!\x1B$)C\xB0\xA1", "あ!가"},                  // JIS X 0208 in GL, KS C 5601 in GR
+        {"\x1B(I12\x1B(Bx\x1B$(D\x21\x21\x1B(By", "\uFFFD\uFFFDx\uFFFDy"},  // sets not decoded
+        {"\x1B%/1\x80\x8Diso8859-14\x02\xA1\xA2z", "\uFFFD\uFFFDz"},        // an extended segment
+        {"\x9B" "1]ab\x9B]c\x1B#zd\x1B\x01", "abcd\x01"},                     // direction marks, odd escapes
+        {"\x1B%G\xFF\x1B(Bok", "\uFFFDok"},                                     // bad UTF-8; a segment ended early
+        {std::string_view("ab\0cd", 5), "ab"},
+        {"ab\x1B%", "ab", true},
+        {"a\x1B%G\xE2\x80", "a", true},
+        {"a\x1B%G\xE2\x80", "a\uFFFD"},
+        {"a\x1B$(B\x24", "a", true},
+        {"a\x1B$(B\x24", "a\uFFFD"},
+        {"a\x1B%/2\x80\x88" "big5\x02\xA4", "a", true},
+    };
+    for (const Case& c : cases) {
+        FakeReply reply = FakeReply::text(kCompoundText, c.bytes);
+        if (c.cutShort) reply.withBytesAfter(4);
+        EXPECT_EQ(text(reply.get(), kCompoundText), c.expected) << c.bytes;
+    }
 }
 
 TEST(PropertyDecodingTest, WindowClassSplitsInstanceAndClass) {
@@ -97,10 +128,10 @@ TEST(PropertyDecodingTest, WindowClassSplitsInstanceAndClass) {
 }
 
 TEST(PropertyDecodingTest, RepliesAnnouncingMoreThanTheyCarryGiveNone) {
-    EXPECT_FALSE(text(FakeReply::text(kUtf8String, "abcd").announcing(4096).get()));
+    EXPECT_FALSE(text(FakeReply::text(kUtf8String, "abcd").announcing(4096).get(), kCompoundText));
     EXPECT_FALSE(windowClass(FakeReply::text(XCB_ATOM_STRING, "a").announcing(0xFFFFFFFF).get()));
     EXPECT_FALSE(cardinals(FakeReply::cardinals(XCB_ATOM_CARDINAL, {1}).announcing(0x40000001).get(), XCB_ATOM_CARDINAL));
-    EXPECT_EQ(text(FakeReply::text(kUtf8String, "abcdef").announcing(3).get()), "abc") << "fewer is fine";
+    EXPECT_EQ(text(FakeReply::text(kUtf8String, "abcdef").announcing(3).get(), kCompoundText), "abc") << "fewer is fine";
 }
 
 }  // namespace
