@@ -10,6 +10,9 @@ namespace zerlith {
 namespace fs = std::filesystem;
 namespace {
 
+/// Far more than any autostart entry holds.
+constexpr std::size_t kMaxEntryBytes = 64 * 1024;
+
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
@@ -67,9 +70,9 @@ std::optional<fs::path> AutostartEntry::systemEntry() const {
 
 bool AutostartEntry::enabled() {
     // The user's entry, when there is one, decides alone: that is how it hides the system's.
-    if (const auto text = readFile(userEntry())) return autostartEntryEnabled(*text);
+    if (const auto text = readFile(userEntry(), kMaxEntryBytes)) return autostartEntryEnabled(*text);
     if (const auto system = systemEntry()) {
-        if (const auto text = readFile(*system)) return autostartEntryEnabled(*text);
+        if (const auto text = readFile(*system, kMaxEntryBytes)) return autostartEntryEnabled(*text);
     }
     return false;
 }

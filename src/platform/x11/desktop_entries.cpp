@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -15,6 +16,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kSuffix = ".desktop";
+/// Real entries are a few KiB; anything above is not one.
+constexpr std::size_t kMaxEntryBytes = 256 * 1024;
+/// Vendors nest entries a folder or two deep ("kde4/"); a deeper tree is not walked further.
+constexpr int kMaxFolderDepth = 8;
 
 std::string_view trim(std::string_view text) {
     auto first = text.find_first_not_of(" \t\r");
@@ -101,6 +106,27 @@ std::string messagesLocale() {
         if (value != nullptr && *value != '\0') return value;
     }
     return "";
+}
+
+/// Calls `visit` with each ".desktop" file under `applications`, at most kMaxFolderDepth folders deep.
+void forEachDesktopFile(const fs::path& applications, const std::function<void(const fs::path&)>& visit) {
+    // Folder by folder, each closed before the next opens: a deep tree cannot use up descriptors,
+    // and a folder that cannot be read costs only its own entries.
+    std::vector<std::pair<fs::path, int>> folders{{applications, 0}};
+    while (!folders.empty()) {
+        auto [folder, depth] = std::move(folders.back());
+        folders.pop_back();
+        std::error_code error;
+        for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
+             !error && it != end; it.increment(error)) {
+            std::error_code entryError;
+            if (it->is_directory(entryError) && !it->is_symlink(entryError)) {
+                if (depth < kMaxFolderDepth) folders.emplace_back(it->path(), depth + 1);
+            } else if (it->path().extension() == kSuffix) {
+                visit(it->path());
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -239,19 +265,15 @@ void DesktopEntries::refreshIfChanged() {
     entries_.clear();
     std::set<std::string> seen;  // an id found in an earlier directory hides the later ones
     for (const fs::path& dir : dataDirs_) {
-        fs::path applications = dir / "applications";
-        std::error_code error;
-        for (fs::recursive_directory_iterator it(applications, fs::directory_options::skip_permission_denied, error), end;
-             !error && it != end; it.increment(error)) {
-            const fs::path& file = it->path();
-            if (file.extension() != kSuffix || !it->is_regular_file(error)) continue;
+        const fs::path applications = dir / "applications";
+        forEachDesktopFile(applications, [&](const fs::path& file) {
             std::string id = file.lexically_relative(applications).replace_extension().string();
             std::replace(id.begin(), id.end(), '/', '-');
-            if (!seen.insert(id).second) continue;
-            auto text = readFile(file);
-            if (!text) continue;
+            if (!seen.insert(id).second) return;
+            const auto text = readFile(file, kMaxEntryBytes);  // regular files only
+            if (!text) return;
             if (auto entry = parseDesktopEntry(*text, id, file.string(), locale_)) entries_.push_back(std::move(*entry));
-        }
+        });
     }
 }
 

@@ -29,7 +29,8 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, std::string
                                               std::string_view locale);
 
 /// The applications' desktop entries of the XDG data directories, read on first use and again
-/// when an applications folder changes. Any thread; one lock guards the index.
+/// when an applications folder changes: regular files of at most 256 KiB, in folders at most 8
+/// deep; one that cannot be read is skipped. Any thread; one lock guards the index.
 class DesktopEntries {
 public:
     /// `dataDirs` in order of precedence (the user's own first); entries are read from the
