@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/x11/text_encoding.hpp"
 #include "system/file_io.hpp"
 
 namespace zerlith::x11 {
@@ -159,7 +160,12 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, std::string
         if ((name = value(key))) break;
     }
     if (!name) return std::nullopt;
-    return DesktopEntry{std::move(id), std::move(path), *name, value("Icon"), value("StartupWMClass")};
+    // Entries are UTF-8 by definition, but many old ones are Latin-1: what is not becomes U+FFFD,
+    // as every other text from outside does. The icon and the path stay as bytes to open files with.
+    auto startupWMClass = value("StartupWMClass");
+    if (startupWMClass) startupWMClass = utf8FromUntrusted(*startupWMClass);
+    return DesktopEntry{utf8FromUntrusted(id), std::move(path), utf8FromUntrusted(*name), value("Icon"),
+                        std::move(startupWMClass)};
 }
 
 DesktopEntries::DesktopEntries(std::vector<fs::path> dataDirs, std::string locale)

@@ -24,7 +24,8 @@ struct DesktopEntry {
 };
 
 /// The [Desktop Entry] group of a file, for `locale` (e.g. "de_DE.UTF-8"). None unless it is an
-/// application with a name that is not marked Hidden (hidden entries stand for deleted ones).
+/// application with a name that is not marked Hidden (hidden entries stand for deleted ones). The
+/// id, name and window class are valid UTF-8, each invalid sequence replaced by U+FFFD.
 std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, std::string id, std::string path,
                                               std::string_view locale);
 

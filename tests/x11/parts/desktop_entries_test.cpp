@@ -107,6 +107,16 @@ TEST_F(DesktopEntriesTest, TheUsersEntryHidesTheSystemsAndChangesAreNoticed) {
     EXPECT_EQ(index.withId("notes")->name, "System notes");
 }
 
+TEST_F(DesktopEntriesTest, TextThatIsNotUtf8IsReplaced) {
+    // A Latin-1 entry, and a file name with a byte that is not UTF-8.
+    std::ofstream(root_ / "user/applications/gr\xfcn.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Green\nName[de]=Gr\xfc" "ner\nStartupWMClass=Gr\xfcn\n";
+    auto entry = DesktopEntries({root_ / "user"}, "de_DE.UTF-8").forWindowClass({"green", "Gr\uFFFDn"});
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->name, "Gr\uFFFDner");
+    EXPECT_EQ(entry->id, "gr\uFFFDn");
+}
+
 /// Lowers the soft limit of open descriptors to a desktop session's usual 1,024 or below while it
 /// lives: what a deep folder exhausts.
 class DescriptorLimit {
