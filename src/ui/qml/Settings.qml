@@ -172,6 +172,16 @@ Rectangle {
                     checked: root.settings.launchAtLogin
                     onToggled: (on) => root.settings.setLaunchAtLogin(on)
                 }
+                Text {
+                    objectName: "loginItemError"
+                    textFormat: Text.PlainText
+                    visible: root.settings.loginItemError !== ""
+                    width: parent.width
+                    wrapMode: Text.Wrap
+                    text: root.settings.loginItemError
+                    font.pixelSize: look.captionSize
+                    color: look.red
+                }
                 SettingsButton {
                     objectName: "approveLoginItemButton"
                     visible: root.settings.loginItemNeedsApproval
