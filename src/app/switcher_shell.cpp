@@ -20,6 +20,7 @@ SwitcherShell::SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys, pla
       hotKeys_(hotKeys),
       preferences_(preferences),
       loginItem_(loginItem),
+      feedReader_(core.dispatch()),
       updater_(preferences, core.clock(), core.dispatch(), feedReader_, ZERLITH_VERSION, ZERLITH_UPDATE_FEED_URL),
       palette_(core.snapshots(), core.usage(), core.activationLog(), [this, &core](PaletteController& controller) {
           auto window = std::make_unique<ui::PaletteQuickWindow>(controller, core.icons());

@@ -71,11 +71,8 @@ std::string dumpJSON(SnapshotStore& store, UsageStore& usage) {
     dump["targets"] = std::move(targetsJson);
     if (context) dump["contextKey"] = *context;
 
-    try {
-        return dump.dump(2);
-    } catch (const nlohmann::json::exception&) {
-        return "{}";  // a text that is not valid UTF-8 cannot be encoded
-    }
+    // Text that is not valid UTF-8 gets U+FFFD where it breaks, rather than costing the whole dump.
+    return dump.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 

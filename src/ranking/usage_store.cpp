@@ -6,10 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <iostream>
 #include <limits>
-#include <sstream>
 
 #include "platform/platform.hpp"
 #include "ranking/usage_history.hpp"
@@ -25,6 +23,8 @@ constexpr double kContextTimeoutSeconds = 0.15;
 constexpr double kFlushPollSeconds = 0.01;
 constexpr mode_t kFolderMode = 0700;  // the history names every window and page the user visits
 constexpr mode_t kFileMode = 0600;
+/// Far above any history this program writes; a larger file is set aside unread.
+constexpr std::size_t kMaxHistoryBytes = 64 * 1024 * 1024;
 
 /// Counts only grow; a hostile file must not make them wrap.
 std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
@@ -33,15 +33,6 @@ std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
 }
 
 // --- The disk ---
-
-std::optional<std::string> readWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return std::move(bytes).str();
-}
 
 void createOwnerOnlyFolder(const fs::path& folder) {
     std::error_code ignored;
@@ -82,7 +73,7 @@ UsageStore::UsageStore(std::optional<std::filesystem::path> historyFile) : file_
     removeLeftoverTemporaries(*file_);
     std::error_code error;
     if (fs::exists(*file_, error)) {
-        const auto bytes = readWholeFile(*file_);
+        const auto bytes = readFile(*file_, kMaxHistoryBytes);
         auto loaded = bytes ? UsageHistory::decode(*bytes) : std::nullopt;
         if (loaded) {
             records_ = std::move(*loaded);

@@ -1,14 +1,20 @@
 #include "settings/autostart_entry.hpp"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string_view>
 
+#include "system/apple_script_runner.hpp"
 #include "system/file_io.hpp"
 
 namespace zerlith {
 namespace fs = std::filesystem;
 namespace {
+
+/// Far more than any autostart entry holds.
+constexpr std::size_t kMaxEntryBytes = 64 * 1024;
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -16,13 +22,13 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-/// The entry that starts the program, or the one that keeps the system's entry from doing so.
-std::string entryText(const fs::path& executable, bool hidden) {
+/// The entry that starts `exec`, or the one that keeps the system's entry from doing so.
+std::string entryText(const std::string& exec, bool hidden) {
     std::string text = "[Desktop Entry]\n"
                        "Type=Application\n"
                        "Name=Zerlith\n"
                        "Comment=Keyboard-driven window and tab switcher\n"
-                       "Exec=" + execArgument(executable.string()) + "\n"
+                       "Exec=" + exec + "\n"
                        "Terminal=false\n";
     text += hidden ? "Hidden=true\n" : "X-GNOME-Autostart-enabled=true\n";
     return text;
@@ -67,22 +73,33 @@ std::optional<fs::path> AutostartEntry::systemEntry() const {
 
 bool AutostartEntry::enabled() {
     // The user's entry, when there is one, decides alone: that is how it hides the system's.
-    if (const auto text = readFile(userEntry())) return autostartEntryEnabled(*text);
+    if (const auto text = readFile(userEntry(), kMaxEntryBytes)) return autostartEntryEnabled(*text);
     if (const auto system = systemEntry()) {
-        if (const auto text = readFile(*system)) return autostartEntryEnabled(*text);
+        if (const auto text = readFile(*system, kMaxEntryBytes)) return autostartEntryEnabled(*text);
     }
     return false;
 }
 
 bool AutostartEntry::setEnabled(bool enable) {
+    failure_.clear();
     if (enable && enabled()) return true;
     std::error_code error;
     if (!enable && !systemEntry()) {
         fs::remove(userEntry(), error);
+        if (error) failure_ = "Zerlith could not remove " + userEntry().string() + ": " + error.message() + ".";
         return !error;
     }
+    const auto exec = execArgument(executable_.string());
+    if (enable && !exec) {
+        failure_ = "Zerlith cannot start at login from where it is installed: the path of its program has a "
+                   "control character or is not valid UTF-8. Move it to another folder.";
+        return false;
+    }
+    // A hidden entry is never run: its command only has to be well formed.
     fs::create_directories(userFolder_, error);
-    return writeFileAtomically(userEntry(), entryText(executable_, !enable), 0644);
+    if (writeFileAtomically(userEntry(), entryText(exec.value_or("zerlith"), !enable), 0644)) return true;
+    failure_ = "Zerlith could not write " + userEntry().string() + ": " + std::strerror(errno) + ".";
+    return false;
 }
 
 bool autostartEntryEnabled(const std::string& text) {
@@ -107,10 +124,14 @@ bool autostartEntryEnabled(const std::string& text) {
     return true;
 }
 
-std::string execArgument(const std::string& argument) {
-    constexpr std::string_view reserved = " \t\n\"'\\><~|&;$*?#()`";
+std::optional<std::string> execArgument(const std::string& argument) {
+    // The reserved characters, and a carriage return, which some readers take for a separator.
+    constexpr std::string_view quoted = " \t\n\r\"'\\><~|&;$*?#()`";
+    if (!AppleScriptRunner::detail::isValidUtf8(argument)) return std::nullopt;
     std::string escaped;
     for (const char c : argument) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F) return std::nullopt;
         if (c == '%') {
             escaped += "%%";  // a field code otherwise
         } else if (c == '"' || c == '`' || c == '$' || c == '\\') {
@@ -119,11 +140,15 @@ std::string execArgument(const std::string& argument) {
             escaped += c == '\\' ? "\\\\" : std::string(1, c);
         } else if (c == '\n') {
             escaped += "\\n";
+        } else if (c == '\t') {
+            escaped += "\\t";
+        } else if (c == '\r') {
+            escaped += "\\r";
         } else {
             escaped += c;
         }
     }
-    if (argument.find_first_of(reserved) == std::string::npos) return escaped;
+    if (argument.find_first_of(quoted) == std::string::npos) return escaped;
     return '"' + escaped + '"';
 }
 

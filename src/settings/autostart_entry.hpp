@@ -29,7 +29,9 @@ public:
     bool enabled() override;
     /// Enabling writes the user's entry with the executable; disabling removes it, or, when a
     /// system entry would still start the application, writes one that says `Hidden=true`.
+    /// Refuses an executable whose path an entry cannot hold (see execArgument).
     bool setEnabled(bool enabled) override;
+    std::string failure() const override { return failure_; }
 
     /// The user's entry.
     std::filesystem::path userEntry() const { return userFolder_ / kFileName; }
@@ -40,6 +42,7 @@ private:
     std::filesystem::path userFolder_;
     std::vector<std::filesystem::path> systemFolders_;
     std::filesystem::path executable_;
+    std::string failure_;
 };
 
 /// Whether the desktop entry text starts its program: not `Hidden=true`, not
@@ -47,7 +50,8 @@ private:
 bool autostartEntryEnabled(const std::string& text);
 
 /// One argument of an `Exec` line, quoted when it must be, with the escapes the desktop entry
-/// format asks for.
-std::string execArgument(const std::string& argument);
+/// format asks for. None when the format cannot hold it: it is not valid UTF-8, or it has a
+/// control character other than tab, line feed and carriage return (which are escaped).
+std::optional<std::string> execArgument(const std::string& argument);
 
 }  // namespace zerlith

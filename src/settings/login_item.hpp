@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace zerlith {
 
 /// Whether the application starts when the user logs in. Main thread.
@@ -12,6 +14,9 @@ public:
     /// Asks for the application to start at login, or not; false when that could not be done.
     /// Enabling what is already enabled changes nothing and succeeds.
     virtual bool setEnabled(bool enabled) = 0;
+    /// Why the last setEnabled() failed, as a sentence the settings window shows; empty when it
+    /// did not say.
+    virtual std::string failure() const { return {}; }
     /// The user must still approve the item in the system's settings (never on Linux).
     virtual bool needsApproval() { return false; }
 };

@@ -91,7 +91,11 @@ void SettingsModel::apply(const Shortcut& shortcut, HotKeyManager::Role role) {
 }
 
 void SettingsModel::setLaunchAtLogin(bool enabled) {
-    services_.loginItem.setEnabled(enabled);
+    loginItemError_.reset();
+    if (!services_.loginItem.setEnabled(enabled)) {
+        const auto why = services_.loginItem.failure();
+        loginItemError_ = why.empty() ? "Zerlith could not change whether it starts at login." : why;
+    }
     refresh();
 }
 

@@ -56,6 +56,8 @@ public:
     const std::map<BrowserKind, Permissions::AutomationStatus>& automation() const { return automation_; }
     bool launchAtLogin() const { return launchAtLogin_; }
     bool loginItemNeedsApproval() { return services_.loginItem.needsApproval(); }
+    /// Why the last change of launch at login failed; none after one that worked.
+    const std::optional<std::string>& loginItemError() const { return loginItemError_; }
     const Shortcut& paletteShortcut() const { return paletteShortcut_; }
     const Shortcut& instantShortcut() const { return instantShortcut_; }
     const std::optional<std::string>& shortcutError() const { return shortcutError_; }
@@ -73,7 +75,7 @@ public:
     /// Registers `shortcut` for `role`; on success stores and publishes it and clears the error,
     /// else sets the error and registers the stored shortcut again.
     void apply(const Shortcut& shortcut, HotKeyManager::Role role);
-    /// Asks the login item to change, then shows what the system says.
+    /// Asks the login item to change, then shows what the system says, and why it refused.
     void setLaunchAtLogin(bool enabled);
     void setAutomaticUpdates(bool enabled);
     /// A browser row's button: the system settings when its automation was denied, else asks the
@@ -96,6 +98,7 @@ private:
     Shortcut paletteShortcut_;
     Shortcut instantShortcut_;
     std::optional<std::string> shortcutError_;
+    std::optional<std::string> loginItemError_;
     bool automaticUpdates_ = true;
     bool polling_ = false;
     /// Counts starts and stops: a tick that an earlier start queued finds a newer count and ends.

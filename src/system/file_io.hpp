@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -8,8 +9,11 @@
 
 namespace zerlith {
 
-/// The whole content of the file at `path`, or none when it cannot be opened. Any thread.
-std::optional<std::string> readFile(const std::filesystem::path& path);
+/// The whole content of the regular file at `path` (symbolic links followed), or none when it
+/// cannot be opened, is no regular file (errno EINVAL: a FIFO, a device, a folder) or holds more
+/// than `maxBytes` (errno EFBIG). Never blocks on a FIFO and never reads past `maxBytes`. Any
+/// thread.
+std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes);
 
 /// Replaces the file at `path` as a whole: the bytes go to a temporary file in the same folder,
 /// which is then renamed over the target, so a reader sees the old or the new content, never a

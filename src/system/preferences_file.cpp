@@ -61,8 +61,16 @@ bool PreferencesFile::setValue(std::string_view key, nlohmann::json value) {
 }
 
 void PreferencesFile::load(platform::Clock& clock) {
-    const auto bytes = readFile(path_);
-    if (!bytes) return;  // none yet: every preference has its default
+    const auto bytes = readFile(path_, kMaxBytes);
+    if (!bytes) {
+        if (errno == ENOENT || errno == ENOTDIR) return;  // none yet: every preference has its default
+        // A FIFO, a device, a file of gigabytes or one that cannot be read: not what this program
+        // wrote, and writing would replace it.
+        moveAside(clock, errno == EFBIG    ? "larger than " + std::to_string(kMaxBytes / 1024) + " KiB"
+                         : errno == EINVAL ? "not a regular file"
+                                           : std::string("unreadable (") + std::strerror(errno) + ")");
+        return;
+    }
     auto parsed = nlohmann::json::parse(*bytes, nullptr, /*allow_exceptions=*/false);
     if (parsed.is_object()) {
         values_ = std::move(parsed);

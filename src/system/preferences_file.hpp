@@ -12,10 +12,13 @@
 namespace zerlith {
 
 /// The preferences as one JSON object in a file of the user's, read once at construction and
-/// written whole, atomically and owner-only, on every change. A file that is not a JSON object is
-/// moved aside under a time-stamped name with a one-line warning, never overwritten. Main thread.
+/// written whole, atomically and owner-only, on every change. A file that is not a JSON object, not
+/// a regular file, larger than `kMaxBytes` or unreadable is moved aside under a time-stamped name
+/// with a one-line warning, never overwritten nor waited for. Main thread.
 class PreferencesFile final : public platform::Preferences {
 public:
+    static constexpr std::size_t kMaxBytes = 1024 * 1024;
+
     /// `clock` gives a broken file's time stamp; warnings go to `warnings` (standard error).
     PreferencesFile(std::filesystem::path path, platform::Clock& clock, std::ostream& warnings);
 

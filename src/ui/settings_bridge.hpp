@@ -28,6 +28,7 @@ class SettingsBridge final : public QObject {
     Q_PROPERTY(QString recording READ recording NOTIFY recordingChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY changed)
     Q_PROPERTY(bool loginItemNeedsApproval READ loginItemNeedsApproval NOTIFY changed)
+    Q_PROPERTY(QString loginItemError READ loginItemError NOTIFY changed)
     Q_PROPERTY(bool automaticUpdates READ automaticUpdates NOTIFY changed)
     Q_PROPERTY(QString version READ version CONSTANT)
     Q_PROPERTY(QString updateStatus READ updateStatus NOTIFY updateChanged)
@@ -50,6 +51,7 @@ public:
     QString recording() const;
     bool launchAtLogin() const { return model_.launchAtLogin(); }
     bool loginItemNeedsApproval() const { return model_.loginItemNeedsApproval(); }
+    QString loginItemError() const { return QString::fromStdString(model_.loginItemError().value_or("")); }
     bool automaticUpdates() const { return model_.automaticUpdates(); }
     QString version() const { return QString::fromStdString(updater_.currentVersion()); }
     QString updateStatus() const { return QString::fromStdString(updater_.status().text); }

@@ -56,8 +56,8 @@ std::string sentenceFor(QNetworkReply& reply) {
 
 }  // namespace
 
-UpdateFeedReader::UpdateFeedReader(int timeoutMilliseconds)
-    : timeoutMilliseconds_(timeoutMilliseconds), network_(std::make_unique<QNetworkAccessManager>()) {}
+UpdateFeedReader::UpdateFeedReader(platform::Dispatch& dispatch, int timeoutMilliseconds)
+    : dispatch_(dispatch), timeoutMilliseconds_(timeoutMilliseconds), network_(std::make_unique<QNetworkAccessManager>()) {}
 
 UpdateFeedReader::~UpdateFeedReader() = default;
 
@@ -101,13 +101,16 @@ void UpdateFeedReader::fetch(const std::string& url, std::function<void(Result)>
         transfer->body += reply->read(kMaxBytes + 1 - transfer->body.size());
         if (transfer->body.size() > kMaxBytes) tooLarge();
     });
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, transfer, done] {
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, transfer, done, &dispatch = dispatch_] {
         reply->deleteLater();
         if (!transfer->failure.empty()) return done(transfer->failure);
         if (reply->error() != QNetworkReply::NoError) return done(sentenceFor(*reply));
         transfer->body += reply->read(kMaxBytes + 1 - transfer->body.size());
         if (transfer->body.size() > kMaxBytes) return done(std::string("the feed is larger than 1 MB"));
-        done(parseUpdateFeed(transfer->body));
+        // Parsing a megabyte of hostile XML takes its time: never on the thread that draws.
+        dispatch.concurrentQueue().async([&dispatch, body = std::move(transfer->body), done] {
+            dispatch.postMain([result = parseUpdateFeed(body), done] { done(result); });
+        });
     });
 }
 
@@ -115,9 +118,20 @@ UpdateFeed::Result parseUpdateFeed(const QByteArray& document) {
     QXmlStreamReader xml(document);
     std::vector<FeedRelease> releases;
     bool sawRSS = false;
+    bool tooLong = false;
     std::optional<ItemFields> item;
-    while (!xml.atEnd()) {
+    // Every text kept is checked against the cap; one over it refuses the whole feed.
+    auto capped = [&tooLong](QString text) {
+        if (text.size() > kMaxTextCharacters) tooLong = true;
+        return text;
+    };
+    auto elementText = [&] { return capped(xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed()); };
+    while (!xml.atEnd() && !tooLong) {
         const auto token = xml.readNext();
+        // Entities are how a small document grows to gigabytes; a feed has no use for them beyond
+        // the predefined ones and character references, which the reader gives as plain text.
+        if (token == QXmlStreamReader::DTD) return std::string("the feed declares a document type, which no update feed does");
+        if (token == QXmlStreamReader::EntityReference) return std::string("the feed refers to an undeclared entity");
         if (token == QXmlStreamReader::StartElement) {
             if (!sawRSS) {
                 if (xml.name() != QLatin1StringView("rss")) break;
@@ -130,18 +144,19 @@ UpdateFeed::Result parseUpdateFeed(const QByteArray& document) {
                 continue;
             } else if (xml.name() == QLatin1StringView("enclosure")) {
                 const auto attributes = xml.attributes();
-                item->enclosureURL = attributes.value(QStringLiteral("url")).toString().trimmed();
+                item->enclosureURL = capped(attributes.value(QStringLiteral("url")).toString().trimmed());
                 if (item->shortVersion.isEmpty())
-                    item->shortVersion = sparkleAttribute(attributes, QLatin1StringView("shortVersionString"));
-                if (item->version.isEmpty()) item->version = sparkleAttribute(attributes, QLatin1StringView("version"));
+                    item->shortVersion = capped(sparkleAttribute(attributes, QLatin1StringView("shortVersionString")));
+                if (item->version.isEmpty())
+                    item->version = capped(sparkleAttribute(attributes, QLatin1StringView("version")));
             } else if (isSparkle(xml, QLatin1StringView("shortVersionString"))) {
-                item->shortVersion = xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
+                item->shortVersion = elementText();
             } else if (isSparkle(xml, QLatin1StringView("version"))) {
-                item->version = xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
+                item->version = elementText();
             } else if (isSparkle(xml, QLatin1StringView("releaseNotesLink"))) {
-                item->notes = xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
+                item->notes = elementText();
             } else if (xml.name() == QLatin1StringView("link") && xml.namespaceUri().isEmpty()) {
-                item->link = xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
+                item->link = elementText();
             }
         } else if (token == QXmlStreamReader::EndElement && item && xml.name() == QLatin1StringView("item")) {
             const auto& version = item->shortVersion.isEmpty() ? item->version : item->shortVersion;
@@ -150,6 +165,7 @@ UpdateFeed::Result parseUpdateFeed(const QByteArray& document) {
             item.reset();
         }
     }
+    if (tooLong) return "the feed has a version or link longer than " + std::to_string(kMaxTextCharacters) + " characters";
     if (!sawRSS || xml.hasError()) return std::string("the feed is not an RSS update feed");
     return releases;
 }

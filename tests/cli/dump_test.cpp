@@ -92,12 +92,19 @@ TEST_F(DumpTest, ContextKeyNamesTheFrontmostWindowAndSinksIt) {
     EXPECT_EQ(result["targets"].back()["title"], "Shopping") << "the current window ranks last";
 }
 
-TEST_F(DumpTest, TextThatCannotBeEncodedGivesAnEmptyObject) {
+TEST_F(DumpTest, TextThatIsNotUtf8IsReplacedNotDropped) {
     testing::SimDesktopFixture sim(kDesktop);
-    sim.desktop().update([](sim::DesktopModel& model) { model.windows[0].title = "bad \xff byte"; });
+    sim.desktop().update([](sim::DesktopModel& model) {
+        model.windows[0].title = "bad \xff byte";
+        model.apps[0].name = "Gr\xfc" "ner";
+    });
     SnapshotStore store;
     UsageStore usage(std::nullopt);
-    EXPECT_EQ(dumpJSON(store, usage), "{}");
+    const auto dumped = json::parse(dumpJSON(store, usage));
+    ASSERT_EQ(dumped["targetCount"], 4);
+    const auto targets = dumped["targets"].dump();
+    EXPECT_NE(targets.find("bad \uFFFD byte"), std::string::npos) << targets;
+    EXPECT_NE(targets.find("Gr\uFFFDner"), std::string::npos) << targets;
 }
 
 struct WarningCase {

@@ -71,12 +71,42 @@ TEST_F(AutostartEntryTest, AnUnwritableFolderFailsAndTheSwitchShowsOff) {
     fs::permissions(user(), fs::perms::owner_all);
 }
 
-TEST(ExecArgumentTest, QuotesAndEscapesWhatTheFormatReserves) {
-    EXPECT_EQ(execArgument("/usr/bin/zerlith"), "/usr/bin/zerlith");
-    EXPECT_EQ(execArgument("/a b/z"), "\"/a b/z\"");
-    EXPECT_EQ(execArgument("/a$b"), "\"/a\\\\$b\"");
-    EXPECT_EQ(execArgument("/a\\b"), "\"/a\\\\\\\\b\"");
-    EXPECT_EQ(execArgument("/100%/z"), "/100%%/z");
+TEST_F(AutostartEntryTest, AProgramPathAnEntryCannotHoldIsRefusedWithAReason) {
+    for (const char* executable : {"/opt/z\x01/zerlith", "/opt/z\x7f/zerlith", "/opt/gr\xfcn/zerlith"}) {
+        AutostartEntry refusing{user(), {system()}, executable};
+        EXPECT_FALSE(refusing.setEnabled(true)) << executable;
+        EXPECT_NE(refusing.failure().find("control character or is not valid UTF-8"), std::string::npos)
+            << refusing.failure();
+        EXPECT_FALSE(fs::exists(user() / "zerlith.desktop")) << executable;
+    }
+    AutostartEntry tabbed{user(), {system()}, "/opt/a\tb/zerlith"};
+    EXPECT_TRUE(tabbed.setEnabled(true));
+    EXPECT_EQ(tabbed.failure(), "");
+    EXPECT_NE(readText(user() / "zerlith.desktop").find("\nExec=\"/opt/a\\tb/zerlith\"\n"), std::string::npos);
+}
+
+TEST(ExecArgumentTest, QuotesAndEscapesWhatTheFormatReservesAndRefusesWhatItCannotHold) {
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {"/usr/bin/zerlith", "/usr/bin/zerlith"},
+        {"/a b/z", "\"/a b/z\""},
+        {"/a$b", "\"/a\\\\$b\""},
+        {"/a\\b", "\"/a\\\\\\\\b\""},
+        {"/100%/z", "/100%%/z"},
+        {"/grün/z", "/grün/z"},
+        // White space controls are written as the string escapes, never raw.
+        {"/a\tb/z", "\"/a\\tb/z\""},
+        {"/a\rb/z", "\"/a\\rb/z\""},
+        {"/a\nb/z", "\"/a\\nb/z\""},
+        // No escape exists for other controls, nor for bytes that are not UTF-8.
+        {"/a\x01" "b/z", std::nullopt},
+        {"/a\x1b[31m/z", std::nullopt},
+        {"/a\x7f/z", std::nullopt},
+        {"/gr\xfcn/z", std::nullopt},
+        {"/a\xc0\xaf" "b/z", std::nullopt},
+    };
+    for (const auto& [argument, expected] : cases) {
+        EXPECT_EQ(execArgument(argument), expected) << ::testing::PrintToString(argument);
+    }
 }
 
 }  // namespace

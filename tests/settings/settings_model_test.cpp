@@ -185,6 +185,25 @@ TEST_F(SettingsModelTest, LaunchAtLoginShowsWhatTheLoginItemSays) {
     EXPECT_FALSE(model().launchAtLogin());
 }
 
+TEST_F(SettingsModelTest, ALoginItemThatRefusesSaysWhy) {
+    struct RefusingLoginItem final : LoginItem {
+        bool enabled() override { return false; }
+        bool setEnabled(bool) override { return false; }
+        std::string failure() const override { return reason; }
+        std::string reason = "the path has a control character";
+    } refusing;
+    SettingsModel settings(SettingsModel::Services{*sim.desktop().preferences(), sim.dispatch, refusing, updater,
+                                                   &hotKeys, nullptr, sim.desktop().hotKeys()});
+    settings.setLaunchAtLogin(true);
+    EXPECT_FALSE(settings.launchAtLogin());
+    EXPECT_EQ(settings.loginItemError(), "the path has a control character");
+    refusing.reason.clear();
+    settings.setLaunchAtLogin(true);
+    EXPECT_EQ(settings.loginItemError(), "Zerlith could not change whether it starts at login.");
+    model().setLaunchAtLogin(true);
+    EXPECT_FALSE(model().loginItemError());
+}
+
 TEST_F(SettingsModelTest, AutomaticUpdatesAreAPreference) {
     model().setAutomaticUpdates(false);
     EXPECT_FALSE(model().automaticUpdates());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -65,6 +66,33 @@ TEST_F(PreferencesFileTest, MovesABrokenFileAsideInsteadOfOverwritingIt) {
         EXPECT_EQ(readText(path().parent_path() / entries.back()), broken);
         EXPECT_NE(warnings.str().find("moved it to"), std::string::npos) << warnings.str();
         EXPECT_EQ(std::ranges::count(warnings.str(), '\n'), 1);
+    }
+}
+
+TEST_F(PreferencesFileTest, MovesAsideWithoutReadingWhatIsNoRegularFileOrTooLarge) {
+    fs::create_directories(path().parent_path());
+    const fs::path fifo = folder.path() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::function<void()> plant;
+        std::string why;
+    } cases[] = {
+        {[&] { fs::create_symlink(fifo, path()); }, "is not a regular file"},  // opening it used to wait for a writer
+        {[&] { fs::create_symlink("/dev/zero", path()); }, "is not a regular file"},
+        {[&] { writeText(path(), ""); fs::resize_file(path(), std::uintmax_t{4} << 30); }, "is larger than 1024 KiB"},
+    };
+    for (const auto& [plant, why] : cases) {
+        plant();
+        warnings.str("");
+        PreferencesFile preferences(path(), clock, warnings);
+        EXPECT_EQ(preferences.value("setup.shown"), std::nullopt);
+        EXPECT_NE(warnings.str().find(why + "; moved it to"), std::string::npos) << warnings.str();
+        ASSERT_TRUE(preferences.setValue("setup.shown", true));
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path())));
+        for (const auto& entry : fs::directory_iterator(path().parent_path())) {
+            if (entry.path() != path()) fs::remove(entry.path());
+        }
+        fs::remove(path());
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "offscreen_app.hpp"
+#include "platform/manual_dispatch.hpp"
 #include "ui/update_feed_reader.hpp"
 
 namespace zerlith::testing {
@@ -70,7 +71,8 @@ class UpdateFeedTest : public ::testing::Test {
 protected:
     UpdateFeedTest() { offscreenApplication(); }
 
-    /// Fetches `url` and waits for the answer, for at most 20 s.
+    /// Fetches `url` and waits for the answer, for at most 20 s; runs the parse the reader queues
+    /// in the background, noting that it did in `parsedInBackground`.
     UpdateFeed::Result fetch(const std::string& url) {
         std::optional<UpdateFeed::Result> result;
         QEventLoop loop;
@@ -78,8 +80,16 @@ protected:
             result = std::move(answer);
             loop.quit();
         });
+        // The background queue of the manual dispatch cannot wake the loop: look at it between events.
+        QTimer background;
+        QObject::connect(&background, &QTimer::timeout, &loop, [&] {
+            if (dispatch.pendingBackgroundTasks() > 0) loop.quit();
+        });
+        background.start(1);
         QTimer::singleShot(20'000, &loop, &QEventLoop::quit);
         if (!result) loop.exec();
+        parsedInBackground = !result && dispatch.pendingBackgroundTasks() > 0;
+        dispatch.runUntilIdle();
         EXPECT_TRUE(result) << "no answer";
         return result.value_or(std::string("no answer"));
     }
@@ -97,12 +107,16 @@ protected:
         return found ? *found : std::vector<FeedRelease>{};
     }
 
-    ui::UpdateFeedReader reader{500};
+    platform::ManualClock clock;
+    platform::ManualDispatch dispatch{clock};
+    ui::UpdateFeedReader reader{dispatch, 500};
+    bool parsedInBackground = false;
 };
 
-TEST_F(UpdateFeedTest, ReadsTheReleasesOfAnAppcast) {
+TEST_F(UpdateFeedTest, ReadsTheReleasesOfAnAppcastInTheBackground) {
     FeedServer server([](const QByteArray&) { return ok(appcast("0.2.0")); });
     const auto found = releases(server.url());
+    EXPECT_TRUE(parsedInBackground) << "parsed on the main thread";
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].version, "0.2.0");
     EXPECT_EQ(found[0].link, "https://example.org/zerlith/0.2.0");
@@ -171,6 +185,39 @@ TEST(UpdateFeedParseTest, TakesTheVersionFromElementsOrTheEnclosure) {
     EXPECT_EQ(found[0].link, "https://example.org/notes");
     EXPECT_EQ(found[1].version, "2.0");
     EXPECT_EQ(found[1].link, "https://example.org/z.tgz");
+}
+
+TEST(UpdateFeedParseTest, RefusesEntitiesAndOverlongTexts) {
+    offscreenApplication();
+    const QByteArray head = R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel><item>)";
+    const QByteArray tail = "</item></channel></rss>";
+    QByteArray laughs = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY l0 \"ha\">";
+    for (int level = 1; level < 10; ++level) {
+        laughs += "<!ENTITY l" + QByteArray::number(level) + " \"" +
+                  QByteArray("&l" + QByteArray::number(level - 1) + ";").repeated(10) + "\">";
+    }
+    laughs += "]>" + head + "<sparkle:version>&l9;</sparkle:version>" + tail;
+    // One entity below any expansion limit, referred to many times: a megabyte of version.
+    const QByteArray wide = "<!DOCTYPE rss [<!ENTITY w \"" + QByteArray(4000, '9') + "\">]>" + head +
+                            "<sparkle:version>" + QByteArray("&w;").repeated(250) + "</sparkle:version>" + tail;
+    const std::pair<QByteArray, std::string> cases[] = {
+        {laughs, "the feed declares a document type, which no update feed does"},
+        {wide, "the feed declares a document type, which no update feed does"},
+        {head + "<sparkle:version>&undeclared;</sparkle:version>" + tail, "the feed is not an RSS update feed"},
+        {head + "<sparkle:version>" + QByteArray(3000, '9') + "</sparkle:version>" + tail,
+         "the feed has a version or link longer than 2048 characters"},
+        {head + "<enclosure url=\"https://e.org/" + QByteArray(3000, 'a') + "\" sparkle:version=\"2\"/>" + tail,
+         "the feed has a version or link longer than 2048 characters"},
+    };
+    for (const auto& [document, sentence] : cases) {
+        const auto result = ui::parseUpdateFeed(document);
+        const auto* refused = std::get_if<std::string>(&result);
+        EXPECT_EQ(refused ? *refused : "releases", sentence) << document.left(120).toStdString();
+    }
+    // The predefined entities and character references are plain text.
+    const auto plain = ui::parseUpdateFeed(head + "<sparkle:version>1&#46;2 &lt;&amp;&gt;&#x263A;</sparkle:version>" + tail);
+    ASSERT_TRUE(std::holds_alternative<std::vector<FeedRelease>>(plain));
+    EXPECT_EQ(std::get<std::vector<FeedRelease>>(plain).at(0).version, "1.2 <&>\u263A");
 }
 
 }  // namespace

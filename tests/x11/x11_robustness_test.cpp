@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -159,6 +160,34 @@ TEST_F(X11RobustnessTest, HostileTitlesComeBackAsValidUtf8OfBoundedSize) {
             EXPECT_EQ(*title, cases[i].title) << i;
         }
     });
+}
+
+TEST_F(X11RobustnessTest, HugeListPropertiesAreReadOnlyInPart) {
+    auto& ewmh = probe().ewmh();
+    auto windows = map({"--title", "Calm", "--pid", "84", "--title", "Typed", "--pid", "84"});
+    publish(windows->ids());
+    ASSERT_TRUE(record((*windows)[0]));  // the reader's own costs come before the measure
+
+    // 16 MiB each of window types and states, appended piece by piece so this process never holds them.
+    std::vector<std::uint32_t> piece(16 * 1024, ewmh._NET_WM_WINDOW_TYPE_NORMAL);
+    for (xcb_atom_t property : {ewmh._NET_WM_WINDOW_TYPE, ewmh._NET_WM_STATE}) {
+        for (int i = 0; i < 256; ++i) {
+            xcb_change_property(probe().raw(), XCB_PROP_MODE_APPEND, (*windows)[1], property, XCB_ATOM_ATOM, 32,
+                                std::uint32_t(piece.size()), piece.data());
+        }
+    }
+    probe().sync();
+
+    auto peakKiB = [] {
+        rusage usage{};
+        ::getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss;
+    };
+    const long before = peakKiB();
+    const auto typed = record((*windows)[1]);
+    ASSERT_TRUE(typed);
+    EXPECT_EQ(memberValue<std::int64_t>(typed->layer), 0);
+    EXPECT_LT(peakKiB() - before, 4 * 1024) << "KiB more at the peak";
 }
 
 // Xvfb itself takes about half a minute to create 10,000 windows, so by default this runs 2,000;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
 #include <string>
 
+#include "platform/x11/text_encoding.hpp"
 #include "system/file_io.hpp"
 
 namespace zerlith::x11 {
@@ -15,6 +17,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kSuffix = ".desktop";
+/// Real entries are a few KiB; anything above is not one.
+constexpr std::size_t kMaxEntryBytes = 256 * 1024;
+/// Vendors nest entries a folder or two deep ("kde4/"); a deeper tree is not walked further.
+constexpr int kMaxFolderDepth = 8;
 
 std::string_view trim(std::string_view text) {
     auto first = text.find_first_not_of(" \t\r");
@@ -103,6 +109,27 @@ std::string messagesLocale() {
     return "";
 }
 
+/// Calls `visit` with each ".desktop" file under `applications`, at most kMaxFolderDepth folders deep.
+void forEachDesktopFile(const fs::path& applications, const std::function<void(const fs::path&)>& visit) {
+    // Folder by folder, each closed before the next opens: a deep tree cannot use up descriptors,
+    // and a folder that cannot be read costs only its own entries.
+    std::vector<std::pair<fs::path, int>> folders{{applications, 0}};
+    while (!folders.empty()) {
+        auto [folder, depth] = std::move(folders.back());
+        folders.pop_back();
+        std::error_code error;
+        for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
+             !error && it != end; it.increment(error)) {
+            std::error_code entryError;
+            if (it->is_directory(entryError) && !it->is_symlink(entryError)) {
+                if (depth < kMaxFolderDepth) folders.emplace_back(it->path(), depth + 1);
+            } else if (it->path().extension() == kSuffix) {
+                visit(it->path());
+            }
+        }
+    }
+}
+
 }  // namespace
 
 std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, std::string id, std::string path,
@@ -133,7 +160,12 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, std::string
         if ((name = value(key))) break;
     }
     if (!name) return std::nullopt;
-    return DesktopEntry{std::move(id), std::move(path), *name, value("Icon"), value("StartupWMClass")};
+    // Entries are UTF-8 by definition, but many old ones are Latin-1: what is not becomes U+FFFD,
+    // as every other text from outside does. The icon and the path stay as bytes to open files with.
+    auto startupWMClass = value("StartupWMClass");
+    if (startupWMClass) startupWMClass = utf8FromUntrusted(*startupWMClass);
+    return DesktopEntry{utf8FromUntrusted(id), std::move(path), utf8FromUntrusted(*name), value("Icon"),
+                        std::move(startupWMClass)};
 }
 
 DesktopEntries::DesktopEntries(std::vector<fs::path> dataDirs, std::string locale)
@@ -239,19 +271,15 @@ void DesktopEntries::refreshIfChanged() {
     entries_.clear();
     std::set<std::string> seen;  // an id found in an earlier directory hides the later ones
     for (const fs::path& dir : dataDirs_) {
-        fs::path applications = dir / "applications";
-        std::error_code error;
-        for (fs::recursive_directory_iterator it(applications, fs::directory_options::skip_permission_denied, error), end;
-             !error && it != end; it.increment(error)) {
-            const fs::path& file = it->path();
-            if (file.extension() != kSuffix || !it->is_regular_file(error)) continue;
+        const fs::path applications = dir / "applications";
+        forEachDesktopFile(applications, [&](const fs::path& file) {
             std::string id = file.lexically_relative(applications).replace_extension().string();
             std::replace(id.begin(), id.end(), '/', '-');
-            if (!seen.insert(id).second) continue;
-            auto text = readFile(file);
-            if (!text) continue;
+            if (!seen.insert(id).second) return;
+            const auto text = readFile(file, kMaxEntryBytes);  // regular files only
+            if (!text) return;
             if (auto entry = parseDesktopEntry(*text, id, file.string(), locale_)) entries_.push_back(std::move(*entry));
-        }
+        });
     }
 }
 

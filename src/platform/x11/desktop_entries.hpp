@@ -24,12 +24,14 @@ struct DesktopEntry {
 };
 
 /// The [Desktop Entry] group of a file, for `locale` (e.g. "de_DE.UTF-8"). None unless it is an
-/// application with a name that is not marked Hidden (hidden entries stand for deleted ones).
+/// application with a name that is not marked Hidden (hidden entries stand for deleted ones). The
+/// id, name and window class are valid UTF-8, each invalid sequence replaced by U+FFFD.
 std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, std::string id, std::string path,
                                               std::string_view locale);
 
 /// The applications' desktop entries of the XDG data directories, read on first use and again
-/// when an applications folder changes. Any thread; one lock guards the index.
+/// when an applications folder changes: regular files of at most 256 KiB, in folders at most 8
+/// deep; one that cannot be read is skipped. Any thread; one lock guards the index.
 class DesktopEntries {
 public:
     /// `dataDirs` in order of precedence (the user's own first); entries are read from the

@@ -10,6 +10,11 @@ namespace {
 
 using PropertyReply = Pending<xcb_get_property_reply_t>;
 
+/// Every length is named: the typed helpers ask for a list's whole value, which a client may make
+/// gigabytes long. These are far above what a desktop holds.
+constexpr std::uint32_t kWindowListLimitWords = 65536;
+constexpr std::uint32_t kWorkAreaLimitWords = 4 * 1024;  // four per desktop
+
 std::vector<xcb_window_t> reversed(std::vector<xcb_window_t> windows) {
     std::reverse(windows.begin(), windows.end());
     return windows;
@@ -20,15 +25,16 @@ std::vector<xcb_window_t> reversed(std::vector<xcb_window_t> windows) {
 std::optional<RootState> RootReader::read(const Deadline& deadline) {
     xcb_ewmh_connection_t* ewmh = connection_.ewmh();
     xcb_window_t root = connection_.root();
-    int screen = connection_.screenNumber();
-    auto property = [&](xcb_get_property_cookie_t cookie) { return PropertyReply(connection_, cookie.sequence); };
+    auto property = [&](xcb_atom_t atom, xcb_atom_t type, std::uint32_t words) {
+        return PropertyReply(connection_, xcb_get_property(connection_.raw(), 0, root, atom, type, 0, words).sequence);
+    };
 
     Pending<xcb_get_geometry_reply_t> geometry(connection_, xcb_get_geometry(connection_.raw(), root).sequence);
-    PropertyReply stacking = property(xcb_ewmh_get_client_list_stacking(ewmh, screen));
-    PropertyReply clients = property(xcb_ewmh_get_client_list(ewmh, screen));
-    PropertyReply active = property(xcb_ewmh_get_active_window(ewmh, screen));
-    PropertyReply desktop = property(xcb_ewmh_get_current_desktop(ewmh, screen));
-    PropertyReply workAreas = property(xcb_ewmh_get_workarea(ewmh, screen));
+    PropertyReply stacking = property(ewmh->_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, kWindowListLimitWords);
+    PropertyReply clients = property(ewmh->_NET_CLIENT_LIST, XCB_ATOM_WINDOW, kWindowListLimitWords);
+    PropertyReply active = property(ewmh->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1);
+    PropertyReply desktop = property(ewmh->_NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL, 1);
+    PropertyReply workAreas = property(ewmh->_NET_WORKAREA, XCB_ATOM_CARDINAL, kWorkAreaLimitWords);
     Pending<xcb_randr_get_monitors_reply_t> monitors;
     if (connection_.randrFirstEvent()) {
         monitors = {connection_, xcb_randr_get_monitors(connection_.raw(), root, 1).sequence};

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include <xcb/res.h>
-#include <xcb/xcb_icccm.h>
 
 namespace zerlith::x11 {
 namespace {
@@ -29,6 +28,11 @@ using PropertyReply = Pending<xcb_get_property_reply_t>;
 /// Any client may set a title of megabytes, and re-set it a thousand times a second; no one reads
 /// more than the first 16 KiB of one.
 constexpr std::uint32_t kTitleLimitWords = 4096;
+/// The window types and states a window holds: EWMH names about a dozen of each; a client may
+/// store millions, of which only these are transferred.
+constexpr std::uint32_t kAtomListLimitWords = 64;
+/// An instance and a class name, 1 KiB in all.
+constexpr std::uint32_t kClassLimitWords = 256;
 
 struct Requests {
     PropertyReply pid, title, type, opacity, desktop, state, extents, windowClass;
@@ -78,20 +82,19 @@ private:
         }
         Requests requests;
         auto want = [&](unsigned field) { return (item.fields & field) != 0; };
-        auto reply = [&](xcb_get_property_cookie_t cookie) { return PropertyReply(connection_, cookie.sequence); };
-        if (want(fields::kPid)) requests.pid = reply(xcb_ewmh_get_wm_pid(&ewmh_, id));
-        if (want(fields::kTitle)) {
-            // Any type: some clients store the title as STRING, which the typed helper would hide.
-            requests.title = reply(xcb_get_property(raw, 0, id, ewmh_._NET_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, kTitleLimitWords));
-        }
-        if (want(fields::kType)) requests.type = reply(xcb_ewmh_get_wm_window_type(&ewmh_, id));
-        if (want(fields::kOpacity)) {
-            requests.opacity = reply(xcb_get_property(raw, 0, id, connection_.opacityAtom(), XCB_ATOM_CARDINAL, 0, 1));
-        }
-        if (want(fields::kDesktop)) requests.desktop = reply(xcb_ewmh_get_wm_desktop(&ewmh_, id));
-        if (want(fields::kState)) requests.state = reply(xcb_ewmh_get_wm_state(&ewmh_, id));
-        if (want(fields::kExtents)) requests.extents = reply(xcb_ewmh_get_frame_extents(&ewmh_, id));
-        if (want(fields::kClass)) requests.windowClass = reply(xcb_icccm_get_wm_class(raw, id));
+        // Every length is named: the typed helpers of lists ask for the whole value, however long.
+        auto property = [&](xcb_atom_t atom, xcb_atom_t type, std::uint32_t words) {
+            return PropertyReply(connection_, xcb_get_property(raw, 0, id, atom, type, 0, words).sequence);
+        };
+        if (want(fields::kPid)) requests.pid = property(ewmh_._NET_WM_PID, XCB_ATOM_CARDINAL, 1);
+        // Any type: some clients store the title as STRING, which a typed request would hide.
+        if (want(fields::kTitle)) requests.title = property(ewmh_._NET_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, kTitleLimitWords);
+        if (want(fields::kType)) requests.type = property(ewmh_._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM, kAtomListLimitWords);
+        if (want(fields::kOpacity)) requests.opacity = property(connection_.opacityAtom(), XCB_ATOM_CARDINAL, 1);
+        if (want(fields::kDesktop)) requests.desktop = property(ewmh_._NET_WM_DESKTOP, XCB_ATOM_CARDINAL, 1);
+        if (want(fields::kState)) requests.state = property(ewmh_._NET_WM_STATE, XCB_ATOM_ATOM, kAtomListLimitWords);
+        if (want(fields::kExtents)) requests.extents = property(ewmh_._NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 4);
+        if (want(fields::kClass)) requests.windowClass = property(XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, kClassLimitWords);
         if (want(fields::kGeometry)) {
             requests.size = {connection_, xcb_get_geometry(raw, id).sequence};
             requests.origin = {connection_, xcb_translate_coordinates(raw, id, connection_.root(), 0, 0).sequence};
@@ -125,7 +128,9 @@ private:
         if (want(fields::kTitle)) {
             window.title = text(get(requests.title), connection_.compoundTextAtom());
             if (!window.title) {
-                followUp.legacyTitle = {connection_, xcb_icccm_get_wm_name(connection_.raw(), window.id).sequence};
+                followUp.legacyTitle = {connection_, xcb_get_property(connection_.raw(), 0, window.id, XCB_ATOM_WM_NAME,
+                                                                      XCB_GET_PROPERTY_TYPE_ANY, 0, kTitleLimitWords)
+                                                         .sequence};
                 followUp.wantsTitle = true;
             }
         }

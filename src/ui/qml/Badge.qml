@@ -15,6 +15,7 @@ Rectangle {
 
     Text {
         id: label
+        textFormat: Text.PlainText
         anchors.centerIn: parent
         text: badge.text
         font.pixelSize: badge.theme.badgeSize

@@ -16,6 +16,7 @@ Row {
         Symbol { anchors.centerIn: parent; name: hint.symbol; size: 8; tint: hint.theme.text }
     }
     Text {
+        textFormat: Text.PlainText
         anchors.verticalCenter: parent.verticalCenter
         text: hint.label
         font.pixelSize: hint.theme.footerSize

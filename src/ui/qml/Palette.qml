@@ -67,6 +67,7 @@ Rectangle {
                     }
                 }
                 Text {
+                    textFormat: Text.PlainText
                     anchors.fill: parent
                     text: "Switch to…"
                     font: queryField.font
@@ -95,6 +96,7 @@ Rectangle {
                 }
                 Text {
                     objectName: "emptyText"
+                    textFormat: Text.PlainText
                     anchors.horizontalCenter: parent.horizontalCenter
                     text: root.switcher.query === "" ? "Nothing open to switch to" : "No matches"
                     font.pixelSize: look.bodySize
@@ -183,6 +185,7 @@ Rectangle {
                 KeyHint { objectName: "openHint"; symbol: "return"; label: "open"; theme: look }
                 Text {
                     objectName: "resultCount"
+                    textFormat: Text.PlainText
                     anchors.verticalCenter: parent.verticalCenter
                     visible: root.switcher.resultCount > 0
                     text: root.switcher.resultCount

@@ -27,12 +27,14 @@ Item {
         spacing: 2
         Text {
             objectName: "rowTitle"
+            textFormat: Text.PlainText
             text: row.title
             font.pixelSize: row.theme.bodySize; font.weight: Font.Medium
             color: row.theme.text
         }
         Text {
             objectName: "rowDetail"
+            textFormat: Text.PlainText
             width: parent.width
             wrapMode: Text.Wrap
             text: row.detail

@@ -66,6 +66,7 @@ Rectangle {
                     spacing: 3
                     Text {
                         objectName: "windowTitle"
+                        textFormat: Text.PlainText
                         text: "Zerlith"
                         font.pixelSize: look.titleSize; font.weight: Font.DemiBold
                         color: look.text
@@ -80,6 +81,7 @@ Rectangle {
                         }
                         Text {
                             objectName: "statusText"
+                            textFormat: Text.PlainText
                             text: root.settings.statusText
                             font.pixelSize: look.captionSize
                             color: look.secondary
@@ -124,6 +126,7 @@ Rectangle {
                 }
                 Text {
                     objectName: "noBrowsersText"
+                    textFormat: Text.PlainText
                     visible: root.settings.browsers.length === 0
                     text: "Start Chrome or Safari to set up tab access."
                     font.pixelSize: look.captionSize
@@ -153,6 +156,7 @@ Rectangle {
                 }
                 Text {
                     objectName: "shortcutError"
+                    textFormat: Text.PlainText
                     visible: root.settings.shortcutError !== ""
                     width: parent.width
                     wrapMode: Text.Wrap
@@ -171,6 +175,16 @@ Rectangle {
                     label: "Launch at login"
                     checked: root.settings.launchAtLogin
                     onToggled: (on) => root.settings.setLaunchAtLogin(on)
+                }
+                Text {
+                    objectName: "loginItemError"
+                    textFormat: Text.PlainText
+                    visible: root.settings.loginItemError !== ""
+                    width: parent.width
+                    wrapMode: Text.Wrap
+                    text: root.settings.loginItemError
+                    font.pixelSize: look.captionSize
+                    color: look.red
                 }
                 SettingsButton {
                     objectName: "approveLoginItemButton"
@@ -195,6 +209,7 @@ Rectangle {
                     height: checkNow.height
                     Text {
                         objectName: "versionText"
+                        textFormat: Text.PlainText
                         anchors.verticalCenter: parent.verticalCenter
                         text: "Version " + root.settings.version
                         font.pixelSize: look.captionSize
@@ -217,6 +232,7 @@ Rectangle {
                     Text {
                         id: updateStatus
                         objectName: "updateStatus"
+                        textFormat: Text.PlainText
                         anchors.left: parent.left
                         anchors.right: openLink.visible ? openLink.left : parent.right
                         anchors.rightMargin: 8

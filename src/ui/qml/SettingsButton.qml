@@ -22,6 +22,7 @@ Rectangle {
     Text {
         id: label
         objectName: "buttonLabel"
+        textFormat: Text.PlainText
         anchors.centerIn: parent
         text: button.title
         font.pixelSize: button.monospaced ? button.theme.keyCapSize : button.theme.captionSize

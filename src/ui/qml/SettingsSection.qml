@@ -12,6 +12,7 @@ Column {
 
     Text {
         objectName: "sectionTitle"
+        textFormat: Text.PlainText
         text: section.title.toUpperCase()
         font.pixelSize: section.theme.sectionSize; font.weight: Font.DemiBold
         font.letterSpacing: 0.6

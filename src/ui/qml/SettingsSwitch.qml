@@ -13,6 +13,7 @@ Item {
     height: implicitHeight
 
     Text {
+        textFormat: Text.PlainText
         anchors.left: parent.left
         anchors.verticalCenter: parent.verticalCenter
         text: toggle.label

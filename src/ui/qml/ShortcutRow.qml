@@ -21,12 +21,14 @@ Item {
         spacing: 2
         Text {
             objectName: "rowTitle"
+            textFormat: Text.PlainText
             text: row.title
             font.pixelSize: row.theme.bodySize
             color: row.theme.text
         }
         Text {
             objectName: "rowDetail"
+            textFormat: Text.PlainText
             visible: row.detail !== ""
             width: parent.width
             wrapMode: Text.Wrap

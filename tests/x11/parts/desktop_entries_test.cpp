@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include "platform/x11/desktop_entries.hpp"
 
 namespace zerlith::x11 {
@@ -102,6 +105,57 @@ TEST_F(DesktopEntriesTest, TheUsersEntryHidesTheSystemsAndChangesAreNoticed) {
     fs::remove(root_ / "user/applications/notes.desktop");
     fs::last_write_time(root_ / "user/applications", fs::file_time_type::clock::now() + std::chrono::seconds(5));
     EXPECT_EQ(index.withId("notes")->name, "System notes");
+}
+
+TEST_F(DesktopEntriesTest, TextThatIsNotUtf8IsReplaced) {
+    // A Latin-1 entry, and a file name with a byte that is not UTF-8.
+    std::ofstream(root_ / "user/applications/gr\xfcn.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Green\nName[de]=Gr\xfc" "ner\nStartupWMClass=Gr\xfcn\n";
+    auto entry = DesktopEntries({root_ / "user"}, "de_DE.UTF-8").forWindowClass({"green", "Gr\uFFFDn"});
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->name, "Gr\uFFFDner");
+    EXPECT_EQ(entry->id, "gr\uFFFDn");
+}
+
+/// Lowers the soft limit of open descriptors to a desktop session's usual 1,024 or below while it
+/// lives: what a deep folder exhausts.
+class DescriptorLimit {
+public:
+    explicit DescriptorLimit(rlim_t soft) {
+        ::getrlimit(RLIMIT_NOFILE, &saved_);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = std::min(soft, saved_.rlim_cur);
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+    }
+    ~DescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &saved_); }
+
+private:
+    rlimit saved_{};
+};
+
+TEST_F(DesktopEntriesTest, OversizedFilesAndDeepFoldersAreSkippedAndTheRestRead) {
+    for (int i = 0; i < 20; ++i) write("system/applications/app" + std::to_string(i) + ".desktop", "App");
+    fs::create_directories(root_ / "system/applications/a/b/c");
+    write("system/applications/a/b/c/nested.desktop", "Nested");
+    write("system/applications/huge.desktop", "Huge");
+    fs::resize_file(root_ / "system/applications/huge.desktop", std::uintmax_t{4} << 30);  // sparse
+    ASSERT_EQ(::mkfifo((root_ / "system/applications/fifo.desktop").c_str(), 0600), 0);
+    fs::path deep = root_ / "system/applications";
+    std::string deepestId;
+    for (int level = 0; level < 300; ++level) {
+        deep /= "d";
+        deepestId += "d-";
+    }
+    fs::create_directories(deep);
+    write(deep.lexically_relative(root_) / "deepest.desktop", "Deepest");
+
+    const DescriptorLimit limit(128);
+    auto index = entries();
+    for (int i = 0; i < 20; ++i) EXPECT_TRUE(index.withId("app" + std::to_string(i))) << i;
+    EXPECT_TRUE(index.withId("a-b-c-nested"));
+    EXPECT_FALSE(index.withId("huge"));
+    EXPECT_FALSE(index.withId("fifo"));
+    EXPECT_FALSE(index.withId(deepestId + "deepest")) << "past the depth cap";
 }
 
 TEST_F(DesktopEntriesTest, IconsResolveToFilesOnly) {
