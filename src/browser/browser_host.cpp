@@ -145,13 +145,14 @@ std::optional<std::string> hostKind(const std::vector<std::string>& arguments) {
     return std::nullopt;
 }
 
-int runHost(std::string_view kind, Pid browserPid, const std::string& folder, int input, int output,
+int runHost(std::string_view kind, Pid browserPid, Pid hostPid, const std::string& folder, int input, int output,
             std::ostream& log) {
     // A browser that has gone must end the host through its closed input, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
-    const auto path = folder + "/" + std::string(kHostSocketPrefix) + std::string(kind) + "-" + std::to_string(browserPid);
+    const auto path = folder + "/" + std::string(kHostSocketPrefix) + std::string(kind) + "-" + std::to_string(hostPid);
     const auto listener = listenAt(path);
-    if (!listener) {
+    const auto made = identityOf(path);
+    if (!listener || !made) {
         log << "zerlith: cannot listen at " << path << '\n';
         return 1;
     }
@@ -193,7 +194,7 @@ int runHost(std::string_view kind, Pid browserPid, const std::string& folder, in
             client = clients.erase(client);
         }
     }
-    ::unlink(path.c_str());
+    removeIfSame(path, *made);
     host.pokeApplication();
     return 0;
 }

@@ -64,6 +64,17 @@ Socket listenAt(const std::string& path) {
     return socket;
 }
 
+std::optional<FileIdentity> identityOf(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) return std::nullopt;
+    return FileIdentity{status.st_dev, status.st_ino};
+}
+
+void removeIfSame(const std::string& path, const FileIdentity& file) {
+    const auto now = identityOf(path);
+    if (now && now->device == file.device && now->inode == file.inode) ::unlink(path.c_str());
+}
+
 Socket connectTo(const std::string& path) {
     const auto where = address(path);
     auto socket = unixSocket();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <optional>
 #include <string>
@@ -30,6 +32,16 @@ private:
 
 /// A listening socket at `path` (a stale one there is replaced); closed socket on failure.
 Socket listenAt(const std::string& path);
+
+/// Which file a name led to: device and inode.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+/// The file `path` names now (the link itself, not what it points to); none when there is none.
+std::optional<FileIdentity> identityOf(const std::string& path);
+/// Removes `path` when it still names `file`: another process may have put its own there since.
+void removeIfSame(const std::string& path, const FileIdentity& file);
 /// A connection to `path`, or a closed socket when nothing listens there.
 Socket connectTo(const std::string& path);
 /// Whether the other end of a connection runs as this user.

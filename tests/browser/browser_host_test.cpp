@@ -26,47 +26,73 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 constexpr Pid kBrowserPid = 4242;
+constexpr Pid kHostPid = 5151;
 
-/// A host running on a thread, with the browser's end of its pipes and the running
-/// application's socket, which the host pokes on every change.
-class HostFixture : public ::testing::Test {
-protected:
-    void SetUp() override {
+/// A host running on a thread as if it were process `hostPid`, with the browser's end of its pipes.
+class RunningHost {
+public:
+    RunningHost(const std::string& folder, Pid hostPid) : path_(folder + "/browser-chrome-" + std::to_string(hostPid)) {
         int browserEnd[2];
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, browserEnd), 0);
+        EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, browserEnd), 0);
         browser_ = Socket(browserEnd[0]);
         hostEnd_ = Socket(browserEnd[1]);
-        application_ = listenAt(folder() + "/instance");
-        host_ = std::async(std::launch::async, [this] {
-            return runHost("chrome", kBrowserPid, folder(), hostEnd_.fd(), hostEnd_.fd(), log_);
+        exit_ = std::async(std::launch::async, [this, folder, hostPid] {
+            return runHost("chrome", kBrowserPid, hostPid, folder, hostEnd_.fd(), hostEnd_.fd(), log_);
         });
     }
-    void TearDown() override {
-        ::shutdown(browser_.fd(), SHUT_RDWR);
-        EXPECT_EQ(host_.get(), 0);
-    }
+    ~RunningHost() { close(); }
 
-    std::string folder() const { return temp_.path().string(); }
+    const std::string& socketPath() const { return path_; }
     void send(std::string_view bytes) { ASSERT_TRUE(writeAll(browser_.fd(), bytes, 1s)); }
     json received() {
         const auto message = readMessage(browser_.fd(), fromHost_, 5s);
         return message ? json::parse(*message) : json();
     }
-    /// The line the host wrote to the running application's socket.
+    /// Closes the browser's end, as a browser that quits, and waits for the host to end.
+    void close() {
+        if (!exit_.valid()) return;
+        ::shutdown(browser_.fd(), SHUT_RDWR);
+        ASSERT_EQ(exit_.wait_for(5s), std::future_status::ready);
+        EXPECT_EQ(exit_.get(), 0) << log_.str();
+    }
+
+private:
+    std::string path_;
+    Socket browser_;
+    Socket hostEnd_;
+    FrameReader fromHost_;
+    std::ostringstream log_;
+    std::future<int> exit_;
+};
+
+/// A host and the running application's socket, which the host pokes on every change.
+class HostFixture : public ::testing::Test {
+protected:
+    void SetUp() override { application_ = listenAt(folder() + "/instance"); }
+
+    std::string folder() const { return temp_.path().string(); }
+    void send(std::string_view bytes) { host_.send(bytes); }
+    json received() { return host_.received(); }
+    /// The line a host wrote to the running application's socket.
     std::string poke() {
         Socket accepted(::accept4(application_.fd(), nullptr, nullptr, SOCK_CLOEXEC));
         char line[64] = {};
         return accepted && ::read(accepted.fd(), line, sizeof line - 1) > 0 ? line : "";
     }
 
+    /// A bridge of its own, which reads the hosts afresh.
+    std::vector<platform::ConnectedBrowser> connected() { return HostBridge(folder()).connectedBrowsers(); }
+
     testing::TempFolder temp_;
-    Socket browser_;
-    Socket hostEnd_;
     Socket application_;
-    FrameReader fromHost_;
-    std::ostringstream log_;
-    std::future<int> host_;
+    RunningHost host_{folder(), kHostPid};
 };
+
+/// A report of one tab.
+std::string oneTab(std::string_view url) {
+    return frame(json{{"type", "tabs"}, {"windows", {{{"id", 1}, {"tabs", {{{"index", 0}, {"url", url}}}}}}}}.dump());
+}
+
 
 TEST_F(HostFixture, RelaysReportsAndSelectionsAndSurvivesBrokenInput) {
     const std::string hostile = "\x01\x1e\x1f\u202E" + std::string(1 << 20, 'T');
@@ -90,7 +116,7 @@ TEST_F(HostFixture, RelaysReportsAndSelectionsAndSurvivesBrokenInput) {
     EXPECT_EQ(browsers[0].tabs[1].index, 2);
 
     // A stranger's nonsense costs it its connection, nothing more.
-    const auto stranger = connectTo(folder() + "/browser-chrome-" + std::to_string(kBrowserPid));
+    const auto stranger = connectTo(host_.socketPath());
     ASSERT_TRUE(stranger);
     ASSERT_TRUE(writeAll(stranger.fd(), frame("{") + std::string(4, '\xff'), 1s));
 
@@ -104,17 +130,38 @@ TEST_F(HostFixture, RelaysReportsAndSelectionsAndSurvivesBrokenInput) {
     send(frame(json{{"type", "selected"}, {"request", 999}, {"ok", true}}.dump()));
     send(frame(json{{"type", "selected"}, {"request", request["request"]}, {"ok", true}}.dump()));
     EXPECT_TRUE(selected.get());
-    EXPECT_EQ(bridge.connectedBrowsers().size(), 1u) << "still serving";
+    EXPECT_EQ(connected().size(), 1u) << "still serving";
 }
 
 TEST_F(HostFixture, EndsWithTheBrowserAndLeavesNothingBehind) {
     send(frame(R"({"type":"tabs","windows":[]})"));
     EXPECT_EQ(poke(), "tabs-changed chrome\n");
-    ::shutdown(browser_.fd(), SHUT_RDWR);
-    EXPECT_EQ(host_.wait_for(5s), std::future_status::ready);
+    host_.close();
     EXPECT_EQ(poke(), "tabs-changed chrome\n") << "the application learns that the tabs went";
-    EXPECT_TRUE(HostBridge(folder()).connectedBrowsers().empty());
-    EXPECT_FALSE(fs::exists(folder() + "/browser-chrome-" + std::to_string(kBrowserPid)));
+    EXPECT_TRUE(connected().empty());
+    EXPECT_FALSE(fs::exists(host_.socketPath()));
+}
+
+TEST_F(HostFixture, TwoProfilesOfOneBrowserKeepTheirOwnSockets) {
+    RunningHost second(folder(), kHostPid + 1);
+    for (auto* host : {&host_, &second}) {
+        host->send(oneTab("https://a/"));
+        EXPECT_EQ(poke(), "tabs-changed chrome\n");
+    }
+    const auto browsers = connected();
+    ASSERT_EQ(browsers.size(), 2u) << "each profile's host answers";
+    EXPECT_EQ(browsers[0].pid, kBrowserPid);
+    EXPECT_EQ(browsers[1].pid, kBrowserPid);
+
+    second.close();
+    EXPECT_EQ(poke(), "tabs-changed chrome\n");
+    EXPECT_EQ(connected().size(), 1u) << "the first profile's tabs stay";
+
+    // A socket someone else has put in the host's place since is not the host's to remove.
+    ASSERT_TRUE(fs::remove(host_.socketPath()));
+    const auto successor = listenAt(host_.socketPath());
+    host_.close();
+    EXPECT_TRUE(fs::exists(host_.socketPath()));
 }
 
 TEST(BrowserHost, KnowsItsBrowserFromItsArguments) {
