@@ -48,7 +48,8 @@ const char* requestOf(const CLI::Invocation& invocation) {
 class Switcher {
 public:
     Switcher(CoreServices& core, platform::Preferences& preferences, LoginItem& loginItem)
-        : shell_(core, core.desktop().hotKeys(), preferences, loginItem),
+        : core_(core),
+          shell_(core, core.desktop().hotKeys(), preferences, loginItem),
           delegate_({core.snapshots(), core.usage(), core.activationLog(), preferences, core.dispatch(),
                      core.desktop().hotKeys(), std::cerr},
                     shell_) {
@@ -75,11 +76,13 @@ public:
         if (request == kReopenRequest) delegate_.applicationShouldHandleReopen();
         if (request.startsWith(kTabsChangedRequest)) {
             const auto browser = request.mid(sizeof kTabsChangedRequest - 1).toStdString();
+            if (auto* bridge = core_.desktop().browserBridge()) bridge->reportsChanged();
             if (const auto kind = browserKindFromRaw(browser)) delegate_.changeObserver().tabsChanged(*kind);
         }
     }
 
 private:
+    CoreServices& core_;
     SwitcherShell shell_;
     AppDelegate delegate_;
     InstanceChannel channel_;

@@ -83,10 +83,13 @@ public:
 
     void forget(const Client& client) { std::erase_if(waiting_, [&](const auto& entry) { return entry.second == &client; }); }
 
-    /// Tells the running application that this browser's tabs changed (or went).
+    /// Tells the running application that this browser's tabs changed (or went). Never waits: a
+    /// switcher that cannot take the line at once goes without it, and the browser is served on.
     void pokeApplication() {
         const auto instance = connectTo(folder_ + "/instance");
-        if (instance) writeAll(instance.fd(), "tabs-changed " + kind_ + "\n", 200ms);
+        if (!instance || !peerIsThisUser(instance.fd())) return;
+        const auto line = "tabs-changed " + kind_ + "\n";
+        ::send(instance.fd(), line.data(), line.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     }
 
 private:

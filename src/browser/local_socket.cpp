@@ -77,7 +77,7 @@ void removeIfSame(const std::string& path, const FileIdentity& file) {
 
 Socket connectTo(const std::string& path) {
     const auto where = address(path);
-    auto socket = unixSocket();
+    Socket socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!where || !socket) return {};
     if (::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&*where), sizeof *where) != 0) return {};
     return socket;

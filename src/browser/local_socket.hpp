@@ -42,7 +42,9 @@ struct FileIdentity {
 std::optional<FileIdentity> identityOf(const std::string& path);
 /// Removes `path` when it still names `file`: another process may have put its own there since.
 void removeIfSame(const std::string& path, const FileIdentity& file);
-/// A connection to `path`, or a closed socket when nothing listens there.
+/// A non-blocking connection to `path`, made without waiting: a closed socket when nothing
+/// listens there (errno ECONNREFUSED) or its listener lets connections queue up unaccepted
+/// (EAGAIN: a stopped host, a stalled switcher).
 Socket connectTo(const std::string& path);
 /// Whether the other end of a connection runs as this user.
 bool peerIsThisUser(int fd);

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <sstream>
 #include <thread>
@@ -16,6 +17,7 @@
 #include "browser/host_bridge.hpp"
 #include "browser/host_manifests.hpp"
 #include "browser/local_socket.hpp"
+#include "platform/clock.hpp"
 #include "support/temp_folder.hpp"
 
 namespace zerlith::browser {
@@ -81,9 +83,10 @@ protected:
     }
 
     /// A bridge of its own, which reads the hosts afresh.
-    std::vector<platform::ConnectedBrowser> connected() { return HostBridge(folder()).connectedBrowsers(); }
+    std::vector<platform::ConnectedBrowser> connected() { return HostBridge(folder(), clock_).connectedBrowsers(); }
 
     testing::TempFolder temp_;
+    platform::ManualClock clock_;
     Socket application_;
     RunningHost host_{folder(), kHostPid};
 };
@@ -93,6 +96,13 @@ std::string oneTab(std::string_view url) {
     return frame(json{{"type", "tabs"}, {"windows", {{{"id", 1}, {"tabs", {{{"index", 0}, {"url", url}}}}}}}}.dump());
 }
 
+/// Connects to `listener` until its queue takes no more, as callers of a stopped process do.
+std::vector<Socket> fillQueue(const std::string& path) {
+    std::vector<Socket> queued;
+    while (auto socket = connectTo(path)) queued.push_back(std::move(socket));
+    EXPECT_EQ(errno, EAGAIN);
+    return queued;
+}
 
 TEST_F(HostFixture, RelaysReportsAndSelectionsAndSurvivesBrokenInput) {
     const std::string hostile = "\x01\x1e\x1f\u202E" + std::string(1 << 20, 'T');
@@ -106,7 +116,7 @@ TEST_F(HostFixture, RelaysReportsAndSelectionsAndSurvivesBrokenInput) {
                    .dump()));
     EXPECT_EQ(poke(), "tabs-changed chrome\n");
 
-    HostBridge bridge(folder());
+    HostBridge bridge(folder(), clock_);
     auto browsers = bridge.connectedBrowsers();
     ASSERT_EQ(browsers.size(), 1u);
     EXPECT_EQ(browsers[0].kind, "chrome");
@@ -164,6 +174,66 @@ TEST_F(HostFixture, TwoProfilesOfOneBrowserKeepTheirOwnSockets) {
     EXPECT_TRUE(fs::exists(host_.socketPath()));
 }
 
+TEST_F(HostFixture, AStalledHostCostsAMomentAndTheOthersStillAnswer) {
+    host_.send(oneTab("https://a/"));
+    EXPECT_EQ(poke(), "tabs-changed chrome\n");
+    // Stopped hosts: one whose queue still has room (the request goes out, no answer comes), one
+    // whose queue is full (a blocking connect would wait for ever).
+    const auto roomLeft = listenAt(folder() + "/browser-chrome-1");
+    auto full = listenAt(folder() + "/browser-chrome-2");
+    const auto queued = fillQueue(folder() + "/browser-chrome-2");
+    auto reading = std::async(std::launch::async, [this] { return connected(); });
+    const auto started = std::chrono::steady_clock::now();
+    const bool prompt = reading.wait_for(2s) == std::future_status::ready;
+    if (!prompt) full = Socket();  // lets a blocked connect fail, so that the test ends
+    ASSERT_TRUE(prompt) << "a stalled host hangs the reading";
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+    const auto browsers = reading.get();
+    ASSERT_EQ(browsers.size(), 1u);
+    EXPECT_EQ(browsers[0].tabs.at(0).url, "https://a/");
+    EXPECT_TRUE(fs::exists(folder() + "/browser-chrome-2")) << "a stalled host is not a dead one";
+}
+
+TEST_F(HostFixture, AStalledSwitcherDoesNotHoldTheHostUp) {
+    // The switcher takes no connections and its queue is full: every poke finds no room.
+    const auto queued = fillQueue(folder() + "/instance");
+    for (int i = 0; i < 100; ++i) host_.send(oneTab("https://a/" + std::to_string(i)));
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    std::string latest;
+    while (latest != "https://a/99" && std::chrono::steady_clock::now() < deadline) {
+        const auto browsers = connected();
+        latest = browsers.empty() || browsers[0].tabs.empty() ? "" : browsers[0].tabs[0].url;
+    }
+    EXPECT_EQ(latest, "https://a/99") << "the host stopped serving its browser";
+}
+
+TEST_F(HostFixture, OneReadingServesUntilABrowserReportsAChangeOrItAges) {
+    struct Case {
+        const char* name;
+        std::function<void(HostBridge&)> between;
+        bool readAgain;
+    };
+    const Case cases[] = {
+        {"at once", [](HostBridge&) {}, false},
+        {"after a browser's change", [](HostBridge& bridge) { bridge.reportsChanged(); }, true},
+        {"half a second on", [this](HostBridge&) { clock_.advance(0.5); }, true},
+    };
+    Pid nextHost = kHostPid + 1;
+    host_.send(oneTab("https://a/"));
+    EXPECT_EQ(poke(), "tabs-changed chrome\n");  // the first host listens
+    for (const auto& c : cases) {
+        HostBridge bridge(folder(), clock_);
+        const auto before = bridge.connectedBrowsers().size();
+        RunningHost late(folder(), nextHost++);
+        late.send(oneTab("https://late/"));
+        EXPECT_EQ(poke(), "tabs-changed chrome\n");
+        c.between(bridge);
+        EXPECT_EQ(bridge.connectedBrowsers().size(), before + (c.readAgain ? 1 : 0)) << c.name;
+        late.close();
+        EXPECT_EQ(poke(), "tabs-changed chrome\n");
+    }
+}
+
 TEST(BrowserHost, KnowsItsBrowserFromItsArguments) {
     const std::pair<std::vector<std::string>, std::optional<std::string>> cases[] = {
         {{"chrome-extension://pimdlaanahgelpmhbcilejfakcpfdbho/"}, "chrome"},
@@ -179,7 +249,8 @@ TEST(BrowserHost, SocketWithoutItsHostIsRemoved) {
     testing::TempFolder temp;
     const auto path = temp.path().string() + "/browser-chrome-1";
     listenAt(path);  // closed at once, as when a host is killed
-    EXPECT_TRUE(HostBridge(temp.path().string()).connectedBrowsers().empty());
+    platform::ManualClock clock;
+    EXPECT_TRUE(HostBridge(temp.path().string(), clock).connectedBrowsers().empty());
     EXPECT_FALSE(fs::exists(path));
 }
 
