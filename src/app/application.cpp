@@ -67,7 +67,7 @@ public:
         delegate_.applicationDidFinishLaunching();
     }
 
-    bool listen(const QString& path) { return channel_.listen(path); }
+    bool listen(const std::string& path) { return channel_.listen(path); }
 
     void handle(const QByteArray& request) {
         if (request == kPaletteRequest) shell_.togglePalette(0);
@@ -152,9 +152,7 @@ int runApplication(int argc, char** argv, const CLI::Invocation& invocation, Des
     const auto ownPreferences = openPreferences(core);
     const auto loginItem = openLoginItem(core);
     Switcher switcher(core, ownPreferences ? *ownPreferences : *core.desktop().preferences(), *loginItem);
-    if (socket && !switcher.listen(*socket)) {
-        std::cerr << "zerlith: cannot listen at " << socket->toStdString() << '\n';
-    }
+    if (socket && !switcher.listen(*socket)) std::cerr << "zerlith: cannot listen at " << *socket << '\n';
     return QApplication::exec();
 }
 

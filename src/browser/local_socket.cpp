@@ -1,5 +1,6 @@
 #include "browser/local_socket.hpp"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -63,6 +64,18 @@ Socket listenAt(const std::string& path) {
     if (::listen(socket.fd(), 16) != 0) return {};
     return socket;
 }
+
+Socket acceptNext(int listener, Socket& spare) {
+    Socket accepted(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (accepted || (errno != EMFILE && errno != ENFILE)) return accepted;
+    spare = Socket();
+    Socket shed(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC));
+    shed = Socket();
+    spare = spareDescriptor();
+    return {};
+}
+
+Socket spareDescriptor() { return Socket(::open("/dev/null", O_RDONLY | O_CLOEXEC)); }
 
 std::optional<FileIdentity> identityOf(const std::string& path) {
     struct stat status {};

@@ -33,6 +33,14 @@ private:
 /// A listening socket at `path` (a stale one there is replaced); closed socket on failure.
 Socket listenAt(const std::string& path);
 
+/// Takes the next connection off `listener`'s queue, after poll found one waiting. When this
+/// process has run out of descriptors, the caller is taken off the queue with `spare` (an open
+/// descriptor kept for this, see spareDescriptor()) and closed at once: the queue drains and a
+/// poll on the listener does not spin. A closed socket then, and on any other failure.
+Socket acceptNext(int listener, Socket& spare);
+/// A descriptor to give up when the process runs out of them.
+Socket spareDescriptor();
+
 /// Which file a name led to: device and inode.
 struct FileIdentity {
     dev_t device = 0;

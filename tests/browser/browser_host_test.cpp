@@ -4,7 +4,11 @@
 #include "browser/browser_host.hpp"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -218,9 +222,9 @@ TEST_F(HostFixture, OneReadingServesUntilABrowserReportsAChangeOrItAges) {
         {"after a browser's change", [](HostBridge& bridge) { bridge.reportsChanged(); }, true},
         {"half a second on", [this](HostBridge&) { clock_.advance(0.5); }, true},
     };
-    Pid nextHost = kHostPid + 1;
     host_.send(oneTab("https://a/"));
     EXPECT_EQ(poke(), "tabs-changed chrome\n");  // the first host listens
+    Pid nextHost = kHostPid + 1;
     for (const auto& c : cases) {
         HostBridge bridge(folder(), clock_);
         const auto before = bridge.connectedBrowsers().size();
@@ -232,6 +236,73 @@ TEST_F(HostFixture, OneReadingServesUntilABrowserReportsAChangeOrItAges) {
         late.close();
         EXPECT_EQ(poke(), "tabs-changed chrome\n");
     }
+}
+
+/// The processor time `pid` has used, in clock ticks.
+long processorTicks(pid_t pid) {
+    const auto stat = testing::readText("/proc/" + std::to_string(pid) + "/stat");
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string skipped;
+    for (int field = 3; field < 14; ++field) fields >> skipped;
+    long user = 0, system = 0;
+    fields >> user >> system;
+    return user + system;
+}
+
+/// Whether the other end closes each of `sockets` (the closed ones aside) within `limit`.
+bool allClosed(const std::vector<Socket>& sockets, std::chrono::seconds limit) {
+    std::vector<pollfd> open;
+    for (const auto& socket : sockets) {
+        if (socket) open.push_back({socket.fd(), POLLIN, 0});
+    }
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!open.empty()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || ::poll(open.data(), open.size(), static_cast<int>(left.count())) < 0) return false;
+        std::erase_if(open, [](const pollfd& entry) {
+            char byte = 0;
+            return entry.revents != 0 && ::read(entry.fd, &byte, 1) <= 0;
+        });
+    }
+    return true;
+}
+
+TEST(BrowserHost, AtItsDescriptorLimitItShedsTheCrowdAndServesOn) {
+    testing::TempFolder temp;
+    int browserEnd[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, browserEnd), 0);
+    const pid_t host = ::fork();
+    if (host == 0) {
+        // Room for the host's own descriptors and a few callers, no more.
+        const rlimit files{static_cast<rlim_t>(browserEnd[1] + 6), static_cast<rlim_t>(browserEnd[1] + 6)};
+        ::setrlimit(RLIMIT_NOFILE, &files);
+        std::ostringstream log;
+        ::_exit(runHost("chrome", kBrowserPid, kHostPid, temp.path().string(), browserEnd[1], browserEnd[1], log));
+    }
+    ::close(browserEnd[1]);
+    Socket browser(browserEnd[0]);
+    ASSERT_TRUE(writeAll(browser.fd(), oneTab("https://a/"), 1s));
+    platform::ManualClock clock;
+    const auto served = [&](std::chrono::seconds limit) {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < until) {
+            if (!HostBridge(temp.path().string(), clock).connectedBrowsers().empty()) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(served(5s));
+
+    std::vector<Socket> crowd;
+    for (int i = 0; i < 40; ++i) crowd.push_back(connectTo(temp.path().string() + "/browser-chrome-" + std::to_string(kHostPid)));
+    const auto ticks = processorTicks(host);
+    EXPECT_TRUE(allClosed(crowd, 5s)) << "the crowd holds the host";
+    EXPECT_LT(processorTicks(host) - ticks, ::sysconf(_SC_CLK_TCK) / 2) << "the host spun";
+    EXPECT_TRUE(served(5s)) << "the host stopped taking callers";
+
+    ::shutdown(browser.fd(), SHUT_RDWR);
+    int status = -1;
+    ::waitpid(host, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(BrowserHost, KnowsItsBrowserFromItsArguments) {
