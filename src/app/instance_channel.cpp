@@ -28,6 +28,8 @@ bool InstanceChannel::send(const std::string& path, const QByteArray& request) {
     QLocalSocket socket;
     socket.connectToServer(QString::fromStdString(path));
     if (!socket.waitForConnected(kAnswerTimeoutMs)) return false;
+    // The folder is private, but a socket of another user's there must not learn what was asked.
+    if (!browser::peerIsThisUser(static_cast<int>(socket.socketDescriptor()))) return false;
     socket.write(request + "\n");
     if (!socket.waitForBytesWritten(kAnswerTimeoutMs)) return false;
     while (!socket.canReadLine()) {

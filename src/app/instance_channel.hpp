@@ -12,9 +12,9 @@
 
 namespace zerlith::app {
 
-/// One running application per user: the first instance listens on a Unix socket in an owner-only
-/// folder, and later invocations hand it their request ("reopen", "palette") instead of starting
-/// again. Main thread.
+/// One running application per user: the instance that holds the lock in the owner-only runtime
+/// folder listens on a Unix socket there, and later invocations hand it their request ("reopen",
+/// "palette") instead of starting again. Main thread.
 class InstanceChannel final : public QObject {
     Q_OBJECT
 public:
@@ -22,11 +22,13 @@ public:
     /// not private (see runtimeFolder()).
     static std::optional<std::string> socketPath(std::string* error);
 
-    /// Hands `request` to the instance listening at `path`; true when it took it.
+    /// Hands `request` to the instance listening at `path`; true when it took it. An instance that
+    /// runs as another user is never told anything.
     static bool send(const std::string& path, const QByteArray& request);
 
-    /// Starts listening at `path`, taking over a socket that no instance answers on (left behind
-    /// by one that crashed). False when the socket cannot be made. At most a few dozen connections are served at once, each for a moment
+    /// Starts listening at `path`, replacing any socket there: only the holder of the instance
+    /// lock listens, so one there was left by an instance that crashed. False when the socket
+    /// cannot be made. At most a few dozen connections are served at once, each for a moment
     /// until its request line is in; more are closed as they come, and a process out of
     /// descriptors sheds callers rather than give up its socket.
     bool listen(const std::string& path);

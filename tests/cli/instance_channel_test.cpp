@@ -1,7 +1,16 @@
-// The running application's channel, attacked from outside: a crowd of idle connections.
+// The running application's channel, attacked from outside: a crowd of idle connections, two
+// starts at once, a socket planted by another user.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <memory>
 
 #include "browser/local_socket.hpp"
@@ -68,6 +77,65 @@ TEST_F(InstanceChannelTest, AnIdleCrowdLeavesItUp) {
     EXPECT_TRUE(answers(10s)) << "with the crowd still connected";
     crowd.clear();
     EXPECT_TRUE(answers(10s)) << "after the crowd has gone";
+}
+
+TEST_F(InstanceChannelTest, TwoStartsAtOnceLeaveOneInstance) {
+    const std::unique_ptr<ChildProcess> starts[] = {start(), start()};
+    // One hands its request to the other and ends; the other runs on.
+    std::optional<int> ended;
+    const auto until = SteadyClock::now() + 30s;
+    while (!ended && SteadyClock::now() < until) {
+        for (const auto& each : starts) {
+            if (!ended) ended = each->wait(0.05);
+        }
+    }
+    EXPECT_EQ(ended, 0) << "both starts ran as instances";
+    EXPECT_TRUE(answers(10s));
+}
+
+TEST_F(InstanceChannelTest, ASocketOfAnotherUserIsToldNothing) {
+    if (::getuid() != 0) GTEST_SKIP() << "running a listener as another user needs root";
+    const auto spot = directory_ / "stranger";
+    fs::create_directories(spot);
+    ::chmod(spot.c_str(), 0777);
+    fs::create_directories(directory_ / "runtime/zerlith");
+    ::chmod((directory_ / "runtime/zerlith").c_str(), 0700);
+    int heard[2];
+    ASSERT_EQ(::pipe2(heard, O_CLOEXEC), 0);
+    const auto planted = (spot / "instance").string();
+    const pid_t stranger = ::fork();
+    if (stranger == 0) {
+        // Another user's listener that takes any request and says it did.
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(1);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, planted.c_str(), sizeof address.sun_path - 1);
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 4) != 0)
+            ::_exit(1);
+        (void)!::write(heard[1], "+", 1);
+        for (;;) {
+            const int caller = ::accept(listener, nullptr, nullptr);
+            char request[64];
+            const auto count = ::read(caller, request, sizeof request);
+            (void)!::write(caller, "ok\n", 3);
+            if (count > 0) (void)!::write(heard[1], request, static_cast<std::size_t>(count));
+            ::close(caller);
+        }
+    }
+    ::close(heard[1]);
+    char ready = 0;
+    ASSERT_EQ(::read(heard[0], &ready, 1), 1);
+    ASSERT_EQ(::rename(planted.c_str(), socketPath().c_str()), 0);
+
+    const auto outcome = run(desktop_, "--palette");
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "zerlith: Zerlith is not running\n");
+    ::kill(stranger, SIGKILL);
+    ::waitpid(stranger, nullptr, 0);
+    char request[64];
+    EXPECT_EQ(::read(heard[0], request, sizeof request), 0) << "the stranger heard the request";
+    ::close(heard[0]);
 }
 
 }  // namespace
