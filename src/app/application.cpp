@@ -1,6 +1,8 @@
 #include "app/application.hpp"
 
+#include <chrono>
 #include <iostream>
+#include <thread>
 
 #include <QApplication>
 
@@ -10,6 +12,7 @@
 #include "app/switcher_shell.hpp"
 #include "settings/autostart_entry.hpp"
 #include "shell/app_delegate.hpp"
+#include "system/instance_lock.hpp"
 #include "system/preferences_file.hpp"
 #include "ui/desktop_events_watch.hpp"
 #include "ui/qt_dispatch.hpp"
@@ -26,6 +29,8 @@ constexpr char kSettingsRequest[] = "settings";
 constexpr char kReopenRequest[] = "reopen";
 /// From a browser's host: "tabs-changed chrome".
 constexpr char kTabsChangedRequest[] = "tabs-changed ";
+/// How long a start that finds the instance lock taken waits for its holder to listen.
+constexpr auto kStartingInstanceWait = std::chrono::seconds(20);
 
 /// Where the windows go: an X11 display for the X11 desktop; for a simulated desktop, whatever
 /// display Qt is given (offscreen included). Empty when there is none.
@@ -48,7 +53,8 @@ const char* requestOf(const CLI::Invocation& invocation) {
 class Switcher {
 public:
     Switcher(CoreServices& core, platform::Preferences& preferences, LoginItem& loginItem)
-        : shell_(core, core.desktop().hotKeys(), preferences, loginItem),
+        : core_(core),
+          shell_(core, core.desktop().hotKeys(), preferences, loginItem),
           delegate_({core.snapshots(), core.usage(), core.activationLog(), preferences, core.dispatch(),
                      core.desktop().hotKeys(), core.desktop().desktopEvents(), std::cerr},
                     shell_) {
@@ -66,7 +72,7 @@ public:
         delegate_.applicationDidFinishLaunching();
     }
 
-    bool listen(const QString& path) { return channel_.listen(path); }
+    bool listen(const std::string& path) { return channel_.listen(path); }
 
     void handle(const QByteArray& request) {
         if (request == kPaletteRequest) shell_.togglePalette(0, {});
@@ -75,11 +81,13 @@ public:
         if (request == kReopenRequest) delegate_.applicationShouldHandleReopen();
         if (request.startsWith(kTabsChangedRequest)) {
             const auto browser = request.mid(sizeof kTabsChangedRequest - 1).toStdString();
+            if (auto* bridge = core_.desktop().browserBridge()) bridge->reportsChanged();
             if (const auto kind = browserKindFromRaw(browser)) delegate_.changeObserver().tabsChanged(*kind);
         }
     }
 
 private:
+    CoreServices& core_;
     SwitcherShell shell_;
     AppDelegate delegate_;
     InstanceChannel channel_;
@@ -103,6 +111,19 @@ std::unique_ptr<LoginItem> openLoginItem(CoreServices& core) {
             return std::make_unique<AutostartEntry>(std::move(*entry));
     }
     return std::make_unique<MemoryLoginItem>();
+}
+
+/// Another start holds the instance lock and is not listening yet: hands the request over once it
+/// is. The exit status.
+int handOverToStartingInstance(const std::string& socket, const char* request) {
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + kStartingInstanceWait;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (InstanceChannel::send(socket, request)) return 0;
+        std::this_thread::sleep_for(100ms);
+    }
+    std::cerr << "zerlith: another Zerlith holds " << socket << ".lock but does not answer\n";
+    return 1;
 }
 
 }  // namespace
@@ -130,6 +151,11 @@ int runApplication(int argc, char** argv, const CLI::Invocation& invocation, Des
         std::cerr << "zerlith: Zerlith is not running\n";
         return 1;
     }
+    // The lock, not the socket, decides which of two starts at once runs.
+    auto outcome = InstanceLock::Outcome::unavailable;
+    const auto lock = socket ? InstanceLock::take(*socket + ".lock", &outcome) : std::nullopt;
+    if (outcome == InstanceLock::Outcome::heldElsewhere) return handOverToStartingInstance(*socket, request);
+    if (socket && !lock) std::cerr << "zerlith: cannot lock " << *socket << ".lock; running without the single-instance channel\n";
 
     // Widgets, for the tray icon's menu.
     QApplication qt(argc, argv);
@@ -149,9 +175,7 @@ int runApplication(int argc, char** argv, const CLI::Invocation& invocation, Des
     const auto ownPreferences = openPreferences(core);
     const auto loginItem = openLoginItem(core);
     Switcher switcher(core, ownPreferences ? *ownPreferences : *core.desktop().preferences(), *loginItem);
-    if (socket && !switcher.listen(*socket)) {
-        std::cerr << "zerlith: cannot listen at " << socket->toStdString() << '\n';
-    }
+    if (lock && !switcher.listen(*socket)) std::cerr << "zerlith: cannot listen at " << *socket << '\n';
     return QApplication::exec();
 }
 

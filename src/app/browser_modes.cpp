@@ -44,7 +44,7 @@ std::optional<int> runBrowserMode(const std::vector<std::string>& arguments) {
         return 1;
     }
     // The browser starts its host itself, so the browser is the host's parent.
-    return browser::runHost(*kind, ::getppid(), *folder, STDIN_FILENO, STDOUT_FILENO, std::cerr);
+    return browser::runHost(*kind, ::getppid(), ::getpid(), *folder, STDIN_FILENO, STDOUT_FILENO, std::cerr);
 }
 
 }  // namespace zerlith::app

@@ -1,8 +1,8 @@
 #include "app/instance_channel.hpp"
 
 #include <QLocalSocket>
+#include <QTimer>
 
-#include "browser/local_socket.hpp"
 #include "system/runtime_folder.hpp"
 
 namespace zerlith::app {
@@ -11,19 +11,25 @@ namespace {
 constexpr int kAnswerTimeoutMs = 2000;
 constexpr qint64 kLongestRequest = 64;
 constexpr char kAccepted[] = "ok\n";
+/// Connections served at once; more are closed as they come.
+constexpr int kMostConnections = 32;
+/// How long a connection may hold its place without a whole request line.
+constexpr int kIdleTimeoutMs = 2000;
 
 }  // namespace
 
-std::optional<QString> InstanceChannel::socketPath(std::string* error) {
+std::optional<std::string> InstanceChannel::socketPath(std::string* error) {
     const auto folder = runtimeFolder(error);
     if (!folder) return std::nullopt;
-    return QString::fromStdString(*folder) + "/instance";
+    return *folder + "/instance";
 }
 
-bool InstanceChannel::send(const QString& path, const QByteArray& request) {
+bool InstanceChannel::send(const std::string& path, const QByteArray& request) {
     QLocalSocket socket;
-    socket.connectToServer(path);
+    socket.connectToServer(QString::fromStdString(path));
     if (!socket.waitForConnected(kAnswerTimeoutMs)) return false;
+    // The folder is private, but a socket of another user's there must not learn what was asked.
+    if (!browser::peerIsThisUser(static_cast<int>(socket.socketDescriptor()))) return false;
     socket.write(request + "\n");
     if (!socket.waitForBytesWritten(kAnswerTimeoutMs)) return false;
     while (!socket.canReadLine()) {
@@ -32,33 +38,46 @@ bool InstanceChannel::send(const QString& path, const QByteArray& request) {
     return socket.readLine() == kAccepted;
 }
 
-bool InstanceChannel::listen(const QString& path) {
-    // Only reached when nothing answered at `path`: whatever socket is there is stale.
-    QLocalServer::removeServer(path);
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_.listen(path)) return false;
-    connect(&server_, &QLocalServer::newConnection, this, [this] {
-        while (auto* socket = server_.nextPendingConnection()) {
-            // The folder is private already; a peer of another user is refused all the same.
-            if (!browser::peerIsThisUser(static_cast<int>(socket->socketDescriptor()))) {
-                socket->abort();
-                socket->deleteLater();
-                continue;
-            }
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (!socket->canReadLine()) {
-                    if (socket->bytesAvailable() > kLongestRequest) socket->abort();
-                    return;
-                }
-                const auto request = socket->readLine(kLongestRequest).trimmed();
-                socket->write(kAccepted);
-                socket->disconnectFromServer();
-                emit requestReceived(request);
-            });
-        }
-    });
+bool InstanceChannel::listen(const std::string& path) {
+    listener_ = browser::listenAt(path);
+    if (!listener_) return false;
+    spare_ = browser::spareDescriptor();
+    acceptable_ = std::make_unique<QSocketNotifier>(listener_.fd(), QSocketNotifier::Read);
+    connect(acceptable_.get(), &QSocketNotifier::activated, this, &InstanceChannel::acceptWaiting);
     return true;
+}
+
+void InstanceChannel::acceptWaiting() {
+    auto connection = browser::acceptNext(listener_.fd(), spare_);
+    // A crowd beyond the limit, and a peer of another user, are closed at once.
+    if (connection && open_ < kMostConnections && browser::peerIsThisUser(connection.fd()))
+        serve(std::move(connection));
+}
+
+void InstanceChannel::serve(browser::Socket connection) {
+    auto* socket = new QLocalSocket(this);
+    if (!socket->setSocketDescriptor(connection.release(), QLocalSocket::ConnectedState)) {
+        delete socket;
+        return;
+    }
+    ++open_;
+    connect(socket, &QObject::destroyed, this, [this] { --open_; });
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    // A connection that sends nothing holds a descriptor and a place: it gets a moment, no more.
+    QTimer::singleShot(kIdleTimeoutMs, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        if (!socket->canReadLine()) {
+            if (socket->bytesAvailable() > kLongestRequest) socket->abort();
+            return;
+        }
+        const auto request = socket->readLine(kLongestRequest).trimmed();
+        socket->write(kAccepted);
+        socket->disconnectFromServer();
+        emit requestReceived(request);
+    });
 }
 
 }  // namespace zerlith::app

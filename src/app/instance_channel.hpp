@@ -5,34 +5,45 @@
 #include <string>
 
 #include <QByteArray>
-#include <QLocalServer>
 #include <QObject>
+#include <QSocketNotifier>
+
+#include "browser/local_socket.hpp"
 
 namespace zerlith::app {
 
-/// One running application per user: the first instance listens on a Unix socket in an owner-only
-/// folder, and later invocations hand it their request ("reopen", "palette") instead of starting
-/// again. Main thread.
+/// One running application per user: the instance that holds the lock in the owner-only runtime
+/// folder listens on a Unix socket there, and later invocations hand it their request ("reopen",
+/// "palette") instead of starting again. Main thread.
 class InstanceChannel final : public QObject {
     Q_OBJECT
 public:
-    /// `$XDG_RUNTIME_DIR/zerlith/instance`, the folder made owner-only; without that variable a
-    /// folder of this user's in the temporary directory. None, with the reason in `error`, when the
-    /// folder exists but belongs to someone else or cannot be made private.
-    static std::optional<QString> socketPath(std::string* error);
+    /// `<runtime folder>/instance`. None, with the reason in `error`, when the runtime folder is
+    /// not private (see runtimeFolder()).
+    static std::optional<std::string> socketPath(std::string* error);
 
-    /// Hands `request` to the instance listening at `path`; true when it took it.
-    static bool send(const QString& path, const QByteArray& request);
+    /// Hands `request` to the instance listening at `path`; true when it took it. An instance that
+    /// runs as another user is never told anything.
+    static bool send(const std::string& path, const QByteArray& request);
 
-    /// Starts listening at `path`, taking over a socket that no instance answers on (left behind
-    /// by one that crashed). False when the socket cannot be made.
-    bool listen(const QString& path);
+    /// Starts listening at `path`, replacing any socket there: only the holder of the instance
+    /// lock listens, so one there was left by an instance that crashed. False when the socket
+    /// cannot be made. At most a few dozen connections are served at once, each for a moment
+    /// until its request line is in; more are closed as they come, and a process out of
+    /// descriptors sheds callers rather than give up its socket.
+    bool listen(const std::string& path);
 
 signals:
     void requestReceived(const QByteArray& request);
 
 private:
-    QLocalServer server_;
+    void acceptWaiting();
+    void serve(browser::Socket connection);
+
+    browser::Socket listener_;
+    browser::Socket spare_;
+    std::unique_ptr<QSocketNotifier> acceptable_;
+    int open_ = 0;
 };
 
 }  // namespace zerlith::app

@@ -49,7 +49,7 @@ std::variant<Runtime, std::string> startRuntime(const DesktopChoice& choice) {
         if (desktop) {
             // Without a private folder there is no safe way to the hosts: no tabs, then.
             if (const auto folder = runtimeFolder(&error))
-                desktop->setBrowserBridge(std::make_unique<browser::HostBridge>(*folder));
+                desktop->setBrowserBridge(std::make_unique<browser::HostBridge>(*folder, *runtime.clock));
             runtime.desktop = std::move(desktop);
             return runtime;
         }

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <chrono>
@@ -25,10 +26,17 @@ using namespace std::chrono_literals;
 constexpr std::size_t kLongestRequest = 64 * 1024;
 /// How long a slow reader may hold the host up.
 constexpr auto kWriteTimeout = 2s;
+/// Connections from Zerlith's processes held at once; more are closed as they come.
+constexpr std::size_t kMostClients = 32;
+/// How long a connection may hold its place without a request.
+constexpr auto kIdleTimeout = 2s;
+
+using SteadyClock = std::chrono::steady_clock;
 
 struct Client {
     Socket socket;
     FrameReader reader{kLongestRequest};
+    SteadyClock::time_point heard = SteadyClock::now();  ///< when it connected or last asked
 };
 
 std::optional<json> parsed(const std::string& text) {
@@ -81,12 +89,20 @@ public:
         return false;
     }
 
+    /// Whether `client` waits for the browser to answer its selection (it is not idle then).
+    bool awaits(const Client& client) const {
+        return std::any_of(waiting_.begin(), waiting_.end(), [&](const auto& entry) { return entry.second == &client; });
+    }
+
     void forget(const Client& client) { std::erase_if(waiting_, [&](const auto& entry) { return entry.second == &client; }); }
 
-    /// Tells the running application that this browser's tabs changed (or went).
+    /// Tells the running application that this browser's tabs changed (or went). Never waits: a
+    /// switcher that cannot take the line at once goes without it, and the browser is served on.
     void pokeApplication() {
         const auto instance = connectTo(folder_ + "/instance");
-        if (instance) writeAll(instance.fd(), "tabs-changed " + kind_ + "\n", 200ms);
+        if (!instance || !peerIsThisUser(instance.fd())) return;
+        const auto line = "tabs-changed " + kind_ + "\n";
+        ::send(instance.fd(), line.data(), line.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     }
 
 private:
@@ -135,6 +151,40 @@ bool readInto(int fd, FrameReader& reader) {
     return count > 0 || (count < 0 && (errno == EINTR || errno == EAGAIN));
 }
 
+/// How long poll may wait before a silent client is due to be dropped; -1: for ever.
+int pollTimeout(const Host& host, const std::list<Client>& clients) {
+    std::optional<SteadyClock::time_point> due;
+    for (const auto& client : clients) {
+        if (!host.awaits(client)) due = std::min(due.value_or(SteadyClock::time_point::max()), client.heard + kIdleTimeout);
+    }
+    if (!due) return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*due - SteadyClock::now()).count();
+    return static_cast<int>(std::max<std::int64_t>(left, 0)) + 1;
+}
+
+/// Reads from the clients poll found ready (`watched` from its third entry on, in the order of
+/// `clients`) and answers them; drops those that closed, broke the protocol or stayed silent.
+void serveClients(Host& host, std::list<Client>& clients, const std::vector<pollfd>& watched) {
+    const auto now = SteadyClock::now();
+    auto client = clients.begin();
+    for (std::size_t i = 2; i < watched.size(); ++i) {
+        bool keep = watched[i].revents == 0 || readInto(client->socket.fd(), client->reader);
+        while (keep) {
+            const auto message = client->reader.next();
+            if (!message) break;
+            client->heard = now;
+            keep = host.fromClient(*client, *message);
+        }
+        const bool silent = now - client->heard >= kIdleTimeout && !host.awaits(*client);
+        if (keep && !silent && client->reader.dropped() == 0) {
+            ++client;
+            continue;
+        }
+        host.forget(*client);
+        client = clients.erase(client);
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> hostKind(const std::vector<std::string>& arguments) {
@@ -145,24 +195,26 @@ std::optional<std::string> hostKind(const std::vector<std::string>& arguments) {
     return std::nullopt;
 }
 
-int runHost(std::string_view kind, Pid browserPid, const std::string& folder, int input, int output,
+int runHost(std::string_view kind, Pid browserPid, Pid hostPid, const std::string& folder, int input, int output,
             std::ostream& log) {
     // A browser that has gone must end the host through its closed input, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
-    const auto path = folder + "/" + std::string(kHostSocketPrefix) + std::string(kind) + "-" + std::to_string(browserPid);
+    const auto path = folder + "/" + std::string(kHostSocketPrefix) + std::string(kind) + "-" + std::to_string(hostPid);
     const auto listener = listenAt(path);
-    if (!listener) {
+    const auto made = identityOf(path);
+    if (!listener || !made) {
         log << "zerlith: cannot listen at " << path << '\n';
         return 1;
     }
     Host host(kind, browserPid, folder, output, log);
+    auto spare = spareDescriptor();
     FrameReader fromBrowser;
     std::size_t droppedSoFar = 0;
     std::list<Client> clients;
     for (;;) {
         std::vector<pollfd> watched{{input, POLLIN, 0}, {listener.fd(), POLLIN, 0}};
         for (const auto& client : clients) watched.push_back({client.socket.fd(), POLLIN, 0});
-        if (::poll(watched.data(), watched.size(), -1) < 0) {
+        if (::poll(watched.data(), watched.size(), pollTimeout(host, clients)) < 0) {
             if (errno == EINTR) continue;
             break;
         }
@@ -174,26 +226,14 @@ int runHost(std::string_view kind, Pid browserPid, const std::string& folder, in
             if (!open) break;
         }
         if (watched[1].revents & POLLIN) {
-            Socket accepted(::accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC));
-            if (accepted && peerIsThisUser(accepted.fd())) clients.push_back({std::move(accepted)});
+            auto accepted = acceptNext(listener.fd(), spare);
+            // A crowd beyond the limit, and a peer of another user, are closed at once.
+            if (accepted && clients.size() < kMostClients && peerIsThisUser(accepted.fd()))
+                clients.push_back({std::move(accepted)});
         }
-        auto client = clients.begin();
-        for (std::size_t i = 2; i < watched.size(); ++i) {
-            bool keep = watched[i].revents == 0 || readInto(client->socket.fd(), client->reader);
-            while (keep) {
-                const auto message = client->reader.next();
-                if (!message) break;
-                keep = host.fromClient(*client, *message);
-            }
-            if (keep && client->reader.dropped() == 0) {
-                ++client;
-                continue;
-            }
-            host.forget(*client);
-            client = clients.erase(client);
-        }
+        serveClients(host, clients, watched);
     }
-    ::unlink(path.c_str());
+    removeIfSame(path, *made);
     host.pokeApplication();
     return 0;
 }

@@ -18,7 +18,9 @@
 /// Each new report pokes the running application ("tabs-changed KIND" on its instance socket).
 namespace zerlith::browser {
 
-/// Host sockets are `<runtime folder>/<kHostSocketPrefix><kind>-<browser pid>`.
+/// Host sockets are `<runtime folder>/<kHostSocketPrefix><kind>-<host pid>`: named after the host
+/// itself, since one browser process starts a host per profile. Which browser a socket serves is
+/// in the host's answer, never read from the name.
 inline constexpr std::string_view kHostSocketPrefix = "browser-";
 /// The id of the extension in Firefox, which names it to the host.
 inline constexpr std::string_view kFirefoxExtensionID = "tabs@zerlith.dev";
@@ -29,8 +31,10 @@ inline constexpr std::string_view kFirefoxExtensionID = "tabs@zerlith.dev";
 std::optional<std::string> hostKind(const std::vector<std::string>& arguments);
 
 /// Runs the host until the browser closes `input`; malformed, oversized and unexpected messages
-/// are dropped with a line on `log`. The exit status: 0, or 1 when the socket cannot be made.
-int runHost(std::string_view kind, Pid browserPid, const std::string& folder, int input, int output,
+/// are dropped with a line on `log`. The socket is named after `hostPid` (this process's pid) and
+/// removed at the end unless another socket has taken its name meanwhile. The exit status: 0, or 1
+/// when the socket cannot be made.
+int runHost(std::string_view kind, Pid browserPid, Pid hostPid, const std::string& folder, int input, int output,
             std::ostream& log);
 
 }  // namespace zerlith::browser

@@ -1,5 +1,6 @@
 #include "browser/local_socket.hpp"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -64,9 +65,32 @@ Socket listenAt(const std::string& path) {
     return socket;
 }
 
+Socket acceptNext(int listener, Socket& spare) {
+    Socket accepted(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (accepted || (errno != EMFILE && errno != ENFILE)) return accepted;
+    spare = Socket();
+    Socket shed(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC));
+    shed = Socket();
+    spare = spareDescriptor();
+    return {};
+}
+
+Socket spareDescriptor() { return Socket(::open("/dev/null", O_RDONLY | O_CLOEXEC)); }
+
+std::optional<FileIdentity> identityOf(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) return std::nullopt;
+    return FileIdentity{status.st_dev, status.st_ino};
+}
+
+void removeIfSame(const std::string& path, const FileIdentity& file) {
+    const auto now = identityOf(path);
+    if (now && now->device == file.device && now->inode == file.inode) ::unlink(path.c_str());
+}
+
 Socket connectTo(const std::string& path) {
     const auto where = address(path);
-    auto socket = unixSocket();
+    Socket socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!where || !socket) return {};
     if (::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&*where), sizeof *where) != 0) return {};
     return socket;

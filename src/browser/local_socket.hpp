@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <optional>
 #include <string>
@@ -30,7 +32,27 @@ private:
 
 /// A listening socket at `path` (a stale one there is replaced); closed socket on failure.
 Socket listenAt(const std::string& path);
-/// A connection to `path`, or a closed socket when nothing listens there.
+
+/// Takes the next connection off `listener`'s queue, after poll found one waiting. When this
+/// process has run out of descriptors, the caller is taken off the queue with `spare` (an open
+/// descriptor kept for this, see spareDescriptor()) and closed at once: the queue drains and a
+/// poll on the listener does not spin. A closed socket then, and on any other failure.
+Socket acceptNext(int listener, Socket& spare);
+/// A descriptor to give up when the process runs out of them.
+Socket spareDescriptor();
+
+/// Which file a name led to: device and inode.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+/// The file `path` names now (the link itself, not what it points to); none when there is none.
+std::optional<FileIdentity> identityOf(const std::string& path);
+/// Removes `path` when it still names `file`: another process may have put its own there since.
+void removeIfSame(const std::string& path, const FileIdentity& file);
+/// A non-blocking connection to `path`, made without waiting: a closed socket when nothing
+/// listens there (errno ECONNREFUSED) or its listener lets connections queue up unaccepted
+/// (EAGAIN: a stopped host, a stalled switcher).
 Socket connectTo(const std::string& path);
 /// Whether the other end of a connection runs as this user.
 bool peerIsThisUser(int fd);

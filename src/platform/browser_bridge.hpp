@@ -39,6 +39,9 @@ public:
     /// the browser says it did.
     virtual bool selectTab(std::string_view kind, std::int64_t windowID, std::int64_t index,
                            std::string_view url) = 0;
+
+    /// A browser said its tabs changed: what was read before may not be answered again.
+    virtual void reportsChanged() {}
 };
 
 }  // namespace zerlith::platform

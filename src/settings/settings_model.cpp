@@ -42,12 +42,21 @@ void SettingsModel::refresh() {
     screenRecording_ = Permissions::screenRecordingGranted();
     launchAtLogin_ = services_.loginItem.enabled();
     automaticUpdates_ = services_.updater.automaticallyChecksForUpdates();
-    std::map<BrowserKind, Permissions::AutomationStatus> automation;
-    for (const auto browser : kAllBrowsers) {
-        if (BrowserSource::runningApp(browser)) automation[browser] = Permissions::automationStatus(browser);
-    }
-    automation_ = std::move(automation);
     changed();
+    // The browsers are asked themselves, and one may be slow to answer: never on the main thread.
+    auto& dispatch = services_.dispatch;
+    dispatch.concurrentQueue().async([&dispatch, weak = std::weak_ptr(self_)] {
+        std::map<BrowserKind, Permissions::AutomationStatus> automation;
+        for (const auto browser : kAllBrowsers) {
+            if (BrowserSource::runningApp(browser)) automation[browser] = Permissions::automationStatus(browser);
+        }
+        dispatch.postMain([weak, automation = std::move(automation)]() mutable {
+            const auto self = weak.lock();
+            if (!self || *self == nullptr || (*self)->automation_ == automation) return;
+            (*self)->automation_ = std::move(automation);
+            (*self)->changed();
+        });
+    });
 }
 
 void SettingsModel::startPolling() {

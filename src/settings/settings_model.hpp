@@ -65,7 +65,8 @@ public:
     /// Accessibility, Screen Recording and every running browser's automation are granted.
     bool allPermissionsGranted() const;
 
-    /// Re-reads permissions, login item, automatic updates and running browsers.
+    /// Re-reads permissions, login item and automatic updates, and then, once the browsers have
+    /// answered in the background, the running browsers' automation.
     void refresh();
     /// Refreshes now and then every second until stopPolling(); never more than one timer.
     void startPolling();

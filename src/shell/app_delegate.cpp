@@ -60,10 +60,18 @@ void AppDelegate::catchUpWithDesktop() {
 }
 
 void AppDelegate::applicationDidBecomeActive() {
-    if (didRequestBrowserAccess_ || BrowserSource::pendingConsent().empty()) return;
-    didRequestBrowserAccess_ = true;
+    if (didRequestBrowserAccess_ || checkingBrowserAccess_) return;
+    checkingBrowserAccess_ = true;
     auto& snapshots = services_.snapshots;
-    services_.dispatch.concurrentQueue().async([&snapshots] {
+    auto& dispatch = services_.dispatch;
+    // The browsers are asked themselves, and one may be slow to answer: never on the main thread.
+    dispatch.concurrentQueue().async([this, &snapshots, &dispatch] {
+        const bool pending = !BrowserSource::pendingConsent().empty();
+        dispatch.postMain([this, pending] {
+            checkingBrowserAccess_ = false;
+            didRequestBrowserAccess_ = didRequestBrowserAccess_ || pending;
+        });
+        if (!pending) return;
         BrowserSource::requestAutomationAccess();
         snapshots.markAllDirty();
         snapshots.refreshDirty();

@@ -73,6 +73,7 @@ private:
     std::optional<HotKeyManager> hotKeys_;
     ChangeObserver observer_;
     bool didRequestBrowserAccess_ = false;
+    bool checkingBrowserAccess_ = false;  ///< the browsers are being asked whether one is pending
 };
 
 /// The tooltip sentence for a palette shortcut another application holds.

@@ -81,12 +81,15 @@ protected:
 
 TEST_F(SettingsWithSafariTest, APendingBrowserLeavesSetupIncomplete) {
     model().refresh();
+    EXPECT_TRUE(model().automation().empty()) << "the browsers are not asked on the main thread";
+    sim.dispatch.runUntilIdle();
     EXPECT_EQ(model().automation(), (std::map<BrowserKind, Status>{{BrowserKind::safari, Status::notDetermined}}));
     EXPECT_FALSE(model().allPermissionsGranted());
 }
 
 TEST_F(SettingsWithSafariTest, RequestingAccessAsksTheBrowserInTheBackgroundThenRefreshes) {
     model().refresh();
+    sim.dispatch.runUntilIdle();
     model().browserAction(BrowserKind::safari);
     EXPECT_EQ(model().automation().at(BrowserKind::safari), Status::notDetermined);  // not on this thread
     sim.dispatch.runUntilIdle();
@@ -103,6 +106,7 @@ protected:
 
 TEST_F(SettingsWithSafariDeniedTest, ADeniedBrowserOpensTheAutomationSettings) {
     model().refresh();
+    sim.dispatch.runUntilIdle();
     model().browserAction(BrowserKind::safari);
     sim.dispatch.runUntilIdle();
     const auto log = sim.desktop().actionLog();

@@ -40,6 +40,7 @@ protected:
 
     void open() {
         window.show();
+        sim.dispatch.runUntilIdle();  // the browsers' rows, read in the background
         settle();
     }
 
