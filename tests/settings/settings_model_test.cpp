@@ -31,7 +31,7 @@ protected:
             model_.emplace(SettingsModel::Services{
                 *sim.desktop().preferences(), sim.dispatch, loginItem, updater, &hotKeys,
                 [this](Role role) {
-                    return [this, role](std::uint32_t) { presses.push_back(role); };
+                    return [this, role](std::uint32_t, platform::KeyboardCapture) { presses.push_back(role); };
                 },
                 sim.desktop().hotKeys()});
             model_->onChange([this] { ++changes; });
@@ -123,7 +123,7 @@ TEST_F(SettingsModelTest, ReadsTheStoredShortcuts) {
 }
 
 TEST_F(SettingsModelTest, AFreeShortcutIsRegisteredStoredAndPublished) {
-    hotKeys.registerShortcut(Role::palette, {49, 2048}, [](std::uint32_t) {});
+    hotKeys.registerShortcut(Role::palette, {49, 2048}, [](std::uint32_t, platform::KeyboardCapture) {});
     model().apply({49, 4096}, Role::palette);
     EXPECT_FALSE(model().shortcutError());
     EXPECT_EQ(model().paletteShortcut(), (Shortcut{49, 4096}));

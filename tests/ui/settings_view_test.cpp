@@ -35,7 +35,7 @@ class SettingsViewTest : public ::testing::Test {
 protected:
     explicit SettingsViewTest(json desktop = json::object()) : sim(withKeyNames(std::move(desktop))) {
         offscreenApplication();
-        hotKeys.registerShortcut(HotKeyManager::Role::palette, {49, 2048}, [this](std::uint32_t) { ++presses; });
+        hotKeys.registerShortcut(HotKeyManager::Role::palette, {49, 2048}, [this](std::uint32_t, platform::KeyboardCapture) { ++presses; });
     }
 
     void open() {
@@ -92,7 +92,7 @@ protected:
     HotKeyManager hotKeys{*sim.desktop().hotKeys(), sim.dispatch};
     int presses = 0;
     SettingsModel model{{*sim.desktop().preferences(), sim.dispatch, loginItem, updater, &hotKeys,
-                         [this](HotKeyManager::Role) { return [this](std::uint32_t) { ++presses; }; },
+                         [this](HotKeyManager::Role) { return [this](std::uint32_t, platform::KeyboardCapture) { ++presses; }; },
                          sim.desktop().hotKeys()}};
     ui::SettingsQuickWindow window{model, updater, &hotKeys, sim.desktop().hotKeys()};
 };
