@@ -171,20 +171,8 @@ void X11HotKeys::release(std::uint64_t capture, bool handOver) {
     const auto active = handOver ? activeWindow() : std::nullopt;
     std::lock_guard lock(mutex_);
     if (capture != capture_ || hold_ == Hold::none) return;
-    if (!held_.empty()) {
-        // A hot key still down would send its release to another window, and its next press
-        // would look like a repeat: read on until its release comes here. Keys typed meanwhile
-        // are for nobody.
-        hold_ = Hold::capturing;
-        releaseAsked_ = true;
-        if (stopped_) {
-            stopped_ = false;
-            nextKey(XCB_CURRENT_TIME);
-        }
-        return;
-    }
-    if (!handOver) {
-        letGo();
+    if (!handOver || !held_.empty()) {
+        letGoOnceKeysAreUp();
         return;
     }
     if (!stopped_) stop();
@@ -225,7 +213,23 @@ void X11HotKeys::stop() {
 
 void X11HotKeys::stopTimedOut(std::uint64_t capture) {
     std::lock_guard lock(mutex_);
-    if (capture == capture_ && hold_ != Hold::none && stopped_) letGo();
+    if (capture == capture_ && hold_ != Hold::none && stopped_) letGoOnceKeysAreUp();
+}
+
+void X11HotKeys::letGoOnceKeysAreUp() {
+    if (held_.empty()) {
+        letGo();
+        return;
+    }
+    // A hot key still down would send its release to another window, and its next press would
+    // look like a repeat: read on until its release comes here. Keys typed meanwhile are for
+    // nobody.
+    hold_ = Hold::capturing;
+    releaseAsked_ = true;
+    if (stopped_) {
+        stopped_ = false;
+        nextKey(XCB_CURRENT_TIME);
+    }
 }
 
 void X11HotKeys::activationRequested(xcb_window_t window) {
@@ -254,7 +258,7 @@ void X11HotKeys::checkHandOver(std::uint64_t capture) {
     if (capture != capture_ || hold_ != Hold::keeping) return;
     const bool arrived = awaitedWindow_ != XCB_NONE ? active == awaitedWindow_
                                                     : active != XCB_NONE && active != leavingWindow_;
-    if (arrived) letGo();
+    if (arrived) letGoOnceKeysAreUp();
 }
 
 std::optional<xcb_window_t> X11HotKeys::activeWindow() {

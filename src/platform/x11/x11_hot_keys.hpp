@@ -112,6 +112,8 @@ private:
     void nextKey(xcb_timestamp_t time);
     /// Under the lock: ungrabs; keys waiting in the server go to the window with the focus.
     void letGo();
+    /// Under the lock: lets go now, or, while a hot key is down, once its release came here.
+    void letGoOnceKeysAreUp();
 
     XcbConnection& connection_;
     platform::Dispatch& dispatch_;
