@@ -25,9 +25,12 @@ namespace zerlith::x11 {
 /// A press also takes the whole keyboard, handed to the press handler as a KeyboardCapture: the
 /// grab freezes the keyboard at the press, so what the user types right after the hot key comes
 /// here in order instead of reaching the window being left, however late the application's
-/// window appears. The keyboard is let go when the capture is, but never while a hot key is still
-/// down: its release then comes here too, so a press with no release before it is always a
-/// repeat (the server reports repeats without releases), however fast a person toggles.
+/// window appears. The server hands the keys over one at a time, so the keyboard can stop between
+/// any two: after a Return or Escape, or when the capture is handed over, what follows waits in
+/// the server until the window switched to is active. The keyboard is let go when the capture is,
+/// but never while a hot key is still down: its release then comes here too, so a press with no
+/// release before it is always a repeat (the server reports repeats without releases), however
+/// fast a person toggles.
 ///
 /// The key events arrive on the backend's connection, which DesktopCache reads: it hands them to
 /// handleEvent(), and changes of the active window to activeWindowChanged(). Any thread; one lock
