@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     using namespace zerlith;
     if (const auto status = app::runBrowserMode({argv + 1, argv + argc})) return *status;
     const auto invocation = CLI::parse({argv + 1, argv + argc});
+    if (const auto status = CLI::answerWithoutDesktop(invocation)) return *status;
     const app::DesktopChoice choice{std::getenv("ZERLITH_DESKTOP"), std::getenv("DISPLAY"), {}};
     if (invocation.mode == CLI::Mode::application) return app::runApplication(argc, argv, invocation, choice);
 

@@ -13,8 +13,9 @@ class UsageStore;
 
 namespace zerlith::CLI {
 
-/// The one mode a run takes, in the order of precedence.
-enum class Mode { raise, dumpToFile, dump, bench, application };
+/// The one mode a run takes, in the order of precedence: an argument that is not understood
+/// stops the run before anything starts.
+enum class Mode { misuse, help, version, raise, dumpToFile, dump, bench, application };
 
 /// What the command line asks for. Arguments form a set: order and repeats carry no meaning.
 struct Invocation {
@@ -24,6 +25,7 @@ struct Invocation {
     std::optional<std::string> logPath;
     std::string query;                     ///< the value of "--raise="
     std::optional<std::string> moveValue;  ///< the value of "--move=", with a raise
+    std::string unrecognized;              ///< the first argument not understood, with `misuse`
 };
 
 /// Reads the arguments (without the program path) and picks the mode.
@@ -36,7 +38,11 @@ struct Services {
     ActivationLog& activationLog;
 };
 
-/// Runs a command-line mode (any but `application`) on the main thread and returns the exit
+/// Answers `misuse`, `help` and `version`, which need no desktop: the exit status, or none for
+/// the other modes.
+std::optional<int> answerWithoutDesktop(const Invocation& invocation);
+
+/// Runs a command-line mode that needs the desktop on the main thread and returns the exit
 /// status: 1 when the file of "--dump-file=" could not be written (said on standard error), else 0.
 int run(const Invocation& invocation, const Services& services);
 

@@ -25,8 +25,15 @@ INSTANTIATE_TEST_SUITE_P(
                       DispatchCase{{"--dump-file=/tmp/t.json", "--raise=Notes"}, Mode::raise},
                       DispatchCase{{"--bench", "--dump", "--raise=x"}, Mode::raise},
                       DispatchCase{{"--move=left"}, Mode::application},
-                      DispatchCase{{"--Dump", "dump", "-dump"}, Mode::application},
-                      DispatchCase{{"--bench", "--bench"}, Mode::bench}));
+                      DispatchCase{{"--palette", "--instant", "--settings"}, Mode::application},
+                      DispatchCase{{"--bench", "--bench"}, Mode::bench},
+                      DispatchCase{{"--dump", "--version"}, Mode::version},
+                      DispatchCase{{"--version", "-h", "--raise=x"}, Mode::help},
+                      DispatchCase{{"--help", "--Dump"}, Mode::misuse},
+                      DispatchCase{{"dump"}, Mode::misuse},
+                      DispatchCase{{"-dump"}, Mode::misuse},
+                      DispatchCase{{"--raise"}, Mode::misuse},
+                      DispatchCase{{""}, Mode::misuse}));
 
 TEST(CommandLine, ValuesAreTakenVerbatim) {
     const auto invocation = parse({"--raise= Notes:tab ", "--move=DELL", "--dump-file="});
@@ -39,8 +46,12 @@ TEST(CommandLine, MoveWithoutRaiseIsNotKept) {
     EXPECT_EQ(parse({"--move=right", "--dump"}).moveValue, std::nullopt);
 }
 
+TEST(CommandLine, TheFirstArgumentNotUnderstoodIsNamed) {
+    EXPECT_EQ(parse({"--dump", "--frobnicate", "--also-wrong"}).unrecognized, "--frobnicate");
+}
+
 TEST(CommandLine, ArgumentsFormASet) {
-    EXPECT_EQ(parse({"--dump", "--dump", "x"}).arguments, (std::set<std::string>{"--dump", "x"}));
+    EXPECT_EQ(parse({"--dump", "--dump", "--bench"}).arguments, (std::set<std::string>{"--bench", "--dump"}));
 }
 
 }  // namespace

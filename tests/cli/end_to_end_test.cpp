@@ -40,6 +40,32 @@ TEST_F(EndToEnd, DumpListsEveryTargetRanked) {
     EXPECT_NE(outcome.out.find("https://github.com/o/r/pull/12345"), std::string::npos);
 }
 
+// These answer without any desktop, so they work where no display is.
+TEST_F(EndToEnd, HelpVersionAndMisuseFollowTheCommandLineConventions) {
+    struct Case {
+        std::string arguments;
+        int status;
+        std::string outStart;
+        std::string errStart;
+    };
+    for (const auto& [arguments, status, outStart, errStart] : {
+             Case{"--help", 0, "Usage: zerlith [MODE]\n", ""},
+             Case{"-h --dump", 0, "Usage: zerlith [MODE]\n", ""},
+             Case{"--version", 0, "zerlith " ZERLITH_VERSION "\n", ""},
+             Case{"--frobnicate", 2, "",
+                  "zerlith: unrecognized argument '--frobnicate'\nTry 'zerlith --help' for more information.\n"},
+             Case{"--help \"$(printf 'x\\033[2J')\"", 2, "", "zerlith: unrecognized argument 'x?[2J'\n"},
+         }) {
+        const auto outcome = run(directory_ / "missing.json", arguments, "-u DISPLAY");
+        EXPECT_EQ(outcome.status, status) << arguments;
+        EXPECT_TRUE(outcome.out.starts_with(outStart)) << arguments << ": " << outcome.out;
+        EXPECT_TRUE(outcome.err.starts_with(errStart)) << arguments << ": " << outcome.err;
+        if (outStart.empty()) {
+            EXPECT_EQ(outcome.out, "") << arguments;
+        }
+    }
+}
+
 TEST_F(EndToEnd, DumpFileWritesTheSameDocumentAndPrintsNothing) {
     const auto desktop = writeDesktop(kDesktop);
     const auto path = directory_ / "dump.json";
