@@ -11,6 +11,8 @@ namespace {
 /// How long typed keys wait for the palette to take the keyboard before they are handed over
 /// anyway: the keyboard must never stay held when the window manager does not focus the palette.
 constexpr int kTypingHoldMilliseconds = 750;
+/// Someone typing without pause must not keep the palette from taking the keyboard itself.
+constexpr int kMostTypingTakes = 8;
 
 }  // namespace
 
@@ -105,8 +107,14 @@ void SwitcherShell::togglePalette(std::uint32_t pressTime, platform::KeyboardCap
 
 void SwitcherShell::deliverTyping() {
     typingHold_.stop();
-    const auto typed = QString::fromStdString(typing_.takeTyped());
-    if (!typed.isEmpty() && window_ && palette_.isVisible()) window_->typeText(typed);
+    // Keys typed while the palette took the earlier ones wait in the desktop: take them too
+    // before letting go, or they would all reach the palette at once, also those after a Return
+    // that closes it.
+    for (int take = 0; take < kMostTypingTakes && window_ && palette_.isVisible(); ++take) {
+        const auto typed = QString::fromStdString(typing_.takeTyped());
+        if (typed.isEmpty()) break;
+        window_->typeText(typed);
+    }
     // After a Return or Escape that closed the palette, the keys wait for the window it leaves for.
     if (palette_.isVisible()) {
         typing_.release();

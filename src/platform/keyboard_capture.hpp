@@ -33,9 +33,10 @@ public:
     KeyboardCapture& operator=(const KeyboardCapture&) = delete;
     ~KeyboardCapture() { release(); }
 
-    /// What was typed since the press, in order, as text with Return, Escape and BackSpace as
-    /// "\r", "\x1b" and "\b"; the keyboard stays held. Keys typed after a Return or Escape wait
-    /// in the desktop for the window that gets the focus next, so they are never part of it.
+    /// What was typed since the press or the last take, in order, as text with Return, Escape and
+    /// BackSpace as "\r", "\x1b" and "\b"; the keyboard stays held. Keys typed after a Return or
+    /// Escape are not part of it: they wait in the desktop for the window that gets the focus
+    /// next, or for the next take.
     std::string takeTyped();
     /// Lets the keyboard go now, also what waits in the desktop: it reaches the focused window.
     /// Nothing when it holds nothing.

@@ -130,6 +130,9 @@ TEST_F(X11HotKeysTest, KeysTypedRightAfterTheHotKeyAreKeptInOrderUpToReturn) {
     run({"xdotool", "key", "alt+space", "type", "beta"});
     ASSERT_TRUE(pumpUntil([&] { return !presses.empty(); }));
     EXPECT_EQ(captures.back().takeTyped(), "beta");
+    // Keys typed after a take wait in the server for the next one, in order.
+    run({"xdotool", "type", "ga"});
+    EXPECT_EQ(captures.back().takeTyped(), "ga");
     captures.back().release();
     EXPECT_EQ(captures.back().takeTyped(), "") << "the keyboard was let go";
 

@@ -133,6 +133,14 @@ void X11HotKeys::ungrab(const Registration& registration) {
 }
 
 std::string X11HotKeys::takeTyped(std::uint64_t capture) {
+    {
+        // An earlier take stopped the keyboard: what was typed meanwhile waits in the server.
+        std::lock_guard lock(mutex_);
+        if (capture == capture_ && hold_ == Hold::capturing && stopped_) {
+            stopped_ = false;
+            nextKey(XCB_CURRENT_TIME);
+        }
+    }
     // The server hands over one key at a time: read until a round trip brings no more.
     for (int pass = 0; pass < kMostDrainPasses; ++pass) {
         std::uint64_t seen = 0;
