@@ -17,6 +17,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox x11-xserver-utils xdotool x11-utils x11-xkb-utils libxcb-xtest0-dev
   chromium firefox-esr
+  # installing and packaging: the validators, the manual page renderer, CPack's Debian tools
+  desktop-file-utils appstream man-db dpkg-dev file lintian
   # fuzzing (libFuzzer comes with clang's runtime libraries)
   clang libclang-rt-14-dev
 )

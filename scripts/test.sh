@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds Zerlith and runs every test.
+# Sets up the machine, builds Zerlith and runs every test (the plain build then checks its
+# install and Debian package).
 #   scripts/test.sh                              plain build in build/
 #   scripts/test.sh --sanitize=address,undefined  build-address,undefined/ with those sanitizers
 #   scripts/test.sh --sanitize=thread --label=threads  only the tests with that CTest label
@@ -28,3 +29,5 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt${LSAN_OPTIO
 # The X11 tests race a real window manager and X server: a test that fails is run again, up to
 # three times in all, so that one lost race does not fail the run. Every failure is still printed.
 ctest --test-dir "$build" --output-on-failure --repeat until-pass:3 ${label:+-L "$label"}
+# The plain build also proves what it installs and packs.
+if [ -z "$sanitize" ]; then scripts/check-install.sh "$build"; fi

@@ -160,7 +160,7 @@ int runApplication(int argc, char** argv, const CLI::Invocation& invocation, Des
     // Widgets, for the tray icon's menu.
     QApplication qt(argc, argv);
     QApplication::setApplicationName("Zerlith");
-    QApplication::setDesktopFileName("zerlith");
+    QApplication::setDesktopFileName("dev.zerlith.Zerlith");  // the installed desktop entry
     QApplication::setQuitOnLastWindowClosed(false);
     ui::chooseSceneGraph();
 

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "browser/browser_host.hpp"
+#include "browser/host_manifest_template.hpp"
 #include "system/file_io.hpp"
 
 namespace zerlith::browser {
@@ -28,19 +29,27 @@ constexpr KnownBrowser kKnownBrowsers[] = {
     {"Firefox", "firefox", false, ".mozilla", "native-messaging-hosts"},
 };
 
+/// Puts `value`, as a JSON string, in place of the template's @name@.
+void fillIn(std::string& text, std::string_view name, const std::string& value) {
+    const auto placeholder = "@" + std::string(name) + "@";
+    const auto at = text.find(placeholder);
+    if (at == std::string::npos) return;
+    // A path that is not UTF-8 cannot be said in JSON: it gets U+FFFD rather than a throw.
+    const auto json = nlohmann::json(value).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    text.replace(at, placeholder.size(), json);
+}
+
 }  // namespace
 
 std::string hostManifest(std::string_view kind, const std::string& executable) {
-    nlohmann::json manifest{{"name", kHostName},
-                            {"description", "Zerlith's window and tab switcher"},
-                            {"path", executable},
-                            {"type", "stdio"}};
-    if (kind == "firefox") {
-        manifest["allowed_extensions"] = {kFirefoxExtensionID};
-    } else {
-        manifest["allowed_origins"] = {"chrome-extension://" + std::string(kChromiumExtensionID) + "/"};
-    }
-    return manifest.dump(2) + "\n";
+    const bool firefox = kind == "firefox";
+    std::string text(kHostManifestTemplate);
+    fillIn(text, "HOST_NAME", std::string(kHostName));
+    fillIn(text, "HOST_ALLOWED_KEY", firefox ? "allowed_extensions" : "allowed_origins");
+    fillIn(text, "HOST_ALLOWED", firefox ? std::string(kFirefoxExtensionID)
+                                         : "chrome-extension://" + std::string(kChromiumExtensionID) + "/");
+    fillIn(text, "HOST_PATH", executable);  // last: a path may hold anything, "@HOST_NAME@" too
+    return text;
 }
 
 int installHostManifests(const std::string& home, const std::string& configHome, const std::string& executable,

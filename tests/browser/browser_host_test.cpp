@@ -347,5 +347,17 @@ TEST(HostManifests, WrittenForTheBrowsersThatHaveAProfile) {
     EXPECT_NE(none.str().find("No browser profile found"), std::string::npos);
 }
 
+TEST(HostManifests, AnyExecutablePathGivesValidJson) {
+    for (const std::string path : {"/usr/bin/zerlith", "/opt/a \"b\"\\c/@HOST_NAME@", "/home/\xff\xfe/zerlith"}) {
+        for (const std::string_view kind : {"chrome", "firefox"}) {
+            const auto manifest = json::parse(hostManifest(kind, path));
+            EXPECT_EQ(manifest["name"], "dev.zerlith.tabs") << path;
+            EXPECT_EQ(manifest["type"], "stdio");
+            EXPECT_EQ(manifest.size(), 5u);
+        }
+    }
+    EXPECT_EQ(json::parse(hostManifest("chrome", "/opt/a \"b\"\\c"))["path"], "/opt/a \"b\"\\c");
+}
+
 }  // namespace
 }  // namespace zerlith::browser

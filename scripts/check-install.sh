@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Checks what a build folder (default build/) installs and packs: `cmake --install` into a
+# scratch DESTDIR, the desktop entry, metainfo and manual page through their validators, the
+# browsers' host manifests naming the installed executable (with the same text the executable
+# writes itself), then `cpack -G DEB` and the package's contents; lintian when installed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+fail() { echo "check-install: $*" >&2; exit 1; }
+cached() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+
+stage=$scratch/stage
+DESTDIR=$stage cmake --install "$build" >/dev/null
+prefix=$(cached CMAKE_INSTALL_PREFIX)
+executable=$prefix/$(cached CMAKE_INSTALL_BINDIR)/zerlith
+share=$stage$prefix/share
+[ -x "$stage$executable" ] || fail "no executable at $executable"
+for file in icons/hicolor/scalable/apps/dev.zerlith.Zerlith.svg icons/hicolor/symbolic/apps/dev.zerlith.Zerlith-symbolic.svg \
+    zerlith/browser-extension/chromium/manifest.json zerlith/browser-extension/firefox/manifest.json; do
+  [ -f "$share/$file" ] || fail "not installed: $file"
+done
+desktop-file-validate "$share/applications/dev.zerlith.Zerlith.desktop"
+appstreamcli validate --no-net "$share/metainfo/dev.zerlith.Zerlith.metainfo.xml" >/dev/null ||
+  appstreamcli validate --no-net "$share/metainfo/dev.zerlith.Zerlith.metainfo.xml" >&2 || fail "metainfo refused"
+manual=$share/man/man1/zerlith.1.gz
+warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
+[ -z "$warnings" ] || fail "the manual page renders with warnings: $warnings"
+
+# What `zerlith --install-browser-hosts` writes for the installed executable, to compare with
+# the system-wide manifests installed from the same template.
+home=$scratch/home
+mkdir -p "$home/.config/chromium" "$home/.mozilla"
+HOME=$home XDG_CONFIG_HOME=$home/.config "$stage$executable" --install-browser-hosts >/dev/null
+own() { sed "s|\"path\": \".*\"|\"path\": \"$executable\"|" "$1"; }
+chrome=$(own "$home/.config/chromium/NativeMessagingHosts/dev.zerlith.tabs.json")
+firefox=$(own "$home/.mozilla/native-messaging-hosts/dev.zerlith.tabs.json")
+[[ $chrome == *"\"path\": \"$executable\""* ]] || fail "no path in the executable's own manifest"
+if [ "$(cached ZERLITH_INSTALL_BROWSER_HOSTS)" != OFF ]; then
+  for folder in /etc/chromium /etc/opt/chrome /etc/opt/brave.com/brave /etc/opt/edge /usr/lib/mozilla; do
+    manifest=$stage$folder/native-messaging-hosts/dev.zerlith.tabs.json
+    [ -f "$manifest" ] || fail "no host manifest in $folder"
+    expected=$chrome
+    [ "$folder" = /usr/lib/mozilla ] && expected=$firefox
+    [ "$(cat "$manifest")" = "$expected" ] || fail "$manifest differs from the executable's own: $(cat "$manifest")"
+  done
+fi
+
+# The package: under /usr whatever the build's prefix, so its manifests name /usr/bin/zerlith.
+(cd "$build" && cpack -G DEB -B "$scratch/package" >/dev/null)
+deb=$(echo "$scratch"/package/zerlith_*.deb)
+[ -f "$deb" ] || fail "cpack made no zerlith_*.deb"
+contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for file in ./usr/bin/zerlith ./usr/share/applications/dev.zerlith.Zerlith.desktop \
+    ./usr/share/icons/hicolor/scalable/apps/dev.zerlith.Zerlith.svg ./usr/share/metainfo/dev.zerlith.Zerlith.metainfo.xml \
+    ./usr/share/man/man1/zerlith.1.gz ./etc/chromium/native-messaging-hosts/dev.zerlith.tabs.json \
+    ./usr/share/zerlith/browser-extension/chromium/manifest.json; do
+  grep -qxF "$file" <<<"$contents" || fail "$file is not in $(basename "$deb")"
+done
+if grep -E '_tests?$|_bench$|_fuzz$|/fuzz/|/tests?/' <<<"$contents"; then fail "tests, benchmarks or fuzz targets in the package"; fi
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/mozilla/native-messaging-hosts/dev.zerlith.tabs.json |
+  grep -qF '"path": "/usr/bin/zerlith"' || fail "the package's manifests do not name /usr/bin/zerlith"
+
+if command -v lintian >/dev/null; then
+  # Reported, not enforced: a CPack package is not a Debian source package's.
+  lintian --tag-display-limit 0 "$deb" || true
+fi
+echo "check-install: $(basename "$deb") and the $prefix install are complete"
