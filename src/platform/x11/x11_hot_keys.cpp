@@ -134,11 +134,12 @@ void X11HotKeys::ungrab(const Registration& registration) {
 
 std::string X11HotKeys::takeTyped(std::uint64_t capture) {
     {
-        // An earlier take stopped the keyboard: what was typed meanwhile waits in the server.
+        // An earlier take stopped the keyboard (at its end or at a Return it returned): what was
+        // typed meanwhile waits in the server.
         std::lock_guard lock(mutex_);
-        if (capture == capture_ && hold_ == Hold::capturing && stopped_) {
+        if (capture == capture_ && hold_ == Hold::capturing && stopped_ && typed_.empty()) {
             stopped_ = false;
-            nextKey(XCB_CURRENT_TIME);
+            nextKey();
         }
     }
     // The server hands over one key at a time: read until a round trip brings no more.
@@ -236,7 +237,7 @@ void X11HotKeys::letGoOnceKeysAreUp() {
     releaseAsked_ = true;
     if (stopped_) {
         stopped_ = false;
-        nextKey(XCB_CURRENT_TIME);
+        nextKey();
     }
 }
 
@@ -278,8 +279,10 @@ std::optional<xcb_window_t> X11HotKeys::activeWindow() {
     return firstCardinal(reply.get(), XCB_ATOM_WINDOW);
 }
 
-void X11HotKeys::nextKey(xcb_timestamp_t time) {
-    xcb_allow_events(connection_.raw(), XCB_ALLOW_SYNC_KEYBOARD, time);
+void X11HotKeys::nextKey() {
+    // Not the last event's time: a stop grabs again at the server's present time, which may be
+    // later than keys already waiting, and the server ignores an AllowEvents older than a grab.
+    xcb_allow_events(connection_.raw(), XCB_ALLOW_SYNC_KEYBOARD, XCB_CURRENT_TIME);
     connection_.flush();
 }
 
@@ -344,7 +347,7 @@ void X11HotKeys::pressed(const xcb_key_press_event_t& press) {
                 xcb_allow_events(connection_.raw(), XCB_ALLOW_ASYNC_KEYBOARD, press.time);
                 connection_.flush();
             } else {
-                keySeen(press.time);
+                keySeen();
             }
             return;
         }
@@ -354,7 +357,7 @@ void X11HotKeys::pressed(const xcb_key_press_event_t& press) {
                                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC)
                                      .sequence);
         startCapture();
-        nextKey(press.time);
+        nextKey();
         capture = capture_;
         handler = handler_;
         id = found->first;
@@ -374,13 +377,13 @@ void X11HotKeys::typedKey(const xcb_key_press_event_t& press) {
         ++keysSeen_;
         stop();
     } else {
-        keySeen(press.time);
+        keySeen();
     }
 }
 
-void X11HotKeys::keySeen(xcb_timestamp_t time) {
+void X11HotKeys::keySeen() {
     ++keysSeen_;
-    if (!stopped_) nextKey(time);
+    if (!stopped_) nextKey();
 }
 
 void X11HotKeys::released(const xcb_key_release_event_t& release) {
@@ -390,7 +393,7 @@ void X11HotKeys::released(const xcb_key_release_event_t& release) {
     if (releaseAsked_ && held_.empty()) {
         letGo();
     } else {
-        keySeen(release.time);
+        keySeen();
     }
 }
 

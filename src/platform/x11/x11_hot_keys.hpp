@@ -82,7 +82,7 @@ private:
     void typedKey(const xcb_key_press_event_t& press);
     /// Under the lock: counts a key event handled while held, and asks for the next one unless
     /// the keyboard is to stop.
-    void keySeen(xcb_timestamp_t time);
+    void keySeen();
 
     // KeyboardCapture::Keeper
     std::string takeTyped(std::uint64_t capture) override;
@@ -112,7 +112,7 @@ private:
     /// Runs `step` for `capture` from the main queue after `delaySeconds`, unless this is gone.
     void postStep(double delaySeconds, void (X11HotKeys::*step)(std::uint64_t), std::uint64_t capture);
     /// Under the lock: the server may send the next key event.
-    void nextKey(xcb_timestamp_t time);
+    void nextKey();
     /// Under the lock: ungrabs; keys waiting in the server go to the window with the focus.
     void letGo();
     /// Under the lock: lets go now, or, while a hot key is down, once its release came here.
