@@ -91,10 +91,13 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     x11::prepareUtilityWindow(*view_);
     view_->installEventFilter(this);
     connect(view_.get(), &QWindow::activeChanged, this, [this] {
+        if (!view_->isVisible()) return;
         if (view_->isActive()) {
+            activeSinceShown_ = true;
             if (activated_) activated_();
-        } else if (view_->isVisible() && !x11::hasInputFocus(*view_).value_or(false)) {
-            // News of focus may be stale (sent about an earlier opening): the server has the truth.
+        } else if (activeSinceShown_ && !x11::hasInputFocus(*view_).value_or(false)) {
+            // News of focus may be stale, sent about an earlier opening: the loss of a focus this
+            // opening never had, or that the server says it still has, closes nothing.
             controller_.windowDidResignKey();
         }
     });
@@ -111,6 +114,7 @@ void PaletteQuickWindow::setFrame(const Rect& frame) {
 }
 
 void PaletteQuickWindow::showAndFocus() {
+    activeSinceShown_ = false;
     view_->show();
     view_->raise();
     view_->requestActivate();

@@ -57,6 +57,8 @@ private:
     std::uint32_t openingTime_ = 0;
     /// The time of the press that opened the palette on screen now, 0 when none.
     std::uint32_t activationTime_ = 0;
+    /// The palette had the focus since it was last shown: only then can it lose it.
+    bool activeSinceShown_ = false;
 };
 
 /// The key a Qt key event stands for in the palette.
