@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QQmlEngine>
@@ -90,11 +91,11 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     view_->create();
     x11::prepareUtilityWindow(*view_);
     view_->installEventFilter(this);
+    QCoreApplication::instance()->installNativeEventFilter(this);
     connect(view_.get(), &QWindow::activeChanged, this, [this] {
         if (!view_->isVisible()) return;
         if (view_->isActive()) {
-            activeSinceShown_ = true;
-            if (activated_) activated_();
+            focusArrived();
         } else if (activeSinceShown_ && !x11::hasInputFocus(*view_).value_or(false)) {
             // News of focus may be stale, sent about an earlier opening: the loss of a focus this
             // opening never had, or that the server says it still has, closes nothing.
@@ -103,7 +104,20 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     });
 }
 
-PaletteQuickWindow::~PaletteQuickWindow() { view_->removeEventFilter(this); }
+PaletteQuickWindow::~PaletteQuickWindow() {
+    QCoreApplication::instance()->removeNativeEventFilter(this);
+    view_->removeEventFilter(this);
+}
+
+bool PaletteQuickWindow::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (view_->isVisible() && x11::isFocusIn(eventType, message, *view_)) focusArrived();
+    return false;
+}
+
+void PaletteQuickWindow::focusArrived() {
+    if (std::exchange(activeSinceShown_, true)) return;
+    if (activated_) activated_();
+}
 
 bool PaletteQuickWindow::isVisible() const { return view_->isVisible(); }
 

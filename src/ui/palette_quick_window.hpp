@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include <QAbstractNativeEventFilter>
 #include <QObject>
 #include <QQuickView>
 
@@ -19,7 +20,7 @@ namespace zerlith::ui {
 /// kept hidden between openings, hosting the palette's QML view. It gives the controller the keys
 /// that switch before the search field sees them, and closes the palette when it loses the
 /// keyboard. Main thread.
-class PaletteQuickWindow final : public QObject, public PaletteWindow {
+class PaletteQuickWindow final : public QObject, public PaletteWindow, private QAbstractNativeEventFilter {
     Q_OBJECT
 public:
     PaletteQuickWindow(PaletteController& controller, IconCache& icons);
@@ -36,7 +37,7 @@ public:
     /// The server time of the key press that opens the palette next, for the activation request;
     /// 0 when it opens on another request (the tray, another process).
     void setOpeningTime(std::uint32_t pressTime) { openingTime_ = pressTime; }
-    /// Runs `handler` each time the window gets the keyboard.
+    /// Runs `handler` when the window gets the keyboard, once each time it is shown.
     void onActivated(std::function<void()> handler) { activated_ = std::move(handler); }
     /// Holds the keyboard while a key that may close the palette is handled, so that what is
     /// typed after it reaches the window switched to.
@@ -47,6 +48,12 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    /// Watches the server's focus events, which Qt's news of focus can lag behind.
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+    /// The window got the keyboard: the first time since it was shown, the typed keys go to it.
+    void focusArrived();
 
 private:
     PaletteController& controller_;

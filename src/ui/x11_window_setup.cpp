@@ -85,6 +85,15 @@ std::optional<bool> hasInputFocus(QWindow& window) {
     return focused;
 }
 
+bool isFocusIn(const QByteArray& eventType, const void* message, const QWindow& window) {
+    if (eventType != "xcb_generic_event_t") return false;
+    const auto& event = *static_cast<const xcb_generic_event_t*>(message);
+    if ((event.response_type & 0x7F) != XCB_FOCUS_IN) return false;
+    const auto& focus = reinterpret_cast<const xcb_focus_in_event_t&>(event);
+    // With the pointer as detail the focus is on the root window, not on this one.
+    return focus.event == static_cast<xcb_window_t>(window.winId()) && focus.detail != XCB_NOTIFY_DETAIL_POINTER;
+}
+
 void requestActivation(QWindow& window, std::uint32_t userTime) {
     auto* c = connection();
     if (!c) return;

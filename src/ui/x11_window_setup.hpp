@@ -21,6 +21,11 @@ void prepareUtilityWindow(QWindow& window);
 /// Whether the window has the keyboard focus now, asking the server; none off X11.
 std::optional<bool> hasInputFocus(QWindow& window);
 
+/// Whether a native event Qt reads (`eventType` "xcb_generic_event_t") tells the window it got the
+/// keyboard focus. Unlike Qt's own news of focus, this is never late: Qt waits a moment before it
+/// reports a focus lost, and a focus that comes back meanwhile is not reported at all.
+bool isFocusIn(const QByteArray& eventType, const void* message, const QWindow& window);
+
 /// Asks the window manager to activate the mapped window as a pager would, which focus-stealing
 /// prevention lets through: the user asked for this window. `userTime` is the server time of the
 /// input that asked (0: now), so that a window manager can order it among the user's other input.
