@@ -154,6 +154,11 @@ protected:
         if (candidates.empty()) return std::nullopt;
         return candidates[std::uniform_int_distribution<std::size_t>(0, candidates.size() - 1)(random_)];
     }
+    bool knowsAnotherWindow() const {
+        for (std::size_t i = 0; i < windows_.size(); ++i)
+            if (i != active_ && windows_[i].known) return true;
+        return false;
+    }
     /// Two letters typed after each step that closes the palette, which must reach the window the
     /// model says is active.
     std::vector<std::string> newMarker() {
@@ -216,7 +221,8 @@ protected:
             break;
         }
         case 6: {
-            if (palette_ || windows_.size() < 2) return;
+            // The switch never waits for a listing: it goes to windows Zerlith has listed.
+            if (palette_ || !knowsAnotherWindow()) return;
             note("alt+Tab");
             const std::string before = windows_[active_].title;
             keys({"alt+Tab"});
