@@ -2,7 +2,8 @@
 # Checks what a build folder (default build/) installs and packs: `cmake --install` into a
 # scratch DESTDIR, the desktop entry, metainfo and manual page through their validators, the
 # browsers' host manifests naming the installed executable (with the same text the executable
-# writes itself), then `cpack -G DEB` and the package's contents; lintian when installed.
+# writes itself), the installed command starting the installed application without loading Qt
+# itself, then `cpack -G DEB` and the package's contents; lintian when installed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -17,6 +18,9 @@ prefix=$(cached CMAKE_INSTALL_PREFIX)
 executable=$prefix/$(cached CMAKE_INSTALL_BINDIR)/zerlith
 share=$stage$prefix/share
 [ -x "$stage$executable" ] || fail "no executable at $executable"
+application=$stage$prefix/$(cached CMAKE_INSTALL_LIBEXECDIR)/zerlith/zerlith-app
+[ -x "$application" ] || fail "no application at $application"
+! ldd "$stage$executable" | grep -q libQt6 || fail "the command loads Qt: $(ldd "$stage$executable" | grep libQt6)"
 for file in icons/hicolor/scalable/apps/dev.zerlith.Zerlith.svg icons/hicolor/symbolic/apps/dev.zerlith.Zerlith-symbolic.svg \
     zerlith/browser-extension/chromium/manifest.json zerlith/browser-extension/firefox/manifest.json; do
   [ -f "$share/$file" ] || fail "not installed: $file"
@@ -47,12 +51,24 @@ if [ "$(cached ZERLITH_INSTALL_BROWSER_HOSTS)" != OFF ]; then
   done
 fi
 
+# The installed command starts the installed application, which then takes requests.
+runtime=$scratch/runtime
+mkdir -m 700 "$runtime"
+session=(env HOME="$home" XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=offscreen ZERLITH_DESKTOP="$PWD/examples/desktop.json")
+"${session[@]}" "$stage$executable" 2>"$scratch/application.log" &
+started=$!
+trap 'kill "$started" 2>/dev/null; rm -rf "$scratch"' EXIT
+for _ in $(seq 100); do [ -S "$runtime/zerlith/instance" ] && break; sleep 0.1; done
+"${session[@]}" "$stage$executable" --settings || fail "the installed application took no request: $(cat "$scratch/application.log")"
+kill "$started"
+wait "$started" || fail "the installed application did not quit cleanly: $(cat "$scratch/application.log")"
+
 # The package: under /usr whatever the build's prefix, so its manifests name /usr/bin/zerlith.
 (cd "$build" && cpack -G DEB -B "$scratch/package" >/dev/null)
 deb=$(echo "$scratch"/package/zerlith_*.deb)
 [ -f "$deb" ] || fail "cpack made no zerlith_*.deb"
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for file in ./usr/bin/zerlith ./usr/share/applications/dev.zerlith.Zerlith.desktop \
+for file in ./usr/bin/zerlith ./usr/libexec/zerlith/zerlith-app ./usr/share/applications/dev.zerlith.Zerlith.desktop \
     ./usr/share/icons/hicolor/scalable/apps/dev.zerlith.Zerlith.svg ./usr/share/metainfo/dev.zerlith.Zerlith.metainfo.xml \
     ./usr/share/man/man1/zerlith.1.gz ./etc/chromium/native-messaging-hosts/dev.zerlith.tabs.json \
     ./usr/share/zerlith/browser-extension/chromium/manifest.json; do

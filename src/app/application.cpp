@@ -8,6 +8,7 @@
 
 #include "app/core_services.hpp"
 #include "app/instance_channel.hpp"
+#include "app/instance_client.hpp"
 #include "app/quit_signals.hpp"
 #include "app/switcher_shell.hpp"
 #include "settings/autostart_entry.hpp"
@@ -22,31 +23,8 @@
 namespace zerlith::app {
 namespace {
 
-/// What other invocations ask of the running instance over the channel.
-constexpr char kPaletteRequest[] = "palette";
-constexpr char kInstantRequest[] = "instant";
-constexpr char kSettingsRequest[] = "settings";
-constexpr char kReopenRequest[] = "reopen";
-/// From a browser's host: "tabs-changed chrome".
-constexpr char kTabsChangedRequest[] = "tabs-changed ";
 /// How long a start that finds the instance lock taken waits for its holder to listen.
 constexpr auto kStartingInstanceWait = std::chrono::seconds(20);
-
-/// Where the windows go: an X11 display for the X11 desktop; for a simulated desktop, whatever
-/// display Qt is given (offscreen included). Empty when there is none.
-bool displayAvailable(const DesktopChoice& choice) {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return true;
-    if (choice.display != nullptr && *choice.display != '\0') return true;
-    return choice.desktopFile != nullptr && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
-/// The request this invocation hands to a running instance.
-const char* requestOf(const CLI::Invocation& invocation) {
-    if (invocation.arguments.contains("--palette")) return kPaletteRequest;
-    if (invocation.arguments.contains("--instant")) return kInstantRequest;
-    if (invocation.arguments.contains("--settings")) return kSettingsRequest;
-    return kReopenRequest;
-}
 
 /// The running switcher: the delegate over the Qt shell, the desktop's change events and the
 /// channel other invocations reach it through.
@@ -74,13 +52,15 @@ public:
 
     bool listen(const std::string& path) { return channel_.listen(path); }
 
-    void handle(const QByteArray& request) {
-        if (request == kPaletteRequest) shell_.togglePalette(0, {});
-        if (request == kInstantRequest) delegate_.instantSwitch();
-        if (request == kSettingsRequest) delegate_.openSettings();
-        if (request == kReopenRequest) delegate_.applicationShouldHandleReopen();
-        if (request.startsWith(kTabsChangedRequest)) {
-            const auto browser = request.mid(sizeof kTabsChangedRequest - 1).toStdString();
+    void handle(const QByteArray& received) {
+        using namespace instance_request;
+        const std::string_view request(received.constData(), static_cast<std::size_t>(received.size()));
+        if (request == palette) shell_.togglePalette(0, {});
+        if (request == instant) delegate_.instantSwitch();
+        if (request == settings) delegate_.openSettings();
+        if (request == reopen) delegate_.applicationShouldHandleReopen();
+        if (request.starts_with(tabsChanged)) {
+            const std::string browser(request.substr(tabsChanged.size()));
             if (auto* bridge = core_.desktop().browserBridge()) bridge->reportsChanged();
             if (const auto kind = browserKindFromRaw(browser)) delegate_.changeObserver().tabsChanged(*kind);
         }
@@ -103,23 +83,30 @@ std::unique_ptr<platform::Preferences> openPreferences(CoreServices& core) {
     return std::make_unique<platform::MemoryPreferences>();
 }
 
-/// The user's autostart entry; for the simulated desktop, whose preferences stay in memory, a
-/// login item in memory too.
-std::unique_ptr<LoginItem> openLoginItem(CoreServices& core) {
+/// The user's autostart entry, starting `command`; for the simulated desktop, whose preferences
+/// stay in memory, a login item in memory too.
+std::unique_ptr<LoginItem> openLoginItem(CoreServices& core, const std::string& command) {
     if (!core.desktop().preferences()) {
-        if (auto entry = AutostartEntry::forUser(QCoreApplication::applicationFilePath().toStdString()))
+        if (auto entry = AutostartEntry::forUser(command))
             return std::make_unique<AutostartEntry>(std::move(*entry));
     }
     return std::make_unique<MemoryLoginItem>();
 }
 
-/// Another start holds the instance lock and is not listening yet: hands the request over once it
+/// The command the user starts Zerlith with: the launcher passes its own path as the first
+/// argument; started some other way, this executable.
+std::string commandPath(const char* first) {
+    if (first != nullptr && first[0] == '/') return first;
+    return QCoreApplication::applicationFilePath().toStdString();
+}
+
+/// Another start holds the instance lock and is not listening yet: asks it to reopen once it
 /// is. The exit status.
-int handOverToStartingInstance(const std::string& socket, const char* request) {
+int handOverToStartingInstance(const std::string& socket) {
     using namespace std::chrono_literals;
     const auto deadline = std::chrono::steady_clock::now() + kStartingInstanceWait;
     while (std::chrono::steady_clock::now() < deadline) {
-        if (InstanceChannel::send(socket, request)) return 0;
+        if (sendToInstance(socket, instance_request::reopen)) return 0;
         std::this_thread::sleep_for(100ms);
     }
     std::cerr << "zerlith: another Zerlith holds " << socket << ".lock but does not answer\n";
@@ -128,11 +115,7 @@ int handOverToStartingInstance(const std::string& socket, const char* request) {
 
 }  // namespace
 
-int runApplication(int argc, char** argv, const CLI::Invocation& invocation, DesktopChoice choice) {
-    if (!displayAvailable(choice)) {
-        std::cerr << "zerlith: no display to show the switcher on: set DISPLAY\n";
-        return 2;
-    }
+int runApplication(int argc, char** argv, DesktopChoice choice) {
     // The X11 desktop's windows are X11 windows: the palette must be one too, also under XWayland.
     if (choice.desktopFile == nullptr && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
@@ -141,20 +124,13 @@ int runApplication(int argc, char** argv, const CLI::Invocation& invocation, Des
         std::cerr << "zerlith: cannot open the display " << (choice.display ? choice.display : "") << '\n';
         return 2;
     }
-    // Handing a request over needs no GUI: `zerlith --palette` on a hot key stays quick.
-    const char* request = requestOf(invocation);
     std::string channelError;
-    const auto socket = InstanceChannel::socketPath(&channelError);
+    const auto socket = instanceSocketPath(&channelError);
     if (!socket) std::cerr << "zerlith: " << channelError << "; running without the single-instance channel\n";
-    if (socket && InstanceChannel::send(*socket, request)) return 0;
-    if (request != kReopenRequest) {
-        std::cerr << "zerlith: Zerlith is not running\n";
-        return 1;
-    }
     // The lock, not the socket, decides which of two starts at once runs.
     auto outcome = InstanceLock::Outcome::unavailable;
     const auto lock = socket ? InstanceLock::take(*socket + ".lock", &outcome) : std::nullopt;
-    if (outcome == InstanceLock::Outcome::heldElsewhere) return handOverToStartingInstance(*socket, request);
+    if (outcome == InstanceLock::Outcome::heldElsewhere) return handOverToStartingInstance(*socket);
     if (socket && !lock) std::cerr << "zerlith: cannot lock " << *socket << ".lock; running without the single-instance channel\n";
 
     // Widgets, for the tray icon's menu.
@@ -173,7 +149,7 @@ int runApplication(int argc, char** argv, const CLI::Invocation& invocation, Des
     CoreServices core(std::get<Runtime>(std::move(started)));
     QuitSignals quitSignals;
     const auto ownPreferences = openPreferences(core);
-    const auto loginItem = openLoginItem(core);
+    const auto loginItem = openLoginItem(core, commandPath(argv[0]));
     Switcher switcher(core, ownPreferences ? *ownPreferences : *core.desktop().preferences(), *loginItem);
     if (lock && !switcher.listen(*socket)) std::cerr << "zerlith: cannot listen at " << *socket << '\n';
     return QApplication::exec();

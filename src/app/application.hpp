@@ -1,14 +1,13 @@
 #pragma once
 
 #include "app/runtime.hpp"
-#include "cli/command_line.hpp"
 
 namespace zerlith::app {
 
-/// Application mode: the switcher that stays running. Hands the request to an instance that
-/// already runs ("--palette" toggles its palette; otherwise it is reopened) or becomes that
-/// instance, on the desktop `choice` names, until a quit request or signal; then flushes the usage
-/// history and exits 0. Exit 2 without any display, 1 for "--palette" with no instance running.
-int runApplication(int argc, char** argv, const CLI::Invocation& invocation, DesktopChoice choice);
+/// The switcher that stays running (zerlith-app, which the launcher starts): becomes the instance
+/// other invocations hand their requests to, on the desktop `choice` names, until a quit request
+/// or signal; then flushes the usage history and exits 0. When another start has just become the
+/// instance, asks it to reopen instead. Exit 2 when the display cannot be opened.
+int runApplication(int argc, char** argv, DesktopChoice choice);
 
 }  // namespace zerlith::app

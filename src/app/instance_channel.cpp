@@ -3,12 +3,9 @@
 #include <QLocalSocket>
 #include <QTimer>
 
-#include "system/runtime_folder.hpp"
-
 namespace zerlith::app {
 namespace {
 
-constexpr int kAnswerTimeoutMs = 2000;
 constexpr qint64 kLongestRequest = 64;
 constexpr char kAccepted[] = "ok\n";
 /// Connections served at once; more are closed as they come.
@@ -17,26 +14,6 @@ constexpr int kMostConnections = 32;
 constexpr int kIdleTimeoutMs = 2000;
 
 }  // namespace
-
-std::optional<std::string> InstanceChannel::socketPath(std::string* error) {
-    const auto folder = runtimeFolder(error);
-    if (!folder) return std::nullopt;
-    return *folder + "/instance";
-}
-
-bool InstanceChannel::send(const std::string& path, const QByteArray& request) {
-    QLocalSocket socket;
-    socket.connectToServer(QString::fromStdString(path));
-    if (!socket.waitForConnected(kAnswerTimeoutMs)) return false;
-    // The folder is private, but a socket of another user's there must not learn what was asked.
-    if (!browser::peerIsThisUser(static_cast<int>(socket.socketDescriptor()))) return false;
-    socket.write(request + "\n");
-    if (!socket.waitForBytesWritten(kAnswerTimeoutMs)) return false;
-    while (!socket.canReadLine()) {
-        if (!socket.waitForReadyRead(kAnswerTimeoutMs)) return false;
-    }
-    return socket.readLine() == kAccepted;
-}
 
 bool InstanceChannel::listen(const std::string& path) {
     listener_ = browser::listenAt(path);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 
 #include <QByteArray>
@@ -13,19 +12,11 @@
 namespace zerlith::app {
 
 /// One running application per user: the instance that holds the lock in the owner-only runtime
-/// folder listens on a Unix socket there, and later invocations hand it their request ("reopen",
-/// "palette") instead of starting again. Main thread.
+/// folder listens on a Unix socket there, and later invocations hand it their request
+/// (instance_client.hpp) instead of starting again. Main thread.
 class InstanceChannel final : public QObject {
     Q_OBJECT
 public:
-    /// `<runtime folder>/instance`. None, with the reason in `error`, when the runtime folder is
-    /// not private (see runtimeFolder()).
-    static std::optional<std::string> socketPath(std::string* error);
-
-    /// Hands `request` to the instance listening at `path`; true when it took it. An instance that
-    /// runs as another user is never told anything.
-    static bool send(const std::string& path, const QByteArray& request);
-
     /// Starts listening at `path`, replacing any socket there: only the holder of the instance
     /// lock listens, so one there was left by an instance that crashed. False when the socket
     /// cannot be made. At most a few dozen connections are served at once, each for a moment

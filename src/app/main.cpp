@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/application.hpp"
 #include "app/browser_modes.hpp"
 #include "app/core_services.hpp"
+#include "app/launcher.hpp"
 #include "app/runtime.hpp"
 #include "cli/command_line.hpp"
 
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     const auto invocation = CLI::parse({argv + 1, argv + argc});
     if (const auto status = CLI::answerWithoutDesktop(invocation)) return *status;
     const app::DesktopChoice choice{std::getenv("ZERLITH_DESKTOP"), std::getenv("DISPLAY"), {}};
-    if (invocation.mode == CLI::Mode::application) return app::runApplication(argc, argv, invocation, choice);
+    if (invocation.mode == CLI::Mode::application) return app::launchApplication(argc, argv, invocation, choice);
 
     auto started = app::startRuntime(choice);
     if (auto* error = std::get_if<std::string>(&started)) {

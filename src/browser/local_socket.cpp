@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <span>
 #include <utility>
 
 namespace zerlith::browser {
@@ -35,6 +36,17 @@ bool waitFor(int fd, short events, Clock::time_point deadline) {
         const int ready = ::poll(&entry, 1, static_cast<int>(left));
         if (ready > 0) return true;
         if (ready < 0 && errno != EINTR) return false;
+    }
+}
+
+/// Reads what `fd` has once it has some; none when the peer closes, the deadline passes or
+/// reading fails.
+std::optional<std::size_t> readSome(int fd, std::span<char> buffer, Clock::time_point deadline) {
+    for (;;) {
+        if (!waitFor(fd, POLLIN, deadline)) return std::nullopt;
+        const auto count = ::read(fd, buffer.data(), buffer.size());
+        if (count > 0) return static_cast<std::size_t>(count);
+        if (count == 0 || (errno != EINTR && errno != EAGAIN)) return std::nullopt;
     }
 }
 
@@ -127,14 +139,22 @@ std::optional<std::string> readMessage(int fd, FrameReader& reader, std::chrono:
     char buffer[65536];
     for (;;) {
         if (auto message = reader.next()) return message;
-        if (!waitFor(fd, POLLIN, deadline)) return std::nullopt;
-        const auto count = ::read(fd, buffer, sizeof buffer);
-        if (count == 0) return std::nullopt;
-        if (count < 0) {
-            if (errno == EINTR || errno == EAGAIN) continue;
-            return std::nullopt;
-        }
-        reader.feed({buffer, static_cast<std::size_t>(count)});
+        const auto count = readSome(fd, buffer, deadline);
+        if (!count) return std::nullopt;
+        reader.feed({buffer, *count});
+    }
+}
+
+std::optional<std::string> readLine(int fd, std::size_t longest, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    std::string received;
+    char buffer[256];
+    for (;;) {
+        if (const auto end = received.find('\n'); end != std::string::npos) return received.substr(0, end);
+        if (received.size() > longest) return std::nullopt;
+        const auto count = readSome(fd, buffer, deadline);
+        if (!count) return std::nullopt;
+        received.append(buffer, *count);
     }
 }
 

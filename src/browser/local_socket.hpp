@@ -61,5 +61,8 @@ bool peerIsThisUser(int fd);
 bool writeAll(int fd, std::string_view bytes, std::chrono::milliseconds timeout);
 /// The next message from `fd` through `reader`; none when the peer closes or `timeout` passes.
 std::optional<std::string> readMessage(int fd, FrameReader& reader, std::chrono::milliseconds timeout);
+/// The first line from `fd`, without its newline; none when the peer closes, `timeout` passes or
+/// `longest` bytes come without one. What follows the line is dropped.
+std::optional<std::string> readLine(int fd, std::size_t longest, std::chrono::milliseconds timeout);
 
 }  // namespace zerlith::browser

@@ -1,0 +1,30 @@
+#include "app/instance_client.hpp"
+
+#include <chrono>
+
+#include "browser/local_socket.hpp"
+#include "system/runtime_folder.hpp"
+
+namespace zerlith::app {
+namespace {
+
+constexpr auto kAnswerTimeout = std::chrono::seconds(2);
+constexpr std::string_view kAccepted = "ok";
+
+}  // namespace
+
+std::optional<std::string> instanceSocketPath(std::string* error) {
+    const auto folder = runtimeFolder(error);
+    if (!folder) return std::nullopt;
+    return *folder + "/instance";
+}
+
+bool sendToInstance(const std::string& path, std::string_view request) {
+    const auto socket = browser::connectTo(path);
+    // The folder is private, but a socket of another user's there must not learn what was asked.
+    if (!socket || !browser::peerIsThisUser(socket.fd())) return false;
+    if (!browser::writeAll(socket.fd(), std::string(request) + '\n', kAnswerTimeout)) return false;
+    return browser::readLine(socket.fd(), kAccepted.size(), kAnswerTimeout) == kAccepted;
+}
+
+}  // namespace zerlith::app

@@ -1,0 +1,78 @@
+#include "app/launcher.hpp"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <vector>
+
+#include "app/instance_client.hpp"
+
+namespace zerlith::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool isSet(const char* value) { return value != nullptr && *value != '\0'; }
+
+/// Where the windows go: an X11 display for the X11 desktop; for a simulated desktop, whatever
+/// display Qt is given (offscreen included).
+bool displayAvailable(const DesktopChoice& choice) {
+    if (isSet(std::getenv("QT_QPA_PLATFORM")) || isSet(choice.display)) return true;
+    return choice.desktopFile != nullptr && isSet(std::getenv("WAYLAND_DISPLAY"));
+}
+
+std::string_view requestOf(const CLI::Invocation& invocation) {
+    if (invocation.arguments.contains("--palette")) return instance_request::palette;
+    if (invocation.arguments.contains("--instant")) return instance_request::instant;
+    if (invocation.arguments.contains("--settings")) return instance_request::settings;
+    return instance_request::reopen;
+}
+
+/// The application beside this executable: installed under the libexec folder, or in the same
+/// folder in a build tree.
+fs::path applicationBeside(const fs::path& self) {
+    const auto folder = self.parent_path();
+    const auto installed = folder / ZERLITH_APPLICATION_FROM_BINDIR / "zerlith-app";
+    std::error_code error;
+    return fs::exists(installed, error) ? installed : folder / "zerlith-app";
+}
+
+}  // namespace
+
+int launchApplication(int argc, char** argv, const CLI::Invocation& invocation, const DesktopChoice& choice) {
+    if (!displayAvailable(choice)) {
+        std::cerr << "zerlith: no display to show the switcher on: set DISPLAY\n";
+        return 2;
+    }
+    const auto request = requestOf(invocation);
+    std::string channelError;
+    const auto socket = instanceSocketPath(&channelError);
+    if (socket && sendToInstance(*socket, request)) return 0;
+    if (request != instance_request::reopen) {
+        if (!socket) std::cerr << "zerlith: " << channelError << '\n';
+        std::cerr << "zerlith: Zerlith is not running\n";
+        return 1;
+    }
+    std::error_code error;
+    const auto self = fs::canonical("/proc/self/exe", error);
+    if (error) {
+        std::cerr << "zerlith: cannot tell where this executable is\n";
+        return 1;
+    }
+    const auto application = applicationBeside(self);
+    // The application goes by the command's name: in the launch-at-login entry it writes, and in
+    // the class of its windows.
+    std::vector<char*> arguments(argv, argv + argc);
+    std::string command = self.string();
+    arguments[0] = command.data();
+    arguments.push_back(nullptr);
+    ::execv(application.c_str(), arguments.data());
+    std::cerr << "zerlith: cannot start " << application.string() << ": " << std::strerror(errno) << '\n';
+    return 1;
+}
+
+}  // namespace zerlith::app
