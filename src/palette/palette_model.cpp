@@ -29,7 +29,7 @@ void PaletteModel::setQuery(std::string query) {
 }
 
 const Target* PaletteModel::selected() const {
-    return selection_ < results_.size() ? &results_[selection_] : nullptr;
+    return selection_ < results_.size() ? results_[selection_] : nullptr;
 }
 
 void PaletteModel::moveSelection(int step) {
@@ -51,7 +51,7 @@ void PaletteModel::update(std::vector<Target> all) {
     recompute();
     if (!selectedID) return;
     const auto found = std::find_if(results_.begin(), results_.end(),
-                                    [&selectedID](const Target& target) { return target.id == *selectedID; });
+                                    [&selectedID](const Target* target) { return target->id == *selectedID; });
     if (found == results_.end() || found == results_.begin()) return;
     selection_ = static_cast<std::size_t>(found - results_.begin());
     notify(Change::selection);
@@ -64,9 +64,11 @@ void PaletteModel::setNeighbors(Neighbors neighbors) {
 
 void PaletteModel::recompute() {
     if (query_.empty()) {
-        results_ = all_;
+        results_.clear();
+        results_.reserve(all_.size());
+        for (const auto& target : all_) results_.push_back(&target);
         std::stable_sort(results_.begin(), results_.end(),
-                         [](const Target& a, const Target& b) { return a.score > b.score; });
+                         [](const Target* a, const Target* b) { return a->score > b->score; });
     } else {
         std::vector<double> bias;
         bias.reserve(all_.size());
@@ -74,7 +76,7 @@ void PaletteModel::recompute() {
         const auto matches = FuzzyMatcher::orderMatches(FuzzyMatcher::prepareQuery(query_), preparedHaystacks(), bias);
         results_.clear();
         results_.reserve(matches.size());
-        for (const auto& match : matches) results_.push_back(all_[match.index]);
+        for (const auto& match : matches) results_.push_back(&all_[match.index]);
     }
     selection_ = 0;
     notify(Change::results);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,9 @@ public:
     /// the text is the one already held.
     void setQuery(std::string query);
 
-    /// The targets shown, in display order.
-    const std::vector<Target>& results() const { return results_; }
+    /// The targets shown, in display order: entries of all(), valid until it changes. Pointers,
+    /// so that a keystroke over thousands of targets copies none of them.
+    std::span<const Target* const> results() const { return results_; }
     std::size_t selection() const { return selection_; }
     /// The highlighted target; none when the results are empty.
     const Target* selected() const;
@@ -65,7 +67,7 @@ private:
     void notify(Change change);
 
     std::string query_;
-    std::vector<Target> results_;
+    std::vector<const Target*> results_;
     std::size_t selection_ = 0;
     Neighbors neighbors_;
     std::vector<Target> all_;

@@ -40,9 +40,9 @@ bool PaletteBridge::dark() const {
 }
 
 void PaletteBridge::activate(int row) {
-    const auto& results = controller_.model().results();
+    const auto results = controller_.model().results();
     if (row < 0 || static_cast<std::size_t>(row) >= results.size()) return;
-    controller_.activateClicked(results[static_cast<std::size_t>(row)]);
+    controller_.activateClicked(*results[static_cast<std::size_t>(row)]);
 }
 
 bool PaletteBridge::eventFilter(QObject* watched, QEvent* event) {

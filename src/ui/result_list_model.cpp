@@ -14,7 +14,7 @@ int ResultListModel::rowCount(const QModelIndex& parent) const { return parent.i
 
 QVariant ResultListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_) return {};
-    const Target& target = model_.results()[static_cast<std::size_t>(index.row())];
+    const Target& target = *model_.results()[static_cast<std::size_t>(index.row())];
     switch (role) {
         case titleMarkupRole:
             return titleMarkup(target, model_.query());

@@ -70,7 +70,7 @@ TEST_F(PaletteControllerTest, OpensNearTheTopOfTheActiveScreenWithItsNeighbours)
     EXPECT_TRUE(window->visible);
     EXPECT_EQ(window->frame, (Rect{720 - 360, 900 - 460 - 0.18 * 900, 720, 460}));
     EXPECT_EQ(controller.model().neighbors(), (PaletteModel::Neighbors{std::nullopt, "External"}));
-    EXPECT_EQ(controller.model().results().back().title, "Inbox") << "the window the user came from sinks";
+    EXPECT_EQ(controller.model().results().back()->title, "Inbox") << "the window the user came from sinks";
 }
 
 TEST_F(PaletteControllerTest, KeysSwitchMoveOrStayAsTheyShould) {

@@ -11,9 +11,9 @@ Target scored(Target target, double score) {
     return target;
 }
 
-std::vector<std::string> idsOf(const std::vector<Target>& targets) {
+std::vector<std::string> idsOf(std::span<const Target* const> targets) {
     std::vector<std::string> ids;
-    for (const auto& target : targets) ids.push_back(target.id);
+    for (const auto* target : targets) ids.push_back(target->id);
     return ids;
 }
 
