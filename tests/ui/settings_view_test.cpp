@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QQuickItem>
@@ -70,10 +72,20 @@ protected:
         collect(window.view().rootObject(), texts);
         return texts;
     }
-    static void collect(QQuickItem* item, Texts& texts) {
+    static void collect(QQuickItem* item, Texts& texts, bool withFont = false) {
         if (!item->isVisible()) return;
-        if (item->inherits("QQuickText")) texts.push_back(item->property("text").toString().toStdString());
-        for (auto* child : item->childItems()) collect(child, texts);
+        if (item->inherits("QQuickText")) {
+            auto text = item->property("text").toString().toStdString();
+            if (withFont) text += " in " + QFontInfo(item->property("font").value<QFont>()).family().toStdString();
+            texts.push_back(text);
+        }
+        for (auto* child : item->childItems()) collect(child, texts, withFont);
+    }
+    /// Every visible text with the font family it is drawn in: "Check Now in DejaVu Sans".
+    Texts visibleFonts() {
+        Texts texts;
+        collect(window.view().rootObject(), texts, true);
+        return texts;
     }
 
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -124,6 +136,13 @@ TEST_F(SettingsViewTest, EverythingGrantedWithNoBrowserRunning) {
                                   "Version 0.1.0",
                                   "Check Now",
                               }));
+    // One family throughout, but for the key caps.
+    const auto family = QFontInfo(QGuiApplication::font()).family().toStdString();
+    for (const auto& text : visibleFonts()) {
+        if (!text.starts_with("⌥")) {
+            EXPECT_TRUE(text.ends_with(" in " + family)) << text;
+        }
+    }
 }
 
 TEST_F(SettingsViewTest, ClosingTheWindowStopsThePolling) {

@@ -26,7 +26,7 @@ Rectangle {
         anchors.centerIn: parent
         text: button.title
         font.pixelSize: button.monospaced ? button.theme.keyCapSize : button.theme.captionSize
-        font.family: button.monospaced ? "monospace" : ""
+        font.family: button.monospaced ? "monospace" : Qt.application.font.family
         font.weight: button.monospaced ? Font.Medium : Font.Normal
         color: button.theme.text
     }
