@@ -16,7 +16,7 @@ constexpr std::string_view kAccepted = "ok";
 std::optional<std::string> instanceSocketPath(std::string* error) {
     const auto folder = runtimeFolder(error);
     if (!folder) return std::nullopt;
-    return *folder + "/instance";
+    return *folder + "/" + std::string(instance_request::socketName);
 }
 
 bool sendToInstance(const std::string& path, std::string_view request) {

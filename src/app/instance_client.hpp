@@ -4,19 +4,11 @@
 #include <string>
 #include <string_view>
 
-/// How later invocations reach the running instance, without Qt: a line over a Unix socket in the
-/// owner-only runtime folder, answered "ok".
-namespace zerlith::app {
+#include "system/instance_requests.hpp"
 
-/// What an invocation asks of the running instance.
-namespace instance_request {
-inline constexpr std::string_view palette = "palette";
-inline constexpr std::string_view instant = "instant";
-inline constexpr std::string_view settings = "settings";
-inline constexpr std::string_view reopen = "reopen";
-/// From a browser's host, followed by the browser: "tabs-changed chrome".
-inline constexpr std::string_view tabsChanged = "tabs-changed ";
-}  // namespace instance_request
+/// How later invocations reach the running instance, without Qt (the requests:
+/// system/instance_requests.hpp).
+namespace zerlith::app {
 
 /// `<runtime folder>/instance`. None, with the reason in `error`, when the runtime folder is not
 /// private (see runtimeFolder()).

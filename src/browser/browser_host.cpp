@@ -15,6 +15,7 @@
 
 #include "browser/local_socket.hpp"
 #include "browser/tab_report.hpp"
+#include "system/instance_requests.hpp"
 
 namespace zerlith::browser {
 namespace {
@@ -99,9 +100,9 @@ public:
     /// Tells the running application that this browser's tabs changed (or went). Never waits: a
     /// switcher that cannot take the line at once goes without it, and the browser is served on.
     void pokeApplication() {
-        const auto instance = connectTo(folder_ + "/instance");
+        const auto instance = connectTo(folder_ + "/" + std::string(instance_request::socketName));
         if (!instance || !peerIsThisUser(instance.fd())) return;
-        const auto line = "tabs-changed " + kind_ + "\n";
+        const auto line = std::string(instance_request::tabsChanged) + kind_ + "\n";
         ::send(instance.fd(), line.data(), line.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     }
 
