@@ -19,8 +19,7 @@ PaletteController::PaletteController(SnapshotStore& snapshots, UsageStore& usage
     : snapshots_(snapshots),
       usage_(usage),
       activationLog_(activationLog),
-      makeWindow_(std::move(makeWindow)),
-      self_(std::make_shared<PaletteController*>(this)) {}
+      makeWindow_(std::move(makeWindow)) {}
 
 PaletteController::~PaletteController() = default;
 
@@ -39,12 +38,11 @@ void PaletteController::show() {
     position();
     window_->showAndFocus();
 
-    snapshots_.refreshDirty([weak = std::weak_ptr(self_)](std::vector<Target> targets) {
-        const auto self = weak.lock();
-        if (!self) return;
-        auto& controller = **self;
-        if (!controller.isVisible()) return;  // closed meanwhile: the next opening ranks afresh
-        controller.model_.update(Scorer::rank(std::move(targets), controller.contextKey_, controller.usage_));
+    snapshots_.refreshDirty([weak = self_.weak()](std::vector<Target> targets) {
+        auto* controller = weak.get();
+        // Closed meanwhile: the next opening ranks afresh.
+        if (!controller || !controller->isVisible()) return;
+        controller->model_.update(Scorer::rank(std::move(targets), controller->contextKey_, controller->usage_));
     });
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/weak_handle.hpp"
 #include "palette/palette_key.hpp"
 #include "palette/palette_model.hpp"
 #include "palette/palette_window.hpp"
@@ -73,7 +74,7 @@ private:
     std::optional<std::string> contextKey_;
     std::optional<Screen> paletteScreen_;
     /// Refresh callbacks hold this weakly, so none reaches a controller that is gone.
-    std::shared_ptr<PaletteController*> self_;
+    platform::WeakHandle<PaletteController> self_{this};
 };
 
 }  // namespace zerlith

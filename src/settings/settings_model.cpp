@@ -24,10 +24,8 @@ SettingsModel::SettingsModel(Services services)
       paletteShortcut_(ShortcutPreferences::loadOr(services_.preferences, ShortcutPreferences::kPaletteKey,
                                                    ShortcutPreferences::kPaletteDefault)),
       instantShortcut_(ShortcutPreferences::loadOr(services_.preferences, ShortcutPreferences::kInstantKey,
-                                                   ShortcutPreferences::kInstantDefault)),
-      self_(std::make_shared<SettingsModel*>(this)) {}
+                                                   ShortcutPreferences::kInstantDefault)) {}
 
-SettingsModel::~SettingsModel() { *self_ = nullptr; }
 
 bool SettingsModel::allPermissionsGranted() const {
     if (!accessibility_ || !screenRecording_) return false;
@@ -45,16 +43,16 @@ void SettingsModel::refresh() {
     changed();
     // The browsers are asked themselves, and one may be slow to answer: never on the main thread.
     auto& dispatch = services_.dispatch;
-    dispatch.concurrentQueue().async([&dispatch, weak = std::weak_ptr(self_)] {
+    dispatch.concurrentQueue().async([&dispatch, weak = self_.weak()] {
         std::map<BrowserKind, Permissions::AutomationStatus> automation;
         for (const auto browser : kAllBrowsers) {
             if (BrowserSource::runningApp(browser)) automation[browser] = Permissions::automationStatus(browser);
         }
         dispatch.postMain([weak, automation = std::move(automation)]() mutable {
-            const auto self = weak.lock();
-            if (!self || *self == nullptr || (*self)->automation_ == automation) return;
-            (*self)->automation_ = std::move(automation);
-            (*self)->changed();
+            auto* model = weak.get();
+            if (!model || model->automation_ == automation) return;
+            model->automation_ = std::move(automation);
+            model->changed();
         });
     });
 }
@@ -66,13 +64,12 @@ void SettingsModel::startPolling() {
 }
 
 void SettingsModel::scheduleTick(unsigned generation) {
-    services_.dispatch.postMainAfter(kPollInterval, [weak = std::weak_ptr(self_), generation] {
-        const auto self = weak.lock();
-        if (!self || *self == nullptr) return;
-        auto& model = **self;
-        if (!model.polling_ || generation != model.generation_) return;  // stopped, or a later start polls
-        model.refresh();
-        model.scheduleTick(generation);
+    services_.dispatch.postMainAfter(kPollInterval, [weak = self_.weak(), generation] {
+        auto* model = weak.get();
+        // Stopped, or a later start polls.
+        if (!model || !model->polling_ || generation != model->generation_) return;
+        model->refresh();
+        model->scheduleTick(generation);
     });
 }
 
@@ -122,14 +119,14 @@ void SettingsModel::browserAction(BrowserKind browser) {
     }
     auto* snapshots = services_.snapshots;
     auto& dispatch = services_.dispatch;
-    dispatch.concurrentQueue().async([snapshots, &dispatch, weak = std::weak_ptr(self_)] {
+    dispatch.concurrentQueue().async([snapshots, &dispatch, weak = self_.weak()] {
         BrowserSource::requestAutomationAccess();
         if (snapshots != nullptr) {
             snapshots->markAllDirty();
             snapshots->refreshDirty();
         }
         dispatch.postMain([weak] {
-            if (const auto self = weak.lock(); self && *self != nullptr) (*self)->refresh();
+            if (auto* model = weak.get()) model->refresh();
         });
     });
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/weak_handle.hpp"
 #include "cache/snapshot_store.hpp"
 #include "model/target.hpp"
 #include "platform/dispatch.hpp"
@@ -43,7 +44,6 @@ public:
     static constexpr double kPollInterval = 1.0;
 
     explicit SettingsModel(Services services);
-    ~SettingsModel();
     SettingsModel(const SettingsModel&) = delete;
     SettingsModel& operator=(const SettingsModel&) = delete;
 
@@ -105,7 +105,7 @@ private:
     /// Counts starts and stops: a tick that an earlier start queued finds a newer count and ends.
     unsigned generation_ = 0;
     std::function<void()> listener_;
-    std::shared_ptr<SettingsModel*> self_;
+    platform::WeakHandle<SettingsModel> self_{this};
 };
 
 /// Whether the settings window should open at launch: a permission is missing, or it has never

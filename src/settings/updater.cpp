@@ -18,10 +18,8 @@ Updater::Updater(platform::Preferences& preferences, platform::Clock& clock, pla
       dispatch_(dispatch),
       feed_(feed),
       currentVersion_(std::move(currentVersion)),
-      defaultFeedURL_(std::move(defaultFeedURL)),
-      self_(std::make_shared<Updater*>(this)) {}
+      defaultFeedURL_(std::move(defaultFeedURL)) {}
 
-Updater::~Updater() { *self_ = nullptr; }
 
 void Updater::start() {
     if (started_) return;
@@ -54,12 +52,11 @@ void Updater::schedule() {
     // A last check in the future (a clock set back) counts as long ago.
     const double since = std::max(0.0, clock_.now() - lastCheck);
     const double wait = std::max(kFirstCheckDelay, kCheckInterval - since);
-    std::weak_ptr<Updater*> weak = self_;
-    dispatch_.postMainAfter(wait, [weak, generation] {
-        const auto self = weak.lock();
-        if (!self || *self == nullptr || (*self)->schedule_ != generation) return;
-        (*self)->check(true);
-        (*self)->schedule();
+    dispatch_.postMainAfter(wait, [weak = self_.weak(), generation] {
+        auto* updater = weak.get();
+        if (!updater || updater->schedule_ != generation) return;
+        updater->check(true);
+        updater->schedule();
     });
 }
 
@@ -76,10 +73,8 @@ void Updater::check(bool automatic) {
     if (automatic) preferences_.setValue(kLastCheckKey, clock_.now());
     status_ = {"Checking for updates…", "", true};
     publish(false);
-    std::weak_ptr<Updater*> weak = self_;
-    feed_.fetch(url, [weak](UpdateFeed::Result result) {
-        const auto self = weak.lock();
-        if (self && *self != nullptr) (*self)->finish(result);
+    feed_.fetch(url, [weak = self_.weak()](UpdateFeed::Result result) {
+        if (auto* updater = weak.get()) updater->finish(result);
     });
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/weak_handle.hpp"
 #include "platform/clock.hpp"
 #include "platform/dispatch.hpp"
 #include "platform/preferences.hpp"
@@ -36,7 +37,6 @@ public:
 
     Updater(platform::Preferences& preferences, platform::Clock& clock, platform::Dispatch& dispatch,
             UpdateFeed& feed, std::string currentVersion, std::string defaultFeedURL);
-    ~Updater();
     Updater(const Updater&) = delete;
     Updater& operator=(const Updater&) = delete;
 
@@ -70,7 +70,7 @@ private:
     /// Counts schedules: a delayed check that an earlier schedule left is not run.
     unsigned schedule_ = 0;
     /// Delayed work and fetch answers hold this weakly, so none reaches an updater that is gone.
-    std::shared_ptr<Updater*> self_;
+    platform::WeakHandle<Updater> self_{this};
 };
 
 }  // namespace zerlith

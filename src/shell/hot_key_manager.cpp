@@ -8,14 +8,14 @@ std::uint32_t idOf(HotKeyManager::Role role) { return static_cast<std::uint32_t>
 }  // namespace
 
 HotKeyManager::HotKeyManager(platform::HotKeys& keys, platform::Dispatch& dispatch)
-    : keys_(keys), self_(std::make_shared<HotKeyManager*>(this)) {
+    : keys_(keys) {
     // The desktop may report a press on any thread: hand it to the main queue.
-    keys_.setPressHandler([weak = std::weak_ptr(self_), &dispatch](std::uint32_t id, std::uint32_t pressTime,
+    keys_.setPressHandler([weak = self_.weak(), &dispatch](std::uint32_t id, std::uint32_t pressTime,
                                                                     platform::KeyboardCapture capture) {
         // Shared only to travel through the queue: a press that never runs still lets go.
         auto held = std::make_shared<platform::KeyboardCapture>(std::move(capture));
         dispatch.postMain([weak, id, pressTime, held] {
-            if (const auto self = weak.lock()) (*self)->pressed(id, pressTime, std::move(*held));
+            if (auto* manager = weak.get()) manager->pressed(id, pressTime, std::move(*held));
         });
     });
 }

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/weak_handle.hpp"
 #include "platform/dispatch.hpp"
 #include "platform/hot_keys.hpp"
 #include "shell/shortcut.hpp"
@@ -49,7 +50,7 @@ private:
     std::map<std::uint32_t, Shortcut> shortcuts_;
     bool suspended_ = false;
     /// Presses queued for the main thread hold this weakly, so none reaches a manager that is gone.
-    std::shared_ptr<HotKeyManager*> self_;
+    platform::WeakHandle<HotKeyManager> self_{this};
 };
 
 }  // namespace zerlith
