@@ -26,7 +26,7 @@
 #include "platform/sim/sim_desktop.hpp"
 #include "ranking/usage_store.hpp"
 #include "ui/palette_quick_window.hpp"
-#include "ui/qt_dispatch.hpp"
+#include "qt/qt_dispatch.hpp"
 #include "ui/scene_graph.hpp"
 
 namespace {
@@ -65,7 +65,7 @@ void settle() { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); }
 
 void measure(int targets) {
     platform::SystemClock clock;
-    ui::QtDispatch dispatch;
+    qt::QtDispatch dispatch;
     sim::SimDesktop desktop(
         std::get<sim::DesktopModel>(sim::parseDesktop(bench::largeDesktop(targets, 50, false).dump(), "bench")), clock,
         dispatch);

@@ -12,7 +12,7 @@
 #include <QByteArray>
 
 #include "settings/update_feed.hpp"
-#include "ui/update_feed_reader.hpp"
+#include "qt/update_feed_reader.hpp"
 
 namespace {
 
@@ -23,7 +23,7 @@ int sign(int value) { return (value > 0) - (value < 0); }
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zerlith;
     const QByteArray document(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const auto result = ui::parseUpdateFeed(document);
+    const auto result = qt::parseUpdateFeed(document);
     const auto* releases = std::get_if<std::vector<FeedRelease>>(&result);
     if (releases == nullptr) return 0;
     // The cap counts UTF-16 units, each at most three bytes of UTF-8.

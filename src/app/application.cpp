@@ -15,8 +15,8 @@
 #include "shell/app_delegate.hpp"
 #include "system/instance_lock.hpp"
 #include "system/preferences_file.hpp"
-#include "ui/desktop_events_watch.hpp"
-#include "ui/qt_dispatch.hpp"
+#include "qt/desktop_events_watch.hpp"
+#include "qt/qt_dispatch.hpp"
 #include "ui/scene_graph.hpp"
 #include "ui/x11_window_setup.hpp"
 
@@ -71,7 +71,7 @@ private:
     SwitcherShell shell_;
     AppDelegate delegate_;
     InstanceChannel channel_;
-    std::optional<ui::DesktopEventsWatch> eventsWatch_;
+    std::optional<qt::DesktopEventsWatch> eventsWatch_;
 };
 
 /// The desktop's own preferences (the simulated desktop's), else the user's preferences file;
@@ -140,7 +140,7 @@ int runApplication(int argc, char** argv, DesktopChoice choice) {
     QApplication::setQuitOnLastWindowClosed(false);
     ui::chooseSceneGraph();
 
-    choice.makeDispatch = [] { return std::make_unique<ui::QtDispatch>(); };
+    choice.makeDispatch = [] { return std::make_unique<qt::QtDispatch>(); };
     auto started = startRuntime(choice);
     if (auto* error = std::get_if<std::string>(&started)) {
         std::cerr << "zerlith: " << *error << '\n';

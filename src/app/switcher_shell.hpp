@@ -11,7 +11,7 @@
 #include "settings/updater.hpp"
 #include "shell/app_delegate.hpp"
 #include "ui/status_item.hpp"
-#include "ui/update_feed_reader.hpp"
+#include "qt/update_feed_reader.hpp"
 
 namespace zerlith::ui {
 class PaletteQuickWindow;
@@ -52,7 +52,7 @@ private:
     platform::HotKeys* hotKeys_;
     platform::Preferences& preferences_;
     LoginItem& loginItem_;
-    ui::UpdateFeedReader feedReader_;
+    qt::UpdateFeedReader feedReader_;
     Updater updater_;
     std::optional<SettingsModel> settings_;
     std::unique_ptr<ui::SettingsQuickWindow> settingsWindow_;

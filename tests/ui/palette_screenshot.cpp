@@ -13,7 +13,7 @@
 #include "palette/palette_controller.hpp"
 #include "settings/settings_model.hpp"
 #include "ui/palette_quick_window.hpp"
-#include "ui/qt_dispatch.hpp"
+#include "qt/qt_dispatch.hpp"
 #include "ui/settings_quick_window.hpp"
 
 namespace {
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     testing::offscreenApplication();
-    app::DesktopChoice choice{argv[1], nullptr, [] { return std::make_unique<ui::QtDispatch>(); }};
+    app::DesktopChoice choice{argv[1], nullptr, [] { return std::make_unique<qt::QtDispatch>(); }};
     auto started = app::startRuntime(choice);
     if (auto* error = std::get_if<std::string>(&started)) {
         std::cerr << *error << '\n';

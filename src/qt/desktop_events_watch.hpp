@@ -7,7 +7,7 @@
 
 #include "platform/desktop_events.hpp"
 
-namespace zerlith::ui {
+namespace zerlith::qt {
 
 /// Hands a backend's desktop changes to `onChanges` as they arrive: the Qt event loop watches
 /// the backend's descriptor, so nothing polls. Main thread.
@@ -23,4 +23,4 @@ private:
     QSocketNotifier notifier_;
 };
 
-}  // namespace zerlith::ui
+}  // namespace zerlith::qt

@@ -1,4 +1,4 @@
-#include "ui/update_feed_reader.hpp"
+#include "qt/update_feed_reader.hpp"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@
 #include <QUrl>
 #include <QXmlStreamReader>
 
-namespace zerlith::ui {
+namespace zerlith::qt {
 namespace {
 
 constexpr char kSparkle[] = "http://www.andymatuschak.org/xml-namespaces/sparkle";
@@ -170,4 +170,4 @@ UpdateFeed::Result parseUpdateFeed(const QByteArray& document) {
     return releases;
 }
 
-}  // namespace zerlith::ui
+}  // namespace zerlith::qt

@@ -1,6 +1,6 @@
-#include "ui/desktop_events_watch.hpp"
+#include "qt/desktop_events_watch.hpp"
 
-namespace zerlith::ui {
+namespace zerlith::qt {
 
 DesktopEventsWatch::DesktopEventsWatch(platform::DesktopEvents& events, Handler onChanges)
     : events_(events), onChanges_(std::move(onChanges)), notifier_(events.fileDescriptor(), QSocketNotifier::Read) {
@@ -10,4 +10,4 @@ DesktopEventsWatch::DesktopEventsWatch(platform::DesktopEvents& events, Handler 
     });
 }
 
-}  // namespace zerlith::ui
+}  // namespace zerlith::qt

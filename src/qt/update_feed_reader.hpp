@@ -8,7 +8,7 @@
 #include "platform/dispatch.hpp"
 #include "settings/update_feed.hpp"
 
-namespace zerlith::ui {
+namespace zerlith::qt {
 
 /// Fetches update feeds over HTTP(S) with Qt Network and reads them: at most `kMaxBytes`, at most
 /// `kMaxRedirects` redirects, never to a less safe scheme, and no longer than the time-out without
@@ -43,4 +43,4 @@ UpdateFeed::Result parseUpdateFeed(const QByteArray& document);
 /// Far longer than any version or link.
 inline constexpr qsizetype kMaxTextCharacters = 2048;
 
-}  // namespace zerlith::ui
+}  // namespace zerlith::qt

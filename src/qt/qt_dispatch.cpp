@@ -1,11 +1,11 @@
-#include "ui/qt_dispatch.hpp"
+#include "qt/qt_dispatch.hpp"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 #include <cmath>
 
-namespace zerlith::ui {
+namespace zerlith::qt {
 namespace {
 
 int milliseconds(double seconds) { return seconds > 0 ? static_cast<int>(std::ceil(seconds * 1000)) : 0; }
@@ -37,4 +37,4 @@ platform::TaskQueue& QtDispatch::concurrentQueue() { return background_.concurre
 
 void QtDispatch::drainConcurrentQueue() { background_.drainConcurrentQueue(); }
 
-}  // namespace zerlith::ui
+}  // namespace zerlith::qt

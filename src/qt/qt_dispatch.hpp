@@ -2,7 +2,7 @@
 
 #include "platform/thread_dispatch.hpp"
 
-namespace zerlith::ui {
+namespace zerlith::qt {
 
 /// Dispatch for the application: the main queue is the Qt event loop of this thread (posted work
 /// and timers run between events, so nothing polls), the background queues are threads.
@@ -21,4 +21,4 @@ private:
     platform::ThreadDispatch background_;
 };
 
-}  // namespace zerlith::ui
+}  // namespace zerlith::qt

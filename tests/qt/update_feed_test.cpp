@@ -5,9 +5,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include "offscreen_app.hpp"
+#include "ui/offscreen_app.hpp"
 #include "platform/manual_dispatch.hpp"
-#include "ui/update_feed_reader.hpp"
+#include "qt/update_feed_reader.hpp"
 
 namespace zerlith::testing {
 namespace {
@@ -109,7 +109,7 @@ protected:
 
     platform::ManualClock clock;
     platform::ManualDispatch dispatch{clock};
-    ui::UpdateFeedReader reader{dispatch, 500};
+    qt::UpdateFeedReader reader{dispatch, 500};
     bool parsedInBackground = false;
 };
 
@@ -173,7 +173,7 @@ TEST_F(UpdateFeedTest, ANotFoundOrRefusedFeedIsASentence) {
 
 TEST(UpdateFeedParseTest, TakesTheVersionFromElementsOrTheEnclosure) {
     offscreenApplication();
-    auto result = ui::parseUpdateFeed(R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel>
+    auto result = qt::parseUpdateFeed(R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel>
       <item><sparkle:version>12</sparkle:version><sparkle:shortVersionString>1.2</sparkle:shortVersionString>
             <sparkle:releaseNotesLink>https://example.org/notes</sparkle:releaseNotesLink></item>
       <item><enclosure url="https://example.org/z.tgz" sparkle:version="2.0"/></item>
@@ -210,12 +210,12 @@ TEST(UpdateFeedParseTest, RefusesEntitiesAndOverlongTexts) {
          "the feed has a version or link longer than 2048 characters"},
     };
     for (const auto& [document, sentence] : cases) {
-        const auto result = ui::parseUpdateFeed(document);
+        const auto result = qt::parseUpdateFeed(document);
         const auto* refused = std::get_if<std::string>(&result);
         EXPECT_EQ(refused ? *refused : "releases", sentence) << document.left(120).toStdString();
     }
     // The predefined entities and character references are plain text.
-    const auto plain = ui::parseUpdateFeed(head + "<sparkle:version>1&#46;2 &lt;&amp;&gt;&#x263A;</sparkle:version>" + tail);
+    const auto plain = qt::parseUpdateFeed(head + "<sparkle:version>1&#46;2 &lt;&amp;&gt;&#x263A;</sparkle:version>" + tail);
     ASSERT_TRUE(std::holds_alternative<std::vector<FeedRelease>>(plain));
     EXPECT_EQ(std::get<std::vector<FeedRelease>>(plain).at(0).version, "1.2 <&>\u263A");
 }
