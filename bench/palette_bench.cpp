@@ -24,9 +24,9 @@
 #include "large_desktop.hpp"
 #include "palette/palette_controller.hpp"
 #include "platform/sim/sim_desktop.hpp"
+#include "qt/qt_dispatch.hpp"
 #include "ranking/usage_store.hpp"
 #include "ui/palette_quick_window.hpp"
-#include "qt/qt_dispatch.hpp"
 #include "ui/scene_graph.hpp"
 
 namespace {

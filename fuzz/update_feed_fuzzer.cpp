@@ -11,8 +11,8 @@
 
 #include <QByteArray>
 
-#include "settings/update_feed.hpp"
 #include "qt/update_feed_reader.hpp"
+#include "settings/update_feed.hpp"
 
 namespace {
 

@@ -6,12 +6,12 @@
 
 #include "app/core_services.hpp"
 #include "palette/palette_controller.hpp"
+#include "qt/update_feed_reader.hpp"
 #include "settings/login_item.hpp"
 #include "settings/settings_model.hpp"
 #include "settings/updater.hpp"
 #include "shell/app_delegate.hpp"
 #include "ui/status_item.hpp"
-#include "qt/update_feed_reader.hpp"
 
 namespace zerlith::ui {
 class PaletteQuickWindow;

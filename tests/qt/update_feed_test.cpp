@@ -5,9 +5,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include "ui/offscreen_app.hpp"
 #include "platform/manual_dispatch.hpp"
 #include "qt/update_feed_reader.hpp"
+#include "ui/offscreen_app.hpp"
 
 namespace zerlith::testing {
 namespace {

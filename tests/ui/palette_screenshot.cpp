@@ -11,9 +11,9 @@
 #include "app/core_services.hpp"
 #include "offscreen_app.hpp"
 #include "palette/palette_controller.hpp"
+#include "qt/qt_dispatch.hpp"
 #include "settings/settings_model.hpp"
 #include "ui/palette_quick_window.hpp"
-#include "qt/qt_dispatch.hpp"
 #include "ui/settings_quick_window.hpp"
 
 namespace {
