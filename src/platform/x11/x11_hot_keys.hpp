@@ -97,8 +97,10 @@ private:
     /// Under the lock: a new capture, replacing any earlier one.
     void startCapture();
     /// Under the lock: stops the keyboard, so that what is typed next waits in the server; for a
-    /// moment at most.
+    /// moment at most. While a key is down, at its release.
     void stop();
+    /// Under the lock: stops the keyboard now.
+    void halt();
     /// The keyboard stayed stopped too long: it goes on to the window with the focus.
     void stopTimedOut(std::uint64_t capture);
     /// Lets a handed-over keyboard go when the awaited window (when none was asked for, any
@@ -130,6 +132,10 @@ private:
     Hold hold_ = Hold::none;
     /// The keyboard is stopped: no key event is on its way here.
     bool stopped_ = false;
+    /// Keys whose press came here while held and whose release has not come yet.
+    std::set<xcb_keycode_t> down_;
+    /// A stop was asked while a key was down: the keyboard stops once none is.
+    bool stopAsked_ = false;
     /// The number of the newest capture; a token of an older one lets go of nothing.
     std::uint64_t capture_ = 0;
     /// The owner let go while a hot key was down: the keyboard goes at that key's release.
