@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>
@@ -66,6 +67,9 @@ private:
     std::uint32_t activationTime_ = 0;
     /// The palette had the focus since it was last shown: only then can it lose it.
     bool activeSinceShown_ = false;
+    /// The window active when the palette was last shown: while it still is, the window manager
+    /// has not acted on the palette's activation request.
+    std::optional<std::uint32_t> activeWhenShown_;
 };
 
 /// The key a Qt key event stands for in the palette.
