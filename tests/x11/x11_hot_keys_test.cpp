@@ -150,6 +150,8 @@ TEST_F(X11HotKeysTest, KeysTypedRightAfterTheHotKeyAreKeptInOrderUpToReturn) {
     run({"xdotool", "key", "alt+space", "b", "e", "Return", "y", "z"});
     ASSERT_TRUE(pumpUntil([&] { return presses.size() == 2; }));
     settledPresses();  // the Return is read before the keys are taken, as in a busy application
+    clock().advance(0.5);  // and taken late: what follows the Return waits for the window it picks
+    dispatch().runUntilIdle();
     EXPECT_EQ(captures.back().takeTyped(), "be\r");
     // Held back in the server, the Return's release would come after a repeat of the Return, a
     // press for the next window, should the application be slow to let the keys go on.
@@ -158,6 +160,18 @@ TEST_F(X11HotKeysTest, KeysTypedRightAfterTheHotKeyAreKeptInOrderUpToReturn) {
     EXPECT_EQ(captures.back().takeTyped(), "yz") << "kept for a palette that stays open after the Return";
     captures.back().handOver();
     EXPECT_FALSE(anotherClientCanGrabTheKeyboard());
+    clock().advance(0.5);
+    dispatch().runUntilIdle();
+    EXPECT_TRUE(pumpUntil([&] { return anotherClientCanGrabTheKeyboard(); }));
+
+    // Handed over after a late take too, the keyboard goes on a moment later.
+    run({"xdotool", "key", "alt+space", "x", "Escape"});
+    ASSERT_TRUE(pumpUntil([&] { return presses.size() == 3; }));
+    settledPresses();
+    clock().advance(0.5);
+    dispatch().runUntilIdle();
+    EXPECT_EQ(captures.back().takeTyped(), "x\x1b");
+    captures.back().handOver();
     clock().advance(0.5);
     dispatch().runUntilIdle();
     EXPECT_TRUE(pumpUntil([&] { return anotherClientCanGrabTheKeyboard(); }));

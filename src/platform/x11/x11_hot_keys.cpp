@@ -233,7 +233,15 @@ void X11HotKeys::halt() {
 
 void X11HotKeys::stopTimedOut(std::uint64_t capture) {
     std::lock_guard lock(mutex_);
-    if (capture == capture_ && hold_ != Hold::none && (stopped_ || stopAsked_)) letGoOnceKeysAreUp();
+    if (capture != capture_ || hold_ == Hold::none || !(stopped_ || stopAsked_)) return;
+    // Keys typed up to a Return or Escape that the owner has not taken yet choose the window that
+    // what follows them is for; a busy window manager may not even have shown the palette yet.
+    // The owner takes them within its own bound: the keyboard goes on a moment after.
+    if (hold_ == Hold::capturing && !typed_.empty() && endsTyping(typed_.substr(typed_.size() - 1))) {
+        postStep(kLongestStop, &X11HotKeys::stopTimedOut, capture);
+        return;
+    }
+    letGoOnceKeysAreUp();
 }
 
 void X11HotKeys::letGoOnceKeysAreUp() {

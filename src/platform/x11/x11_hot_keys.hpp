@@ -101,7 +101,8 @@ private:
     void stop();
     /// Under the lock: stops the keyboard now.
     void halt();
-    /// The keyboard stayed stopped too long: it goes on to the window with the focus.
+    /// The keyboard stayed stopped too long: it goes on to the window with the focus, unless keys
+    /// up to a Return or Escape wait for the owner to take them.
     void stopTimedOut(std::uint64_t capture);
     /// Lets a handed-over keyboard go when the awaited window (when none was asked for, any
     /// other than the one active at the hand-over) is the active one now. Main thread.
