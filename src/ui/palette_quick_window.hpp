@@ -38,6 +38,8 @@ public:
     /// The server time of the key press that opens the palette next, for the activation request;
     /// 0 when it opens on another request (the tray, another process).
     void setOpeningTime(std::uint32_t pressTime) { openingTime_ = pressTime; }
+    /// Whether the window had the keyboard since it was last shown.
+    bool hadFocusSinceShown() const { return activeSinceShown_; }
     /// Runs `handler` when the window gets the keyboard, once each time it is shown.
     void onActivated(std::function<void()> handler) { activated_ = std::move(handler); }
     /// Holds the keyboard while a key that may close the palette is handled, so that what is
