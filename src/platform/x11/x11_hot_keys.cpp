@@ -168,11 +168,17 @@ std::string X11HotKeys::takeTyped(std::uint64_t capture) {
 
 bool X11HotKeys::roundTrip() {
     auto cookie = xcb_get_input_focus(connection_.raw());
+    return XcbReply<xcb_get_input_focus_reply_t>{static_cast<xcb_get_input_focus_reply_t*>(waitForReply(cookie.sequence))} !=
+           nullptr;
+}
+
+void* X11HotKeys::waitForReply(unsigned sequence) {
     connection_.flush();
-    XcbReply<xcb_get_input_focus_reply_t> answered{static_cast<xcb_get_input_focus_reply_t*>(
-        connection_.waitForReply(cookie.sequence, Deadline::after(kReplyTimeout)))};
+    void* reply = connection_.waitForReply(sequence, Deadline::after(kReplyTimeout));
+    // The wait read the events sent before the reply off the socket, where the event loop's watch
+    // on it no longer sees them: a key release waited for would wait there.
     if (readEvents_) readEvents_();
-    return answered != nullptr;
+    return reply;
 }
 
 void X11HotKeys::release(std::uint64_t capture, bool handOver) {
@@ -293,9 +299,7 @@ void X11HotKeys::checkHandOver(std::uint64_t capture) {
 std::optional<xcb_window_t> X11HotKeys::activeWindow() {
     auto cookie = xcb_get_property(connection_.raw(), 0, connection_.root(), connection_.ewmh()->_NET_ACTIVE_WINDOW,
                                    XCB_ATOM_WINDOW, 0, 1);
-    connection_.flush();
-    XcbReply<xcb_get_property_reply_t> reply{static_cast<xcb_get_property_reply_t*>(
-        connection_.waitForReply(cookie.sequence, Deadline::after(kReplyTimeout)))};
+    XcbReply<xcb_get_property_reply_t> reply{static_cast<xcb_get_property_reply_t*>(waitForReply(cookie.sequence))};
     return firstCardinal(reply.get(), XCB_ATOM_WINDOW);
 }
 

@@ -107,11 +107,14 @@ private:
     /// Lets a handed-over keyboard go when the awaited window (when none was asked for, any
     /// other than the one active at the hand-over) is the active one now. Main thread.
     void checkHandOver(std::uint64_t capture);
-    /// _NET_ACTIVE_WINDOW, read with a round trip.
+    /// _NET_ACTIVE_WINDOW, read with a round trip. Without the lock.
     std::optional<xcb_window_t> activeWindow();
     /// Waits for the server to answer, then reads the events it sent before; false when it did
     /// not answer in time. Without the lock.
     bool roundTrip();
+    /// Waits a moment for the reply to the request `sequence`, then reads the events the server
+    /// sent before it; none when it did not answer in time. Without the lock.
+    void* waitForReply(unsigned sequence);
     /// Runs `step` for `capture` from the main queue after `delaySeconds`, unless this is gone.
     void postStep(double delaySeconds, void (X11HotKeys::*step)(std::uint64_t), std::uint64_t capture);
     /// Under the lock: the server may send the next key event.
