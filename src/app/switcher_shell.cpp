@@ -115,8 +115,9 @@ void SwitcherShell::deliverTyping() {
         if (typed.isEmpty()) break;
         window_->typeText(typed);
     }
-    // After a Return or Escape that closed the palette, the keys wait for the window it leaves for.
-    if (palette_.isVisible()) {
+    // After a Return or Escape that closed the palette, the keys wait for the window it leaves for;
+    // while a busy window manager has yet to focus the palette, for the palette.
+    if (palette_.isVisible() && window_ && window_->hadFocusSinceShown()) {
         typing_.release();
     } else {
         typing_.handOver();

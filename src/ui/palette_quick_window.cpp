@@ -129,6 +129,7 @@ void PaletteQuickWindow::setFrame(const Rect& frame) {
 
 void PaletteQuickWindow::showAndFocus() {
     activeSinceShown_ = false;
+    activeWhenShown_ = x11::activeWindow();
     view_->show();
     view_->raise();
     view_->requestActivate();
@@ -156,9 +157,12 @@ void PaletteQuickWindow::typeText(const QString& text) {
 }
 
 bool PaletteQuickWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == view_.get() && event->type() == QEvent::Expose && view_->isExposed() && !view_->isActive()) {
+    if (watched == view_.get() && event->type() == QEvent::Expose && view_->isVisible() && view_->isExposed() &&
+        !view_->isActive() && x11::activeWindow() == activeWhenShown_) {
         // A window manager ignores the request sent with show() when it has not taken the
-        // window in yet; once the window is on screen, it is taken in.
+        // window in yet; once the window is on screen, it is taken in. Once another window is
+        // active, the request was answered: the palette had the focus already, or the user went
+        // on to another window since, which asking again would take the focus from.
         x11::requestActivation(*view_, activationTime_);
     }
     if (watched == view_.get() && event->type() == QEvent::KeyPress) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>
@@ -37,6 +38,8 @@ public:
     /// The server time of the key press that opens the palette next, for the activation request;
     /// 0 when it opens on another request (the tray, another process).
     void setOpeningTime(std::uint32_t pressTime) { openingTime_ = pressTime; }
+    /// Whether the window had the keyboard since it was last shown.
+    bool hadFocusSinceShown() const { return activeSinceShown_; }
     /// Runs `handler` when the window gets the keyboard, once each time it is shown.
     void onActivated(std::function<void()> handler) { activated_ = std::move(handler); }
     /// Holds the keyboard while a key that may close the palette is handled, so that what is
@@ -66,6 +69,9 @@ private:
     std::uint32_t activationTime_ = 0;
     /// The palette had the focus since it was last shown: only then can it lose it.
     bool activeSinceShown_ = false;
+    /// The window active when the palette was last shown: while it still is, the window manager
+    /// has not acted on the palette's activation request.
+    std::optional<std::uint32_t> activeWhenShown_;
 };
 
 /// The key a Qt key event stands for in the palette.

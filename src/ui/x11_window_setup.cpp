@@ -85,6 +85,18 @@ std::optional<bool> hasInputFocus(QWindow& window) {
     return focused;
 }
 
+std::optional<std::uint32_t> activeWindow() {
+    auto* c = connection();
+    if (!c) return std::nullopt;
+    const auto cookie = xcb_get_property(c, 0, rootOf(c), atom(c, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1);
+    auto* reply = xcb_get_property_reply(c, cookie, nullptr);
+    std::uint32_t window = XCB_NONE;
+    if (reply && reply->type == XCB_ATOM_WINDOW && reply->format == 32 && xcb_get_property_value_length(reply) == 4)
+        window = *static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+    std::free(reply);
+    return window;
+}
+
 bool isFocusIn(const QByteArray& eventType, const void* message, const QWindow& window) {
     if (eventType != "xcb_generic_event_t") return false;
     const auto& event = *static_cast<const xcb_generic_event_t*>(message);

@@ -21,6 +21,10 @@ void prepareUtilityWindow(QWindow& window);
 /// Whether the window has the keyboard focus now, asking the server; none off X11.
 std::optional<bool> hasInputFocus(QWindow& window);
 
+/// The window the window manager names active (_NET_ACTIVE_WINDOW, 0 for none), asking the
+/// server; none off X11.
+std::optional<std::uint32_t> activeWindow();
+
 /// Whether a native event Qt reads (`eventType` "xcb_generic_event_t") tells the window it got the
 /// keyboard focus. Unlike Qt's own news of focus, this is never late: Qt waits a moment before it
 /// reports a focus lost, and a focus that comes back meanwhile is not reported at all.

@@ -168,11 +168,17 @@ std::string X11HotKeys::takeTyped(std::uint64_t capture) {
 
 bool X11HotKeys::roundTrip() {
     auto cookie = xcb_get_input_focus(connection_.raw());
+    return XcbReply<xcb_get_input_focus_reply_t>{static_cast<xcb_get_input_focus_reply_t*>(waitForReply(cookie.sequence))} !=
+           nullptr;
+}
+
+void* X11HotKeys::waitForReply(unsigned sequence) {
     connection_.flush();
-    XcbReply<xcb_get_input_focus_reply_t> answered{static_cast<xcb_get_input_focus_reply_t*>(
-        connection_.waitForReply(cookie.sequence, Deadline::after(kReplyTimeout)))};
+    void* reply = connection_.waitForReply(sequence, Deadline::after(kReplyTimeout));
+    // The wait read the events sent before the reply off the socket, where the event loop's watch
+    // on it no longer sees them: a key release waited for would wait there.
     if (readEvents_) readEvents_();
-    return answered != nullptr;
+    return reply;
 }
 
 void X11HotKeys::release(std::uint64_t capture, bool handOver) {
@@ -203,26 +209,45 @@ platform::KeyboardCapture X11HotKeys::holdKeyboard() {
 void X11HotKeys::startCapture() {
     hold_ = Hold::capturing;
     stopped_ = false;
+    stopAsked_ = false;
     releaseAsked_ = false;
+    down_.clear();
     awaitedWindow_ = XCB_NONE;
     typed_.clear();
     ++capture_;
 }
 
 void X11HotKeys::stop() {
+    // Held longer than the keyboard's repeat delay, a key whose release waits in the server would
+    // start repeating: whatever happens, the keys go on before that.
+    postStep(kLongestStop, &X11HotKeys::stopTimedOut, capture_);
+    // Stopped while a key is down, the keyboard holds the key's release back, and a late step
+    // here (a busy machine) lets the server repeat the key after it: a press nobody typed, for
+    // the next window. So it stops once no key it handed over is down.
+    stopAsked_ = !down_.empty();
+    if (!stopAsked_) halt();
+}
+
+void X11HotKeys::halt() {
     // Grabbing again in synchronous mode stops the keyboard at once.
     xcb_grab_keyboard(connection_.raw(), 0, connection_.root(), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
                       XCB_GRAB_MODE_SYNC);
     connection_.flush();
     stopped_ = true;
-    // Held longer than the keyboard's repeat delay, a key whose release waits in the server would
-    // start repeating: whatever happens, the keys go on before that.
-    postStep(kLongestStop, &X11HotKeys::stopTimedOut, capture_);
+    stopAsked_ = false;
 }
 
 void X11HotKeys::stopTimedOut(std::uint64_t capture) {
     std::lock_guard lock(mutex_);
-    if (capture == capture_ && hold_ != Hold::none && stopped_) letGoOnceKeysAreUp();
+    if (capture != capture_ || hold_ == Hold::none || !(stopped_ || stopAsked_)) return;
+    // Keys typed up to a Return or Escape that the owner has not taken yet choose the window that
+    // what follows them is for; a busy window manager may not even have shown the palette yet.
+    // The owner takes them within its own bound: the keyboard goes on a moment after.
+    if (hold_ == Hold::capturing && !typed_.empty() && endsTyping(typed_.substr(typed_.size() - 1))) {
+        postStep(kLongestStop, &X11HotKeys::stopTimedOut, capture);
+        return;
+    }
+    letGoOnceKeysAreUp();
 }
 
 void X11HotKeys::letGoOnceKeysAreUp() {
@@ -235,6 +260,7 @@ void X11HotKeys::letGoOnceKeysAreUp() {
     // nobody.
     hold_ = Hold::capturing;
     releaseAsked_ = true;
+    stopAsked_ = false;
     if (stopped_) {
         stopped_ = false;
         nextKey();
@@ -273,9 +299,7 @@ void X11HotKeys::checkHandOver(std::uint64_t capture) {
 std::optional<xcb_window_t> X11HotKeys::activeWindow() {
     auto cookie = xcb_get_property(connection_.raw(), 0, connection_.root(), connection_.ewmh()->_NET_ACTIVE_WINDOW,
                                    XCB_ATOM_WINDOW, 0, 1);
-    connection_.flush();
-    XcbReply<xcb_get_property_reply_t> reply{static_cast<xcb_get_property_reply_t*>(
-        connection_.waitForReply(cookie.sequence, Deadline::after(kReplyTimeout)))};
+    XcbReply<xcb_get_property_reply_t> reply{static_cast<xcb_get_property_reply_t*>(waitForReply(cookie.sequence))};
     return firstCardinal(reply.get(), XCB_ATOM_WINDOW);
 }
 
@@ -292,7 +316,9 @@ void X11HotKeys::letGo() {
     connection_.flush();
     hold_ = Hold::none;
     stopped_ = false;
+    stopAsked_ = false;
     releaseAsked_ = false;
+    down_.clear();
 }
 
 bool X11HotKeys::handleEvent(const xcb_generic_event_t& event) {
@@ -338,6 +364,7 @@ void X11HotKeys::pressed(const xcb_key_press_event_t& press) {
             return entry.second.key == press.detail && entry.second.modifiers == modifiers;
         });
         if (found == registrations_.end()) {
+            if (hold_ != Hold::none) down_.insert(press.detail);
             typedKey(press);
             return;
         }
@@ -357,6 +384,7 @@ void X11HotKeys::pressed(const xcb_key_press_event_t& press) {
                                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC)
                                      .sequence);
         startCapture();
+        down_.insert(press.detail);
         nextKey();
         capture = capture_;
         handler = handler_;
@@ -367,18 +395,14 @@ void X11HotKeys::pressed(const xcb_key_press_event_t& press) {
 }
 
 void X11HotKeys::typedKey(const xcb_key_press_event_t& press) {
-    // Keys come here only while the keyboard is held. One on its way as the keyboard stopped is
-    // still typed to the palette, but one after a hand-over is for nobody.
-    if (hold_ != Hold::capturing) return;
-    const auto text = layout_.text(press.detail, press.state);
+    if (hold_ == Hold::none) return;
+    // One on its way as the keyboard stopped is still typed to the palette, but one after a
+    // hand-over is for nobody.
+    const auto text = hold_ == Hold::capturing ? layout_.text(press.detail, press.state) : std::string();
     typed_ += text;
     // What follows a Return or Escape belongs to the window the palette leaves for.
-    if (endsTyping(text) && held_.empty()) {
-        ++keysSeen_;
-        stop();
-    } else {
-        keySeen();
-    }
+    if (endsTyping(text) && held_.empty()) stop();
+    keySeen();
 }
 
 void X11HotKeys::keySeen() {
@@ -389,12 +413,14 @@ void X11HotKeys::keySeen() {
 void X11HotKeys::released(const xcb_key_release_event_t& release) {
     std::lock_guard lock(mutex_);
     held_.erase(release.detail);
+    down_.erase(release.detail);
     if (hold_ == Hold::none) return;
     if (releaseAsked_ && held_.empty()) {
         letGo();
-    } else {
-        keySeen();
+        return;
     }
+    if (stopAsked_ && down_.empty()) halt();
+    keySeen();
 }
 
 }  // namespace zerlith::x11

@@ -97,18 +97,24 @@ private:
     /// Under the lock: a new capture, replacing any earlier one.
     void startCapture();
     /// Under the lock: stops the keyboard, so that what is typed next waits in the server; for a
-    /// moment at most.
+    /// moment at most. While a key is down, at its release.
     void stop();
-    /// The keyboard stayed stopped too long: it goes on to the window with the focus.
+    /// Under the lock: stops the keyboard now.
+    void halt();
+    /// The keyboard stayed stopped too long: it goes on to the window with the focus, unless keys
+    /// up to a Return or Escape wait for the owner to take them.
     void stopTimedOut(std::uint64_t capture);
     /// Lets a handed-over keyboard go when the awaited window (when none was asked for, any
     /// other than the one active at the hand-over) is the active one now. Main thread.
     void checkHandOver(std::uint64_t capture);
-    /// _NET_ACTIVE_WINDOW, read with a round trip.
+    /// _NET_ACTIVE_WINDOW, read with a round trip. Without the lock.
     std::optional<xcb_window_t> activeWindow();
     /// Waits for the server to answer, then reads the events it sent before; false when it did
     /// not answer in time. Without the lock.
     bool roundTrip();
+    /// Waits a moment for the reply to the request `sequence`, then reads the events the server
+    /// sent before it; none when it did not answer in time. Without the lock.
+    void* waitForReply(unsigned sequence);
     /// Runs `step` for `capture` from the main queue after `delaySeconds`, unless this is gone.
     void postStep(double delaySeconds, void (X11HotKeys::*step)(std::uint64_t), std::uint64_t capture);
     /// Under the lock: the server may send the next key event.
@@ -130,6 +136,10 @@ private:
     Hold hold_ = Hold::none;
     /// The keyboard is stopped: no key event is on its way here.
     bool stopped_ = false;
+    /// Keys whose press came here while held and whose release has not come yet.
+    std::set<xcb_keycode_t> down_;
+    /// A stop was asked while a key was down: the keyboard stops once none is.
+    bool stopAsked_ = false;
     /// The number of the newest capture; a token of an older one lets go of nothing.
     std::uint64_t capture_ = 0;
     /// The owner let go while a hot key was down: the keyboard goes at that key's release.
