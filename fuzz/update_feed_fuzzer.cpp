@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto* releases = std::get_if<std::vector<FeedRelease>>(&result);
     if (releases == nullptr) return 0;
     // The cap counts UTF-16 units, each at most three bytes of UTF-8.
-    const std::size_t longest = std::min(size, std::size_t(3 * ui::kMaxTextCharacters));
+    const std::size_t longest = std::min(size, std::size_t(3 * qt::kMaxTextCharacters));
     for (const auto& release : *releases) {
         if (release.version.size() > longest || release.link.size() > longest) std::abort();
     }
