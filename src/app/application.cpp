@@ -11,6 +11,7 @@
 #include "app/instance_client.hpp"
 #include "app/quit_signals.hpp"
 #include "app/switcher_shell.hpp"
+#include "platform/latency_trace.hpp"
 #include "qt/desktop_events_watch.hpp"
 #include "qt/qt_dispatch.hpp"
 #include "settings/autostart_entry.hpp"
@@ -55,7 +56,10 @@ public:
     void handle(const QByteArray& received) {
         using namespace instance_request;
         const std::string_view request(received.constData(), static_cast<std::size_t>(received.size()));
-        if (request == palette) shell_.togglePalette(0, {});
+        if (request == palette) {
+            platform::latency::start("palette request read");
+            shell_.togglePalette(0, {});
+        }
         if (request == instant) delegate_.instantSwitch();
         if (request == settings) delegate_.openSettings();
         if (request == reopen) delegate_.applicationShouldHandleReopen();

@@ -2,6 +2,7 @@
 
 #include "activation/activator.hpp"
 #include "cache/snapshot_store.hpp"
+#include "platform/latency_trace.hpp"
 #include "platform/platform.hpp"
 #include "ranking/scorer.hpp"
 #include "ranking/usage_store.hpp"
@@ -31,12 +32,15 @@ void PaletteController::show() {
     }
     // Taken before the palette takes the keyboard, so it names where the user comes from.
     contextKey_ = UsageStore::currentContextKey();
+    platform::latency::mark("context read");
     model_.setAll(Scorer::rank(snapshots_.current(), contextKey_, usage_));
     model_.setQuery("");
+    platform::latency::mark("ranked");
 
     if (!window_) window_ = makeWindow_(*this);
     position();
     window_->showAndFocus();
+    platform::latency::mark("palette shown");
 
     snapshots_.refreshDirty([weak = self_.weak()](std::vector<Target> targets) {
         auto* controller = weak.get();

@@ -1,5 +1,7 @@
 #include "shell/hot_key_manager.hpp"
 
+#include "platform/latency_trace.hpp"
+
 namespace zerlith {
 namespace {
 
@@ -62,6 +64,7 @@ void HotKeyManager::resume() {
 void HotKeyManager::pressed(std::uint32_t id, std::uint32_t pressTime, platform::KeyboardCapture capture) {
     const auto found = handlers_.find(id);
     if (suspended_ || found == handlers_.end()) return;  // a role that failed to register, or none of ours
+    platform::latency::mark("hot key on the main thread");
     auto handler = found->second;  // the handler may re-register its own role
     handler(pressTime, std::move(capture));
 }

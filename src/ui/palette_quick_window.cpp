@@ -9,6 +9,7 @@
 #include <QPainterPath>
 #include <QRegion>
 
+#include "platform/latency_trace.hpp"
 #include "system/screens.hpp"
 #include "ui/image_providers.hpp"
 #include "ui/x11_window_setup.hpp"
@@ -92,6 +93,9 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     x11::prepareUtilityWindow(*view_);
     view_->installEventFilter(this);
     QCoreApplication::instance()->installNativeEventFilter(this);
+    connect(view_.get(), &QQuickWindow::frameSwapped, this, [this] {
+        if (!std::exchange(drawnSinceShown_, true)) platform::latency::mark("palette drawn");
+    });
     connect(view_.get(), &QWindow::activeChanged, this, [this] {
         if (!view_->isVisible()) return;
         if (view_->isActive()) {
@@ -116,6 +120,7 @@ bool PaletteQuickWindow::nativeEventFilter(const QByteArray& eventType, void* me
 
 void PaletteQuickWindow::focusArrived() {
     if (std::exchange(activeSinceShown_, true)) return;
+    platform::latency::mark("palette focused");
     if (activated_) activated_();
 }
 
@@ -129,6 +134,7 @@ void PaletteQuickWindow::setFrame(const Rect& frame) {
 
 void PaletteQuickWindow::showAndFocus() {
     activeSinceShown_ = false;
+    drawnSinceShown_ = false;
     activeWhenShown_ = x11::activeWindow();
     view_->show();
     view_->raise();

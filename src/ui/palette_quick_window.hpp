@@ -72,6 +72,8 @@ private:
     /// The window active when the palette was last shown: while it still is, the window manager
     /// has not acted on the palette's activation request.
     std::optional<std::uint32_t> activeWhenShown_;
+    /// A frame was drawn since the palette was last shown (for the latency trace).
+    bool drawnSinceShown_ = false;
 };
 
 /// The key a Qt key event stands for in the palette.

@@ -6,6 +6,7 @@
 
 #include "platform/x11/xcb_xkb.hpp"
 
+#include "platform/latency_trace.hpp"
 #include "platform/x11/key_positions.hpp"
 #include "platform/x11/property_decoding.hpp"
 
@@ -390,6 +391,7 @@ void X11HotKeys::pressed(const xcb_key_press_event_t& press) {
         handler = handler_;
         id = found->first;
     }
+    platform::latency::start("hot key read");
     platform::KeyboardCapture token(self_, capture);
     if (handler) handler(id, press.time, std::move(token));
 }
