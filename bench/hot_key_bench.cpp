@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,58 +16,21 @@
 #include <vector>
 
 #include <xcb/xcb.h>
-#include <xcb/xtest.h>
 
+#include "active_window.hpp"
 #include "support/child_process.hpp"
 #include "support/temp_folder.hpp"
 #include "x11/support/scoped_environment.hpp"
 #include "x11/support/x_session.hpp"
+#include "xtest_keyboard.hpp"
 
 namespace {
 
 using namespace zerlith::x11::testing;
-using Clock = std::chrono::steady_clock;
+using namespace zerlith::bench;
 
 constexpr int kRuns = 30;
 constexpr int kWindows = 1000;
-/// Xvfb's default (evdev) keyboard.
-constexpr xcb_keycode_t kAlt = 64, kSpace = 65, kReturn = 36, kEscape = 9, kQ = 24, kZ = 52;
-
-void key(xcb_connection_t* c, xcb_keycode_t code, bool down) {
-    xcb_test_fake_input(c, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-}
-
-void tap(xcb_connection_t* c, xcb_keycode_t code) {
-    key(c, code, true);
-    key(c, code, false);
-}
-
-void pressHotKey(xcb_connection_t* c) {
-    key(c, kAlt, true);
-    tap(c, kSpace);
-    key(c, kAlt, false);
-    xcb_flush(c);
-}
-
-std::string nameOf(XProbe& probe, xcb_window_t window) {
-    auto cookie = xcb_get_property(probe.raw(), 0, window, probe.ewmh()._NET_WM_NAME, probe.ewmh().UTF8_STRING, 0, 64);
-    auto* reply = xcb_get_property_reply(probe.raw(), cookie, nullptr);
-    if (!reply) return {};
-    std::string name(static_cast<const char*>(xcb_get_property_value(reply)), xcb_get_property_value_length(reply));
-    std::free(reply);
-    return name;
-}
-
-/// Polls the active window's title until it is `title`; the time it took, or none after `limit`.
-std::optional<double> waitForActive(XProbe& probe, const std::string& title, Clock::time_point since,
-                                    Clock::duration limit = std::chrono::seconds(5)) {
-    while (Clock::now() - since < limit) {
-        if (auto active = probe.activeWindow(); active && nameOf(probe, *active) == title)
-            return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return std::nullopt;
-}
 
 }  // namespace
 

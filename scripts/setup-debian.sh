@@ -15,7 +15,7 @@ packages=(
   qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtqml-workerscript
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb openbox x11-xserver-utils xdotool x11-utils x11-xkb-utils libxcb-xtest0-dev
+  xvfb openbox x11-xserver-utils xdotool x11-utils x11-xkb-utils libxcb-xtest0-dev libxcb-damage0-dev
   chromium firefox-esr
   # installing and packaging: the validators, the manual page renderer, CPack's Debian tools
   desktop-file-utils appstream man-db dpkg-dev file lintian
