@@ -57,7 +57,7 @@ mkdir -m 700 "$runtime"
 session=(env HOME="$home" XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=offscreen ZERLITH_DESKTOP="$PWD/examples/desktop.json")
 "${session[@]}" "$stage$executable" 2>"$scratch/application.log" &
 started=$!
-trap 'kill "$started" 2>/dev/null; rm -rf "$scratch"' EXIT
+trap 'kill "$started" 2>/dev/null || true; rm -rf "$scratch"' EXIT
 for _ in $(seq 100); do [ -S "$runtime/zerlith/instance" ] && break; sleep 0.1; done
 "${session[@]}" "$stage$executable" --settings || fail "the installed application took no request: $(cat "$scratch/application.log")"
 kill "$started"
