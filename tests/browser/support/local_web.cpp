@@ -12,10 +12,11 @@
 namespace zerlith::testing {
 namespace {
 
-/// Waits up to five seconds for `fd` to be readable.
+/// Waits up to fifteen seconds for `fd` to be readable: a browser that starts beside a parallel
+/// build answers its first protocol message after more than five.
 bool readable(int fd) {
     pollfd entry{fd, POLLIN, 0};
-    return ::poll(&entry, 1, 5000) > 0;
+    return ::poll(&entry, 1, 15000) > 0;
 }
 
 void sendAll(int fd, const std::string& bytes) {
