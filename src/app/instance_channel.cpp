@@ -3,11 +3,12 @@
 #include <QLocalSocket>
 #include <QTimer>
 
+#include "system/instance_requests.hpp"
+
 namespace zerlith::app {
 namespace {
 
 constexpr qint64 kLongestRequest = 64;
-constexpr char kAccepted[] = "ok\n";
 /// Connections served at once; more are closed as they come.
 constexpr int kMostConnections = 32;
 /// How long a connection may hold its place without a whole request line.
@@ -51,7 +52,7 @@ void InstanceChannel::serve(browser::Socket connection) {
             return;
         }
         const auto request = socket->readLine(kLongestRequest).trimmed();
-        socket->write(kAccepted);
+        socket->write(std::string(instance_request::accepted).append("\n").c_str());
         socket->disconnectFromServer();
         emit requestReceived(request);
     });

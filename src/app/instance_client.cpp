@@ -9,7 +9,6 @@ namespace zerlith::app {
 namespace {
 
 constexpr auto kAnswerTimeout = std::chrono::seconds(2);
-constexpr std::string_view kAccepted = "ok";
 
 }  // namespace
 
@@ -24,7 +23,8 @@ bool sendToInstance(const std::string& path, std::string_view request) {
     // The folder is private, but a socket of another user's there must not learn what was asked.
     if (!socket || !browser::peerIsThisUser(socket.fd())) return false;
     if (!browser::writeAll(socket.fd(), std::string(request) + '\n', kAnswerTimeout)) return false;
-    return browser::readLine(socket.fd(), kAccepted.size(), kAnswerTimeout) == kAccepted;
+    const auto answer = browser::readLine(socket.fd(), instance_request::accepted.size(), kAnswerTimeout);
+    return answer == instance_request::accepted;
 }
 
 }  // namespace zerlith::app

@@ -15,4 +15,7 @@ inline constexpr std::string_view reopen = "reopen";
 /// From a browser's host, followed by the browser: "tabs-changed chrome".
 inline constexpr std::string_view tabsChanged = "tabs-changed ";
 
+/// The switcher's answer to a request it took, a line too.
+inline constexpr std::string_view accepted = "ok";
+
 }  // namespace zerlith::instance_request
