@@ -9,6 +9,7 @@
 
 #include "browser/browser_host.hpp"
 #include "browser/host_manifests.hpp"
+#include "platform/known_browsers.hpp"
 #include "system/runtime_folder.hpp"
 
 namespace zerlith::app {
@@ -43,8 +44,12 @@ std::optional<int> runBrowserMode(const std::vector<std::string>& arguments) {
         std::cerr << "zerlith: " << error << '\n';
         return 1;
     }
-    // The browser starts its host itself, so the browser is the host's parent.
-    return browser::runHost(*kind, ::getppid(), ::getpid(), *folder, STDIN_FILENO, STDOUT_FILENO, std::cerr);
+    // The browser starts its host itself, so the browser is the host's parent: its executable
+    // tells Brave from Chromium, which the arguments do not.
+    const auto browserPid = static_cast<Pid>(::getppid());
+    const auto* known = platform::knownBrowserOfProcess(browserPid);
+    const auto name = known != nullptr && known->kind == *kind ? known->name : std::string_view();
+    return browser::runHost(*kind, name, browserPid, ::getpid(), *folder, STDIN_FILENO, STDOUT_FILENO, std::cerr);
 }
 
 }  // namespace zerlith::app
