@@ -3,9 +3,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 
 #include "browser/browser_host.hpp"
 #include "browser/host_manifests.hpp"
@@ -16,20 +16,16 @@ namespace zerlith::app {
 namespace {
 
 int installHosts() {
-    const char* home = std::getenv("HOME");
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (home == nullptr || home[0] != '/') {
-        std::cerr << "zerlith: HOME is not set\n";
-        return 1;
-    }
-    const std::string configHome = config != nullptr && config[0] == '/' ? config : std::string(home) + "/.config";
     std::error_code error;
     const auto executable = std::filesystem::canonical("/proc/self/exe", error);
     if (error) {
         std::cerr << "zerlith: cannot tell where this executable is\n";
         return 1;
     }
-    return browser::installHostManifests(home, configHome, executable.string(), std::cout) > 0 ? 0 : 1;
+    std::ostringstream report;
+    const auto written = browser::installHostManifestsForUser(executable.string(), report);
+    (written < 0 ? std::cerr << "zerlith: " : std::cout) << report.str();
+    return written > 0 ? 0 : 1;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "browser/host_manifests.hpp"
 
+#include <cstdlib>
 #include <filesystem>
 
 #include <nlohmann/json.hpp>
@@ -56,6 +57,21 @@ int installHostManifests(const std::string& home, const std::string& configHome,
     }
     if (written == 0) out << "No browser profile found (Chromium, Chrome, Brave, Edge, Firefox): run a browser once first.\n";
     return written;
+}
+
+int installHostManifestsForUser(const std::string& executable, std::ostream& out) {
+    const char* home = std::getenv("HOME");
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (home == nullptr || home[0] != '/') {
+        out << "HOME is not set\n";
+        return -1;
+    }
+    if (executable.empty() || executable[0] != '/') {
+        out << "the host's executable is not known\n";
+        return -1;
+    }
+    const std::string configHome = config != nullptr && config[0] == '/' ? config : std::string(home) + "/.config";
+    return installHostManifests(home, configHome, executable, out);
 }
 
 }  // namespace zerlith::browser
