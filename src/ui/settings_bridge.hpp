@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariantList>
 
+#include "platform/platform.hpp"
 #include "settings/settings_model.hpp"
 #include "settings/updater.hpp"
 
@@ -17,8 +18,8 @@ class SettingsBridge final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool ready READ ready NOTIFY changed)
     Q_PROPERTY(QString statusText READ statusText NOTIFY changed)
-    /// Whether the desktop asks for Accessibility and Screen Recording: not where tabs come through
-    /// Zerlith's extension (Linux).
+    /// Whether the desktop asks for Accessibility and Screen Recording (the macOS model), rather
+    /// than Zerlith's extension being all a user sets up (Linux).
     Q_PROPERTY(bool systemPermissions READ systemPermissions NOTIFY changed)
     /// The title of the section of permissions and browsers, and what it says without a browser.
     Q_PROPERTY(QString browsersTitle READ browsersTitle NOTIFY changed)
@@ -50,7 +51,7 @@ public:
 
     bool ready() const { return model_.allPermissionsGranted(); }
     QString statusText() const;
-    bool systemPermissions() const { return !model_.tabsThroughExtension(); }
+    bool systemPermissions() const { return platform::current().provider().capabilities.permissions; }
     QString browsersTitle() const { return systemPermissions() ? "Permissions" : "Browser tabs"; }
     QString noBrowsersText() const;
     QString hostInstallation() const { return QString::fromStdString(model_.hostInstallation().value_or("")); }

@@ -28,6 +28,13 @@ class BridgedPlatform final : public ForwardingPlatform {
 public:
     BridgedPlatform() : ForwardingPlatform(platform::current()), installed_(*this) {}
 
+    /// As on Linux: tabs through the extension, no permissions to grant.
+    desktop::ProviderInfo provider() const override {
+        auto info = inner_.provider();
+        info.capabilities.tabs = true;
+        info.capabilities.permissions = false;
+        return info;
+    }
     platform::BrowserBridge* browserBridge() override { return &bridge; }
 
     FakeBrowserBridge bridge;
