@@ -9,8 +9,8 @@
 #include <iostream>
 #include <limits>
 
+#include "base/file_io.hpp"
 #include "ranking/usage_history.hpp"
-#include "system/file_io.hpp"
 
 namespace zerlith {
 namespace {
