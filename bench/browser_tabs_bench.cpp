@@ -50,6 +50,11 @@ class BridgedDesktop final : public platform::Platform {
 public:
     explicit BridgedDesktop(std::string folder) : dispatch_(clock_), desktop_(clock_, dispatch_), bridge_(std::move(folder), clock_) {}
 
+    desktop::ProviderInfo provider() const override {
+        auto info = desktop_.provider();
+        info.capabilities.tabs = true;
+        return info;
+    }
     platform::Accessibility& accessibility() override { return desktop_.accessibility(); }
     platform::WindowServer& windowServer() override { return desktop_.windowServer(); }
     platform::Workspace& workspace() override { return desktop_.workspace(); }

@@ -1,7 +1,7 @@
 // Zerlith against rofi on one X session (Xvfb, two monitors, openbox) at growing numbers of
 // windows. Zerlith runs resident; rofi is started per opening, as a desktop's key binding would.
-//   - opening: XTest Alt+Space, and a spawned `zerlith --palette`, until the palette is the active
-//     window; a spawned `rofi -show window` until its window is mapped and holds the keyboard;
+//   - opening: XTest Alt+Space, and a spawned `zerlith --palette`, until the palette has the
+//     keyboard focus (openbox names it the active window a while later); a spawned `rofi -show window` until its window is mapped and holds the keyboard;
 //   - keystroke to frame: an XTest "w" in the open palette or rofi until that window is next drawn
 //     into (DAMAGE), after it was still for 100 ms;
 //   - resident memory (VmRSS) of the Zerlith process and of rofi while open.
@@ -114,15 +114,15 @@ public:
     void run(Results& results) {
         auto start = Clock::now();
         pressHotKey(probe_.raw());
-        const auto shown = waitForActive(probe_, kPaletteTitle, start);
+        const auto shown = waitForFocus(probe_, kPaletteTitle, start);
         results.hotKey.add(shown);
-        results.zerlithKeystroke.add(shown ? keystrokeToFrame(probe_.activeWindow()) : std::nullopt);
+        results.zerlithKeystroke.add(shown ? keystrokeToFrame(focusedWindow(probe_)) : std::nullopt);
         results.zerlithMemory.add(residentMegabytes(zerlith_->pid()));
         closeZerlith();
 
         start = Clock::now();
         ChildProcess client({zerlithPath_, "--palette"}, ChildProcess::Options{});
-        results.clientPath.add(waitForActive(probe_, kPaletteTitle, start));
+        results.clientPath.add(waitForFocus(probe_, kPaletteTitle, start));
         client.wait(5.0);
         closeZerlith();
 

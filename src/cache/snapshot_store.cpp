@@ -1,52 +1,67 @@
 #include "cache/snapshot_store.hpp"
 
+#include <algorithm>
+
 #include "platform/platform.hpp"
 #include "sources/browser_source.hpp"
 #include "sources/window_source.hpp"
 
 namespace zerlith {
 
-SnapshotStore::Enumerators SnapshotStore::defaultEnumerators() {
-    return {
-        [] { return WindowSource::enumerate(); },
-        [] { return BrowserSource::enumerate(BrowserKind::chrome); },
-        [] { return BrowserSource::enumerate(BrowserKind::safari); },
-        [] { return BrowserSource::enumerate(BrowserKind::firefox); },
-    };
+namespace {
+
+std::optional<std::size_t> placeOf(const SnapshotStore::Sources& sources, std::string_view name) {
+    const auto found = std::find_if(sources.begin(), sources.end(), [&](const auto& each) { return each.name == name; });
+    return found == sources.end() ? std::nullopt : std::optional(std::size_t(found - sources.begin()));
 }
 
-SnapshotStore::SnapshotStore(Enumerators enumerators)
-    : enumerators_(std::move(enumerators)),
+}  // namespace
+
+SnapshotStore::Sources SnapshotStore::defaultSources() {
+    Sources sources;
+    for (const BrowserKind browser : kAllBrowsers)
+        sources.push_back({std::string(rawValue(browser)), [browser] { return BrowserSource::enumerate(browser); }});
+    sources.push_back({std::string(kWindows), [] { return WindowSource::enumerate(); }});
+    return sources;
+}
+
+SnapshotStore::SnapshotStore(Sources sources)
+    : sources_(std::move(sources)),
+      windows_(placeOf(sources_, kWindows)),
       dispatch_(platform::current().dispatch()),
-      dirty_(std::begin(kAllSources), std::end(kAllSources)),
-      queue_(dispatch_.makeSerialQueue("com.halvorn.zerlith.snapshot")) {}
+      cache_(sources_.size()),
+      marks_(sources_.size()),
+      queue_(dispatch_.makeSerialQueue("com.halvorn.zerlith.snapshot")) {
+    for (std::size_t source = 0; source < sources_.size(); ++source) dirty_.insert(source);
+}
 
 std::vector<Target> SnapshotStore::current() const {
     std::lock_guard guard(lock_);
     std::vector<Target> targets;
-    for (const Source source : kDisplayOrder) {
-        if (const auto cached = cache_.find(source); cached != cache_.end()) {
-            targets.insert(targets.end(), cached->second.begin(), cached->second.end());
-        }
+    for (const auto& cached : cache_) {
+        if (cached) targets.insert(targets.end(), cached->begin(), cached->end());
     }
     return targets;
 }
 
 void SnapshotStore::markAllDirty() {
     std::lock_guard guard(lock_);
-    for (const Source source : kAllSources) markLocked(source);
+    for (std::size_t source = 0; source < sources_.size(); ++source) markLocked(source);
 }
 
-void SnapshotStore::markDirty(Source source) {
+void SnapshotStore::markDirty(std::string_view source) {
+    const auto place = placeOf(sources_, source);
+    if (!place) return;
     std::lock_guard guard(lock_);
-    markLocked(source);
+    markLocked(*place);
 }
 
 void SnapshotStore::forgetWindow(std::uint32_t windowNumber) {
+    if (!windows_) return;
     std::lock_guard guard(lock_);
-    markLocked(Source::windows);
-    goneWindows_[windowNumber] = marks_[Source::windows];
-    if (const auto cached = cache_.find(Source::windows); cached != cache_.end()) dropGoneWindows(cached->second);
+    markLocked(*windows_);
+    goneWindows_[windowNumber] = marks_[*windows_];
+    if (auto& cached = cache_[*windows_]) dropGoneWindows(*cached);
 }
 
 void SnapshotStore::dropGoneWindows(std::vector<Target>& targets) const {
@@ -55,7 +70,7 @@ void SnapshotStore::dropGoneWindows(std::vector<Target>& targets) const {
     });
 }
 
-void SnapshotStore::markLocked(Source source) {
+void SnapshotStore::markLocked(std::size_t source) {
     dirty_.insert(source);
     ++marks_[source];
 }
@@ -74,7 +89,7 @@ void SnapshotStore::refreshDirty(Completion completion) {
 }
 
 std::vector<Target> SnapshotStore::refreshAllBlocking() {
-    for (const Source source : kAllSources) refreshOne(source);
+    for (std::size_t source = 0; source < sources_.size(); ++source) refreshOne(source);
     return current();
 }
 
@@ -90,22 +105,23 @@ void SnapshotStore::runQueuedRefresh() {
         refresh = std::move(*queued_);
         queued_.reset();
     }
-    for (const Source source : refresh.sources) refreshOne(source);
+    for (const std::size_t source : refresh.sources) refreshOne(source);
     if (refresh.completions.empty()) return;
     dispatch_.postMain([completions = std::move(refresh.completions), targets = current()] {
         for (const auto& completion : completions) completion(targets);
     });
 }
 
-void SnapshotStore::refreshOne(Source source) {
+void SnapshotStore::refreshOne(std::size_t source) {
     std::uint64_t marksBefore = 0;
     {
         std::lock_guard guard(lock_);
         marksBefore = marks_[source];
     }
-    auto targets = enumerate(source);
+    const auto& enumerate = sources_[source].enumerate;
+    auto targets = enumerate ? enumerate() : std::vector<Target>{};
     std::lock_guard guard(lock_);
-    if (source == Source::windows) {
+    if (source == windows_) {
         // Windows gone before the enumeration started cannot be in it any more.
         std::erase_if(goneWindows_, [marksBefore](const auto& gone) { return gone.second <= marksBefore; });
         dropGoneWindows(targets);
@@ -114,14 +130,6 @@ void SnapshotStore::refreshOne(Source source) {
     // A change marked while the enumeration ran may be one it did not see: the source stays dirty.
     if (marks_[source] == marksBefore) dirty_.erase(source);
     ++refreshCounter_;
-}
-
-std::vector<Target> SnapshotStore::enumerate(Source source) const {
-    const auto& enumerator = source == Source::windows  ? enumerators_.windows
-                             : source == Source::chrome ? enumerators_.chrome
-                             : source == Source::safari ? enumerators_.safari
-                                                        : enumerators_.firefox;
-    return enumerator ? enumerator() : std::vector<Target>{};
 }
 
 }  // namespace zerlith

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/target.hpp"
@@ -22,33 +24,30 @@ namespace zerlith {
 /// one at a time on the store's serial queue; completions run on the main queue.
 class SnapshotStore {
 public:
-    enum class Source { windows, chrome, safari, firefox };
-    static constexpr Source kAllSources[] = {Source::windows, Source::chrome, Source::safari, Source::firefox};
-    /// The order in which current() lists the sources.
-    static constexpr Source kDisplayOrder[] = {Source::chrome, Source::safari, Source::firefox, Source::windows};
-
-    /// How each source is enumerated; tests substitute their own.
-    struct Enumerators {
-        std::function<std::vector<Target>()> windows;
-        std::function<std::vector<Target>()> chrome;
-        std::function<std::vector<Target>()> safari;
-        std::function<std::vector<Target>()> firefox;
+    /// One kind of target with its enumeration: the windows, or one browser's tabs.
+    struct Source {
+        std::string name;  ///< what changes are marked by: "windows", a browser's raw value
+        std::function<std::vector<Target>()> enumerate;
     };
-    /// Windows through WindowSource, tabs through BrowserSource.
-    static Enumerators defaultEnumerators();
+    /// The sources in the order current() lists them and a refresh enumerates them.
+    using Sources = std::vector<Source>;
+    static constexpr std::string_view kWindows = "windows";
+    /// Each browser's tabs through BrowserSource, then the windows through WindowSource.
+    static Sources defaultSources();
 
     /// Takes its queues from the installed platform, which must outlive the store. Every source
     /// starts dirty and uncached.
-    explicit SnapshotStore(Enumerators enumerators = defaultEnumerators());
+    explicit SnapshotStore(Sources sources = defaultSources());
     SnapshotStore(const SnapshotStore&) = delete;
     SnapshotStore& operator=(const SnapshotStore&) = delete;
 
-    /// The cached lists in display order (chrome, safari, firefox, windows); a source never refreshed
-    /// contributes nothing. Never waits for enumeration.
+    /// The cached lists in the sources' order; a source never refreshed contributes nothing.
+    /// Never waits for enumeration.
     std::vector<Target> current() const;
 
     void markAllDirty();
-    void markDirty(Source source);
+    /// Nothing for a name no source has.
+    void markDirty(std::string_view source);
     /// The desktop reported this window gone: its targets leave the cached windows at once, also
     /// from the result of an enumeration that ran meanwhile, and the windows are marked dirty.
     void forgetWindow(std::uint32_t windowNumber);
@@ -62,7 +61,7 @@ public:
     /// is called once after.
     void refreshDirty(Completion completion = {});
 
-    /// Refreshes windows, chrome and safari on the calling thread, then returns current().
+    /// Refreshes every source on the calling thread, then returns current().
     std::vector<Target> refreshAllBlocking();
 
     /// How many per-source refreshes have been stored since the store was made.
@@ -71,26 +70,27 @@ public:
 private:
     /// A refresh on the queue that has not started yet.
     struct QueuedRefresh {
-        std::set<Source> sources;
+        std::set<std::size_t> sources;
         std::vector<Completion> completions;
     };
 
     /// Under the lock.
-    void markLocked(Source source);
+    void markLocked(std::size_t source);
     /// Under the lock: removes the targets of windows reported gone.
     void dropGoneWindows(std::vector<Target>& targets) const;
     /// On the queue: takes the waiting refresh and runs it.
     void runQueuedRefresh();
-    void refreshOne(Source source);
-    std::vector<Target> enumerate(Source source) const;
+    void refreshOne(std::size_t source);
 
-    const Enumerators enumerators_;
+    /// Everything below that is per source is indexed by the source's place here.
+    const Sources sources_;
+    const std::optional<std::size_t> windows_;
     platform::Dispatch& dispatch_;
     mutable std::mutex lock_;
-    std::map<Source, std::vector<Target>> cache_;
-    std::set<Source> dirty_;
+    std::vector<std::optional<std::vector<Target>>> cache_;
+    std::set<std::size_t> dirty_;
     /// How often each source was marked, so a refresh knows whether a mark came while it ran.
-    std::map<Source, std::uint64_t> marks_;
+    std::vector<std::uint64_t> marks_;
     /// Windows reported gone, with the windows' mark count then: an enumeration that started
     /// before may still list them.
     std::map<std::uint32_t, std::uint64_t> goneWindows_;

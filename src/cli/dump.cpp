@@ -36,6 +36,18 @@ nlohmann::json screensJson() {
     return screens;
 }
 
+nlohmann::json providerJson(const desktop::ProviderInfo& provider) {
+    const auto& can = provider.capabilities;
+    return {{"name", provider.name},
+            {"capabilities",
+             {{"moveToScreen", can.moveToScreen},
+              {"workspaces", can.workspaces},
+              {"globalKeys", can.globalKeys},
+              {"typedAheadCapture", can.typedAheadCapture},
+              {"tabs", can.tabs},
+              {"permissions", can.permissions}}}};
+}
+
 }  // namespace
 
 std::string dumpJSON(SnapshotStore& store, UsageStore& usage) {
@@ -45,6 +57,7 @@ std::string dumpJSON(SnapshotStore& store, UsageStore& usage) {
     auto [warmMs, targets] = CLI::timed([&] { return store.refreshAllBlocking(); });
     const auto context = usage.currentContextKey();
     const auto ranked = Scorer::rank(targets, context, usage);
+    dump["provider"] = providerJson(platform::current().provider());
     dump["screenRecordingGranted"] = Permissions::screenRecordingGranted();
     dump["screens"] = screensJson();
     for (BrowserKind browser : kAllBrowsers) {
@@ -77,6 +90,7 @@ std::string dumpJSON(SnapshotStore& store, UsageStore& usage) {
 
 
 void warnAboutMissingPermissions(std::ostream& err) {
+    if (!platform::current().provider().capabilities.permissions) return;
     std::vector<std::string_view> warnings;
     if (!Permissions::accessibilityGranted()) warnings.push_back(kAccessibilityWarning);
     if (!Permissions::screenRecordingGranted()) warnings.push_back(kScreenRecordingWarning);

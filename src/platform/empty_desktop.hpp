@@ -15,6 +15,7 @@ class EmptyDesktop final : public Platform,
 public:
     EmptyDesktop(Clock& clock, Dispatch& dispatch) : clock_(clock), dispatch_(dispatch) {}
 
+    desktop::ProviderInfo provider() const override { return {"empty", {}}; }
     Accessibility& accessibility() override { return *this; }
     WindowServer& windowServer() override { return *this; }
     Workspace& workspace() override { return *this; }

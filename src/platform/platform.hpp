@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/capabilities.hpp"
 #include "platform/accessibility.hpp"
 #include "platform/browser_bridge.hpp"
 #include "platform/clock.hpp"
@@ -19,6 +20,9 @@ namespace zerlith::platform {
 class Platform {
 public:
     virtual ~Platform() = default;
+
+    /// Which provider this is and what its desktop lets the switcher do.
+    virtual desktop::ProviderInfo provider() const = 0;
 
     virtual Accessibility& accessibility() = 0;
     virtual WindowServer& windowServer() = 0;

@@ -10,35 +10,26 @@
 namespace zerlith {
 namespace {
 
-SnapshotStore::Source sourceOf(BrowserKind browser) {
-    switch (browser) {
-        case BrowserKind::chrome: return SnapshotStore::Source::chrome;
-        case BrowserKind::safari: return SnapshotStore::Source::safari;
-        case BrowserKind::firefox: return SnapshotStore::Source::firefox;
-    }
-    return SnapshotStore::Source::chrome;
-}
-
 std::optional<Pid> frontmostPid() {
     const auto front = platform::current().workspace().frontmostApplication();
     return front ? std::optional(front->pid) : std::nullopt;
 }
 
 /// The source of each running browser, by the browser's pid.
-std::unordered_map<Pid, SnapshotStore::Source> runningBrowsers() {
-    std::unordered_map<Pid, SnapshotStore::Source> browsers;
+std::unordered_map<Pid, BrowserKind> runningBrowsers() {
+    std::unordered_map<Pid, BrowserKind> browsers;
     for (const auto& app : platform::current().workspace().runningApplications()) {
         if (!app.bundleIdentifier) continue;
         if (const auto browser = BrowserSource::browserOfApplication(*app.bundleIdentifier))
-            browsers.emplace(app.pid, sourceOf(*browser));
+            browsers.emplace(app.pid, *browser);
     }
     return browsers;
 }
 
 /// The source of every window a browser owns, by window number.
-std::unordered_map<std::uint32_t, SnapshotStore::Source> browserWindows() {
+std::unordered_map<std::uint32_t, BrowserKind> browserWindows() {
     const auto browsers = runningBrowsers();
-    std::unordered_map<std::uint32_t, SnapshotStore::Source> windows;
+    std::unordered_map<std::uint32_t, BrowserKind> windows;
     if (browsers.empty()) return windows;
     for (const auto& record : platform::current().windowServer().windowList()) {
         const auto* number = platform::member<std::int64_t>(record.number);
@@ -58,12 +49,12 @@ void ChangeObserver::handle(const std::vector<platform::DesktopChange>& changes)
     using Kind = platform::DesktopChange::Kind;
     // Read once for the whole batch, at its first title change: a window renaming itself a
     // thousand times a second must not rebuild the window list each time.
-    std::optional<std::unordered_map<std::uint32_t, SnapshotStore::Source>> browserWindowsNow;
+    std::optional<std::unordered_map<std::uint32_t, BrowserKind>> browserWindowsNow;
     for (const auto& change : changes) {
         switch (change.kind) {
         case Kind::windowList:
         case Kind::currentDesktop:
-            store_.markDirty(SnapshotStore::Source::windows);
+            store_.markDirty(SnapshotStore::kWindows);
             break;
         case Kind::windowGone:
             store_.forgetWindow(change.window);
@@ -74,7 +65,7 @@ void ChangeObserver::handle(const std::vector<platform::DesktopChange>& changes)
         case Kind::windowTitle:
             if (!browserWindowsNow) browserWindowsNow = browserWindows();
             if (const auto found = browserWindowsNow->find(change.window); found != browserWindowsNow->end())
-                store_.markDirty(found->second);
+                store_.markDirty(rawValue(found->second));
             break;
         case Kind::windowState:
         case Kind::screens:
@@ -83,7 +74,7 @@ void ChangeObserver::handle(const std::vector<platform::DesktopChange>& changes)
     }
 }
 
-void ChangeObserver::tabsChanged(BrowserKind browser) { store_.markDirty(sourceOf(browser)); }
+void ChangeObserver::tabsChanged(BrowserKind browser) { store_.markDirty(rawValue(browser)); }
 
 void ChangeObserver::frontChanged() {
     const auto left = front_;
@@ -91,7 +82,7 @@ void ChangeObserver::frontChanged() {
     if (!left || left == front_) return;
     const auto browsers = runningBrowsers();
     if (const auto browser = browsers.find(*left); browser != browsers.end()) {
-        store_.markDirty(browser->second);
+        store_.markDirty(rawValue(browser->second));
         store_.refreshDirty();
     }
 }

@@ -33,8 +33,8 @@ protected:
 
     /// A store whose windows source lists `targets` and whose browsers list nothing.
     void cache(std::vector<Target> targets) {
-        store = std::make_unique<SnapshotStore>(SnapshotStore::Enumerators{
-            [targets] { return targets; }, {}, {}, {}});
+        store = std::make_unique<SnapshotStore>(
+            SnapshotStore::Sources{{std::string(SnapshotStore::kWindows), [targets] { return targets; }}});
         store->refreshAllBlocking();
     }
 
@@ -95,7 +95,7 @@ TEST_F(InstantSwitchTest, DoesNothingWhenEveryCachedTargetIsCurrentOrTheCacheIsE
 
 TEST_F(InstantSwitchTest, RefreshesTheDirtySourcesAfterwards) {
     cache({kInbox, kGroceries});
-    store->markDirty(SnapshotStore::Source::windows);
+    store->markDirty(SnapshotStore::kWindows);
     const auto before = store->refreshCount();
 
     InstantSwitch::toggle(*store, usage, log);

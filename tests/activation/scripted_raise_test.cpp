@@ -148,8 +148,8 @@ protected:
         sim.desktop().update([](sim::DesktopModel& model) {
             model.windows[0].title = model.windows[0].axTitle = "Report — final";
         });
-        SnapshotStore listed({[=] { return std::vector<Target>{windowTarget(pid, "com.example.notes", title)}; },
-                              {}, {}, {}});
+        SnapshotStore listed({{std::string(SnapshotStore::kWindows),
+                               [=] { return std::vector<Target>{windowTarget(pid, "com.example.notes", title)}; }}});
         ScriptedRaise::raise(listed, log, title, std::nullopt, tracePath());
         std::ifstream in(tracePath());
         return json::parse(in, nullptr, false);

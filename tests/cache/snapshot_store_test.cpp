@@ -8,7 +8,6 @@ namespace zerlith {
 namespace {
 
 using nlohmann::json;
-using Source = SnapshotStore::Source;
 using testing::SimDesktopFixture;
 
 Target named(const std::string& id) {
@@ -23,26 +22,27 @@ std::vector<std::string> ids(const std::vector<Target>& targets) {
     return result;
 }
 
-/// Enumerators that name each pass ("windows 1", "chrome 2" ...) and let a test look in while a
-/// source is being enumerated.
+/// Sources that name each pass ("windows 1", "chrome 2" ...) and let a test look in while a
+/// source is being enumerated; a source without an enumeration lists nothing.
 class CountingSources {
 public:
-    SnapshotStore::Enumerators enumerators() {
-        return {[this] { return pass(Source::windows, "windows"); },
-                [this] { return pass(Source::chrome, "chrome"); },
-                [this] { return pass(Source::safari, "safari"); },
-                {}};
+    SnapshotStore::Sources sources() {
+        SnapshotStore::Sources sources;
+        for (const std::string name : {"chrome", "safari", "windows"})
+            sources.push_back({name, [this, name] { return pass(name); }});
+        sources.push_back({"firefox", {}});
+        return sources;
     }
 
-    std::map<Source, int> passes;
+    std::map<std::string, int> passes;
     std::vector<std::string> order;
-    std::function<void(Source)> during;
+    std::function<void(const std::string&)> during;
 
 private:
-    std::vector<Target> pass(Source source, const std::string& name) {
-        const int count = ++passes[source];
+    std::vector<Target> pass(const std::string& name) {
+        const int count = ++passes[name];
         order.push_back(name);
-        if (during) during(source);
+        if (during) during(name);
         return {named(name + " " + std::to_string(count))};
     }
 };
@@ -51,15 +51,15 @@ class SnapshotStoreTest : public ::testing::Test {
 protected:
     SimDesktopFixture sim{json::object()};
     CountingSources sources;
-    SnapshotStore store{sources.enumerators()};
+    SnapshotStore store{sources.sources()};
 };
 
-TEST_F(SnapshotStoreTest, StartsEmptyAndListsSourcesInDisplayOrder) {
+TEST_F(SnapshotStoreTest, StartsEmptyAndListsSourcesInTheirOrder) {
     EXPECT_TRUE(store.current().empty());
     EXPECT_EQ(store.refreshCount(), 0);
 
     const auto refreshed = store.refreshAllBlocking();
-    EXPECT_EQ(sources.order, (std::vector<std::string>{"windows", "chrome", "safari"}));
+    EXPECT_EQ(sources.order, (std::vector<std::string>{"chrome", "safari", "windows"}));
     EXPECT_EQ(ids(refreshed), (std::vector<std::string>{"chrome 1", "safari 1", "windows 1"}));
     EXPECT_EQ(ids(store.current()), ids(refreshed));
 
@@ -86,12 +86,13 @@ TEST_F(SnapshotStoreTest, BackgroundRefreshRunsOnTheQueueAndCallsBackOnMain) {
 
 TEST_F(SnapshotStoreTest, OnlyDirtySourcesAreEnumeratedAgain) {
     store.refreshAllBlocking();
-    store.markDirty(Source::chrome);
+    store.markDirty("chrome");
+    store.markDirty("no such source");
     std::vector<std::string> whole;
     store.refreshDirty([&](std::vector<Target> targets) { whole = ids(targets); });
     sim.dispatch.runUntilIdle();
     EXPECT_EQ(sources.passes,
-              (std::map<Source, int>{{Source::windows, 1}, {Source::chrome, 2}, {Source::safari, 1}}));
+              (std::map<std::string, int>{{"windows", 1}, {"chrome", 2}, {"safari", 1}}));
     EXPECT_EQ(whole, (std::vector<std::string>{"chrome 2", "safari 1", "windows 1"}))
         << "the callback sees the whole store";
     EXPECT_EQ(store.refreshCount(), 5);
@@ -123,30 +124,30 @@ TEST_F(SnapshotStoreTest, ARefreshAskedForWhileOneWaitsJoinsIt) {
 TEST_F(SnapshotStoreTest, CurrentAnswersMidRefreshWithOldAndAlreadyStoredLists) {
     store.refreshAllBlocking();
     store.markAllDirty();
-    std::map<Source, std::vector<std::string>> seen;
-    sources.during = [&](Source source) { seen[source] = ids(store.current()); };
+    std::map<std::string, std::vector<std::string>> seen;
+    sources.during = [&](const std::string& source) { seen[source] = ids(store.current()); };
     store.refreshDirty();
     sim.dispatch.runUntilIdle();
 
-    EXPECT_EQ(seen[Source::windows], (std::vector<std::string>{"chrome 1", "safari 1", "windows 1"}))
-        << "the previous windows list while windows are enumerated";
-    EXPECT_EQ(seen[Source::safari], (std::vector<std::string>{"chrome 2", "safari 1", "windows 2"}))
+    EXPECT_EQ(seen["chrome"], (std::vector<std::string>{"chrome 1", "safari 1", "windows 1"}))
+        << "the previous tabs while they are enumerated";
+    EXPECT_EQ(seen["windows"], (std::vector<std::string>{"chrome 2", "safari 2", "windows 1"}))
         << "sources already refreshed in this pass show their new lists";
 }
 
 TEST_F(SnapshotStoreTest, AMarkSetDuringItsEnumerationSurvivesForTheNextRefresh) {
     // A window that appears while the list is read may be missed by that read: clearing its mark
     // with that refresh would leave it out until some other change.
-    sources.during = [&](Source source) {
-        if (source == Source::windows && sources.passes[Source::windows] == 1) store.markDirty(Source::windows);
+    sources.during = [&](const std::string& source) {
+        if (source == "windows" && sources.passes["windows"] == 1) store.markDirty("windows");
     };
     store.refreshDirty();
     sim.dispatch.runUntilIdle();
     store.refreshDirty();
     EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 1u);
     sim.dispatch.runUntilIdle();
-    EXPECT_EQ(sources.passes[Source::windows], 2);
-    EXPECT_EQ(sources.passes[Source::chrome], 1);
+    EXPECT_EQ(sources.passes["windows"], 2);
+    EXPECT_EQ(sources.passes["chrome"], 1);
     store.refreshDirty();
     EXPECT_EQ(sim.dispatch.pendingBackgroundTasks(), 0u);
 }
@@ -175,7 +176,7 @@ TEST(SnapshotStoreSources, ABrowserThatQuitsLeavesAnEmptyList) {
         model.apps.pop_back();
         model.windows.pop_back();
     });
-    store.markDirty(Source::chrome);
+    store.markDirty("chrome");
     store.refreshDirty();
     sim.dispatch.runUntilIdle();
     EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"win:com.example.app:Notes"}));
@@ -196,7 +197,7 @@ TEST(SnapshotStoreGoneWindows, AWindowReportedGoneLeavesTheCacheAndAnEnumeration
         if (during) std::exchange(during, {})();  // the desktop changes after the list was read
         return listed;
     };
-    SnapshotStore store({enumerateWindows, {}, {}, {}});
+    SnapshotStore store({{std::string(SnapshotStore::kWindows), enumerateWindows}});
     store.refreshAllBlocking();
 
     std::erase(alive, 2u);
@@ -212,7 +213,7 @@ TEST(SnapshotStoreGoneWindows, AWindowReportedGoneLeavesTheCacheAndAnEnumeration
     EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"w1"})) << "listed by a read from before it went";
     store.refreshDirty();  // still dirty: the change came while it ran
     sim.dispatch.runUntilIdle();
-    EXPECT_EQ(store.refreshCount(), 6);
+    EXPECT_EQ(store.refreshCount(), 3);
     EXPECT_EQ(ids(store.current()), (std::vector<std::string>{"w1"}));
 }
 

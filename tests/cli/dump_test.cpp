@@ -74,7 +74,7 @@ TEST_F(DumpTest, TextHasSortedKeysPlainSlashesAndNoNulls) {
     EXPECT_NE(text.find("\"https://docs.example.com/a/b\""), std::string::npos);
     EXPECT_EQ(text.find("null"), std::string::npos);
     const char* order[] = {"accessibilityGranted", "automation", "axDirectCount", "browsersRunning",
-                           "enumerationMsCold", "enumerationMsWarm", "onOtherSpaces", "refreshCount",
+                           "enumerationMsCold", "enumerationMsWarm", "onOtherSpaces", "provider", "refreshCount",
                            "screenRecordingGranted", "screens", "targetCount", "targets"};
     std::size_t previous = 0;
     for (const char* key : order) {

@@ -59,7 +59,7 @@ protected:
     SimDesktopFixture sim;
     RecordingShell shell{*sim.desktop().hotKeys()};
     Lines enumerated;
-    SnapshotStore store{recordingEnumerators(enumerated)};
+    SnapshotStore store{recordingSources(enumerated)};
     UsageStore usage{std::nullopt, sim.clock, sim.dispatch, UsageContext::currentKey};
     ActivationLog log;
     std::ostringstream diagnostics;
@@ -73,7 +73,7 @@ TEST_F(AppDelegateTest, LaunchesInOrderAndWarmsTheCacheInTheBackground) {
                                   "settings if incomplete"}));
     EXPECT_TRUE(enumerated.empty());
     sim.dispatch.runUntilIdle();
-    EXPECT_EQ(enumerated, (Lines{"windows", "chrome", "safari", "firefox"}));
+    EXPECT_EQ(enumerated, (Lines{"chrome", "safari", "firefox", "windows"}));
     EXPECT_EQ(count(sim.desktop().actionLog(), "promptForTrust"), 0u);
     EXPECT_EQ(diagnostics.str(), "");
 
@@ -132,7 +132,7 @@ TEST_F(PendingBrowserTest, AsksForBrowserAccessOncePerRun) {
     delegate.applicationDidBecomeActive();
     sim.dispatch.runUntilIdle();
     EXPECT_EQ(count(sim.desktop().actionLog(), "consent chrome allow"), 1u);
-    EXPECT_EQ(enumerated, (Lines{"windows", "chrome", "safari", "firefox"}));
+    EXPECT_EQ(enumerated, (Lines{"chrome", "safari", "firefox", "windows"}));
 
     sim.desktop().update([](sim::DesktopModel& model) {
         model.permissions.automation.safari = sim::Automation::notDetermined;

@@ -26,7 +26,7 @@ TEST_P(ChangeObserverTest, MarksWhatTheChangeMakesStale) {
     const auto& c = GetParam();
     SimDesktopFixture sim(mailAndBrowsers(c.frontBefore));
     Lines enumerated;
-    SnapshotStore store(recordingEnumerators(enumerated));
+    SnapshotStore store(recordingSources(enumerated));
     store.refreshAllBlocking();
     ChangeObserver observer(store);
     observer.start();
@@ -57,13 +57,13 @@ INSTANTIATE_TEST_SUITE_P(Events, ChangeObserverTest, ::testing::Values(
     ObserverCase{"unknownWindowTitle", 501, 501, {{Kind::windowTitle, 99}}, {}, {}},
     ObserverCase{"moveAndScreens", 501, 501, {{Kind::windowState, 1}, {Kind::screens}}, {}, {}},
     ObserverCase{"severalAtOnce", 601, 501, {{Kind::windowList}, {Kind::activeWindow}, {Kind::windowTitle, 3}},
-                 {"windows", "chrome"}, {"safari"}}),
+                 {"chrome", "windows"}, {"safari"}}),
     [](const ::testing::TestParamInfo<ObserverCase>& param) { return param.param.name; });
 
 TEST(ChangeObserverExtension, AReportFromABrowsersExtensionMarksOnlyThatBrowser) {
     SimDesktopFixture sim(mailAndBrowsers(501));
     Lines enumerated;
-    SnapshotStore store(recordingEnumerators(enumerated));
+    SnapshotStore store(recordingSources(enumerated));
     store.refreshAllBlocking();
     ChangeObserver observer(store);
     enumerated.clear();

@@ -27,14 +27,15 @@ inline nlohmann::json mailAndBrowsers(Pid front) {
 
 /// A snapshot store whose sources list nothing and write their names into `enumerated` when
 /// enumerated.
-inline SnapshotStore::Enumerators recordingEnumerators(std::vector<std::string>& enumerated) {
-    auto source = [&enumerated](std::string name) {
-        return [&enumerated, name] {
-            enumerated.push_back(name);
-            return std::vector<Target>{};
-        };
-    };
-    return {source("windows"), source("chrome"), source("safari"), source("firefox")};
+inline SnapshotStore::Sources recordingSources(std::vector<std::string>& enumerated) {
+    SnapshotStore::Sources sources;
+    for (const std::string name : {"chrome", "safari", "firefox", "windows"}) {
+        sources.push_back({name, [&enumerated, name] {
+                               enumerated.push_back(name);
+                               return std::vector<Target>{};
+                           }});
+    }
+    return sources;
 }
 
 }  // namespace zerlith::testing

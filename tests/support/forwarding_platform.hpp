@@ -15,6 +15,7 @@ class ForwardingPlatform : public platform::Platform {
 public:
     explicit ForwardingPlatform(platform::Platform& inner) : inner_(inner) {}
 
+    desktop::ProviderInfo provider() const override { return inner_.provider(); }
     platform::Accessibility& accessibility() override { return inner_.accessibility(); }
     platform::WindowServer& windowServer() override { return inner_.windowServer(); }
     platform::Workspace& workspace() override { return inner_.workspace(); }

@@ -67,6 +67,9 @@ TEST_F(X11CommandLineTest, DumpListsExactlyTheWindowsWithFramesScreensSpacesAndC
     ASSERT_EQ(dump["screens"].size(), 2u);
     EXPECT_EQ(dump["screens"][0]["name"], "LEFT");
     EXPECT_EQ(dump["screens"][0]["isPrimary"], true);
+    EXPECT_EQ(dump["provider"]["name"], "x11");
+    EXPECT_EQ(dump["provider"]["capabilities"]["permissions"], false);
+    EXPECT_EQ(dump["provider"]["capabilities"]["typedAheadCapture"], true);
 
     struct Expected {
         const char* title;

@@ -42,6 +42,16 @@ SimDesktop::SimDesktop(DesktopModel model, platform::Clock& clock, platform::Dis
 
 SimDesktop::~SimDesktop() = default;
 
+desktop::ProviderInfo SimDesktop::provider() const {
+    return {"macos_model",
+            {.moveToScreen = true,
+             .workspaces = true,
+             .globalKeys = true,
+             .typedAheadCapture = false,
+             .tabs = true,
+             .permissions = true}};
+}
+
 platform::Accessibility& SimDesktop::accessibility() { return parts_->accessibility; }
 platform::WindowServer& SimDesktop::windowServer() { return parts_->windowServer; }
 platform::Workspace& SimDesktop::workspace() { return parts_->workspace; }

@@ -37,6 +37,8 @@ public:
     SimDesktop(DesktopModel model, platform::Clock& clock, platform::Dispatch& dispatch);
     ~SimDesktop() override;
 
+    /// The macOS model: every capability, keys typed ahead queue up for the palette by themselves.
+    desktop::ProviderInfo provider() const override;
     platform::Accessibility& accessibility() override;
     platform::WindowServer& windowServer() override;
     platform::Workspace& workspace() override;

@@ -57,6 +57,17 @@ X11Desktop::X11Desktop(std::unique_ptr<Parts> parts, platform::Clock& clock, pla
 
 X11Desktop::~X11Desktop() = default;
 
+desktop::ProviderInfo X11Desktop::provider() const {
+    // Tabs come only through the browsers' extensions; without the bridge there are none.
+    return {"x11",
+            {.moveToScreen = true,
+             .workspaces = true,
+             .globalKeys = true,
+             .typedAheadCapture = true,
+             .tabs = browserBridge_ != nullptr,
+             .permissions = false}};
+}
+
 platform::Accessibility& X11Desktop::accessibility() { return parts_->accessibility; }
 platform::WindowServer& X11Desktop::windowServer() { return parts_->windowServer; }
 platform::Workspace& X11Desktop::workspace() { return parts_->workspace; }

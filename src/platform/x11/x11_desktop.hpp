@@ -16,6 +16,7 @@ public:
     X11Desktop(std::unique_ptr<Parts> parts, platform::Clock& clock, platform::Dispatch& dispatch);
     ~X11Desktop() override;
 
+    desktop::ProviderInfo provider() const override;
     platform::Accessibility& accessibility() override;
     platform::WindowServer& windowServer() override;
     platform::Workspace& workspace() override;
