@@ -80,7 +80,7 @@ public:
         extension_ = browser::Socket(pair[0]);
         hostEnd_ = browser::Socket(pair[1]);
         const auto application = browser::listenAt(folder_ + "/instance");
-        host_ = std::thread([this] { browser::runHost("chrome", 4242, 4243, folder_, hostEnd_.fd(), hostEnd_.fd(), log_); });
+        host_ = std::thread([this] { browser::runHost("chrome", "Chromium", 4242, 4243, folder_, hostEnd_.fd(), hostEnd_.fd(), log_); });
         browser::writeAll(extension_.fd(), browser::frame(report().dump()), 5s);
         // The host tells the application once it holds the report.
         browser::Socket poked(::accept(application.fd(), nullptr, nullptr));

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (parsed.is_discarded() || !parsed.is_object() || !parsed.contains("windows")) continue;
             const auto tabs = browser::parseTabReport(parsed["windows"]);
             if (!tabs) continue;
-            for (const auto& target : BrowserSource::detail::fromReport(*tabs, BrowserKind::chrome)) {
+            const std::vector<platform::ConnectedBrowser> reports{{"chrome", 0, *tabs, ""}};
+            for (const auto& target : BrowserSource::detail::fromReports(reports, BrowserKind::chrome)) {
                 (void)toJson(target).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
             }
         }

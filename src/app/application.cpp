@@ -31,9 +31,9 @@ constexpr auto kStartingInstanceWait = std::chrono::seconds(20);
 /// channel other invocations reach it through.
 class Switcher {
 public:
-    Switcher(CoreServices& core, platform::Preferences& preferences, LoginItem& loginItem)
+    Switcher(CoreServices& core, platform::Preferences& preferences, LoginItem& loginItem, std::string command)
         : core_(core),
-          shell_(core, core.desktop().hotKeys(), preferences, loginItem),
+          shell_(core, core.desktop().hotKeys(), preferences, loginItem, std::move(command)),
           delegate_({core.snapshots(), core.usage(), core.activationLog(), preferences, core.dispatch(),
                      core.desktop().hotKeys(), core.desktop().desktopEvents(), std::cerr},
                     shell_) {
@@ -153,8 +153,9 @@ int runApplication(int argc, char** argv, DesktopChoice choice) {
     CoreServices core(std::get<Runtime>(std::move(started)));
     QuitSignals quitSignals;
     const auto ownPreferences = openPreferences(core);
-    const auto loginItem = openLoginItem(core, commandPath(argv[0]));
-    Switcher switcher(core, ownPreferences ? *ownPreferences : *core.desktop().preferences(), *loginItem);
+    const auto command = commandPath(argv[0]);
+    const auto loginItem = openLoginItem(core, command);
+    Switcher switcher(core, ownPreferences ? *ownPreferences : *core.desktop().preferences(), *loginItem, command);
     if (lock && !switcher.listen(*socket)) std::cerr << "zerlith: cannot listen at " << *socket << '\n';
     return QApplication::exec();
 }

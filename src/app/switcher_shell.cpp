@@ -1,5 +1,7 @@
 #include "app/switcher_shell.hpp"
 
+#include <cstdlib>
+
 #include <QApplication>
 
 #include "ui/palette_quick_window.hpp"
@@ -14,14 +16,21 @@ constexpr int kTypingHoldMilliseconds = 750;
 /// Someone typing without pause must not keep the palette from taking the keyboard itself.
 constexpr int kMostTypingTakes = 8;
 
+/// The folders installed browsers are looked for in.
+std::string searchPath() {
+    const char* path = std::getenv("PATH");
+    return path != nullptr ? path : "";
+}
+
 }  // namespace
 
 SwitcherShell::SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys, platform::Preferences& preferences,
-                             LoginItem& loginItem)
+                             LoginItem& loginItem, std::string command)
     : core_(core),
       hotKeys_(hotKeys),
       preferences_(preferences),
       loginItem_(loginItem),
+      command_(std::move(command)),
       feedReader_(core.dispatch()),
       updater_(preferences, core.clock(), core.dispatch(), feedReader_, ZERLITH_VERSION, ZERLITH_UPDATE_FEED_URL),
       palette_(core.snapshots(), core.usage(), core.activationLog(), [this, &core](PaletteController& controller) {
@@ -45,7 +54,7 @@ ui::SettingsQuickWindow& SwitcherShell::settingsWindow() {
         settings_.emplace(SettingsModel::Services{
             preferences_, core_.dispatch(), loginItem_, updater_, hotKeyManager,
             [this](HotKeyManager::Role role) { return delegate_->shortcutHandler(role); }, hotKeys_,
-            &core_.snapshots()});
+            &core_.snapshots(), searchPath(), command_});
         settingsWindow_ = std::make_unique<ui::SettingsQuickWindow>(*settings_, updater_, hotKeyManager, hotKeys_);
     }
     return *settingsWindow_;

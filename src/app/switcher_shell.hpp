@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include <QTimer>
 
@@ -24,9 +25,10 @@ namespace zerlith::app {
 /// thread.
 class SwitcherShell final : public AppShell {
 public:
-    /// `loginItem` outlives the shell.
+    /// `loginItem` outlives the shell; `command` is the `zerlith` the user starts, which the
+    /// browsers start as their host too.
     SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys, platform::Preferences& preferences,
-                  LoginItem& loginItem);
+                  LoginItem& loginItem, std::string command);
     ~SwitcherShell() override;
 
     /// Where the status menu's items go; set before the launch sequence runs.
@@ -52,6 +54,7 @@ private:
     platform::HotKeys* hotKeys_;
     platform::Preferences& preferences_;
     LoginItem& loginItem_;
+    std::string command_;
     qt::UpdateFeedReader feedReader_;
     Updater updater_;
     std::optional<SettingsModel> settings_;

@@ -58,8 +58,9 @@ std::string typeOf(const json& message) {
 /// The relay's state: the latest report and the selections waiting for the browser's answer.
 class Host {
 public:
-    Host(std::string_view kind, Pid browserPid, std::string folder, int output, std::ostream& log)
-        : kind_(kind), pid_(browserPid), folder_(std::move(folder)), output_(output), log_(log) {}
+    Host(std::string_view kind, std::string_view name, Pid browserPid, std::string folder, int output,
+         std::ostream& log)
+        : kind_(kind), name_(name), pid_(browserPid), folder_(std::move(folder)), output_(output), log_(log) {}
 
     void fromBrowser(const std::string& text) {
         const auto message = parsed(text);
@@ -82,7 +83,7 @@ public:
         const auto message = parsed(text);
         const auto type = message ? typeOf(*message) : std::string();
         if (type == "report") {
-            const json answer{{"kind", kind_}, {"pid", pid_}, {"windows", report_}};
+            const json answer{{"kind", kind_}, {"name", name_}, {"pid", pid_}, {"windows", report_}};
             return writeAll(client.socket.fd(), frame(answer.dump(-1, ' ', false, json::error_handler_t::replace)),
                             kWriteTimeout);
         }
@@ -136,6 +137,7 @@ private:
     }
 
     std::string kind_;
+    std::string name_;
     Pid pid_;
     std::string folder_;
     int output_;
@@ -197,7 +199,7 @@ std::optional<std::string> hostKind(const std::vector<std::string>& arguments) {
     return std::nullopt;
 }
 
-int runHost(std::string_view kind, Pid browserPid, Pid hostPid, const std::string& folder, int input, int output,
+int runHost(std::string_view kind, std::string_view name, Pid browserPid, Pid hostPid, const std::string& folder, int input, int output,
             std::ostream& log) {
     // A browser that has gone must end the host through its closed input, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
@@ -208,7 +210,7 @@ int runHost(std::string_view kind, Pid browserPid, Pid hostPid, const std::strin
         log << "zerlith: cannot listen at " << path << '\n';
         return 1;
     }
-    Host host(kind, browserPid, folder, output, log);
+    Host host(kind, name, browserPid, folder, output, log);
     auto spare = spareDescriptor();
     FrameReader fromBrowser;
     std::size_t droppedSoFar = 0;

@@ -12,7 +12,7 @@
 /// extension's latest tab report and relays between the browser (frames on its standard input
 /// and output) and Zerlith's processes, which connect to its socket in the private runtime folder:
 ///
-///   {"type":"report"}                       → {"kind":…, "pid":…, "windows":[…]}
+///   {"type":"report"}                       → {"kind":…, "name":…, "pid":…, "windows":[…]}
 ///   {"type":"select","windowId":…,"index":… from 1} → {"ok":true|false} once the browser answered
 ///
 /// Each new report pokes the running application ("tabs-changed KIND" on its instance socket).
@@ -30,11 +30,12 @@ inline constexpr std::string_view kFirefoxExtensionID = "tabs@zerlith.dev";
 /// when the arguments are anything else.
 std::optional<std::string> hostKind(const std::vector<std::string>& arguments);
 
-/// Runs the host until the browser closes `input`; malformed, oversized and unexpected messages
+/// Runs the host for the browser `name` ("Brave"; empty when not known) of `kind` until the
+/// browser closes `input`; malformed, oversized and unexpected messages
 /// are dropped with a line on `log`. The socket is named after `hostPid` (this process's pid) and
 /// removed at the end unless another socket has taken its name meanwhile. The exit status: 0, or 1
 /// when the socket cannot be made.
-int runHost(std::string_view kind, Pid browserPid, Pid hostPid, const std::string& folder, int input, int output,
+int runHost(std::string_view kind, std::string_view name, Pid browserPid, Pid hostPid, const std::string& folder, int input, int output,
             std::ostream& log);
 
 }  // namespace zerlith::browser

@@ -43,7 +43,10 @@ std::optional<platform::ConnectedBrowser> connectedBrowser(const json& answer) {
         return std::nullopt;
     auto tabs = parseTabReport(*windows);
     if (!tabs) return std::nullopt;
-    return platform::ConnectedBrowser{kind->get<std::string>(), pid->get<Pid>(), std::move(*tabs)};
+    // A host from before browsers were named sends none: the family's name stands in.
+    const auto name = answer.find("name");
+    return platform::ConnectedBrowser{kind->get<std::string>(), pid->get<Pid>(), std::move(*tabs),
+                                      name != answer.end() && name->is_string() ? name->get<std::string>() : ""};
 }
 
 }  // namespace

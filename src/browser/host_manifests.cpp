@@ -1,5 +1,6 @@
 #include "browser/host_manifests.hpp"
 
+#include <cstdlib>
 #include <filesystem>
 
 #include <nlohmann/json.hpp>
@@ -7,27 +8,12 @@
 #include "base/file_io.hpp"
 #include "browser/browser_host.hpp"
 #include "browser/host_manifest_template.hpp"
+#include "platform/known_browsers.hpp"
 
 namespace zerlith::browser {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct KnownBrowser {
-    std::string_view name;
-    std::string_view kind;
-    bool underConfig;          ///< profile folder below $XDG_CONFIG_HOME, else below $HOME
-    std::string_view profile;  ///< the browser's own folder, there when it has run
-    std::string_view hosts;    ///< its host folder, below the profile folder
-};
-
-constexpr KnownBrowser kKnownBrowsers[] = {
-    {"Chromium", "chrome", true, "chromium", "NativeMessagingHosts"},
-    {"Google Chrome", "chrome", true, "google-chrome", "NativeMessagingHosts"},
-    {"Brave", "chrome", true, "BraveSoftware/Brave-Browser", "NativeMessagingHosts"},
-    {"Microsoft Edge", "chrome", true, "microsoft-edge", "NativeMessagingHosts"},
-    {"Firefox", "firefox", false, ".mozilla", "native-messaging-hosts"},
-};
 
 /// Puts `value`, as a JSON string, in place of the template's @name@.
 void fillIn(std::string& text, std::string_view name, const std::string& value) {
@@ -55,7 +41,7 @@ std::string hostManifest(std::string_view kind, const std::string& executable) {
 int installHostManifests(const std::string& home, const std::string& configHome, const std::string& executable,
                          std::ostream& out) {
     int written = 0;
-    for (const auto& browser : kKnownBrowsers) {
+    for (const auto& browser : platform::kKnownBrowsers) {
         const fs::path profile = fs::path(browser.underConfig ? configHome : home) / browser.profile;
         std::error_code error;
         if (!fs::is_directory(profile, error)) continue;
@@ -71,6 +57,21 @@ int installHostManifests(const std::string& home, const std::string& configHome,
     }
     if (written == 0) out << "No browser profile found (Chromium, Chrome, Brave, Edge, Firefox): run a browser once first.\n";
     return written;
+}
+
+int installHostManifestsForUser(const std::string& executable, std::ostream& out) {
+    const char* home = std::getenv("HOME");
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (home == nullptr || home[0] != '/') {
+        out << "HOME is not set\n";
+        return -1;
+    }
+    if (executable.empty() || executable[0] != '/') {
+        out << "the host's executable is not known\n";
+        return -1;
+    }
+    const std::string configHome = config != nullptr && config[0] == '/' ? config : std::string(home) + "/.config";
+    return installHostManifests(home, configHome, executable, out);
 }
 
 }  // namespace zerlith::browser

@@ -23,4 +23,8 @@ std::string hostManifest(std::string_view kind, const std::string& executable);
 int installHostManifests(const std::string& home, const std::string& configHome, const std::string& executable,
                          std::ostream& out);
 
+/// The same for this user: below $HOME and $XDG_CONFIG_HOME (else ~/.config). -1, with a line
+/// on `out`, when HOME is not set or `executable` is not an absolute path.
+int installHostManifestsForUser(const std::string& executable, std::ostream& out);
+
 }  // namespace zerlith::browser

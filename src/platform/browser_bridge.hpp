@@ -23,6 +23,7 @@ struct ConnectedBrowser {
     std::string kind;  ///< "chrome" for the Chromium family, "firefox"
     Pid pid = 0;       ///< the browser's process
     std::vector<BrowserTab> tabs;
+    std::string name;  ///< the browser's own name ("Brave", "Firefox"); empty when not known
 };
 
 /// Browsers reached through their own extension rather than through scripts. Any thread; each

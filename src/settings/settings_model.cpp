@@ -1,5 +1,9 @@
 #include "settings/settings_model.hpp"
 
+#include <sstream>
+
+#include "browser/host_manifests.hpp"
+#include "platform/platform.hpp"
 #include "shell/shortcut_preferences.hpp"
 #include "sources/browser_source.hpp"
 
@@ -43,15 +47,19 @@ void SettingsModel::refresh() {
     changed();
     // The browsers are asked themselves, and one may be slow to answer: never on the main thread.
     auto& dispatch = services_.dispatch;
-    dispatch.concurrentQueue().async([&dispatch, weak = self_.weak()] {
+    dispatch.concurrentQueue().async([&dispatch, weak = self_.weak(), searchPath = services_.browserSearchPath] {
         std::map<BrowserKind, Permissions::AutomationStatus> automation;
         for (const auto browser : kAllBrowsers) {
             if (BrowserSource::runningApp(browser)) automation[browser] = Permissions::automationStatus(browser);
         }
-        dispatch.postMain([weak, automation = std::move(automation)]() mutable {
+        std::vector<TabBrowser> browsers;
+        if (auto* bridge = platform::current().browserBridge())
+            browsers = zerlith::tabBrowsers(platform::installedBrowsers(searchPath), bridge->connectedBrowsers());
+        dispatch.postMain([weak, automation = std::move(automation), browsers = std::move(browsers)]() mutable {
             auto* model = weak.get();
-            if (!model || model->automation_ == automation) return;
+            if (!model || (model->automation_ == automation && model->tabBrowsers_ == browsers)) return;
             model->automation_ = std::move(automation);
+            model->tabBrowsers_ = std::move(browsers);
             model->changed();
         });
     });
@@ -129,6 +137,28 @@ void SettingsModel::browserAction(BrowserKind browser) {
             if (auto* model = weak.get()) model->refresh();
         });
     });
+}
+
+bool SettingsModel::tabsThroughExtension() const { return platform::current().browserBridge() != nullptr; }
+
+void SettingsModel::installBrowserHosts() {
+    std::ostringstream report;  // the paths, for a terminal; the window says it in one sentence
+    const auto written = browser::installHostManifestsForUser(services_.hostCommand, report);
+    if (written < 0) {
+        auto why = report.str();
+        if (why.ends_with('\n')) why.pop_back();
+        hostInstallation_ = "Cannot install the host: " + why + ".";
+    } else if (written == 0) {
+        hostInstallation_ = "No browser profile found: start the browser once, then install again.";
+    } else {
+        hostInstallation_ = "Host installed. Restart the browser, then add the extension.";
+    }
+    refresh();
+}
+
+bool SettingsModel::openExtensionFolder(std::string_view kind) {
+    const auto folder = extensionFolder(kind);
+    return !folder.empty() && platform::current().workspace().openURL("file://" + folder);
 }
 
 std::string SettingsModel::displayString(const Shortcut& shortcut) const {

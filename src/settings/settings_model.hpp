@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/weak_handle.hpp"
 #include "cache/snapshot_store.hpp"
@@ -13,6 +15,7 @@
 #include "platform/hot_keys.hpp"
 #include "platform/preferences.hpp"
 #include "settings/login_item.hpp"
+#include "settings/tab_browsers.hpp"
 #include "settings/updater.hpp"
 #include "shell/hot_key_manager.hpp"
 #include "shell/shortcut.hpp"
@@ -20,9 +23,9 @@
 
 namespace zerlith {
 
-/// The state behind the settings window: the permissions the switcher needs, launch at login,
-/// the two global shortcuts with the message of the last change that failed, and automatic
-/// update checks. Re-reads the system once a second while the window shows. Main thread; every
+/// The state behind the settings window: the permissions the switcher needs (where tabs come
+/// through Zerlith's extension, none but the browsers' connections), launch at login, the two
+/// global shortcuts with the message of the last change that failed, and automatic update checks. Re-reads the system once a second while the window shows. Main thread; every
 /// collaborator outlives the model.
 class SettingsModel {
 public:
@@ -39,6 +42,10 @@ public:
         platform::HotKeys* keys;
         /// Refreshed once a browser's access was asked for; none to refresh nothing.
         SnapshotStore* snapshots = nullptr;
+        /// Where tabs come through the extension: the folders installed browsers are looked for
+        /// in (PATH's form), and the `zerlith` command the browsers start as their host.
+        std::string browserSearchPath = {};
+        std::string hostCommand = {};
     };
 
     static constexpr double kPollInterval = 1.0;
@@ -54,6 +61,13 @@ public:
     bool screenRecording() const { return screenRecording_; }
     /// Running browsers only.
     const std::map<BrowserKind, Permissions::AutomationStatus>& automation() const { return automation_; }
+    /// Whether tabs come through Zerlith's extension (the desktop has a browser bridge): the
+    /// browsers are then rows of their own, and the desktop asks for no permissions.
+    bool tabsThroughExtension() const;
+    /// With the extension: the installed browsers and whether each is connected; else empty.
+    const std::vector<TabBrowser>& tabBrowsers() const { return tabBrowsers_; }
+    /// What the last installation of the browsers' host manifests did; none before one.
+    const std::optional<std::string>& hostInstallation() const { return hostInstallation_; }
     bool launchAtLogin() const { return launchAtLogin_; }
     bool loginItemNeedsApproval() { return services_.loginItem.needsApproval(); }
     /// Why the last change of launch at login failed; none after one that worked.
@@ -83,6 +97,13 @@ public:
     /// browser for access in the background, refreshes the cache, and then the model.
     void browserAction(BrowserKind browser);
 
+    /// Writes the native-messaging host manifests into this user's browser profiles (what
+    /// `zerlith --install-browser-hosts` does), says how it went, and refreshes.
+    void installBrowserHosts();
+    /// Opens the folder of Zerlith's extension for a family ("chrome", "firefox"), the one a
+    /// browser's "Load unpacked" asks for; false when there is none or nothing opens it.
+    bool openExtensionFolder(std::string_view kind);
+
     /// The shortcut as the desktop's users write it.
     std::string displayString(const Shortcut& shortcut) const;
 
@@ -95,6 +116,8 @@ private:
     bool accessibility_ = false;
     bool screenRecording_ = false;
     std::map<BrowserKind, Permissions::AutomationStatus> automation_;
+    std::vector<TabBrowser> tabBrowsers_;
+    std::optional<std::string> hostInstallation_;
     bool launchAtLogin_ = false;
     Shortcut paletteShortcut_;
     Shortcut instantShortcut_;

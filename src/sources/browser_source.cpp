@@ -4,8 +4,8 @@
 #include <array>
 #include <charconv>
 #include <initializer_list>
-#include <iterator>
 
+#include "platform/known_browsers.hpp"
 #include "platform/platform.hpp"
 #include "ranking/classifier.hpp"
 #include "sources/source_text.hpp"
@@ -127,7 +127,8 @@ constexpr std::size_t kFieldCount = 6;
 using Record = std::array<std::string_view, kFieldCount>;
 
 /// Appends the target of one record unless a check drops it.
-void appendTarget(const Record& fields, BrowserKind browser, IdNumbering& numbering, std::vector<Target>& targets) {
+void appendTarget(const Record& fields, BrowserKind browser, std::string_view appName, IdNumbering& numbering,
+                  std::vector<Target>& targets) {
     const auto windowID = detail::parseInteger(SourceText::trimmed(fields[0]));
     if (!windowID) return;
     const auto tabIndex = detail::parseInteger(fields[3]);
@@ -146,8 +147,8 @@ void appendTarget(const Record& fields, BrowserKind browser, IdNumbering& number
     target.id = std::move(numbered.id);
     target.kind = TargetKind::tab;
     target.title = std::move(title);
-    target.subtitle = detail::subtitle(host, url, browser);
-    target.appName = applicationName(browser);
+    target.subtitle = detail::subtitle(host, url, appName);
+    target.appName = appName;
     target.bundleID = bundleIdentifier(browser);
     target.category = category;
     target.tab = TabRef{browser, *windowID, *tabIndex, std::move(url)};
@@ -166,7 +167,7 @@ std::optional<platform::RunningApplication> runningApp(BrowserKind browser) {
     if (!bridge) return RunningApps::withBundleID(bundleIdentifier(browser));
     const auto connected = connectedBrowsers(*bridge, browser);
     if (!connected.empty()) {
-        return platform::RunningApplication{connected.front().pid, std::string(applicationName(browser)),
+        return platform::RunningApplication{connected.front().pid, std::string(detail::nameOf(connected.front(), browser)),
                                             std::string(bundleIdentifier(browser))};
     }
     for (const auto& app : platform::current().workspace().runningApplications()) {
@@ -184,13 +185,7 @@ std::optional<BrowserKind> browserOfApplication(std::string_view bundleID) {
 }
 
 std::vector<Target> enumerate(BrowserKind browser) {
-    if (auto* bridge = platform::current().browserBridge()) {
-        std::vector<platform::BrowserTab> tabs;
-        for (auto& connected : connectedBrowsers(*bridge, browser)) {
-            std::move(connected.tabs.begin(), connected.tabs.end(), std::back_inserter(tabs));
-        }
-        return detail::fromReport(tabs, browser);
-    }
+    if (auto* bridge = platform::current().browserBridge()) return detail::fromReports(connectedBrowsers(*bridge, browser), browser);
     if (enumerationScript(browser).empty() || !runningApp(browser)) return {};
     const auto timeout = scriptTimeout(browser);
     if (!timeout) return {};
@@ -233,29 +228,39 @@ std::vector<Target> parse(std::string_view output, BrowserKind browser) {
     for (const auto record : split(output, kRecordSeparator)) {
         const auto fields = split(record, kFieldSeparator);
         if (fields.size() < kFieldCount) continue;
-        appendTarget({fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]}, browser, numbering, targets);
+        appendTarget({fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]}, browser,
+                     applicationName(browser), numbering, targets);
     }
     return targets;
 }
 
-std::vector<Target> fromReport(const std::vector<platform::BrowserTab>& tabs, BrowserKind browser) {
+std::vector<Target> fromReports(const std::vector<platform::ConnectedBrowser>& reports, BrowserKind browser) {
     IdNumbering numbering;
     std::vector<Target> targets;
-    targets.reserve(tabs.size());
-    for (const auto& tab : tabs) {
-        // An extension reports only the windows a user can see, so every one is visible.
-        const auto windowID = std::to_string(tab.windowID);
-        const auto index = std::to_string(tab.index);
-        appendTarget({windowID, "true", {}, index, tab.title, tab.url}, browser, numbering, targets);
+    for (const auto& report : reports) {
+        const auto appName = nameOf(report, browser);
+        for (const auto& tab : report.tabs) {
+            // An extension reports only the windows a user can see, so every one is visible.
+            const auto windowID = std::to_string(tab.windowID);
+            const auto index = std::to_string(tab.index);
+            appendTarget({windowID, "true", {}, index, tab.title, tab.url}, browser, appName, numbering, targets);
+        }
     }
     return targets;
 }
 
-std::string subtitle(std::string_view host, std::string_view url, BrowserKind browser) {
-    if (host.empty()) return std::string(applicationName(browser));
+std::string_view nameOf(const platform::ConnectedBrowser& connected, BrowserKind browser) {
+    for (const auto& known : platform::kKnownBrowsers) {
+        if (known.name == connected.name && known.kind == rawValue(browser)) return known.name;
+    }
+    return applicationName(browser);
+}
+
+std::string subtitle(std::string_view host, std::string_view url, std::string_view appName) {
+    if (host.empty()) return std::string(appName);
     std::string text(host);
     if (const auto hint = Classifier::pathHint(url)) text.append("/").append(*hint);
-    return text.append(" \u00B7 ").append(applicationName(browser));
+    return text.append(" \u00B7 ").append(appName);
 }
 
 std::optional<std::int64_t> parseInteger(std::string_view text) {

@@ -53,11 +53,16 @@ namespace detail {
 /// Tab targets from a script's output: bad records are skipped, the others kept in order.
 std::vector<Target> parse(std::string_view output, BrowserKind browser);
 
-/// Tab targets from an extension's report, through the same checks as script records.
-std::vector<Target> fromReport(const std::vector<platform::BrowserTab>& tabs, BrowserKind browser);
+/// Tab targets from the reports of the connected browsers of one kind, through the same checks as
+/// script records, each named after its own browser.
+std::vector<Target> fromReports(const std::vector<platform::ConnectedBrowser>& reports, BrowserKind browser);
+
+/// The connected browser's own name ("Brave") when it is a known browser of `browser`'s family,
+/// else the family's application name ("Google Chrome").
+std::string_view nameOf(const platform::ConnectedBrowser& connected, BrowserKind browser);
 
 /// "host/hint · App", "host · App" without a path hint, or just the application name without a host.
-std::string subtitle(std::string_view host, std::string_view url, BrowserKind browser);
+std::string subtitle(std::string_view host, std::string_view url, std::string_view appName);
 
 /// A decimal integer: an optional "+" or "-", then digits only, within 64 bits.
 std::optional<std::int64_t> parseInteger(std::string_view text);

@@ -27,24 +27,55 @@ SettingsBridge::SettingsBridge(SettingsModel& model, Updater& updater, HotKeyMan
 }
 
 QString SettingsBridge::statusText() const {
+    if (!ready() && model_.tabsThroughExtension()) return "Add Zerlith's extension to your browsers below.";
     if (!ready()) return "Grant the permissions below to finish setup.";
     return QString::fromStdString("Ready — press " + model_.displayString(model_.paletteShortcut()) + " to switch.");
 }
 
+QString SettingsBridge::noBrowsersText() const {
+    return systemPermissions() ? "Start Chrome or Safari to set up tab access."
+                               : "No Chromium, Google Chrome, Brave, Microsoft Edge or Firefox is installed.";
+}
+
+namespace {
+
+/// How to add the extension to a browser of `kind`, as its own pages say it.
+QString extensionSteps(const std::string& kind) {
+    if (kind == "firefox") {
+        return "Extension not connected. Install the host and restart Firefox, then in about:debugging → "
+               "This Firefox choose “Load Temporary Add-on…” and pick manifest.json in the extension folder.";
+    }
+    return "Extension not connected. Install the host and restart the browser, then in chrome://extensions "
+           "turn on Developer mode, choose “Load unpacked” and pick the extension folder.";
+}
+
+}  // namespace
+
 QVariantList browserRows(const SettingsModel& model) {
-    // Where tabs come through an extension, asking is no use until the extension is added.
-    const bool throughExtension = platform::current().browserBridge() != nullptr;
     QVariantList rows;
+    if (model.tabsThroughExtension()) {
+        for (const auto& browser : model.tabBrowsers()) {
+            rows.push_back(QVariantMap{
+                {"browser", QString::fromStdString(browser.id)},
+                {"kind", QString::fromStdString(browser.kind)},
+                {"title", QString::fromStdString(browser.name)},
+                {"detail", browser.connected ? "Extension connected: its tabs are listed." : extensionSteps(browser.kind)},
+                {"granted", browser.connected},
+                {"actionTitle", "Install Host"},
+                {"linkTitle", "Open Extension Folder"},
+            });
+        }
+        return rows;
+    }
     for (const auto& [browser, status] : model.automation()) {
-        const bool explainExtension = throughExtension && status != Status::allowed;
         rows.push_back(QVariantMap{
             {"browser", QString::fromUtf8(rawValue(browser))},
+            {"kind", QString::fromUtf8(rawValue(browser))},
             {"title", QString::fromStdString("Automation — " + std::string(applicationName(browser)))},
-            {"detail", explainExtension ? "Add Zerlith's extension to this browser and run "
-                                          "“zerlith --install-browser-hosts” (see the README)."
-                                        : "List open tabs and switch to one."},
+            {"detail", "List open tabs and switch to one."},
             {"granted", status == Status::allowed},
             {"actionTitle", status == Status::denied ? "Open Settings" : "Request"},
+            {"linkTitle", ""},
         });
     }
     return rows;
@@ -75,7 +106,11 @@ void SettingsBridge::openScreenRecordingSettings() {
 }
 
 void SettingsBridge::browserAction(const QString& browser) {
-    if (const auto kind = browserKindFromRaw(browser.toStdString())) model_.browserAction(*kind);
+    if (model_.tabsThroughExtension()) {
+        model_.installBrowserHosts();  // one installation serves every browser found
+    } else if (const auto kind = browserKindFromRaw(browser.toStdString())) {
+        model_.browserAction(*kind);
+    }
 }
 
 void SettingsBridge::toggleRecording(const QString& role) {

@@ -17,10 +17,18 @@ class SettingsBridge final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool ready READ ready NOTIFY changed)
     Q_PROPERTY(QString statusText READ statusText NOTIFY changed)
+    /// Whether the desktop asks for Accessibility and Screen Recording: not where tabs come through
+    /// Zerlith's extension (Linux).
+    Q_PROPERTY(bool systemPermissions READ systemPermissions NOTIFY changed)
+    /// The title of the section of permissions and browsers, and what it says without a browser.
+    Q_PROPERTY(QString browsersTitle READ browsersTitle NOTIFY changed)
+    Q_PROPERTY(QString noBrowsersText READ noBrowsersText NOTIFY changed)
     Q_PROPERTY(bool accessibility READ accessibility NOTIFY changed)
     Q_PROPERTY(bool screenRecording READ screenRecording NOTIFY changed)
-    /// One entry per running browser, Google Chrome first: {browser, title, granted, actionTitle}.
+    /// The browser rows (see browserRows()).
     Q_PROPERTY(QVariantList browsers READ browsers NOTIFY browsersChanged)
+    /// What the last installation of the browsers' host said; empty before one.
+    Q_PROPERTY(QString hostInstallation READ hostInstallation NOTIFY changed)
     Q_PROPERTY(QString paletteShortcut READ paletteShortcut NOTIFY changed)
     Q_PROPERTY(QString instantShortcut READ instantShortcut NOTIFY changed)
     Q_PROPERTY(QString shortcutError READ shortcutError NOTIFY changed)
@@ -42,6 +50,10 @@ public:
 
     bool ready() const { return model_.allPermissionsGranted(); }
     QString statusText() const;
+    bool systemPermissions() const { return !model_.tabsThroughExtension(); }
+    QString browsersTitle() const { return systemPermissions() ? "Permissions" : "Browser tabs"; }
+    QString noBrowsersText() const;
+    QString hostInstallation() const { return QString::fromStdString(model_.hostInstallation().value_or("")); }
     bool accessibility() const { return model_.accessibility(); }
     bool screenRecording() const { return model_.screenRecording(); }
     QVariantList browsers() const { return browsers_; }
@@ -61,8 +73,11 @@ public:
 
     Q_INVOKABLE void openAccessibilitySettings();
     Q_INVOKABLE void openScreenRecordingSettings();
-    /// The button of a browser's row ("chrome", "safari").
+    /// The button of a browser's row ("chrome", "safari"; "brave-browser" with the extension,
+    /// whose button installs the hosts).
     Q_INVOKABLE void browserAction(const QString& browser);
+    /// The link of a browser's row with the extension: the extension's folder for its family.
+    Q_INVOKABLE void browserLink(const QString& kind) { model_.openExtensionFolder(kind.toStdString()); }
     /// The button of a shortcut row ("palette", "instant"): starts recording, or stops it.
     Q_INVOKABLE void toggleRecording(const QString& role);
     Q_INVOKABLE void stopRecording();
@@ -93,7 +108,9 @@ private:
     QVariantList browsers_;
 };
 
-/// The rows of the running browsers, Google Chrome first: {browser, title, granted, actionTitle}.
+/// The browser rows: {browser, kind, title, detail, granted, actionTitle, linkTitle}. With the
+/// extension one per installed browser, named as it is ("Brave"), which is granted while its
+/// extension is connected; else one per running browser's automation, Google Chrome first.
 QVariantList browserRows(const SettingsModel& model);
 
 }  // namespace zerlith::ui

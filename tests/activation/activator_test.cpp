@@ -152,7 +152,7 @@ TEST(ActivatorExtension, ATabIsSelectedByTheExtensionThenItsWindowRaised) {
     SimDesktopFixture sim(json{{"apps", {app(kChromium, "Chromium", "chromium")}},
                                {"windows", {window(50, kChromium, "Inbox - Chromium"), window(51, kChromium, "Design review - Chromium")}}});
     BridgedPlatform bridged;
-    bridged.bridge.connected = {{"chrome", kChromium, {}}};
+    bridged.bridge.connected = {{"chrome", kChromium, {}, ""}};
     ActivationLog log;
     EXPECT_TRUE(Activator::activate(log, tabTarget(BrowserKind::chrome, 4012, 2, "Design review", "https://docs.example.com/d/1"),
                                     std::nullopt));

@@ -163,6 +163,7 @@ private:
 struct BrowserCase {
     const char* name;
     const char* kind;        ///< in the dump
+    const char* app;         ///< the tabs' application in the dump: the browser by its own name
     const char* executable;  ///< Debian's package and command
     std::function<std::unique_ptr<DrivenBrowser>(const fs::path& home, const std::string& firstURL)> start;
 };
@@ -170,9 +171,9 @@ struct BrowserCase {
 void PrintTo(const BrowserCase& browser, std::ostream* out) { *out << browser.name; }
 
 const BrowserCase kBrowsers[] = {
-    {"chromium", "chrome", "/usr/bin/chromium",
+    {"chromium", "chrome", "Chromium", "/usr/bin/chromium",
      [](const fs::path& home, const std::string& url) { return std::make_unique<Chromium>(home, url); }},
-    {"firefox", "firefox", "/usr/bin/firefox-esr",
+    {"firefox", "firefox", "Firefox", "/usr/bin/firefox-esr",
      [](const fs::path& home, const std::string& url) { return std::make_unique<Firefox>(home, url); }},
 };
 
@@ -230,7 +231,9 @@ TEST_P(BrowserEndToEndTest, TabsAreListedRaisedAndGoneWithTheBrowser) {
     std::set<std::string> windows;  // "tab:KIND:WINDOW:URL"
     for (const auto& target : dump["targets"]) {
         const auto id = target["id"].get<std::string>();
-        if (target["kind"] == "tab") windows.insert(id.substr(0, id.find(':', kind.size() + 5)));
+        if (target["kind"] != "tab") continue;
+        windows.insert(id.substr(0, id.find(':', kind.size() + 5)));
+        EXPECT_EQ(target["app"], GetParam().app) << target;
     }
     ASSERT_EQ(windows.size(), 2u);
 

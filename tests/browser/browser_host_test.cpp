@@ -43,7 +43,7 @@ public:
         browser_ = Socket(browserEnd[0]);
         hostEnd_ = Socket(browserEnd[1]);
         exit_ = std::async(std::launch::async, [this, folder, hostPid] {
-            return runHost("chrome", kBrowserPid, hostPid, folder, hostEnd_.fd(), hostEnd_.fd(), log_);
+            return runHost("chrome", "Chromium", kBrowserPid, hostPid, folder, hostEnd_.fd(), hostEnd_.fd(), log_);
         });
     }
     ~RunningHost() { close(); }
@@ -124,6 +124,7 @@ TEST_F(HostFixture, RelaysReportsAndSelectionsAndSurvivesBrokenInput) {
     auto browsers = bridge.connectedBrowsers();
     ASSERT_EQ(browsers.size(), 1u);
     EXPECT_EQ(browsers[0].kind, "chrome");
+    EXPECT_EQ(browsers[0].name, "Chromium");
     EXPECT_EQ(browsers[0].pid, kBrowserPid);
     ASSERT_EQ(browsers[0].tabs.size(), 2u);
     EXPECT_EQ(browsers[0].tabs[0].title, hostile);
@@ -277,7 +278,7 @@ TEST(BrowserHost, AtItsDescriptorLimitItShedsTheCrowdAndServesOn) {
         const rlimit files{static_cast<rlim_t>(browserEnd[1] + 6), static_cast<rlim_t>(browserEnd[1] + 6)};
         ::setrlimit(RLIMIT_NOFILE, &files);
         std::ostringstream log;
-        ::_exit(runHost("chrome", kBrowserPid, kHostPid, temp.path().string(), browserEnd[1], browserEnd[1], log));
+        ::_exit(runHost("chrome", "Chromium", kBrowserPid, kHostPid, temp.path().string(), browserEnd[1], browserEnd[1], log));
     }
     ::close(browserEnd[1]);
     Socket browser(browserEnd[0]);

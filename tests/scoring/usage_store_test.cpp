@@ -12,6 +12,7 @@
 
 #include "platform/clock.hpp"
 #include "platform/thread_dispatch.hpp"
+#include "support/scoped_variable.hpp"
 #include "support/temp_folder.hpp"
 #include "support/sim_fixture.hpp"
 
@@ -21,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 using testing::readText;
+using testing::ScopedVariable;
 using testing::SimDesktopFixture;
 using testing::TempFolder;
 using testing::writeText;
@@ -234,29 +236,6 @@ TEST_F(UsageStoreTest, RecordsAndReadsFromManyThreadsWhileWriting) {
         EXPECT_EQ(reloaded.stats("own" + std::to_string(t), "K").contextCount, kUses);
     }
 }
-
-/// Restores an environment variable when the test ends.
-class ScopedVariable {
-public:
-    explicit ScopedVariable(const char* name) : name_(name) {
-        if (const char* value = std::getenv(name)) saved_ = value;
-    }
-    ~ScopedVariable() { set(saved_ ? saved_->c_str() : nullptr); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-    void set(const char* value) {
-        if (value != nullptr) {
-            ::setenv(name_, value, 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
 
 TEST(UsageStoreLocation, FollowsXdgDataHomeThenHome) {
     struct Case {

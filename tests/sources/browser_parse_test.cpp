@@ -134,11 +134,11 @@ TEST(IntegerReader, SignDigitsAndRange) {
 }
 
 TEST(TabSubtitle, HostHintAndApplication) {
-    EXPECT_EQ(detail::subtitle("", "about:blank", BrowserKind::safari), "Safari");
-    EXPECT_EQ(detail::subtitle("example.com", "https://example.com/", BrowserKind::safari),
+    EXPECT_EQ(detail::subtitle("", "about:blank", "Safari"), "Safari");
+    EXPECT_EQ(detail::subtitle("example.com", "https://example.com/", "Safari"),
               "example.com \u00B7 Safari");
-    EXPECT_EQ(detail::subtitle("github.com", "https://github.com/o/r/issues/98765", BrowserKind::chrome),
-              "github.com/o/r \u00B7 Google Chrome");
+    EXPECT_EQ(detail::subtitle("github.com", "https://github.com/o/r/issues/98765", "Brave"),
+              "github.com/o/r \u00B7 Brave");
 }
 
 TEST(TabScripts, AreExactLineByLine) {

@@ -159,7 +159,8 @@ TEST(BrowserTabs, ThroughTheExtensionTabsAndConsentComeFromTheBridge) {
                                   {12, 2, false, "", "https://github.com/o/r/pull/98765"},
                                   {12, 3, false, "", ""},
                                   {40, 1, true, "Docs", "https://docs.example.com/a"},
-                                  {40, 2, false, "Docs", "https://docs.example.com/a"}}}};
+                                  {40, 2, false, "Docs", "https://docs.example.com/a"}},
+                                 ""}};
 
     const auto chrome = enumerate(BrowserKind::chrome);
     EXPECT_EQ(ids(chrome), (std::vector<std::string>{"tab:chrome:12:https://docs.example.com/a",
@@ -183,6 +184,35 @@ TEST(BrowserTabs, ThroughTheExtensionTabsAndConsentComeFromTheBridge) {
     EXPECT_EQ(Permissions::automationStatus(BrowserKind::firefox), Status::notDetermined);
     EXPECT_EQ(Permissions::automationStatus(BrowserKind::safari), Status::notDetermined);
     EXPECT_EQ(pendingConsent(), (std::vector<BrowserKind>{BrowserKind::firefox}));
+}
+
+TEST(BrowserTabs, ATabIsNamedAfterItsOwnBrowser) {
+    struct Case {
+        const char* kind;
+        const char* reported;  // the name its host reports
+        const char* name;      // in the subtitle and as the application
+    };
+    const Case cases[] = {
+        {"chrome", "Brave", "Brave"},
+        {"chrome", "Microsoft Edge", "Microsoft Edge"},
+        {"chrome", "Chromium", "Chromium"},
+        {"firefox", "Firefox", "Firefox"},
+        // Bad or missing names keep the family's.
+        {"chrome", "", "Google Chrome"},
+        {"chrome", "Firefox", "Google Chrome"},
+        {"chrome", "Vivaldi", "Google Chrome"},
+        {"firefox", "Brave", "Firefox"},
+    };
+    SimDesktopFixture sim(json::object());
+    testing::BridgedPlatform bridged;
+    for (const auto& [kind, reported, name] : cases) {
+        bridged.bridge.connected = {{kind, 900, {{12, 1, true, "Docs", "https://docs.example.com/a"}}, reported}};
+        const auto tabs = enumerate(*browserKindFromRaw(kind));
+        ASSERT_EQ(tabs.size(), 1u) << kind << " " << reported;
+        EXPECT_EQ(tabs[0].subtitle, "docs.example.com/a \u00B7 " + std::string(name)) << reported;
+        EXPECT_EQ(tabs[0].appName, name) << reported;
+        EXPECT_EQ(runningApp(*browserKindFromRaw(kind))->localizedName, name) << reported;
+    }
 }
 
 }  // namespace

@@ -211,7 +211,7 @@ TEST(WindowEnumeration, BrowsersConnectedThroughTheirExtensionAreListedByTheirTa
         {"windows", {window(1, 900, "Docs - Chromium"), window(2, 901, "Mail - Brave"), window(3, 902, "News - Chrome")}},
     });
     testing::BridgedPlatform bridged;
-    bridged.bridge.connected = {{"chrome", 900, {}}};
+    bridged.bridge.connected = {{"chrome", 900, {}, ""}};
     std::vector<std::string> titles;
     for (const auto& target : enumerate()) titles.push_back(target.title);
     EXPECT_EQ(titles, (std::vector<std::string>{"Mail - Brave", "News - Chrome"}))

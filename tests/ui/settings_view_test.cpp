@@ -7,7 +7,10 @@
 #include <QQuickItem>
 
 #include "offscreen_app.hpp"
+#include "support/fake_browser_bridge.hpp"
+#include "support/scoped_variable.hpp"
 #include "support/sim_fixture.hpp"
+#include "support/temp_folder.hpp"
 #include "ui/settings_quick_window.hpp"
 
 namespace zerlith::testing {
@@ -49,6 +52,16 @@ protected:
     void settle() {
         QCoreApplication::processEvents();
         window.view().grabWindow();  // lays out and renders every item
+    }
+
+    void click(QQuickItem* target) {
+        const auto centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, centre, centre, Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&window.view(), &event);
+        }
+        settle();
     }
 
     /// The item named `name`, searched in the visual tree, which Repeater's rows are only part of.
@@ -98,6 +111,8 @@ protected:
     }
 
     SimDesktopFixture sim;
+    /// The user's home; its "bin" is the path browsers are looked for in.
+    TempFolder home;
     MemoryLoginItem loginItem;
     SilentFeed feed;
     Updater updater{*sim.desktop().preferences(), sim.clock, sim.dispatch, feed, "0.1.0", ""};
@@ -105,7 +120,7 @@ protected:
     int presses = 0;
     SettingsModel model{{*sim.desktop().preferences(), sim.dispatch, loginItem, updater, &hotKeys,
                          [this](HotKeyManager::Role) { return [this](std::uint32_t, platform::KeyboardCapture) { ++presses; }; },
-                         sim.desktop().hotKeys()}};
+                         sim.desktop().hotKeys(), nullptr, (home.path() / "bin").string(), "/usr/bin/zerlith"}};
     ui::SettingsQuickWindow window{model, updater, &hotKeys, sim.desktop().hotKeys()};
 };
 
@@ -195,6 +210,84 @@ TEST_F(SettingsWithChromeDeniedTest, ADeniedBrowserOpensTheSettingsAndAnAllowedO
     EXPECT_EQ(text("statusText"), "Grant the permissions below to finish setup.");
 }
 
+/// Tabs through the extension, as on X11: Chromium, Brave and Firefox installed, Firefox's
+/// extension connected.
+class SettingsWithBrowserTabsTest : public SettingsViewTest {
+protected:
+    SettingsWithBrowserTabsTest() {
+        for (const char* browser : {"chromium", "brave-browser", "firefox-esr"}) {
+            writeText(home.path() / "bin" / browser, "#!/bin/sh\n");
+            std::filesystem::permissions(home.path() / "bin" / browser, std::filesystem::perms::owner_all);
+        }
+        bridged.bridge.connected = {{"firefox", 900, {}, "Firefox"}};
+        homeVariable.set(home.path().c_str());
+        configVariable.set((home.path() / "config").c_str());
+    }
+
+    BridgedPlatform bridged;
+    ScopedVariable homeVariable{"HOME"};
+    ScopedVariable configVariable{"XDG_CONFIG_HOME"};
+};
+
+TEST_F(SettingsWithBrowserTabsTest, ARowPerInstalledBrowserAndNoSystemPermissions) {
+    open();
+    const auto chromiumSteps = "Extension not connected. Install the host and restart the browser, then in "
+                               "chrome://extensions turn on Developer mode, choose “Load unpacked” and pick the "
+                               "extension folder.";
+    EXPECT_EQ(visibleTexts(), (Texts{
+                                  "Zerlith",
+                                  "Ready — press ⌥Space to switch.",
+                                  "BROWSER TABS",
+                                  "Chromium",
+                                  chromiumSteps,
+                                  "Open Extension Folder",
+                                  "Install Host",
+                                  "Brave",
+                                  chromiumSteps,
+                                  "Open Extension Folder",
+                                  "Install Host",
+                                  "Firefox",
+                                  "Extension connected: its tabs are listed.",
+                                  "SHORTCUTS",
+                                  "Open switcher",
+                                  "⌥Space",
+                                  "Instant switch",
+                                  "Jump to the most likely target with no palette.",
+                                  "⌥Tab",
+                                  "STARTUP",
+                                  "Launch at login",
+                                  "UPDATES",
+                                  "Check for updates automatically",
+                                  "Version 0.1.0",
+                                  "Check Now",
+                              }));
+    auto* chromium = item("browserRow_chromium");
+    auto* brave = item("browserRow_brave-browser");
+    EXPECT_EQ(chromium->x(), brave->x());
+    EXPECT_LT(chromium->y(), brave->y());
+    EXPECT_TRUE(item("browserRow_firefox")->property("granted").toBool());
+
+    click(find(chromium, "rowLink"));
+    const auto log = sim.desktop().actionLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_TRUE(log.back().starts_with("openURL file:///")) << log.back();
+    EXPECT_TRUE(log.back().ends_with("/browser-extension/chromium")) << log.back();
+}
+
+TEST_F(SettingsWithBrowserTabsTest, InstallHostWritesTheManifestsIntoTheUsersProfiles) {
+    std::filesystem::create_directories(home.path() / "config" / "chromium");
+    std::filesystem::create_directories(home.path() / ".mozilla");
+    open();
+    click(find(item("browserRow_chromium"), "rowButton"));
+    EXPECT_EQ(text("hostInstallation"), "Host installed. Restart the browser, then add the extension.");
+    const auto chromium = json::parse(
+        readText(home.path() / "config/chromium/NativeMessagingHosts/dev.zerlith.tabs.json"));
+    EXPECT_EQ(chromium["path"], "/usr/bin/zerlith");
+    const auto firefox = json::parse(readText(home.path() / ".mozilla/native-messaging-hosts/dev.zerlith.tabs.json"));
+    EXPECT_EQ(firefox["allowed_extensions"], json::array({"tabs@zerlith.dev"}));
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "config/BraveSoftware")) << "Brave has never run";
+}
+
 TEST_F(SettingsViewTest, TheRecorderTakesAChordAndIgnoresABareKey) {
     open();
     window.bridge().toggleRecording("palette");
@@ -222,14 +315,7 @@ TEST_F(SettingsViewTest, TheRecorderTakesAChordAndIgnoresABareKey) {
 
 TEST_F(SettingsViewTest, AClickOnAKeyCapStartsRecording) {
     open();
-    auto* cap = find(item("paletteShortcutRow"), "keyCap");
-    const auto centre = cap->mapToScene(QPointF(cap->width() / 2, cap->height() / 2));
-    for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent event(type, centre, centre, Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&window.view(), &event);
-    }
-    settle();
+    click(find(item("paletteShortcutRow"), "keyCap"));
     EXPECT_EQ(window.bridge().recording(), "palette");
 }
 

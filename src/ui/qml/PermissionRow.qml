@@ -1,6 +1,7 @@
 import QtQuick
 
-// A permission: whether it is granted, what it is for, and the button that helps grant it.
+// A permission or a browser: whether it is granted (connected), what it is for, the button that
+// helps grant it and, when given, a link to what the user does next.
 Item {
     id: row
     required property var theme
@@ -8,7 +9,9 @@ Item {
     property string detail
     property bool granted
     property string actionTitle
+    property string linkTitle
     signal action()
+    signal link()
 
     implicitHeight: Math.max(symbol.height, texts.height, button.visible ? button.height : 0)
     height: implicitHeight
@@ -40,6 +43,19 @@ Item {
             text: row.detail
             font.pixelSize: row.theme.captionSize
             color: row.theme.secondary
+        }
+        Text {
+            objectName: "rowLink"
+            visible: row.linkTitle !== "" && !row.granted
+            textFormat: Text.PlainText
+            text: row.linkTitle
+            font.pixelSize: row.theme.captionSize; font.underline: true
+            color: row.theme.accent
+            MouseArea {
+                anchors.fill: parent
+                cursorShape: Qt.PointingHandCursor
+                onClicked: row.link()
+            }
         }
     }
     SettingsButton {

@@ -1,7 +1,7 @@
 import QtQuick
 
-// The settings window: the header with the setup status, then the sections Permissions,
-// Shortcuts, Startup and Updates. Shows the settings' state; every button and switch hands its
+// The settings window: the header with the setup status, then the sections Permissions (Browser
+// tabs where tabs come through Zerlith's extension), Shortcuts, Startup and Updates. Shows the settings' state; every button and switch hands its
 // action to the settings object, which decides.
 Rectangle {
     id: root
@@ -92,9 +92,10 @@ Rectangle {
 
             SettingsSection {
                 objectName: "permissionsSection"
-                title: "Permissions"; theme: look
+                title: root.settings.browsersTitle; theme: look
                 PermissionRow {
                     objectName: "accessibilityRow"
+                    visible: root.settings.systemPermissions
                     width: parent.width; theme: look
                     title: "Accessibility"
                     detail: "Raise and move windows."
@@ -104,6 +105,7 @@ Rectangle {
                 }
                 PermissionRow {
                     objectName: "screenRecordingRow"
+                    visible: root.settings.systemPermissions
                     width: parent.width; theme: look
                     title: "Screen Recording"
                     detail: "Read window titles only — nothing is ever captured. Without it, no windows can be listed."
@@ -121,14 +123,28 @@ Rectangle {
                         detail: modelData.detail
                         granted: modelData.granted
                         actionTitle: modelData.actionTitle
+                        linkTitle: modelData.linkTitle
                         onAction: root.settings.browserAction(modelData.browser)
+                        onLink: root.settings.browserLink(modelData.kind)
                     }
                 }
                 Text {
                     objectName: "noBrowsersText"
                     textFormat: Text.PlainText
                     visible: root.settings.browsers.length === 0
-                    text: "Start Chrome or Safari to set up tab access."
+                    width: parent.width
+                    wrapMode: Text.Wrap
+                    text: root.settings.noBrowsersText
+                    font.pixelSize: look.captionSize
+                    color: look.secondary
+                }
+                Text {
+                    objectName: "hostInstallation"
+                    textFormat: Text.PlainText
+                    visible: root.settings.hostInstallation !== ""
+                    width: parent.width
+                    wrapMode: Text.Wrap
+                    text: root.settings.hostInstallation
                     font.pixelSize: look.captionSize
                     color: look.secondary
                 }
