@@ -20,6 +20,7 @@
 #include "platform/sim/sim_desktop.hpp"
 #include "ranking/usage_store.hpp"
 #include "sources/window_source.hpp"
+#include "system/usage_context.hpp"
 #include "large_desktop.hpp"
 
 namespace {
@@ -36,6 +37,9 @@ public:
                        sim::parseDesktop(bench::largeDesktop(windowCount, applications, withBrowsers).dump(), "bench")),
                    clock_, dispatch_),
           installed_(desktop_) {}
+
+    platform::Clock& clock() { return clock_; }
+    platform::Dispatch& dispatch() { return dispatch_; }
 
 private:
     platform::ManualClock clock_;
@@ -77,7 +81,7 @@ BENCHMARK(BM_SnapshotRefreshAllSources)->Unit(benchmark::kMillisecond);
 void BM_WholeDump(benchmark::State& state) {
     Desktop installed(static_cast<int>(state.range(0)), 50, false);
     SnapshotStore store;
-    UsageStore usage(std::nullopt);
+    UsageStore usage(std::nullopt, installed.clock(), installed.dispatch(), UsageContext::currentKey);
     std::size_t bytes = 0;
     for (auto _ : state) {
         bytes = Dump::dumpJSON(store, usage).size();

@@ -26,6 +26,7 @@
 #include "platform/sim/sim_desktop.hpp"
 #include "qt/qt_dispatch.hpp"
 #include "ranking/usage_store.hpp"
+#include "system/usage_context.hpp"
 #include "ui/palette_quick_window.hpp"
 #include "ui/scene_graph.hpp"
 
@@ -72,7 +73,7 @@ void measure(int targets) {
     platform::ScopedPlatform installed(desktop);
     ActivationLog log;
     SnapshotStore snapshots;
-    UsageStore usage(std::nullopt);
+    UsageStore usage(std::nullopt, clock, dispatch, UsageContext::currentKey);
     IconCache icons;
     const auto listed = snapshots.refreshAllBlocking().size();
 

@@ -71,7 +71,7 @@ void rankTenThousandTargets(benchmark::State& state) {
     platform::ScopedPlatform installed(desktop);
 
     const auto targets = makeTargets();
-    UsageStore usage(std::nullopt);
+    UsageStore usage(std::nullopt, clock, dispatch, {});
     const std::string contexts[] = {"com.example.app3|Inbox", "com.google.Chrome|Docs", "?"};
     for (int i = 0; i < kUsedTargets; ++i) {
         usage.record(targets[static_cast<std::size_t>(i * 2)].id, contexts[i % 3]);

@@ -10,7 +10,7 @@
 namespace zerlith::InstantSwitch {
 
 bool toggle(SnapshotStore& store, UsageStore& usage, ActivationLog& log) {
-    const auto context = UsageStore::currentContextKey();
+    const auto context = usage.currentContextKey();
     const auto ranked = Scorer::rank(store.current(), context, usage);
     const auto chosen = std::find_if(ranked.begin(), ranked.end(), [&context](const Target& target) {
         return !context || !Scorer::isCurrent(target, *context);

@@ -3,6 +3,7 @@
 #include <QLocalSocket>
 #include <QTimer>
 
+#include "base/socket_peer.hpp"
 #include "system/instance_requests.hpp"
 
 namespace zerlith::app {
@@ -28,7 +29,7 @@ bool InstanceChannel::listen(const std::string& path) {
 void InstanceChannel::acceptWaiting() {
     auto connection = browser::acceptNext(listener_.fd(), spare_);
     // A crowd beyond the limit, and a peer of another user, are closed at once.
-    if (connection && open_ < kMostConnections && browser::peerIsThisUser(connection.fd()))
+    if (connection && open_ < kMostConnections && peerIsThisUser(connection.fd()))
         serve(std::move(connection));
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "base/socket_peer.hpp"
 #include "browser/local_socket.hpp"
 #include "system/runtime_folder.hpp"
 
@@ -21,7 +22,7 @@ std::optional<std::string> instanceSocketPath(std::string* error) {
 bool sendToInstance(const std::string& path, std::string_view request) {
     const auto socket = browser::connectTo(path);
     // The folder is private, but a socket of another user's there must not learn what was asked.
-    if (!socket || !browser::peerIsThisUser(socket.fd())) return false;
+    if (!socket || !peerIsThisUser(socket.fd())) return false;
     if (!browser::writeAll(socket.fd(), std::string(request) + '\n', kAnswerTimeout)) return false;
     const auto answer = browser::readLine(socket.fd(), instance_request::accepted.size(), kAnswerTimeout);
     return answer == instance_request::accepted;

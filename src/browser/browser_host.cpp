@@ -13,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/socket_peer.hpp"
 #include "browser/local_socket.hpp"
 #include "browser/tab_report.hpp"
 #include "system/instance_requests.hpp"

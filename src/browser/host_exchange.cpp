@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "base/socket_peer.hpp"
 #include "browser/local_socket.hpp"
 
 namespace zerlith::browser {

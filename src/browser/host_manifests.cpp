@@ -5,10 +5,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/file_io.hpp"
 #include "browser/browser_host.hpp"
 #include "browser/host_manifest_template.hpp"
 #include "platform/known_browsers.hpp"
-#include "system/file_io.hpp"
 
 namespace zerlith::browser {
 namespace {

@@ -108,13 +108,6 @@ Socket connectTo(const std::string& path) {
     return socket;
 }
 
-bool peerIsThisUser(int fd) {
-    ucred credentials{};
-    socklen_t size = sizeof credentials;
-    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 &&
-           credentials.uid == ::getuid();
-}
-
 bool writeAll(int fd, std::string_view bytes, std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     while (!bytes.empty()) {

@@ -54,8 +54,6 @@ void removeIfSame(const std::string& path, const FileIdentity& file);
 /// listens there (errno ECONNREFUSED) or its listener lets connections queue up unaccepted
 /// (EAGAIN: a stopped host, a stalled switcher).
 Socket connectTo(const std::string& path);
-/// Whether the other end of a connection runs as this user.
-bool peerIsThisUser(int fd);
 
 /// Writes all of `bytes`; false when the peer is gone or `timeout` passes.
 bool writeAll(int fd, std::string_view bytes, std::chrono::milliseconds timeout);

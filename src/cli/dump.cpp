@@ -55,7 +55,7 @@ std::string dumpJSON(SnapshotStore& store, UsageStore& usage) {
     dump["accessibilityGranted"] = Permissions::accessibilityGranted();
     const double coldMs = CLI::timed([&] { return store.refreshAllBlocking(); }).first;
     auto [warmMs, targets] = CLI::timed([&] { return store.refreshAllBlocking(); });
-    const auto context = UsageStore::currentContextKey();
+    const auto context = usage.currentContextKey();
     const auto ranked = Scorer::rank(targets, context, usage);
     dump["provider"] = providerJson(platform::current().provider());
     dump["screenRecordingGranted"] = Permissions::screenRecordingGranted();

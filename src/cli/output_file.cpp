@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "system/file_io.hpp"
+#include "base/file_io.hpp"
 
 namespace zerlith::CLI {
 

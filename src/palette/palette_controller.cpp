@@ -31,7 +31,7 @@ void PaletteController::show() {
         return;
     }
     // Taken before the palette takes the keyboard, so it names where the user comes from.
-    contextKey_ = UsageStore::currentContextKey();
+    contextKey_ = usage_.currentContextKey();
     platform::latency::mark("context read");
     model_.setAll(Scorer::rank(snapshots_.current(), contextKey_, usage_));
     model_.setQuery("");

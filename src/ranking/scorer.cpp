@@ -8,7 +8,6 @@
 #include <unicode/normalizer2.h>
 #include <unicode/utf8.h>
 
-#include "platform/platform.hpp"
 #include "ranking/unicode_text.hpp"
 #include "system/screens.hpp"
 
@@ -137,7 +136,7 @@ void prefetch(const Target& target) {
 
 std::vector<Target> rank(std::vector<Target> targets, std::optional<std::string_view> context,
                          const UsageStore& usage) {
-    Situation situation{platform::current().clock().now(), std::nullopt, std::nullopt};
+    Situation situation{usage.clock().now(), std::nullopt, std::nullopt};
     if (const auto screen = Screens::active()) situation.activeScreenName = screen->name;
     if (context) situation.context = splitContext(*context);
 

@@ -15,7 +15,8 @@ namespace zerlith::Scorer {
 
 /// The targets with `score` set, best first. Equal scores go by title (code points after canonical
 /// normalisation); equal scores and titles keep their input order. `context` is a context key as
-/// UsageStore::currentContextKey() gives it; none when unknown.
+/// UsageStore::currentContextKey() gives it; none when unknown. Recency is measured on `usage`'s
+/// clock, the one that stamped its uses.
 std::vector<Target> rank(std::vector<Target> targets, std::optional<std::string_view> context,
                          const UsageStore& usage);
 

@@ -9,17 +9,14 @@
 #include <iostream>
 #include <limits>
 
-#include "platform/platform.hpp"
+#include "base/file_io.hpp"
 #include "ranking/usage_history.hpp"
-#include "system/ax.hpp"
-#include "system/file_io.hpp"
 
 namespace zerlith {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr double kContextTimeoutSeconds = 0.15;
 constexpr double kFlushPollSeconds = 0.01;
 constexpr mode_t kFolderMode = 0700;  // the history names every window and page the user visits
 constexpr mode_t kFileMode = 0600;
@@ -67,7 +64,9 @@ bool moveAside(const fs::path& file, double now) {
 
 }  // namespace
 
-UsageStore::UsageStore(std::optional<std::filesystem::path> historyFile) : file_(std::move(historyFile)) {
+UsageStore::UsageStore(std::optional<std::filesystem::path> historyFile, platform::Clock& clock,
+                       platform::Dispatch& dispatch, ContextReader readContext)
+    : file_(std::move(historyFile)), clock_(clock), readContext_(std::move(readContext)) {
     if (!file_) return;
     createOwnerOnlyFolder(file_->parent_path());
     removeLeftoverTemporaries(*file_);
@@ -81,7 +80,7 @@ UsageStore::UsageStore(std::optional<std::filesystem::path> historyFile) : file_
             keepUnloadedFileAside_ = true;
         }
     }
-    queue_ = platform::current().dispatch().makeSerialQueue("com.halvorn.zerlith.usage");
+    queue_ = dispatch.makeSerialQueue("com.halvorn.zerlith.usage");
 }
 
 UsageStore::~UsageStore() = default;
@@ -96,25 +95,13 @@ std::optional<std::filesystem::path> UsageStore::defaultHistoryFile() {
     return fs::path(home) / ".local" / "share" / "Zerlith" / "usage.json";
 }
 
-std::optional<std::string> UsageStore::currentContextKey() {
-    const auto app = platform::current().workspace().frontmostApplication();
-    if (!app) return std::nullopt;
-    std::string key = app->bundleIdentifier.value_or("?");
-    const auto application = AX::application(app->pid, kContextTimeoutSeconds);
-    const auto window = AX::element(application, platform::ax::kFocusedWindow);
-    if (!window) return key;
-    const auto title = AX::string(*window, platform::ax::kTitle);
-    if (!title || title->empty()) return key;
-    return key + "|" + *title;
-}
-
 void UsageStore::record(std::string_view targetID, std::optional<std::string_view> context) {
     {
         std::lock_guard lock(mutex_);
         auto found = records_.find(targetID);
         if (found == records_.end()) found = records_.emplace(std::string(targetID), Record{}).first;
         Record& record = found->second;
-        record.lastUsed = platform::current().clock().now();
+        record.lastUsed = clock_.now();
         record.count = saturatingAdd(record.count, 1);
         if (context) {
             auto entry = record.affinity.find(*context);
@@ -142,13 +129,12 @@ UsageStore::Stats UsageStore::stats(std::string_view targetID,
 }
 
 bool UsageStore::flush(double timeoutSeconds) {
-    // Polls through the platform clock, so a test with a manual clock never waits for real.
-    auto& clock = platform::current().clock();
-    const std::uint64_t start = clock.monotonicNanos();
+    // Polls through the store's clock, so a test with a manual clock never waits for real.
+    const std::uint64_t start = clock_.monotonicNanos();
     const double limit = timeoutSeconds > 0 ? timeoutSeconds : 0;
     while (pendingWrites_.load() > 0) {
-        if (static_cast<double>(clock.monotonicNanos() - start) / 1e9 >= limit) return false;
-        clock.sleep(kFlushPollSeconds);
+        if (static_cast<double>(clock_.monotonicNanos() - start) / 1e9 >= limit) return false;
+        clock_.sleep(kFlushPollSeconds);
     }
     return true;
 }
@@ -165,7 +151,7 @@ void UsageStore::save() {
 void UsageStore::writeHistory() {
     if (keepUnloadedFileAside_) {
         // Until the unloadable file is safe, the history stays in memory rather than replace it.
-        if (!moveAside(*file_, platform::current().clock().now())) return noteWrite(false);
+        if (!moveAside(*file_, clock_.now())) return noteWrite(false);
         keepUnloadedFileAside_ = false;
     }
     Records copy;

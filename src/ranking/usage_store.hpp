@@ -3,12 +3,14 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/clock.hpp"
 #include "platform/dispatch.hpp"
 #include "ranking/usage_history.hpp"
 
@@ -25,11 +27,14 @@ namespace zerlith {
 /// out with the next write that succeeds.
 ///
 /// Threads: record(), stats() and flush() from any thread; record() and stats() hold the store's
-/// lock only for their map access, and writes encode and touch the disk outside it. Time comes from
-/// the installed platform's clock, the queue from its dispatch.
+/// lock only for their map access, and writes encode and touch the disk outside it. Time, the
+/// queue and the context come from whoever builds the store.
 class UsageStore {
 public:
     using Record = UsageHistory::Record;
+    /// Names the context of this moment (UsageContext::currentKey in the application); none when
+    /// unknown.
+    using ContextReader = std::function<std::optional<std::string>()>;
 
     /// A target's figures; all zero when it was never used.
     struct Stats {
@@ -41,7 +46,9 @@ public:
 
     /// Loads the history at `historyFile`, creating its folder (owner-only) when missing; a missing
     /// or malformed file gives an empty history. Without a file the history lives in memory only.
-    explicit UsageStore(std::optional<std::filesystem::path> historyFile);
+    /// `clock` and `dispatch` outlive the store; its writes go to a serial queue of `dispatch`.
+    UsageStore(std::optional<std::filesystem::path> historyFile, platform::Clock& clock,
+               platform::Dispatch& dispatch, ContextReader readContext);
     /// Waits for the writes already queued (with a manual dispatch: run its work first).
     ~UsageStore();
     UsageStore(const UsageStore&) = delete;
@@ -51,17 +58,19 @@ public:
     /// neither variable gives a folder.
     static std::optional<std::filesystem::path> defaultHistoryFile();
 
-    /// The context key of this moment: the frontmost application's bundle identifier ("?" without
-    /// one), then "|" and its focused window's title when it has a non-empty one. None without a
-    /// frontmost application. Blocks for at most the 0.15 s accessibility timeout per query;
-    /// touches no store state.
-    static std::optional<std::string> currentContextKey();
+    /// The context key of this moment, as the store's context reader gives it (none without a
+    /// reader); touches no store state.
+    std::optional<std::string> currentContextKey() const {
+        return readContext_ ? readContext_() : std::nullopt;
+    }
+    /// The clock that stamps the uses.
+    platform::Clock& clock() const { return clock_; }
 
     /// Records one use made now, then queues a write of the whole history.
     void record(std::string_view targetID, std::optional<std::string_view> context);
     Stats stats(std::string_view targetID, std::optional<std::string_view> context) const;
 
-    /// Waits up to `timeoutSeconds` (platform clock) for the queued writes to finish; true when
+    /// Waits up to `timeoutSeconds` (the store's clock) for the queued writes to finish; true when
     /// none is left. For the application's quit, so a use recorded just before is not lost.
     bool flush(double timeoutSeconds);
 
@@ -75,6 +84,8 @@ private:
     void noteWrite(bool written);
 
     const std::optional<std::filesystem::path> file_;
+    platform::Clock& clock_;
+    const ContextReader readContext_;
     mutable std::mutex mutex_;
     Records records_;  // guarded by mutex_
     bool keepUnloadedFileAside_ = false;  // only touched by the constructor and the queue

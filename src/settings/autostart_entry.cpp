@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string_view>
 
+#include "base/file_io.hpp"
 #include "system/apple_script_runner.hpp"
-#include "system/file_io.hpp"
 
 namespace zerlith {
 namespace fs = std::filesystem;

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <utility>
 
-#include "system/file_io.hpp"
+#include "base/file_io.hpp"
 
 namespace zerlith {
 namespace fs = std::filesystem;

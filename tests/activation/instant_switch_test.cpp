@@ -6,6 +6,7 @@
 #include "desktop_builders.hpp"
 #include "ranking/usage_store.hpp"
 #include "support/sim_fixture.hpp"
+#include "system/usage_context.hpp"
 
 namespace zerlith::testing {
 namespace {
@@ -41,7 +42,7 @@ protected:
 
     ActivationLog log;
     SimDesktopFixture sim{desktop()};
-    UsageStore usage{std::nullopt};
+    UsageStore usage{std::nullopt, sim.clock, sim.dispatch, UsageContext::currentKey};
     std::unique_ptr<SnapshotStore> store = std::make_unique<SnapshotStore>();
 };
 

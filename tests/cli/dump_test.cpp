@@ -7,6 +7,7 @@
 #include "cache/snapshot_store.hpp"
 #include "ranking/usage_store.hpp"
 #include "support/sim_fixture.hpp"
+#include "system/usage_context.hpp"
 
 namespace zerlith::Dump {
 namespace {
@@ -38,7 +39,7 @@ protected:
     json dump(const json& desktop) {
         testing::SimDesktopFixture sim(desktop);
         SnapshotStore store;
-        UsageStore usage(std::nullopt);
+        UsageStore usage(std::nullopt, sim.clock, sim.dispatch, UsageContext::currentKey);
         return json::parse(dumpJSON(store, usage));
     }
 };
@@ -68,7 +69,7 @@ TEST_F(DumpTest, ScreensMarkOnlyTheOriginAsPrimaryAndReportMagnitudes) {
 TEST_F(DumpTest, TextHasSortedKeysPlainSlashesAndNoNulls) {
     testing::SimDesktopFixture sim(kDesktop);
     SnapshotStore store;
-    UsageStore usage(std::nullopt);
+    UsageStore usage(std::nullopt, sim.clock, sim.dispatch, UsageContext::currentKey);
     const std::string text = dumpJSON(store, usage);
     EXPECT_NE(text.find("\"https://docs.example.com/a/b\""), std::string::npos);
     EXPECT_EQ(text.find("null"), std::string::npos);
@@ -99,7 +100,7 @@ TEST_F(DumpTest, TextThatIsNotUtf8IsReplacedNotDropped) {
         model.apps[0].name = "Gr\xfc" "ner";
     });
     SnapshotStore store;
-    UsageStore usage(std::nullopt);
+    UsageStore usage(std::nullopt, sim.clock, sim.dispatch, UsageContext::currentKey);
     const auto dumped = json::parse(dumpJSON(store, usage));
     ASSERT_EQ(dumped["targetCount"], 4);
     const auto targets = dumped["targets"].dump();

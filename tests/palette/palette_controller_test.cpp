@@ -6,6 +6,7 @@
 #include "palette/palette_controller.hpp"
 #include "ranking/usage_store.hpp"
 #include "support/sim_fixture.hpp"
+#include "system/usage_context.hpp"
 
 namespace zerlith::testing {
 namespace {
@@ -55,7 +56,7 @@ protected:
     ActivationLog log;
     SimDesktopFixture sim;
     SnapshotStore snapshots;
-    UsageStore usage{std::nullopt};
+    UsageStore usage{std::nullopt, sim.clock, sim.dispatch, UsageContext::currentKey};
     FakeWindow* window = nullptr;
     PaletteController controller{snapshots, usage, log, [this](PaletteController&) {
                                      auto made = std::make_unique<FakeWindow>();

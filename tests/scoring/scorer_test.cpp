@@ -73,7 +73,7 @@ protected:
     std::unique_ptr<UsageStore> storeWith(const json& history) {
         const auto file = temp.path() / "Zerlith" / "usage.json";
         testing::writeText(file, history.dump());
-        return std::make_unique<UsageStore>(file);
+        return std::make_unique<UsageStore>(file, fixture.clock, fixture.dispatch, UsageStore::ContextReader{});
     }
 
     testing::SimDesktopFixture fixture{json{
@@ -81,7 +81,7 @@ protected:
         {"pointer", {{"x", 10}, {"y", 10}}},
     }};
     testing::TempFolder temp;
-    UsageStore noHistory{std::nullopt};
+    UsageStore noHistory{std::nullopt, fixture.clock, fixture.dispatch, {}};
     double now = fixture.clock.now();
 };
 
@@ -249,7 +249,7 @@ TEST(ScorerCanonicalShortcut, CoversOnlyCodePointsComposedOnTheirOwn) {
 
 TEST(ScorerWithoutScreens, WindowsScoreNothingAndTabsLeadByTitle) {
     testing::SimDesktopFixture fixture(json::object());
-    UsageStore noHistory(std::nullopt);
+    UsageStore noHistory(std::nullopt, fixture.clock, fixture.dispatch, {});
     const std::vector<Target> targets = {window("b", "x", "Main"), tab("z"), window("a"), tab("c")};
     const auto ranked = Scorer::rank(targets, std::nullopt, noHistory);
     EXPECT_EQ(idsOf(ranked), idsAt(targets, {3, 1, 2, 0}));

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "platform/clock.hpp"
-#include "platform/empty_desktop.hpp"
 #include "platform/thread_dispatch.hpp"
 #include "ranking/usage_store.hpp"
 
@@ -20,9 +19,7 @@ int main(int argc, char** argv) {
     }
     platform::SystemClock clock;
     platform::ThreadDispatch dispatch;
-    platform::EmptyDesktop desktop(clock, dispatch);
-    platform::ScopedPlatform installed(desktop);
-    UsageStore store{std::filesystem::path(argv[1])};
+    UsageStore store{std::filesystem::path(argv[1]), clock, dispatch, {}};
     for (unsigned use = 0;; ++use) {
         const std::string id = "target-" + std::to_string(use % 8);
         store.record(id, "context-" + std::to_string(use % 3));

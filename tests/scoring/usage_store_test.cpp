@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/platform.hpp"
+#include "platform/clock.hpp"
 #include "platform/thread_dispatch.hpp"
 #include "support/scoped_variable.hpp"
 #include "support/temp_folder.hpp"
@@ -55,7 +55,7 @@ protected:
 };
 
 TEST_F(UsageStoreTest, CountsUsesPerContext) {
-    UsageStore store(std::nullopt);
+    UsageStore store(std::nullopt, fixture.clock, fixture.dispatch, {});
     expectStats(store.stats("a", "K1"), {0, 0, 0, 0});
 
     store.record("a", std::nullopt);
@@ -74,7 +74,7 @@ TEST_F(UsageStoreTest, CountsUsesPerContext) {
 
 TEST_F(UsageStoreTest, HistoryRoundTripsThroughTheFileWrittenCompactly) {
     {
-        UsageStore store(file);
+        UsageStore store(file, fixture.clock, fixture.dispatch, {});
         store.record("win:com.example.app:Inbox", "com.example.app|Inbox — Archive");
         store.record("tab:chrome:7:https://example.com/?q=1", std::nullopt);
         EXPECT_FALSE(fs::exists(file)) << "writes wait for the queue";
@@ -90,14 +90,14 @@ TEST_F(UsageStoreTest, HistoryRoundTripsThroughTheFileWrittenCompactly) {
     };
     EXPECT_EQ(json::parse(text), expected);
 
-    UsageStore reloaded(file);
+    UsageStore reloaded(file, fixture.clock, fixture.dispatch, {});
     const Stats inbox = reloaded.stats("win:com.example.app:Inbox", "com.example.app|Inbox — Archive");
     expectStats(inbox, {now, 1, 1, 1});
     expectStats(reloaded.stats("tab:chrome:7:https://example.com/?q=1", std::nullopt), {now, 1, 0, 0});
 }
 
 TEST_F(UsageStoreTest, FolderAndFileAreForTheOwnerOnly) {
-    UsageStore store(file);
+    UsageStore store(file, fixture.clock, fixture.dispatch, {});
     store.record("a", std::nullopt);
     fixture.dispatch.runUntilIdle();
     EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
@@ -133,7 +133,7 @@ TEST_F(UsageStoreTest, MalformedFilesStartEmptyAndAreKeptAsideBeforeTheNextWrite
         SCOPED_TRACE(text);
         fs::remove_all(folder);
         writeText(file, text);
-        UsageStore store(file);
+        UsageStore store(file, fixture.clock, fixture.dispatch, {});
         expectStats(store.stats("a", "K"), {0, 0, 0, 0});
         expectStats(store.stats("good", "K"), {0, 0, 0, 0});
         EXPECT_EQ(readText(file), text) << "loading leaves the file alone";
@@ -142,7 +142,7 @@ TEST_F(UsageStoreTest, MalformedFilesStartEmptyAndAreKeptAsideBeforeTheNextWrite
         fixture.dispatch.runUntilIdle();
         EXPECT_EQ(filesIn(folder), (std::vector<std::string>{"usage.json", aside}));
         EXPECT_EQ(readText(folder / aside), text);
-        UsageStore reloaded(file);
+        UsageStore reloaded(file, fixture.clock, fixture.dispatch, {});
         expectStats(reloaded.stats("new", std::nullopt), {1'700'000'000.0, 1, 0, 0});
 
         store.record("new", std::nullopt);
@@ -156,7 +156,7 @@ TEST_F(UsageStoreTest, KeepingAsideNeverReplacesAnEarlierCorruptFile) {
     const std::string aside = "usage.json.corrupt-20231114T221320";
     writeText(folder / aside, "older");
     writeText(file, "newer");
-    UsageStore store(file);
+    UsageStore store(file, fixture.clock, fixture.dispatch, {});
     store.record("a", std::nullopt);
     fixture.dispatch.runUntilIdle();
     EXPECT_EQ(readText(folder / aside), "older");
@@ -168,7 +168,7 @@ TEST_F(UsageStoreTest, AcceptsWhatAnotherWriterMayProduce) {
     writeText(file, R"({"a": {"lastUsed": 12, "count": 0, "affinity": {"K": 0}, "pinned": true},
                         "b": {"lastUsed": 1, "count": 1, "affinity": {}},
                         "b": {"lastUsed": 2, "count": 5, "affinity": {"K": 4, "L": 1}}})");
-    UsageStore store(file);
+    UsageStore store(file, fixture.clock, fixture.dispatch, {});
     expectStats(store.stats("a", "K"), {12, 0, 0, 0});
     expectStats(store.stats("b", "K"), {2, 5, 4, 5});
 }
@@ -176,7 +176,7 @@ TEST_F(UsageStoreTest, AcceptsWhatAnotherWriterMayProduce) {
 TEST_F(UsageStoreTest, HugeCountsSaturateInsteadOfWrapping) {
     writeText(file, R"({"a": {"lastUsed": 1, "count": 9223372036854775807,
                               "affinity": {"K": 9223372036854775807, "L": 9223372036854775807}}})");
-    UsageStore store(file);
+    UsageStore store(file, fixture.clock, fixture.dispatch, {});
     store.record("a", "K");
     fixture.dispatch.runUntilIdle();
     constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
@@ -184,16 +184,16 @@ TEST_F(UsageStoreTest, HugeCountsSaturateInsteadOfWrapping) {
 }
 
 TEST_F(UsageStoreTest, InvalidUtf8InAContextDoesNotStopWrites) {
-    UsageStore store(file);
+    UsageStore store(file, fixture.clock, fixture.dispatch, {});
     store.record("a", "com.example.app|caf\xc3");
     fixture.dispatch.runUntilIdle();
-    UsageStore reloaded(file);
+    UsageStore reloaded(file, fixture.clock, fixture.dispatch, {});
     EXPECT_EQ(reloaded.stats("a", std::nullopt).count, 1);
     EXPECT_EQ(reloaded.stats("a", std::nullopt).affinityTotal, 1);
 }
 
 TEST_F(UsageStoreTest, FlushWaitsForQueuedWritesWithinItsLimit) {
-    UsageStore store(file);
+    UsageStore store(file, fixture.clock, fixture.dispatch, {});
     EXPECT_TRUE(store.flush(0));
     store.record("a", std::nullopt);
     const auto before = fixture.clock.monotonicNanos();
@@ -201,18 +201,17 @@ TEST_F(UsageStoreTest, FlushWaitsForQueuedWritesWithinItsLimit) {
     EXPECT_NEAR(static_cast<double>(fixture.clock.monotonicNanos() - before) / 1e9, 0.5, 0.02);
     fixture.dispatch.runUntilIdle();
     EXPECT_TRUE(store.flush(0));
-    EXPECT_TRUE(UsageStore(std::nullopt).flush(0)) << "a store without a file has nothing to wait for";
+    EXPECT_TRUE(UsageStore(std::nullopt, fixture.clock, fixture.dispatch, {}).flush(0))
+        << "a store without a file has nothing to wait for";
 }
 
 TEST_F(UsageStoreTest, RecordsAndReadsFromManyThreadsWhileWriting) {
     platform::SystemClock clock;
     platform::ThreadDispatch dispatch;
-    sim::SimDesktop desktop(sim::DesktopModel{}, clock, dispatch);
-    platform::ScopedPlatform installed(desktop);
     constexpr int kThreads = 4;
     constexpr int kUses = 30;  // even: half of them carry the context
     {
-        UsageStore store(file);
+        UsageStore store(file, clock, dispatch, {});
         std::vector<std::thread> threads;
         for (int t = 0; t < kThreads; ++t) {
             threads.emplace_back([&store, t] {
@@ -231,7 +230,7 @@ TEST_F(UsageStoreTest, RecordsAndReadsFromManyThreadsWhileWriting) {
         EXPECT_EQ(shared.count, kThreads * kUses);
         EXPECT_EQ(shared.contextCount, kThreads * kUses / 2);
     }
-    UsageStore reloaded(file);
+    UsageStore reloaded(file, fixture.clock, fixture.dispatch, {});
     EXPECT_EQ(reloaded.stats("shared", std::nullopt).count, kThreads * kUses);
     for (int t = 0; t < kThreads; ++t) {
         EXPECT_EQ(reloaded.stats("own" + std::to_string(t), "K").contextCount, kUses);

@@ -81,7 +81,7 @@ TEST_P(UsageWriteFailureTest, KeepsTheFileReportsOnceAndCatchesUpLater) {
     if (!disk.mounted()) GTEST_SKIP() << "needs root to mount a tmpfs";
     const fs::path folder = temp.path() / "disk" / "Zerlith";
     const fs::path file = folder / "usage.json";
-    UsageStore store(file);
+    UsageStore store(file, fixture.clock, fixture.dispatch, {});
     store.record("before", std::nullopt);
     fixture.dispatch.runUntilIdle();
     const std::string before = testing::readText(file);

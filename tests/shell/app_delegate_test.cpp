@@ -6,6 +6,7 @@
 #include "shell/app_delegate.hpp"
 #include "shell_desktop.hpp"
 #include "support/sim_fixture.hpp"
+#include "system/usage_context.hpp"
 
 namespace zerlith::testing {
 namespace {
@@ -59,7 +60,7 @@ protected:
     RecordingShell shell{*sim.desktop().hotKeys()};
     Lines enumerated;
     SnapshotStore store{recordingSources(enumerated)};
-    UsageStore usage{std::nullopt};
+    UsageStore usage{std::nullopt, sim.clock, sim.dispatch, UsageContext::currentKey};
     ActivationLog log;
     std::ostringstream diagnostics;
     AppDelegate delegate{{store, usage, log, *sim.desktop().preferences(), sim.dispatch, &shell, nullptr, diagnostics},

@@ -21,6 +21,7 @@
 #include "offscreen_app.hpp"
 #include "ranking/usage_store.hpp"
 #include "support/sim_fixture.hpp"
+#include "system/usage_context.hpp"
 #include "ui/palette_quick_window.hpp"
 #include "ui/settings_quick_window.hpp"
 
@@ -124,7 +125,7 @@ TEST(OutsideTextTest, AScreensAnAppsAndAWindowsNamesInThePaletteFetchNothing) {
                            {"windows", {window(1, 501, hostile)}}});
     ActivationLog log;
     SnapshotStore snapshots;
-    UsageStore usage{std::nullopt};
+    UsageStore usage{std::nullopt, sim.clock, sim.dispatch, UsageContext::currentKey};
     IconCache icons;
     ui::PaletteQuickWindow* view = nullptr;
     PaletteController controller{snapshots, usage, log, [&](PaletteController& palette) {

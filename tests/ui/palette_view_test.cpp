@@ -10,6 +10,7 @@
 #include "offscreen_app.hpp"
 #include "ranking/usage_store.hpp"
 #include "support/sim_fixture.hpp"
+#include "system/usage_context.hpp"
 #include "ui/palette_quick_window.hpp"
 
 namespace zerlith::testing {
@@ -78,7 +79,7 @@ protected:
     ActivationLog log;
     SimDesktopFixture sim;
     SnapshotStore snapshots;
-    UsageStore usage{std::nullopt};
+    UsageStore usage{std::nullopt, sim.clock, sim.dispatch, UsageContext::currentKey};
     IconCache icons;
     ui::PaletteQuickWindow* window = nullptr;
     PaletteController controller{snapshots, usage, log, [this](PaletteController& palette) {

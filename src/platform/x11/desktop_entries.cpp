@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "base/file_io.hpp"
 #include "platform/x11/text_encoding.hpp"
-#include "system/file_io.hpp"
 
 namespace zerlith::x11 {
 namespace fs = std::filesystem;

@@ -1,3 +1,5 @@
+#include "system/usage_context.hpp"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -5,7 +7,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "ranking/usage_store.hpp"
 #include "support/sim_fixture.hpp"
 
 namespace zerlith {
@@ -35,7 +36,7 @@ json desktop(json theApp, std::optional<json> theWindow, std::optional<int> fron
     return d;
 }
 
-TEST(ContextKey, NamesTheFrontmostApplicationAndItsFocusedWindow) {
+TEST(UsageContext, NamesTheFrontmostApplicationAndItsFocusedWindow) {
     const std::string id = "com.example.app";
     struct Case {
         const char* what;
@@ -58,14 +59,14 @@ TEST(ContextKey, NamesTheFrontmostApplicationAndItsFocusedWindow) {
     };
     for (const auto& c : cases) {
         testing::SimDesktopFixture fixture(c.desktop);
-        EXPECT_EQ(UsageStore::currentContextKey(), c.key) << c.what;
+        EXPECT_EQ(UsageContext::currentKey(), c.key) << c.what;
     }
 }
 
-TEST(ContextKey, AHungApplicationCostsOneShortTimeoutAndGivesTheBundleID) {
+TEST(UsageContext, AHungApplicationCostsOneShortTimeoutAndGivesTheBundleID) {
     testing::SimDesktopFixture fixture(desktop(app("com.example.app", {{"axHang", true}}), window("Inbox")));
     const auto before = fixture.clock.monotonicNanos();
-    EXPECT_EQ(UsageStore::currentContextKey(), "com.example.app");
+    EXPECT_EQ(UsageContext::currentKey(), "com.example.app");
     EXPECT_NEAR(static_cast<double>(fixture.clock.monotonicNanos() - before) / 1e9, 0.15, 1e-6);
 }
 

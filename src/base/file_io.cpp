@@ -1,4 +1,4 @@
-#include "system/file_io.hpp"
+#include "base/file_io.hpp"
 
 #include <algorithm>
 #include <cerrno>
