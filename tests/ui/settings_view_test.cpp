@@ -19,6 +19,17 @@ namespace {
 using nlohmann::json;
 using Texts = std::vector<std::string>;
 
+/// The sections below the permissions or browsers, the same on every desktop.
+const Texts kAfterTheBrowsers = {"SHORTCUTS", "Open switcher", "⌥Space", "Instant switch",
+                                 "Jump to the most likely target with no palette.", "⌥Tab", "STARTUP",
+                                 "Launch at login", "UPDATES", "Check for updates automatically",
+                                 "Version 0.1.0", "Check Now"};
+
+Texts operator+(Texts head, const Texts& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
+
 /// A feed that never answers.
 class SilentFeed final : public UpdateFeed {
 public:
@@ -129,7 +140,7 @@ TEST_F(SettingsViewTest, EverythingGrantedWithNoBrowserRunning) {
     EXPECT_EQ(window.view().title(), "Zerlith");
     EXPECT_EQ(window.view().size(), QSize(520, 640));
     EXPECT_TRUE(model.isPolling());
-    EXPECT_EQ(visibleTexts(), (Texts{
+    EXPECT_EQ(visibleTexts(), Texts({
                                   "Zerlith",
                                   "Ready — press ⌥Space to switch.",
                                   "PERMISSIONS",
@@ -138,19 +149,7 @@ TEST_F(SettingsViewTest, EverythingGrantedWithNoBrowserRunning) {
                                   "Screen Recording",
                                   "Read window titles only — nothing is ever captured. Without it, no windows can be listed.",
                                   "Start Chrome or Safari to set up tab access.",
-                                  "SHORTCUTS",
-                                  "Open switcher",
-                                  "⌥Space",
-                                  "Instant switch",
-                                  "Jump to the most likely target with no palette.",
-                                  "⌥Tab",
-                                  "STARTUP",
-                                  "Launch at login",
-                                  "UPDATES",
-                                  "Check for updates automatically",
-                                  "Version 0.1.0",
-                                  "Check Now",
-                              }));
+                              }) + kAfterTheBrowsers);
     // One family throughout, but for the key caps.
     const auto family = QFontInfo(QGuiApplication::font()).family().toStdString();
     for (const auto& text : visibleFonts()) {
@@ -234,7 +233,7 @@ TEST_F(SettingsWithBrowserTabsTest, ARowPerInstalledBrowserAndNoSystemPermission
     const auto chromiumSteps = "Extension not connected. Install the host and restart the browser, then in "
                                "chrome://extensions turn on Developer mode, choose “Load unpacked” and pick the "
                                "extension folder.";
-    EXPECT_EQ(visibleTexts(), (Texts{
+    EXPECT_EQ(visibleTexts(), Texts({
                                   "Zerlith",
                                   "Ready — press ⌥Space to switch.",
                                   "BROWSER TABS",
@@ -248,19 +247,7 @@ TEST_F(SettingsWithBrowserTabsTest, ARowPerInstalledBrowserAndNoSystemPermission
                                   "Install Host",
                                   "Firefox",
                                   "Extension connected: its tabs are listed.",
-                                  "SHORTCUTS",
-                                  "Open switcher",
-                                  "⌥Space",
-                                  "Instant switch",
-                                  "Jump to the most likely target with no palette.",
-                                  "⌥Tab",
-                                  "STARTUP",
-                                  "Launch at login",
-                                  "UPDATES",
-                                  "Check for updates automatically",
-                                  "Version 0.1.0",
-                                  "Check Now",
-                              }));
+                              }) + kAfterTheBrowsers);
     auto* chromium = item("browserRow_chromium");
     auto* brave = item("browserRow_brave-browser");
     EXPECT_EQ(chromium->x(), brave->x());
