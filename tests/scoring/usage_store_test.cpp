@@ -12,7 +12,7 @@
 
 #include "platform/clock.hpp"
 #include "platform/thread_dispatch.hpp"
-#include "support/scoped_variable.hpp"
+#include "x11/support/scoped_environment.hpp"
 #include "support/temp_folder.hpp"
 #include "support/sim_fixture.hpp"
 
@@ -22,7 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 using testing::readText;
-using testing::ScopedVariable;
 using testing::SimDesktopFixture;
 using testing::TempFolder;
 using testing::writeText;
@@ -251,11 +250,11 @@ TEST(UsageStoreLocation, FollowsXdgDataHomeThenHome) {
         {nullptr, nullptr, std::nullopt},
         {"/data", nullptr, fs::path("/data/Zerlith/usage.json")},
     };
-    ScopedVariable dataHome("XDG_DATA_HOME");
-    ScopedVariable home("HOME");
+    x11::testing::ScopedEnvironment environment;
+    auto optional = [](const char* value) { return value ? std::optional<std::string>(value) : std::nullopt; };
     for (const auto& c : cases) {
-        dataHome.set(c.dataHome);
-        home.set(c.home);
+        environment.set("XDG_DATA_HOME", optional(c.dataHome));
+        environment.set("HOME", optional(c.home));
         EXPECT_EQ(UsageStore::defaultHistoryFile(), c.file)
             << (c.dataHome ? c.dataHome : "(unset)") << " " << (c.home ? c.home : "(unset)");
     }

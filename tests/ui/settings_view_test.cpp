@@ -8,7 +8,7 @@
 
 #include "offscreen_app.hpp"
 #include "support/fake_browser_bridge.hpp"
-#include "support/scoped_variable.hpp"
+#include "x11/support/scoped_environment.hpp"
 #include "support/sim_fixture.hpp"
 #include "support/temp_folder.hpp"
 #include "ui/settings_quick_window.hpp"
@@ -219,13 +219,12 @@ protected:
             std::filesystem::permissions(home.path() / "bin" / browser, std::filesystem::perms::owner_all);
         }
         bridged.bridge.connected = {{"firefox", 900, {}, "Firefox"}};
-        homeVariable.set(home.path().c_str());
-        configVariable.set((home.path() / "config").c_str());
+        environment.set("HOME", home.path().string());
+        environment.set("XDG_CONFIG_HOME", (home.path() / "config").string());
     }
 
     BridgedPlatform bridged;
-    ScopedVariable homeVariable{"HOME"};
-    ScopedVariable configVariable{"XDG_CONFIG_HOME"};
+    x11::testing::ScopedEnvironment environment;
 };
 
 TEST_F(SettingsWithBrowserTabsTest, ARowPerInstalledBrowserAndNoSystemPermissions) {
