@@ -6,6 +6,7 @@
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
 
 namespace zerlith::qt {
@@ -115,7 +116,13 @@ void UpdateFeedReader::fetch(const std::string& url, std::function<void(Result)>
 }
 
 UpdateFeed::Result parseUpdateFeed(const QByteArray& document) {
-    QXmlStreamReader xml(document);
+    // A byte that is not UTF-8 is a fatal error to XML, but Qt reads it as U+FFFD: three bytes of
+    // text for one of the document, in a version shown to the user. Other encodings have no place
+    // in an update feed either.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8(document);
+    if (utf8.hasError()) return std::string("the feed is not UTF-8");
+    QXmlStreamReader xml(decoded);
     std::vector<FeedRelease> releases;
     bool sawRSS = false;
     bool tooLong = false;
@@ -130,6 +137,9 @@ UpdateFeed::Result parseUpdateFeed(const QByteArray& document) {
         const auto token = xml.readNext();
         // Entities are how a small document grows to gigabytes; a feed has no use for them beyond
         // the predefined ones and character references, which the reader gives as plain text.
+        if (token == QXmlStreamReader::StartDocument && !xml.documentEncoding().isEmpty() &&
+            xml.documentEncoding().compare(QLatin1StringView("utf-8"), Qt::CaseInsensitive) != 0)
+            return std::string("the feed is not UTF-8");
         if (token == QXmlStreamReader::DTD) return std::string("the feed declares a document type, which no update feed does");
         if (token == QXmlStreamReader::EntityReference) return std::string("the feed refers to an undeclared entity");
         if (token == QXmlStreamReader::StartElement) {

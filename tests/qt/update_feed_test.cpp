@@ -187,7 +187,7 @@ TEST(UpdateFeedParseTest, TakesTheVersionFromElementsOrTheEnclosure) {
     EXPECT_EQ(found[1].link, "https://example.org/z.tgz");
 }
 
-TEST(UpdateFeedParseTest, RefusesEntitiesAndOverlongTexts) {
+TEST(UpdateFeedParseTest, RefusesEntitiesOverlongTextsAndOtherEncodings) {
     offscreenApplication();
     const QByteArray head = R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel><item>)";
     const QByteArray tail = "</item></channel></rss>";
@@ -208,6 +208,11 @@ TEST(UpdateFeedParseTest, RefusesEntitiesAndOverlongTexts) {
          "the feed has a version or link longer than 2048 characters"},
         {head + "<enclosure url=\"https://e.org/" + QByteArray(3000, 'a') + "\" sparkle:version=\"2\"/>" + tail,
          "the feed has a version or link longer than 2048 characters"},
+        // Each stray byte would come back as a three-byte U+FFFD.
+        {head + "<sparkle:version>1.0" + QByteArray(200, '\xC3') + "</sparkle:version>" + tail,
+         "the feed is not UTF-8"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + head + "<sparkle:version>2</sparkle:version>" + tail,
+         "the feed is not UTF-8"},
     };
     for (const auto& [document, sentence] : cases) {
         const auto result = qt::parseUpdateFeed(document);
