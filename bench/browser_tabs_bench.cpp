@@ -55,6 +55,7 @@ public:
         info.capabilities.tabs = true;
         return info;
     }
+    desktop::Windows& windows() override { return desktop_.windows(); }
     platform::Accessibility& accessibility() override { return desktop_.accessibility(); }
     platform::WindowServer& windowServer() override { return desktop_.windowServer(); }
     platform::Workspace& workspace() override { return desktop_.workspace(); }

@@ -19,8 +19,8 @@
 #include <QGuiApplication>
 #include <QQuickWindow>
 
-#include "activation/activation_log.hpp"
 #include "cache/snapshot_store.hpp"
+#include "desktop/activation_log.hpp"
 #include "large_desktop.hpp"
 #include "palette/palette_controller.hpp"
 #include "platform/sim/sim_desktop.hpp"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "activation/activation_log.hpp"
 #include "app/runtime.hpp"
 #include "cache/snapshot_store.hpp"
 #include "cli/command_line.hpp"
+#include "desktop/activation_log.hpp"
 #include "ranking/usage_store.hpp"
 #include "system/icon_cache.hpp"
 

@@ -66,7 +66,7 @@ void SnapshotStore::forgetWindow(std::uint32_t windowNumber) {
 
 void SnapshotStore::dropGoneWindows(std::vector<Target>& targets) const {
     std::erase_if(targets, [this](const Target& target) {
-        return target.window && goneWindows_.contains(target.window->cgWindowID);
+        return target.window && goneWindows_.contains(target.window->windowID);
     });
 }
 

@@ -8,8 +8,8 @@
 #include "platform/platform.hpp"
 #include "ranking/scorer.hpp"
 #include "ranking/usage_store.hpp"
-#include "system/permissions.hpp"
 #include "sources/browser_source.hpp"
+#include "system/permissions.hpp"
 
 namespace zerlith::Dump {
 namespace {
@@ -74,7 +74,7 @@ std::string dumpJSON(SnapshotStore& store, UsageStore& usage) {
         targetsJson.push_back(toJson(target));
         if (!target.window) continue;
         if (!target.window->isOnCurrentSpace) ++onOtherSpaces;
-        if (target.window->element) ++axDirect;
+        if (target.window->raisesDirectly) ++axDirect;
     }
     dump["targetCount"] = ranked.size();
     dump["onOtherSpaces"] = onOtherSpaces;

@@ -3,16 +3,15 @@
 #include <iostream>
 
 #include "activation/activator.hpp"
-#include "activation/window_mover.hpp"
 #include "cache/snapshot_store.hpp"
 #include "cli/output_file.hpp"
+#include "desktop/screens.hpp"
+#include "desktop/windows.hpp"
 #include "platform/platform.hpp"
 #include "ranking/unicode_text.hpp"
+#include "sources/browser_source.hpp"
 #include "sources/source_text.hpp"
 #include "system/apple_script_runner.hpp"
-#include "system/ax.hpp"
-#include "sources/browser_source.hpp"
-#include "system/screens.hpp"
 
 namespace zerlith::ScriptedRaise {
 namespace {
@@ -106,12 +105,13 @@ std::string activeTabTitle(const TabRef& tab) {
 }
 
 /// The focused window of the target's application: the window's own process, or the browser's.
-std::optional<platform::AXElementRef> focusedWindowAfter(const Target& target) {
-    if (target.window) return WindowMover::focusedWindow(target.window->pid);
+std::optional<desktop::FocusedWindow> focusedWindowAfter(const Target& target) {
+    auto& windows = platform::current().windows();
+    if (target.window) return windows.focusedWindow(target.window->pid);
     if (target.kind != TargetKind::tab) return std::nullopt;
     const auto app = target.tab ? BrowserSource::runningApp(target.tab->browser) : std::nullopt;
     if (!app) return std::nullopt;
-    return WindowMover::focusedWindow(app->pid);
+    return windows.focusedWindow(app->pid);
 }
 
 /// Records where the activation landed: the front tab, the focused window and its screen.
@@ -128,13 +128,12 @@ void noteOutcome(const ActivationLog& log, const Target& target, const std::opti
 
     const auto focused = focusedWindowAfter(target);
     if (!focused) return;
-    const auto title = AX::string(*focused, platform::ax::kTitle).value_or("");
+    const auto& title = focused->title;
     trace["focusedWindowAfter"] = title;
     trace["correctWindow"] = title.starts_with(target.title) || target.title.starts_with(title);
 
-    const auto frame = AX::frame(*focused);
-    if (!frame) return;
-    const auto holding = Screens::screenForAXRect(*frame);
+    if (!focused->frame) return;
+    const auto holding = Screens::screenForAXRect(*focused->frame);
     trace["screenAfter"] = holding ? holding->name : "unknown";
     if (requested) trace["landedOnRequestedScreen"] = holding && *holding == *requested;
 }
@@ -161,7 +160,7 @@ bool raise(SnapshotStore& store, ActivationLog& log, std::string_view query,
     trace["requestedTitle"] = target->title;
     trace["app"] = target->appName;
     trace["onCurrentSpace"] = target->window && target->window->isOnCurrentSpace;
-    trace["route"] = target->window && target->window->element ? "ax-direct" : "window-menu";
+    trace["route"] = target->window && target->window->raisesDirectly ? "ax-direct" : "window-menu";
     const auto requested = moveValue ? destination(*moveValue, trace) : std::nullopt;
     trace["screenBefore"] = target->screenName.value_or("unknown");
 

@@ -57,7 +57,7 @@ nlohmann::json toJson(const Target& target) {
     if (target.window) {
         const WindowRef& window = *target.window;
         json["onCurrentSpace"] = window.isOnCurrentSpace;
-        json["raiseMode"] = window.element ? "ax-direct" : "activate+match";
+        json["raiseMode"] = window.raisesDirectly ? "ax-direct" : "activate+match";
         json["frame"] = toJson(window.frame);
     }
     return json;

@@ -9,9 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/accessibility.hpp"
-#include "platform/geometry.hpp"
 #include "model/category.hpp"
+#include "platform/geometry.hpp"
 
 namespace zerlith {
 
@@ -40,14 +39,21 @@ struct TabRef {
     std::string url;
 };
 
-/// The window-server and accessibility identity of one window. Immutable; shared by the copies
-/// of a target.
+/// A desktop provider's own hold on one window (an accessibility element, say), kept with the
+/// window's target so the window can be raised without being found again. Opaque to the core.
+class WindowHandle {
+public:
+    virtual ~WindowHandle() = default;
+};
+
+/// The desktop's identity of one window. Immutable; shared by the copies of a target.
 struct WindowRef {
-    std::uint32_t cgWindowID = 0;
+    std::uint32_t windowID = 0;  ///< the desktop's own id of the window
     Pid pid = 0;
     Rect frame;  ///< top-left space, as the window list reports it
     bool isOnCurrentSpace = false;
-    platform::AXElementRef element;  ///< the window's own element, when enumeration matched one
+    bool raisesDirectly = false;  ///< the provider raises it by itself, not through its application
+    std::shared_ptr<const WindowHandle> handle;  ///< the provider's, when it has one
     std::int64_t duplicateIndex = 0;
 };
 

@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/weak_handle.hpp"
+#include "desktop/screens.hpp"
 #include "palette/palette_key.hpp"
 #include "palette/palette_model.hpp"
 #include "palette/palette_window.hpp"
-#include "system/screens.hpp"
+#include "platform/weak_handle.hpp"
 
 namespace zerlith {
 

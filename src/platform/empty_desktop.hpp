@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/windows.hpp"
 #include "platform/platform.hpp"
 
 namespace zerlith::platform {
@@ -11,11 +12,13 @@ class EmptyDesktop final : public Platform,
                            WindowServer,
                            Workspace,
                            Display,
-                           Scripting {
+                           Scripting,
+                           desktop::Windows {
 public:
     EmptyDesktop(Clock& clock, Dispatch& dispatch) : clock_(clock), dispatch_(dispatch) {}
 
     desktop::ProviderInfo provider() const override { return {"empty", {}}; }
+    desktop::Windows& windows() override { return *this; }
     Accessibility& accessibility() override { return *this; }
     WindowServer& windowServer() override { return *this; }
     Workspace& workspace() override { return *this; }
@@ -25,6 +28,12 @@ public:
     Dispatch& dispatch() override { return dispatch_; }
 
 private:
+    std::vector<desktop::Window> list() override { return {}; }
+    std::optional<desktop::FocusedWindow> focusedWindow(Pid) override { return std::nullopt; }
+    bool raise(ActivationLog&, const Target&, const std::optional<Screen>&) override { return false; }
+    void raiseShowing(Pid, const std::string&, const std::optional<Screen>&) override {}
+    bool selectTab(ActivationLog&, Pid, const Target&, const std::optional<Screen>&) override { return false; }
+
     bool isProcessTrusted() override { return true; }
     void promptForTrust() override {}
     AXElementRef application(Pid) override { return std::make_shared<AXElement>(); }

@@ -13,6 +13,10 @@
 #include "platform/window_server.hpp"
 #include "platform/workspace.hpp"
 
+namespace zerlith::desktop {
+class Windows;
+}
+
 namespace zerlith::platform {
 
 /// Everything the core asks of the operating system. One backend implements it: the simulated
@@ -23,6 +27,9 @@ public:
 
     /// Which provider this is and what its desktop lets the switcher do.
     virtual desktop::ProviderInfo provider() const = 0;
+
+    /// The switchable windows and how one is brought forward.
+    virtual desktop::Windows& windows() = 0;
 
     virtual Accessibility& accessibility() = 0;
     virtual WindowServer& windowServer() = 0;

@@ -8,8 +8,8 @@
 #include <unicode/normalizer2.h>
 #include <unicode/utf8.h>
 
+#include "desktop/screens.hpp"
 #include "ranking/unicode_text.hpp"
-#include "system/screens.hpp"
 
 namespace zerlith::Scorer {
 

@@ -5,8 +5,8 @@
 #include <ostream>
 #include <string>
 
-#include "activation/activation_log.hpp"
 #include "cache/snapshot_store.hpp"
+#include "desktop/activation_log.hpp"
 #include "platform/dispatch.hpp"
 #include "platform/hot_keys.hpp"
 #include "platform/preferences.hpp"

@@ -1,5 +1,6 @@
 #include "sources/source_text.hpp"
 
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -11,6 +12,9 @@
 
 namespace zerlith::SourceText {
 namespace {
+
+/// Markers editors put before a title with unsaved changes; each is tried once, in this order.
+constexpr std::array<std::string_view, 3> kTitleMarkers = {"\u25CF ", "\u2022 ", "* "};
 
 /// One character break iterator per thread: making one costs far more than using it.
 icu::BreakIterator* characterIterator() {
@@ -65,6 +69,13 @@ bool startsWithCharacters(std::string_view text, std::string_view prefix) {
         U_SUCCESS(status) && characters->isBoundary(static_cast<std::int32_t>(prefix.size()));
     utext_close(&utext);
     return boundary;
+}
+
+std::string cleanWindowTitle(std::string_view title) {
+    for (const auto marker : kTitleMarkers) {
+        if (startsWithCharacters(title, marker)) title.remove_prefix(marker.size());
+    }
+    return std::string(trimmed(title));
 }
 
 }  // namespace zerlith::SourceText

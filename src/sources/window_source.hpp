@@ -1,64 +1,15 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "model/target.hpp"
-#include "platform/window_server.hpp"
 
-/// Turns the windows of the user's applications into window targets by joining the window
-/// server's list (authoritative, every Space) with the accessibility tree (elements for direct
-/// raising, current Space only), matched by frame and title. Stateless; any thread.
+/// Turns the desktop's windows into window targets: titles cleaned, ids numbered, screens
+/// named, and the windows of browsers listed through their tabs left out. Stateless; any thread.
 namespace zerlith::WindowSource {
 
-/// Window targets in window-server order, front to back. Empty without Screen Recording; without
-/// Accessibility the targets carry no element. Browsers' windows are never listed (their tabs
-/// are). Blocks at most the accessibility messaging timeout per unresponsive application.
+/// Window targets in the desktop's order, front to back. Only windows of regular applications
+/// with a title are listed.
 std::vector<Target> enumerate();
-
-namespace detail {
-
-/// One window of the window server's list that passed the filters.
-struct CGWindowInfo {
-    std::uint32_t id = 0;
-    Pid pid = 0;
-    std::string title;  ///< raw, not yet cleaned
-    Rect frame;         ///< top-left space
-    bool isOnscreen = false;
-};
-
-/// One window of an application's accessibility tree.
-struct AXCandidate {
-    platform::AXElementRef element;
-    std::string title;  ///< cleaned
-    Rect frame;         ///< same space as the window server's bounds
-};
-
-/// A window record as a switchable window, or none when a filter drops it (not on layer 0, owned
-/// by `ownPid`, a key missing or of the wrong type, nearly transparent, smaller than 120 by 60).
-std::optional<CGWindowInfo> windowInfo(const platform::WindowRecord& record, Pid ownPid);
-
-/// A title without the unsaved-changes markers editors put in front of it, trimmed.
-std::string clean(std::string_view title);
-
-/// 3 for equal titles, 2 when one begins with the other, 0 otherwise or when either is empty.
-int titleAffinity(std::string_view a, std::string_view b);
-
-/// 0 to 7: 2 for the same whole-number origin, 2 for the same whole-number size (magnitudes),
-/// plus the title affinity. Coordinates round half away from zero; a value that is not finite
-/// or does not fit 64 bits matches nothing.
-int matchScore(const AXCandidate& ax, const Rect& frame, std::string_view cleanedTitle);
-
-/// Removes and returns the element of the best-scoring candidate (the first among equals in the
-/// application's order) when it scores at least 3; null otherwise, leaving the list as it was.
-/// `lastFirst` holds the candidates in reverse of the application's order: the usual match, the
-/// first one left, then comes off the back without moving the others.
-platform::AXElementRef takeBestMatch(std::vector<AXCandidate>& lastFirst, const Rect& frame,
-                                     std::string_view cleanedTitle);
-
-}  // namespace detail
 
 }  // namespace zerlith::WindowSource

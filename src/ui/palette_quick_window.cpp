@@ -9,8 +9,8 @@
 #include <QPainterPath>
 #include <QRegion>
 
+#include "desktop/screens.hpp"
 #include "platform/latency_trace.hpp"
-#include "system/screens.hpp"
 #include "ui/image_providers.hpp"
 #include "ui/x11_window_setup.hpp"
 

@@ -2,8 +2,8 @@
 
 
 #include "ranking/match_positions.hpp"
-#include "ui/image_providers.hpp"
 #include "ranking/unicode_text.hpp"
+#include "ui/image_providers.hpp"
 
 namespace zerlith::ui {
 
@@ -41,8 +41,8 @@ QHash<int, QByteArray> ResultListModel::roleNames() const {
 
 QString ResultListModel::iconURL(const Target& target) const {
     if (icons_.icon(target.bundleID)) return IconProvider::applicationIconURL(target.bundleID);
-    if (target.window && icons_.windowIcon(target.window->cgWindowID)) {
-        return IconProvider::windowIconURL(target.window->cgWindowID);
+    if (target.window && icons_.windowIcon(target.window->windowID)) {
+        return IconProvider::windowIconURL(target.window->windowID);
     }
     return {};
 }

@@ -3,8 +3,9 @@
 #include <algorithm>
 
 #include "activation/activator.hpp"
-#include "activation/window_menu.hpp"
-#include "desktop_builders.hpp"
+#include "support/desktop_builders.hpp"
+#include "providers/macos_model/model_windows.hpp"
+#include "providers/macos_model/window_menu.hpp"
 #include "support/fake_browser_bridge.hpp"
 #include "support/sim_fixture.hpp"
 
@@ -179,12 +180,12 @@ TEST_F(ActivatorTest, ATabWhoseURLIsNotInFrontActivatesTheBrowser) {
 }
 
 TEST(ActivatorScripts, SelectScriptsNameTheWindowAndTheTab) {
-    EXPECT_EQ(Activator::selectTabScript(TabRef{BrowserKind::chrome, 4012, 3, "https://a.example/"}),
+    EXPECT_EQ(macos_model::selectTabScript(TabRef{BrowserKind::chrome, 4012, 3, "https://a.example/"}),
               "tell application \"Google Chrome\"\n"
               "    set targetWindow to first window whose id is 4012\n"
               "    set active tab index of targetWindow to 3\n"
               "end tell");
-    EXPECT_EQ(Activator::selectTabScript(TabRef{BrowserKind::safari, 77, 3, "https://a.example/"}),
+    EXPECT_EQ(macos_model::selectTabScript(TabRef{BrowserKind::safari, 77, 3, "https://a.example/"}),
               "tell application \"Safari\"\n"
               "    set targetWindow to first window whose id is 77\n"
               "    set current tab of targetWindow to tab 3 of targetWindow\n"
@@ -193,11 +194,11 @@ TEST(ActivatorScripts, SelectScriptsNameTheWindowAndTheTab) {
 
 TEST_F(ActivatorTest, TheFrontTabCheckComparesTheTrimmedURL) {
     // The browser answers with the URL and a line break.
-    EXPECT_TRUE(Activator::frontTabShows(TabRef{BrowserKind::chrome, kChromeWindow, 1, "https://mail.example.com/"}));
-    EXPECT_FALSE(Activator::frontTabShows(TabRef{BrowserKind::chrome, kChromeWindow, 1, "https://mail.example.com"}));
-    EXPECT_FALSE(Activator::frontTabShows(TabRef{BrowserKind::safari, 1, 1, "https://mail.example.com/"}));
+    EXPECT_TRUE(macos_model::frontTabShows(TabRef{BrowserKind::chrome, kChromeWindow, 1, "https://mail.example.com/"}));
+    EXPECT_FALSE(macos_model::frontTabShows(TabRef{BrowserKind::chrome, kChromeWindow, 1, "https://mail.example.com"}));
+    EXPECT_FALSE(macos_model::frontTabShows(TabRef{BrowserKind::safari, 1, 1, "https://mail.example.com/"}));
     sim.desktop().update([](sim::DesktopModel& model) { model.apps[2].script = sim::ScriptBehaviour::fail; });
-    EXPECT_FALSE(Activator::frontTabShows(TabRef{BrowserKind::chrome, kChromeWindow, 1, "https://mail.example.com/"}));
+    EXPECT_FALSE(macos_model::frontTabShows(TabRef{BrowserKind::chrome, kChromeWindow, 1, "https://mail.example.com/"}));
 }
 
 }  // namespace

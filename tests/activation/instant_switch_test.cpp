@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "activation/instant_switch.hpp"
-#include "activation/window_menu.hpp"
 #include "cache/snapshot_store.hpp"
-#include "desktop_builders.hpp"
+#include "support/desktop_builders.hpp"
+#include "providers/macos_model/window_menu.hpp"
 #include "ranking/usage_store.hpp"
 #include "support/sim_fixture.hpp"
 #include "system/usage_context.hpp"

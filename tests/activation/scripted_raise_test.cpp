@@ -5,10 +5,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "activation/window_menu.hpp"
 #include "cache/snapshot_store.hpp"
 #include "cli/scripted_raise.hpp"
-#include "desktop_builders.hpp"
+#include "support/desktop_builders.hpp"
+#include "providers/macos_model/window_menu.hpp"
 #include "support/sim_fixture.hpp"
 #include "support/temp_folder.hpp"
 

@@ -191,7 +191,7 @@ TEST(SnapshotStoreGoneWindows, AWindowReportedGoneLeavesTheCacheAndAnEnumeration
         for (const auto number : alive) {
             listed.push_back(named("w" + std::to_string(number)));
             WindowRef window;
-            window.cgWindowID = number;
+            window.windowID = number;
             listed.back().window = std::make_shared<const WindowRef>(window);
         }
         if (during) std::exchange(during, {})();  // the desktop changes after the list was read

@@ -5,13 +5,13 @@
 namespace zerlith {
 namespace {
 
-Target windowTarget(bool withElement, std::optional<std::string> screen) {
+Target windowTarget(bool raisesDirectly, std::optional<std::string> screen) {
     auto ref = std::make_shared<WindowRef>();
-    ref->cgWindowID = 7;
+    ref->windowID = 7;
     ref->pid = 42;
     ref->frame = {10, -20, -800, 600};
     ref->isOnCurrentSpace = false;
-    if (withElement) ref->element = std::make_shared<platform::AXElement>();
+    ref->raisesDirectly = raisesDirectly;
     Target target;
     target.id = "win:com.example.app:Notes";
     target.title = "Notes";
@@ -30,7 +30,7 @@ TEST(TargetJson, WindowMembersAndSortedOrder) {
               R"("score":0.0,"screen":"Left","subtitle":"Example","title":"Notes"})");
 }
 
-TEST(TargetJson, ElementMeansDirectRaiseAndNoScreenMeansNoMember) {
+TEST(TargetJson, ADirectRaiseAndNoScreenMeansNoMember) {
     const auto json = toJson(windowTarget(true, std::nullopt));
     EXPECT_EQ(json["raiseMode"], "ax-direct");
     EXPECT_FALSE(json.contains("screen"));

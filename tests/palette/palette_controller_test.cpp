@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "../activation/desktop_builders.hpp"
-#include "activation/activation_log.hpp"
+#include "support/desktop_builders.hpp"
 #include "cache/snapshot_store.hpp"
+#include "desktop/activation_log.hpp"
 #include "palette/palette_controller.hpp"
 #include "ranking/usage_store.hpp"
 #include "support/sim_fixture.hpp"

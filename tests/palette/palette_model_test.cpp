@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "../activation/desktop_builders.hpp"
+#include "support/desktop_builders.hpp"
 #include "palette/palette_model.hpp"
 
 namespace zerlith::testing {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "providers/macos_model/window_list.hpp"
 #include "support/fake_browser_bridge.hpp"
 #include "support/sim_fixture.hpp"
 
@@ -105,18 +106,18 @@ TEST(WindowEnumeration, BuildsTheTargetAndItsWindowReference) {
     EXPECT_FALSE(first.category);
     EXPECT_FALSE(first.tab);
     ASSERT_TRUE(first.window);
-    EXPECT_EQ(first.window->cgWindowID, 41u);
+    EXPECT_EQ(first.window->windowID, 41u);
     EXPECT_EQ(first.window->pid, kEditor);
     EXPECT_EQ(first.window->frame, (Rect{100, 50, 800, 600}));
     EXPECT_TRUE(first.window->isOnCurrentSpace);
     EXPECT_EQ(first.window->duplicateIndex, 0);
-    EXPECT_TRUE(first.window->element);
+    EXPECT_TRUE(first.window->raisesDirectly);
 
     const Target& second = targets[1];
     EXPECT_EQ(second.id, "win:com.example.app:Untitled#1");
     EXPECT_EQ(second.window->duplicateIndex, 1);
     EXPECT_FALSE(second.window->isOnCurrentSpace);
-    EXPECT_FALSE(second.window->element) << "windows on other Spaces have no accessibility element";
+    EXPECT_FALSE(second.window->raisesDirectly) << "windows on other Spaces have no accessibility element";
     EXPECT_FALSE(second.screenName) << "off every screen";
 }
 
@@ -145,7 +146,7 @@ TEST(WindowEnumeration, JoinsAccessibilityWindowsByFrameAndTitle) {
         SimDesktopFixture sim(editorDesktop({with(window(1, kEditor, "Doc", frame), overrides)}));
         const auto targets = enumerate();
         ASSERT_EQ(targets.size(), 1u) << name;
-        EXPECT_EQ(targets[0].window->element != nullptr, matched) << name;
+        EXPECT_EQ(targets[0].window->raisesDirectly, matched) << name;
     }
 }
 
@@ -158,10 +159,10 @@ TEST(WindowEnumeration, EachAccessibilityWindowServesOneTarget) {
     }));
     const auto targets = enumerate();
     ASSERT_EQ(targets.size(), 4u);
-    EXPECT_EQ(raisedWindow(sim, targets[0].window->element), "performAction window 1 AXRaise");
-    EXPECT_EQ(raisedWindow(sim, targets[1].window->element), "performAction window 2 AXRaise");
-    EXPECT_EQ(raisedWindow(sim, targets[2].window->element), "performAction window 3 AXRaise");
-    EXPECT_EQ(targets[3].window->element, nullptr) << "the only candidate was taken by the first Single";
+    EXPECT_EQ(raisedWindow(sim, WindowList::elementOf(*targets[0].window)), "performAction window 1 AXRaise");
+    EXPECT_EQ(raisedWindow(sim, WindowList::elementOf(*targets[1].window)), "performAction window 2 AXRaise");
+    EXPECT_EQ(raisedWindow(sim, WindowList::elementOf(*targets[2].window)), "performAction window 3 AXRaise");
+    EXPECT_FALSE(targets[3].window->raisesDirectly) << "the only candidate was taken by the first Single";
 }
 
 TEST(WindowEnumeration, PermissionsNarrowTheResult) {
@@ -174,7 +175,7 @@ TEST(WindowEnumeration, PermissionsNarrowTheResult) {
                                             {{"accessibility", false}}));
         const auto targets = enumerate();
         ASSERT_EQ(targets.size(), 2u);
-        for (const auto& target : targets) EXPECT_FALSE(target.window->element) << target.id;
+        for (const auto& target : targets) EXPECT_FALSE(target.window->raisesDirectly) << target.id;
     }
     {
         SimDesktopFixture sim(json{{"windows", {window(1, kEditor, "Doc")}}});
@@ -195,9 +196,9 @@ TEST(WindowEnumeration, UnresponsiveApplicationsKeepTheirWindowsWithoutElements)
     const double waited = static_cast<double>(sim.clock.monotonicNanos() - before) / 1e9;
 
     ASSERT_EQ(targets.size(), 3u);
-    EXPECT_FALSE(targets[0].window->element);
-    EXPECT_FALSE(targets[1].window->element);
-    EXPECT_TRUE(targets[2].window->element);
+    EXPECT_FALSE(targets[0].window->raisesDirectly);
+    EXPECT_FALSE(targets[1].window->raisesDirectly);
+    EXPECT_TRUE(targets[2].window->raisesDirectly);
     EXPECT_GE(waited, 0.25);
     EXPECT_LT(waited, 1.0) << "the hung application costs one messaging timeout of 0.25 s, not the default";
 }

@@ -16,6 +16,7 @@ public:
     explicit ForwardingPlatform(platform::Platform& inner) : inner_(inner) {}
 
     desktop::ProviderInfo provider() const override { return inner_.provider(); }
+    desktop::Windows& windows() override { return inner_.windows(); }
     platform::Accessibility& accessibility() override { return inner_.accessibility(); }
     platform::WindowServer& windowServer() override { return inner_.windowServer(); }
     platform::Workspace& workspace() override { return inner_.workspace(); }

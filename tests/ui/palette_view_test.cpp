@@ -4,9 +4,9 @@
 
 #include <QQuickItem>
 
-#include "../activation/desktop_builders.hpp"
-#include "activation/activation_log.hpp"
+#include "support/desktop_builders.hpp"
 #include "cache/snapshot_store.hpp"
+#include "desktop/activation_log.hpp"
 #include "offscreen_app.hpp"
 #include "ranking/usage_store.hpp"
 #include "support/sim_fixture.hpp"

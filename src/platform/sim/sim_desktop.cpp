@@ -7,6 +7,7 @@
 #include "platform/sim/sim_scripting.hpp"
 #include "platform/sim/sim_window_server.hpp"
 #include "platform/sim/sim_workspace.hpp"
+#include "providers/macos_model/model_windows.hpp"
 
 namespace zerlith::sim {
 
@@ -35,6 +36,7 @@ struct SimDesktop::Parts {
     SimScripting scripting;
     SimHotKeys hotKeys;
     platform::MemoryPreferences preferences;
+    macos_model::ModelWindows windows;
 };
 
 SimDesktop::SimDesktop(DesktopModel model, platform::Clock& clock, platform::Dispatch& dispatch)
@@ -52,6 +54,7 @@ desktop::ProviderInfo SimDesktop::provider() const {
              .permissions = true}};
 }
 
+desktop::Windows& SimDesktop::windows() { return parts_->windows; }
 platform::Accessibility& SimDesktop::accessibility() { return parts_->accessibility; }
 platform::WindowServer& SimDesktop::windowServer() { return parts_->windowServer; }
 platform::Workspace& SimDesktop::workspace() { return parts_->workspace; }

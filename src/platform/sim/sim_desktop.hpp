@@ -39,6 +39,8 @@ public:
 
     /// The macOS model: every capability, keys typed ahead queue up for the palette by themselves.
     desktop::ProviderInfo provider() const override;
+    /// The macOS model's windows, over this desktop's macOS-shaped interfaces.
+    desktop::Windows& windows() override;
     platform::Accessibility& accessibility() override;
     platform::WindowServer& windowServer() override;
     platform::Workspace& workspace() override;

@@ -11,6 +11,7 @@
 #include "platform/x11/x11_hot_keys.hpp"
 #include "platform/x11/x11_scripting.hpp"
 #include "platform/x11/x11_window_server.hpp"
+#include "platform/x11/x11_windows.hpp"
 #include "platform/x11/x11_workspace.hpp"
 
 namespace zerlith::x11 {
@@ -22,7 +23,7 @@ constexpr double kConnectTimeout = 5.0;
 }  // namespace
 
 struct X11Desktop::Parts {
-    Parts(std::unique_ptr<XcbConnection> opened, platform::Dispatch& dispatch)
+    Parts(std::unique_ptr<XcbConnection> opened, platform::Clock& clock, platform::Dispatch& dispatch)
         : connection(std::move(opened)),
           cache(*connection),
           entries(DesktopEntries::fromEnvironment()),
@@ -31,6 +32,7 @@ struct X11Desktop::Parts {
           windowServer(*connection, cache),
           workspace(cache, *entries, activation),
           display(*connection, cache),
+          windows(*connection, cache, activation, display, clock, dispatch),
           events(*connection, cache),
           hotKeys(*connection, dispatch) {
         cache.setKeyEventSink([this](const xcb_generic_event_t& event) { return hotKeys.handleEvent(event); });
@@ -47,6 +49,7 @@ struct X11Desktop::Parts {
     X11WindowServer windowServer;
     X11Workspace workspace;
     X11Display display;
+    X11Windows windows;
     X11Scripting scripting;
     X11DesktopEvents events;
     X11HotKeys hotKeys;
@@ -68,6 +71,7 @@ desktop::ProviderInfo X11Desktop::provider() const {
              .permissions = false}};
 }
 
+desktop::Windows& X11Desktop::windows() { return parts_->windows; }
 platform::Accessibility& X11Desktop::accessibility() { return parts_->accessibility; }
 platform::WindowServer& X11Desktop::windowServer() { return parts_->windowServer; }
 platform::Workspace& X11Desktop::workspace() { return parts_->workspace; }
@@ -85,7 +89,7 @@ std::unique_ptr<X11Desktop> connectX11Desktop(platform::Clock& clock, platform::
     if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) std::signal(SIGPIPE, SIG_IGN);
     auto connection = XcbConnection::open(displayName, kConnectTimeout, error);
     if (!connection) return nullptr;
-    return std::make_unique<X11Desktop>(std::make_unique<X11Desktop::Parts>(std::move(connection), dispatch), clock, dispatch);
+    return std::make_unique<X11Desktop>(std::make_unique<X11Desktop::Parts>(std::move(connection), clock, dispatch), clock, dispatch);
 }
 
 }  // namespace zerlith::x11

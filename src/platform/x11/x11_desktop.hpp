@@ -17,6 +17,7 @@ public:
     ~X11Desktop() override;
 
     desktop::ProviderInfo provider() const override;
+    desktop::Windows& windows() override;
     platform::Accessibility& accessibility() override;
     platform::WindowServer& windowServer() override;
     platform::Workspace& workspace() override;

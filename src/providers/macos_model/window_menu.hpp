@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "activation/activation_log.hpp"
+#include "desktop/activation_log.hpp"
 #include "platform/accessibility.hpp"
 #include "platform/geometry.hpp"
 

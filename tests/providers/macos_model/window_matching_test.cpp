@@ -1,4 +1,4 @@
-#include "sources/window_source.hpp"
+#include "providers/macos_model/window_list.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,9 @@
 #include <cmath>
 #include <limits>
 
-namespace zerlith::WindowSource::detail {
+#include "sources/source_text.hpp"
+
+namespace zerlith::WindowList::detail {
 namespace {
 
 using platform::WindowBounds;
@@ -122,7 +124,7 @@ TEST(TitleCleaning, RemovesEachMarkerOnceInOrderThenTrims) {
         {"Plain \xFF", "Plain \xFF"},  // ill-formed bytes stay
         {" \xFF ", "\xFF"},
     };
-    for (const auto& [title, cleaned] : cases) EXPECT_EQ(clean(title), cleaned) << title;
+    for (const auto& [title, cleaned] : cases) EXPECT_EQ(SourceText::cleanWindowTitle(title), cleaned) << title;
 }
 
 TEST(TitleAffinity, EqualPrefixOrNothing) {
@@ -193,4 +195,4 @@ TEST(BestMatch, FirstHighestAtLeastThreeIsConsumed) {
 }
 
 }  // namespace
-}  // namespace zerlith::WindowSource::detail
+}  // namespace zerlith::WindowList::detail

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "activation/window_mover.hpp"
-#include "desktop_builders.hpp"
-#include "recording_platform.hpp"
+#include "desktop/screens.hpp"
+#include "support/desktop_builders.hpp"
+#include "providers/macos_model/window_mover.hpp"
+#include "support/recording_platform.hpp"
 #include "support/sim_fixture.hpp"
-#include "system/screens.hpp"
 
 namespace zerlith::testing {
 namespace {

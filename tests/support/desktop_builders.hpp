@@ -12,6 +12,7 @@
 #include "platform/accessibility.hpp"
 #include "platform/clock.hpp"
 #include "platform/platform.hpp"
+#include "providers/macos_model/window_list.hpp"
 #include "system/ax.hpp"
 
 namespace zerlith {
@@ -62,7 +63,10 @@ inline Target windowTarget(Pid pid, const std::string& bundleID, const std::stri
     auto ref = std::make_shared<WindowRef>();
     ref->pid = pid;
     ref->isOnCurrentSpace = true;
-    ref->element = std::move(element);
+    if (element) {
+        ref->raisesDirectly = true;
+        ref->handle = WindowList::handleFor(std::move(element));
+    }
     ref->duplicateIndex = duplicateIndex;
     target.window = std::move(ref);
     return target;

@@ -1,8 +1,8 @@
-#include "activation/window_mover.hpp"
+#include "providers/macos_model/window_mover.hpp"
 
+#include "desktop/screens.hpp"
 #include "platform/platform.hpp"
 #include "system/ax.hpp"
-#include "system/screens.hpp"
 
 namespace zerlith::WindowMover {
 namespace {

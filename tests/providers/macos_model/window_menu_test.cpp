@@ -2,8 +2,8 @@
 
 #include <thread>
 
-#include "activation/window_menu.hpp"
-#include "desktop_builders.hpp"
+#include "support/desktop_builders.hpp"
+#include "providers/macos_model/window_menu.hpp"
 #include "support/sim_fixture.hpp"
 
 namespace zerlith::testing {

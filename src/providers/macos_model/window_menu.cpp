@@ -1,4 +1,4 @@
-#include "activation/window_menu.hpp"
+#include "providers/macos_model/window_menu.hpp"
 
 #include <algorithm>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "system/screens.hpp"
+#include "desktop/screens.hpp"
 
 #include <algorithm>
 #include <vector>

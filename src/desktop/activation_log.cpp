@@ -1,4 +1,4 @@
-#include "activation/activation_log.hpp"
+#include "desktop/activation_log.hpp"
 
 namespace zerlith {
 

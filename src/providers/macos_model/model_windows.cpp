@@ -1,0 +1,121 @@
+#include "providers/macos_model/model_windows.hpp"
+
+#include "platform/platform.hpp"
+#include "providers/macos_model/window_list.hpp"
+#include "providers/macos_model/window_menu.hpp"
+#include "providers/macos_model/window_mover.hpp"
+#include "sources/source_text.hpp"
+#include "system/apple_script_runner.hpp"
+#include "system/ax.hpp"
+
+namespace zerlith::macos_model {
+namespace {
+
+namespace ax = platform::ax;
+
+constexpr double kSelectScriptTimeout = 3.0;
+constexpr double kFrontTabScriptTimeout = 2.0;
+constexpr double kAfterSelectWait = 0.15;
+constexpr std::int64_t kMoveAttempts = 8;
+constexpr double kWindowsReadTimeout = 1.0;
+
+void activateApp(Pid pid) { platform::current().workspace().activate(pid); }
+
+/// After a background raise: the move waits on the main queue for the raised window to become
+/// the application's focused one.
+void scheduleDelayedMove(Pid pid, const std::optional<platform::Screen>& movingTo) {
+    if (!movingTo) return;
+    platform::current().dispatch().postMain(
+        [pid, screen = *movingTo] { WindowMover::moveWhenAvailable(pid, screen, kMoveAttempts); });
+}
+
+std::string frontTabURLScript(BrowserKind browser) {
+    switch (browser) {
+        case BrowserKind::chrome:
+            return "tell application \"Google Chrome\" to return URL of active tab of front window";
+        case BrowserKind::safari:
+            return "tell application \"Safari\" to return URL of current tab of front window";
+        case BrowserKind::firefox: return {};
+    }
+    return {};
+}
+
+void raiseDirectly(const platform::AXElementRef& element, Pid pid, const std::optional<platform::Screen>& movingTo) {
+    auto& platform = platform::current();
+    auto& accessibility = platform.accessibility();
+    if (AX::boolean(element, ax::kMinimized) == true) accessibility.setAttribute(element, ax::kMinimized, false);
+    accessibility.performAction(element, ax::kRaise);
+    accessibility.setAttribute(element, ax::kMain, true);
+    activateApp(pid);
+    if (movingTo) {
+        platform.dispatch().postMain([element, screen = *movingTo] { WindowMover::move(element, screen); });
+    }
+}
+
+}  // namespace
+
+std::vector<desktop::Window> ModelWindows::list() { return WindowList::list(); }
+
+std::optional<desktop::FocusedWindow> ModelWindows::focusedWindow(Pid pid) {
+    const auto focused = WindowMover::focusedWindow(pid);
+    if (!focused) return std::nullopt;
+    return desktop::FocusedWindow{AX::string(*focused, ax::kTitle).value_or(""), AX::frame(*focused)};
+}
+
+bool ModelWindows::raise(ActivationLog& log, const Target& target, const std::optional<platform::Screen>& movingTo) {
+    const auto pid = target.window->pid;
+    if (auto element = WindowList::elementOf(*target.window)) {
+        raiseDirectly(element, pid, movingTo);
+        return true;
+    }
+    platform::current().dispatch().concurrentQueue().async(
+        [&log, pid, title = target.title, duplicateIndex = target.window->duplicateIndex, movingTo] {
+            if (!WindowMenu::raise(log, pid, title, duplicateIndex, {})) activateApp(pid);
+            scheduleDelayedMove(pid, movingTo);
+        });
+    return true;
+}
+
+void ModelWindows::raiseShowing(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo) {
+    const auto windows = AX::elements(AX::application(pid, kWindowsReadTimeout), ax::kWindows);
+    for (const auto& window : windows.value_or(std::vector<platform::AXElementRef>{})) {
+        if (!AX::string(window, ax::kTitle).value_or("").starts_with(title)) continue;
+        raiseDirectly(window, pid, movingTo);
+        return;
+    }
+    activateApp(pid);
+    scheduleDelayedMove(pid, movingTo);
+}
+
+bool ModelWindows::selectTab(ActivationLog& log, Pid browser, const Target& target,
+                             const std::optional<platform::Screen>& movingTo) {
+    platform::current().dispatch().concurrentQueue().async([&log, browser, tab = *target.tab, title = target.title, movingTo] {
+        AppleScriptRunner::run(selectTabScript(tab), kSelectScriptTimeout);
+        platform::current().clock().sleep(kAfterSelectWait);
+        if (!WindowMenu::raise(log, browser, title, 0, [&tab] { return frontTabShows(tab); })) activateApp(browser);
+        scheduleDelayedMove(browser, movingTo);
+    });
+    return true;
+}
+
+std::string selectTabScript(const TabRef& tab) {
+    const auto windowID = std::to_string(tab.windowID);
+    const auto tabIndex = std::to_string(tab.tabIndex);
+    switch (tab.browser) {
+        case BrowserKind::chrome:
+            return "tell application \"Google Chrome\"\n    set targetWindow to first window whose id is " +
+                   windowID + "\n    set active tab index of targetWindow to " + tabIndex + "\nend tell";
+        case BrowserKind::safari:
+            return "tell application \"Safari\"\n    set targetWindow to first window whose id is " + windowID +
+                   "\n    set current tab of targetWindow to tab " + tabIndex + " of targetWindow\nend tell";
+        case BrowserKind::firefox: return {};
+    }
+    return {};
+}
+
+bool frontTabShows(const TabRef& tab) {
+    const auto output = AppleScriptRunner::run(frontTabURLScript(tab.browser), kFrontTabScriptTimeout);
+    return output && SourceText::trimmed(*output) == tab.url;
+}
+
+}  // namespace zerlith::macos_model
