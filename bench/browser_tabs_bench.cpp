@@ -17,8 +17,8 @@
 #include "browser/browser_host.hpp"
 #include "browser/host_bridge.hpp"
 #include "browser/local_socket.hpp"
-#include "platform/empty_desktop.hpp"
 #include "platform/manual_dispatch.hpp"
+#include "providers/empty/empty_desktop.hpp"
 #include "sources/browser_source.hpp"
 
 namespace {
@@ -56,11 +56,8 @@ public:
         return info;
     }
     desktop::Windows& windows() override { return desktop_.windows(); }
-    platform::Accessibility& accessibility() override { return desktop_.accessibility(); }
-    platform::WindowServer& windowServer() override { return desktop_.windowServer(); }
     platform::Workspace& workspace() override { return desktop_.workspace(); }
     platform::Display& display() override { return desktop_.display(); }
-    platform::Scripting& scripting() override { return desktop_.scripting(); }
     platform::Clock& clock() override { return clock_; }
     platform::Dispatch& dispatch() override { return dispatch_; }
     platform::BrowserBridge* browserBridge() override { return &bridge_; }

@@ -10,9 +10,9 @@
 
 #include <unicode/utf8.h>
 
-#include "platform/x11/compound_text.hpp"
-#include "platform/x11/property_decoding.hpp"
-#include "platform/x11/text_encoding.hpp"
+#include "providers/x11/compound_text.hpp"
+#include "providers/x11/property_decoding.hpp"
+#include "providers/x11/text_encoding.hpp"
 
 namespace {
 

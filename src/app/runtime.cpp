@@ -1,14 +1,15 @@
 #include "app/runtime.hpp"
 
 #include <iostream>
+#include <vector>
 
-#include "platform/empty_desktop.hpp"
 #include "platform/manual_dispatch.hpp"
 #include "platform/sim/sim_desktop.hpp"
 #include "platform/thread_dispatch.hpp"
+#include "providers/empty/empty_desktop.hpp"
 #ifdef ZERLITH_HAS_X11
 #include "browser/host_bridge.hpp"
-#include "platform/x11/x11_desktop.hpp"
+#include "providers/x11/x11_desktop.hpp"
 #include "system/runtime_folder.hpp"
 #endif
 
@@ -37,25 +38,42 @@ std::variant<Runtime, std::string> simulated(const DesktopChoice& choice) {
     return runtime;
 }
 
+#ifdef ZERLITH_HAS_X11
+std::unique_ptr<platform::Platform> connectX11(const DesktopChoice& choice, Runtime& runtime, std::string* error) {
+    if (choice.display == nullptr || *choice.display == '\0') return nullptr;
+    auto desktop = x11::connectX11Desktop(*runtime.clock, *runtime.dispatch, error);
+    if (!desktop) return nullptr;
+    // Without a private folder there is no safe way to the hosts: no tabs, then.
+    std::string noFolder;
+    if (const auto folder = runtimeFolder(&noFolder))
+        desktop->setBrowserBridge(std::make_unique<browser::HostBridge>(*folder, *runtime.clock));
+    return desktop;
+}
+#endif
+
+/// A kind of live desktop. `connect` gives the desktop of this session, or null: with a reason in
+/// `error` when the session is of this kind but cannot be reached, without one when it is not.
+struct LiveDesktop {
+    std::unique_ptr<platform::Platform> (*connect)(const DesktopChoice&, Runtime&, std::string* error);
+};
+
+/// Tried in this order; the first that connects runs. A new kind of desktop adds its line here.
+const std::vector<LiveDesktop> kLiveDesktops = {
+#ifdef ZERLITH_HAS_X11
+    {connectX11},
+#endif
+};
+
 }  // namespace
 
 std::variant<Runtime, std::string> startRuntime(const DesktopChoice& choice) {
     if (choice.desktopFile != nullptr) return simulated(choice);
     Runtime runtime = realTime(choice);
-#ifdef ZERLITH_HAS_X11
-    if (choice.display != nullptr && *choice.display != '\0') {
-        std::string error;
-        auto desktop = x11::connectX11Desktop(*runtime.clock, *runtime.dispatch, &error);
-        if (desktop) {
-            // Without a private folder there is no safe way to the hosts: no tabs, then.
-            if (const auto folder = runtimeFolder(&error))
-                desktop->setBrowserBridge(std::make_unique<browser::HostBridge>(*folder, *runtime.clock));
-            runtime.desktop = std::move(desktop);
-            return runtime;
-        }
-        std::cerr << "zerlith: " << error << "; using an empty desktop\n";
+    std::string error;
+    for (const LiveDesktop& live : kLiveDesktops) {
+        if ((runtime.desktop = live.connect(choice, runtime, &error))) return runtime;
     }
-#endif
+    if (!error.empty()) std::cerr << "zerlith: " << error << "; using an empty desktop\n";
     runtime.desktop = std::make_unique<platform::EmptyDesktop>(*runtime.clock, *runtime.dispatch);
     return runtime;
 }

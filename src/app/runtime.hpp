@@ -26,9 +26,9 @@ struct Runtime {
 };
 
 /// Sets up the run: the simulated desktop when a desktop file is named (on a manual clock when
-/// the file asks for virtual time), else the X11 desktop when a display is named (falling back to
-/// the empty desktop, with a warning on standard error, when it cannot be opened), else the empty
-/// desktop. A desktop file that cannot be loaded is a usage error: the result is then its
+/// the file asks for virtual time), else the first live desktop this session is of (X11 when a
+/// display is named), else the empty desktop; a live desktop that cannot be reached leaves a
+/// warning on standard error. A desktop file that cannot be loaded is a usage error: the result is then its
 /// one-line message.
 std::variant<Runtime, std::string> startRuntime(const DesktopChoice& choice);
 

@@ -21,6 +21,7 @@ using nlohmann::json;
 constexpr double kSettleBeforeRaise = 0.4;
 constexpr double kWaitForActivation = 4.0;
 constexpr double kActiveTabScriptTimeout = 3.0;
+constexpr double kFocusedWindowTimeout = 0.25;
 
 /// What to look for: the query without its kind suffix, and the kind the suffix names.
 struct Query {
@@ -107,11 +108,11 @@ std::string activeTabTitle(const TabRef& tab) {
 /// The focused window of the target's application: the window's own process, or the browser's.
 std::optional<desktop::FocusedWindow> focusedWindowAfter(const Target& target) {
     auto& windows = platform::current().windows();
-    if (target.window) return windows.focusedWindow(target.window->pid);
+    if (target.window) return windows.focusedWindow(target.window->pid, kFocusedWindowTimeout);
     if (target.kind != TargetKind::tab) return std::nullopt;
     const auto app = target.tab ? BrowserSource::runningApp(target.tab->browser) : std::nullopt;
     if (!app) return std::nullopt;
-    return windows.focusedWindow(app->pid);
+    return windows.focusedWindow(app->pid, kFocusedWindowTimeout);
 }
 
 /// Records where the activation landed: the front tab, the focused window and its screen.

@@ -9,6 +9,7 @@
 #include "desktop/activation_log.hpp"
 #include "model/target.hpp"
 #include "platform/display.hpp"
+#include "platform/workspace.hpp"
 
 namespace zerlith::desktop {
 
@@ -52,8 +53,17 @@ public:
     virtual std::vector<Window> list() = 0;
 
     /// Any thread. The window of `pid` that has the focus, or would have it with its application
-    /// in front; none when it has none or does not answer soon.
-    virtual std::optional<FocusedWindow> focusedWindow(Pid pid) = 0;
+    /// in front; none when it has none or does not answer within `timeout` seconds.
+    virtual std::optional<FocusedWindow> focusedWindow(Pid pid, double timeout) = 0;
+
+    /// Any thread. The process that owns a window; none when the window is not known.
+    virtual std::optional<Pid> ownerOf(std::uint32_t window) = 0;
+
+    /// Any thread. The icon the window itself carries, in the size closest to `preferredSize`
+    /// pixels (the smallest at least that large, else the largest); none when it carries none.
+    virtual std::optional<platform::WindowIcon> icon(std::uint32_t /*window*/, int /*preferredSize*/) {
+        return std::nullopt;
+    }
 
     /// Main thread. Starts bringing a window target to the user, moving it onto `movingTo` when
     /// set; routes that finish on a background queue leave their outcome only in `log`'s trace,

@@ -6,6 +6,7 @@
 #include "platform/platform.hpp"
 #include "ranking/scorer.hpp"
 #include "ranking/usage_store.hpp"
+#include "system/permissions.hpp"
 
 namespace zerlith {
 namespace {
@@ -25,11 +26,7 @@ PaletteController::PaletteController(SnapshotStore& snapshots, UsageStore& usage
 PaletteController::~PaletteController() = default;
 
 void PaletteController::show() {
-    auto& accessibility = platform::current().accessibility();
-    if (!accessibility.isProcessTrusted()) {
-        accessibility.promptForTrust();
-        return;
-    }
+    if (!Permissions::accessibilityGrantedOrAsk()) return;
     // Taken before the palette takes the keyboard, so it names where the user comes from.
     contextKey_ = usage_.currentContextKey();
     platform::latency::mark("context read");

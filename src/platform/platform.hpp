@@ -1,16 +1,14 @@
 #pragma once
 
 #include "desktop/capabilities.hpp"
-#include "platform/accessibility.hpp"
 #include "platform/browser_bridge.hpp"
 #include "platform/clock.hpp"
 #include "platform/desktop_events.hpp"
 #include "platform/dispatch.hpp"
 #include "platform/display.hpp"
 #include "platform/hot_keys.hpp"
+#include "platform/macos/mac_interfaces.hpp"
 #include "platform/preferences.hpp"
-#include "platform/scripting.hpp"
-#include "platform/window_server.hpp"
 #include "platform/workspace.hpp"
 
 namespace zerlith::desktop {
@@ -19,8 +17,9 @@ class Windows;
 
 namespace zerlith::platform {
 
-/// Everything the core asks of the operating system. One backend implements it: the simulated
-/// desktop, the X11 desktop, or the empty desktop. The core reaches it through current().
+/// Everything the core asks of the operating system. One provider implements it: the macOS model
+/// over the simulated desktop, the X11 desktop, or the empty desktop. The core reaches it
+/// through current(); the composition root installs it.
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -31,11 +30,8 @@ public:
     /// The switchable windows and how one is brought forward.
     virtual desktop::Windows& windows() = 0;
 
-    virtual Accessibility& accessibility() = 0;
-    virtual WindowServer& windowServer() = 0;
     virtual Workspace& workspace() = 0;
     virtual Display& display() = 0;
-    virtual Scripting& scripting() = 0;
     virtual Clock& clock() = 0;
     virtual Dispatch& dispatch() = 0;
     /// The backend's change events; none for a backend that has no event stream.
@@ -46,6 +42,8 @@ public:
     virtual Preferences* preferences() { return nullptr; }
     /// The browsers' extensions; none where tabs are reached through scripts only.
     virtual BrowserBridge* browserBridge() { return nullptr; }
+    /// The macOS-shaped interfaces; none on any desktop but the macOS model's.
+    virtual MacInterfaces* macOS() { return nullptr; }
 };
 
 /// The platform installed for this process. Installing happens before any other thread starts

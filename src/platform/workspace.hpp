@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,15 @@ struct RunningApplication {
 /// An application icon, as a file the user interface can load.
 struct Icon {
     std::string path;
+};
+
+/// A window's own icon: 32-bit ARGB pixels (alpha in the high byte, not premultiplied), row by
+/// row.
+struct WindowIcon {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> argb;
+    bool operator==(const WindowIcon&) const = default;
 };
 
 /// Running applications and what can be asked of them. Any thread.

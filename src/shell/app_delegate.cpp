@@ -4,6 +4,7 @@
 #include "platform/platform.hpp"
 #include "shell/shortcut_preferences.hpp"
 #include "sources/browser_source.hpp"
+#include "system/permissions.hpp"
 
 namespace zerlith {
 
@@ -19,8 +20,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     observer_.start();
     services_.snapshots.refreshDirty();
     shell_.startUpdater();
-    auto& accessibility = platform::current().accessibility();
-    if (!accessibility.isProcessTrusted()) accessibility.promptForTrust();
+    Permissions::accessibilityGrantedOrAsk();
     shell_.showSettingsIfSetupIncomplete();
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "desktop/windows.hpp"
 #include "model/target.hpp"
 #include "platform/platform.hpp"
 #include "sources/browser_source.hpp"
@@ -26,19 +27,12 @@ std::unordered_map<Pid, BrowserKind> runningBrowsers() {
     return browsers;
 }
 
-/// The source of every window a browser owns, by window number.
-std::unordered_map<std::uint32_t, BrowserKind> browserWindows() {
-    const auto browsers = runningBrowsers();
-    std::unordered_map<std::uint32_t, BrowserKind> windows;
-    if (browsers.empty()) return windows;
-    for (const auto& record : platform::current().windowServer().windowList()) {
-        const auto* number = platform::member<std::int64_t>(record.number);
-        const auto* owner = platform::member<std::int64_t>(record.ownerPID);
-        if (number == nullptr || owner == nullptr || *number < 0 || *number > UINT32_MAX) continue;
-        if (const auto browser = browsers.find(static_cast<Pid>(*owner)); browser != browsers.end())
-            windows.emplace(static_cast<std::uint32_t>(*number), browser->second);
-    }
-    return windows;
+/// The browser that owns a window, if a browser does.
+std::optional<BrowserKind> browserOwning(std::uint32_t window, const std::unordered_map<Pid, BrowserKind>& browsers) {
+    const auto owner = platform::current().windows().ownerOf(window);
+    if (!owner) return std::nullopt;
+    const auto browser = browsers.find(*owner);
+    return browser != browsers.end() ? std::optional(browser->second) : std::nullopt;
 }
 
 }  // namespace
@@ -48,8 +42,9 @@ void ChangeObserver::start() { front_ = frontmostPid(); }
 void ChangeObserver::handle(const std::vector<platform::DesktopChange>& changes) {
     using Kind = platform::DesktopChange::Kind;
     // Read once for the whole batch, at its first title change: a window renaming itself a
-    // thousand times a second must not rebuild the window list each time.
-    std::optional<std::unordered_map<std::uint32_t, BrowserKind>> browserWindowsNow;
+    // thousand times a second must not look up its owner each time.
+    std::optional<std::unordered_map<Pid, BrowserKind>> browsersNow;
+    std::unordered_map<std::uint32_t, std::optional<BrowserKind>> browserOfWindow;
     for (const auto& change : changes) {
         switch (change.kind) {
         case Kind::windowList:
@@ -63,10 +58,13 @@ void ChangeObserver::handle(const std::vector<platform::DesktopChange>& changes)
             frontChanged();
             break;
         case Kind::windowTitle:
-            if (!browserWindowsNow) browserWindowsNow = browserWindows();
-            if (const auto found = browserWindowsNow->find(change.window); found != browserWindowsNow->end())
-                store_.markDirty(rawValue(found->second));
+        {
+            if (!browsersNow) browsersNow = runningBrowsers();
+            auto [known, added] = browserOfWindow.try_emplace(change.window);
+            if (added && !browsersNow->empty()) known->second = browserOwning(change.window, *browsersNow);
+            if (known->second) store_.markDirty(rawValue(*known->second));
             break;
+        }
         case Kind::windowState:
         case Kind::screens:
             break;  // no source lists these

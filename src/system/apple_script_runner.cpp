@@ -158,10 +158,10 @@ bool startReader(int fd, std::shared_ptr<Drain> drain) {
 }  // namespace
 
 std::optional<std::string> run(std::string_view source, double timeout) {
-    auto& scripting = platform::current().scripting();
-    if (auto interpreter = scripting.interpreterPath())
-        return detail::runProcess(*interpreter, source, timeout);
-    return scripting.runInProcess(source, timeout);
+    auto* macOS = platform::current().macOS();
+    if (macOS == nullptr) return std::nullopt;  // no desktop but the macOS model runs scripts
+    if (auto interpreter = macOS->scripting().interpreterPath()) return detail::runProcess(*interpreter, source, timeout);
+    return macOS->scripting().runInProcess(source, timeout);
 }
 
 namespace detail {

@@ -1,5 +1,6 @@
 #include "system/icon_cache.hpp"
 
+#include "desktop/windows.hpp"
 #include "platform/platform.hpp"
 
 namespace zerlith {
@@ -28,7 +29,7 @@ std::optional<platform::Icon> IconCache::icon(std::string_view bundleID) {
 const std::optional<platform::WindowIcon>& IconCache::windowIcon(std::uint32_t windowNumber) {
     if (const auto cached = windowIcons_.find(windowNumber); cached != windowIcons_.end()) return cached->second;
     if (windowIcons_.size() >= kMostWindowIcons) windowIcons_.clear();
-    auto icon = platform::current().windowServer().windowIcon(windowNumber, kWindowIconPixels);
+    auto icon = platform::current().windows().icon(windowNumber, kWindowIconPixels);
     return windowIcons_.emplace(windowNumber, std::move(icon)).first->second;
 }
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "platform/window_server.hpp"
+#include "platform/workspace.hpp"
 #include "platform/workspace.hpp"
 
 namespace zerlith {

@@ -21,9 +21,25 @@ AutomationStatus automationStatusFromCode(int code) {
     return AutomationStatus::denied;
 }
 
-bool accessibilityGranted() { return platform::current().accessibility().isProcessTrusted(); }
+bool accessibilityGranted() {
+    auto* macOS = platform::current().macOS();
+    return macOS == nullptr || macOS->accessibility().isProcessTrusted();
+}
 
-bool screenRecordingGranted() { return platform::current().windowServer().preflightScreenCaptureAccess(); }
+bool screenRecordingGranted() {
+    auto* macOS = platform::current().macOS();
+    return macOS == nullptr || macOS->windowServer().preflightScreenCaptureAccess();
+}
+
+bool accessibilityGrantedOrAsk() {
+    if (accessibilityGranted()) return true;
+    platform::currentMacOS().accessibility().promptForTrust();
+    return false;
+}
+
+void askForScreenRecording() {
+    if (auto* macOS = platform::current().macOS()) macOS->windowServer().requestScreenCaptureAccess();
+}
 
 AutomationStatus automationStatus(BrowserKind browser) {
     // Through an extension nothing is ever refused: the browser is either connected or not yet.
@@ -33,8 +49,9 @@ AutomationStatus automationStatus(BrowserKind browser) {
                                          [&](const auto& each) { return each.kind == rawValue(browser); });
         return allowed ? AutomationStatus::allowed : AutomationStatus::notDetermined;
     }
-    return automationStatusFromCode(
-        platform::current().scripting().automationStatus(bundleIdentifier(browser)));
+    auto* macOS = platform::current().macOS();
+    if (macOS == nullptr) return AutomationStatus::denied;
+    return automationStatusFromCode(macOS->scripting().automationStatus(bundleIdentifier(browser)));
 }
 
 void openAccessibilitySettings() { platform::current().workspace().openURL(kAccessibilitySettingsURL); }

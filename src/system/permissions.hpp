@@ -4,8 +4,10 @@
 
 #include "model/target.hpp"
 
-/// The three operating-system permissions the switcher depends on: reading them (afresh on every
-/// call, nothing is cached) and opening the settings pane where the user grants them. Any thread.
+/// The three permissions the switcher depends on where the desktop has them (the macOS model):
+/// reading them (afresh on every call, nothing is cached), asking for them and opening the
+/// settings pane where the user grants them. A desktop without permissions grants everything but
+/// the automation of browsers, which only an extension brings in there. Any thread.
 namespace zerlith::Permissions {
 
 /// Whether this application may automate a browser.
@@ -22,6 +24,10 @@ AutomationStatus automationStatusFromCode(int code);
 bool accessibilityGranted();
 /// Screen Recording: window titles in the window server's list.
 bool screenRecordingGranted();
+/// Whether Accessibility is granted; when not, the desktop asks the user for it.
+bool accessibilityGrantedOrAsk();
+/// Asks the desktop to let the user grant Screen Recording.
+void askForScreenRecording();
 /// Automation of one browser, without asking the user.
 AutomationStatus automationStatus(BrowserKind browser);
 

@@ -1,7 +1,7 @@
 #include "system/usage_context.hpp"
 
+#include "desktop/windows.hpp"
 #include "platform/platform.hpp"
-#include "system/ax.hpp"
 
 namespace zerlith::UsageContext {
 namespace {
@@ -15,12 +15,9 @@ std::optional<std::string> currentKey() {
     const auto app = platform::current().workspace().frontmostApplication();
     if (!app) return std::nullopt;
     std::string key = app->bundleIdentifier.value_or("?");
-    const auto application = AX::application(app->pid, kContextTimeoutSeconds);
-    const auto window = AX::element(application, platform::ax::kFocusedWindow);
-    if (!window) return key;
-    const auto title = AX::string(*window, platform::ax::kTitle);
-    if (!title || title->empty()) return key;
-    return key + "|" + *title;
+    const auto window = platform::current().windows().focusedWindow(app->pid, kContextTimeoutSeconds);
+    if (!window || window->title.empty()) return key;
+    return key + "|" + window->title;
 }
 
 }  // namespace zerlith::UsageContext

@@ -101,7 +101,7 @@ bool SettingsBridge::dark() const {
 void SettingsBridge::openAccessibilitySettings() { Permissions::openAccessibilitySettings(); }
 
 void SettingsBridge::openScreenRecordingSettings() {
-    platform::current().windowServer().requestScreenCaptureAccess();
+    Permissions::askForScreenRecording();
     Permissions::openScreenRecordingSettings();
 }
 

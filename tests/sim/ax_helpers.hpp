@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/accessibility.hpp"
+#include "platform/macos/accessibility.hpp"
 
 namespace zerlith::testing {
 

@@ -43,7 +43,7 @@ std::vector<std::string> ids(const std::vector<Target>& targets) {
 /// The window number an element stands for, found by raising it and reading the desktop's log.
 std::string raisedWindow(SimDesktopFixture& sim, const platform::AXElementRef& element) {
     if (!element) return "none";
-    platform::current().accessibility().performAction(element, platform::ax::kRaise);
+    platform::currentMacOS().accessibility().performAction(element, platform::ax::kRaise);
     const auto log = sim.desktop().actionLog();
     return log.empty() ? "?" : log.back();
 }

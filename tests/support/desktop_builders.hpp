@@ -9,11 +9,11 @@
 #include <nlohmann/json.hpp>
 
 #include "model/target.hpp"
-#include "platform/accessibility.hpp"
 #include "platform/clock.hpp"
+#include "platform/macos/accessibility.hpp"
 #include "platform/platform.hpp"
+#include "providers/macos_model/ax.hpp"
 #include "providers/macos_model/window_list.hpp"
-#include "system/ax.hpp"
 
 namespace zerlith {
 
@@ -89,7 +89,7 @@ inline double elapsed(platform::Clock& clock) { return static_cast<double>(clock
 
 /// The accessibility element of the app's window with this title, through the installed platform.
 inline platform::AXElementRef axWindow(Pid pid, const std::string& title) {
-    const auto windows = AX::elements(platform::current().accessibility().application(pid), platform::ax::kWindows);
+    const auto windows = AX::elements(platform::currentMacOS().accessibility().application(pid), platform::ax::kWindows);
     for (const auto& element : windows.value_or(std::vector<platform::AXElementRef>{}))
         if (AX::string(element, platform::ax::kTitle) == title) return element;
     return nullptr;

@@ -11,17 +11,18 @@ namespace zerlith::testing {
 
 /// A platform that passes everything to another one. A test derives from it to replace the one
 /// part the simulated desktop cannot express, and installs it over the simulated desktop.
-class ForwardingPlatform : public platform::Platform {
+class ForwardingPlatform : public platform::Platform, public platform::MacInterfaces {
 public:
     explicit ForwardingPlatform(platform::Platform& inner) : inner_(inner) {}
 
     desktop::ProviderInfo provider() const override { return inner_.provider(); }
     desktop::Windows& windows() override { return inner_.windows(); }
-    platform::Accessibility& accessibility() override { return inner_.accessibility(); }
-    platform::WindowServer& windowServer() override { return inner_.windowServer(); }
     platform::Workspace& workspace() override { return inner_.workspace(); }
     platform::Display& display() override { return inner_.display(); }
-    platform::Scripting& scripting() override { return inner_.scripting(); }
+    platform::MacInterfaces* macOS() override { return inner_.macOS() != nullptr ? this : nullptr; }
+    platform::Accessibility& accessibility() override { return inner_.macOS()->accessibility(); }
+    platform::WindowServer& windowServer() override { return inner_.macOS()->windowServer(); }
+    platform::Scripting& scripting() override { return inner_.macOS()->scripting(); }
     platform::Clock& clock() override { return inner_.clock(); }
     platform::Dispatch& dispatch() override { return inner_.dispatch(); }
 
@@ -60,7 +61,7 @@ class ScriptRecordingPlatform final : public ForwardingPlatform {
 public:
     explicit ScriptRecordingPlatform(std::optional<std::string> interpreter = {})
         : ForwardingPlatform(platform::current()),
-          scripts(inner_.scripting(), std::move(interpreter)),
+          scripts(inner_.macOS()->scripting(), std::move(interpreter)),
           installed_(*this) {}
 
     platform::Scripting& scripting() override { return scripts; }

@@ -38,22 +38,22 @@ public:
     platform::Accessibility& accessibility() override { return *this; }
 
 private:
-    bool isProcessTrusted() override { return inner_.accessibility().isProcessTrusted(); }
-    void promptForTrust() override { inner_.accessibility().promptForTrust(); }
-    platform::AXElementRef application(Pid pid) override { return inner_.accessibility().application(pid); }
+    bool isProcessTrusted() override { return inner_.macOS()->accessibility().isProcessTrusted(); }
+    void promptForTrust() override { inner_.macOS()->accessibility().promptForTrust(); }
+    platform::AXElementRef application(Pid pid) override { return inner_.macOS()->accessibility().application(pid); }
     void setMessagingTimeout(const platform::AXElementRef& element, double seconds) override {
-        inner_.accessibility().setMessagingTimeout(element, seconds);
+        inner_.macOS()->accessibility().setMessagingTimeout(element, seconds);
     }
     platform::AXReading copyAttribute(const platform::AXElementRef& element, std::string_view attribute) override {
         reads_.push_back({std::string(attribute), static_cast<double>(inner_.clock().monotonicNanos()) / 1e9});
-        return inner_.accessibility().copyAttribute(element, attribute);
+        return inner_.macOS()->accessibility().copyAttribute(element, attribute);
     }
     platform::AXError setAttribute(const platform::AXElementRef& element, std::string_view attribute,
                                    const platform::AXValue& value) override {
-        return inner_.accessibility().setAttribute(element, attribute, value);
+        return inner_.macOS()->accessibility().setAttribute(element, attribute, value);
     }
     platform::AXError performAction(const platform::AXElementRef& element, std::string_view action) override {
-        return inner_.accessibility().performAction(element, action);
+        return inner_.macOS()->accessibility().performAction(element, action);
     }
 
     std::vector<Read> reads_;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/accessibility.hpp"
 #include "platform/clock.hpp"
+#include "platform/macos/accessibility.hpp"
 #include "platform/sim/desktop_state.hpp"
 
 namespace zerlith::sim {

@@ -30,7 +30,7 @@ namespace zerlith::sim {
 ///   "script <chrome|safari> select window <id> tab <index>"
 ///   "consent <chrome|safari> <allow|deny>"         a script made the desktop ask
 ///   "openURL <url>", "promptForTrust", "requestScreenCaptureAccess"
-class SimDesktop final : public platform::Platform {
+class SimDesktop final : public platform::Platform, public platform::MacInterfaces {
 public:
     /// `clock` and `dispatch` outlive the desktop. With `now` in the model the wall clock reads
     /// it; durations and sleeps (hangs wait out their timeouts on it) still go to `clock`.
@@ -41,10 +41,11 @@ public:
     desktop::ProviderInfo provider() const override;
     /// The macOS model's windows, over this desktop's macOS-shaped interfaces.
     desktop::Windows& windows() override;
-    platform::Accessibility& accessibility() override;
-    platform::WindowServer& windowServer() override;
     platform::Workspace& workspace() override;
     platform::Display& display() override;
+    platform::MacInterfaces* macOS() override { return this; }
+    platform::Accessibility& accessibility() override;
+    platform::WindowServer& windowServer() override;
     platform::Scripting& scripting() override;
     platform::Clock& clock() override;
     platform::Dispatch& dispatch() override;

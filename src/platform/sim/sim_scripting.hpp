@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/clock.hpp"
-#include "platform/scripting.hpp"
+#include "platform/macos/scripting.hpp"
 #include "platform/sim/desktop_state.hpp"
 
 namespace zerlith::sim {

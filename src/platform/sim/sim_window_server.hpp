@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/macos/window_server.hpp"
 #include "platform/sim/desktop_state.hpp"
-#include "platform/window_server.hpp"
 
 namespace zerlith::sim {
 

@@ -1,12 +1,12 @@
 #include "providers/macos_model/model_windows.hpp"
 
 #include "platform/platform.hpp"
+#include "providers/macos_model/ax.hpp"
 #include "providers/macos_model/window_list.hpp"
 #include "providers/macos_model/window_menu.hpp"
 #include "providers/macos_model/window_mover.hpp"
 #include "sources/source_text.hpp"
 #include "system/apple_script_runner.hpp"
-#include "system/ax.hpp"
 
 namespace zerlith::macos_model {
 namespace {
@@ -42,7 +42,7 @@ std::string frontTabURLScript(BrowserKind browser) {
 
 void raiseDirectly(const platform::AXElementRef& element, Pid pid, const std::optional<platform::Screen>& movingTo) {
     auto& platform = platform::current();
-    auto& accessibility = platform.accessibility();
+    auto& accessibility = platform::currentMacOS().accessibility();
     if (AX::boolean(element, ax::kMinimized) == true) accessibility.setAttribute(element, ax::kMinimized, false);
     accessibility.performAction(element, ax::kRaise);
     accessibility.setAttribute(element, ax::kMain, true);
@@ -56,10 +56,19 @@ void raiseDirectly(const platform::AXElementRef& element, Pid pid, const std::op
 
 std::vector<desktop::Window> ModelWindows::list() { return WindowList::list(); }
 
-std::optional<desktop::FocusedWindow> ModelWindows::focusedWindow(Pid pid) {
-    const auto focused = WindowMover::focusedWindow(pid);
+std::optional<desktop::FocusedWindow> ModelWindows::focusedWindow(Pid pid, double timeout) {
+    const auto focused = AX::element(AX::application(pid, timeout), ax::kFocusedWindow);
     if (!focused) return std::nullopt;
     return desktop::FocusedWindow{AX::string(*focused, ax::kTitle).value_or(""), AX::frame(*focused)};
+}
+
+std::optional<Pid> ModelWindows::ownerOf(std::uint32_t window) {
+    for (const auto& record : platform::currentMacOS().windowServer().windowList()) {
+        const auto* number = platform::member<std::int64_t>(record.number);
+        const auto* owner = platform::member<std::int64_t>(record.ownerPID);
+        if (number != nullptr && owner != nullptr && *number == std::int64_t{window}) return static_cast<Pid>(*owner);
+    }
+    return std::nullopt;
 }
 
 bool ModelWindows::raise(ActivationLog& log, const Target& target, const std::optional<platform::Screen>& movingTo) {

@@ -14,7 +14,8 @@ namespace zerlith::macos_model {
 class ModelWindows final : public desktop::Windows {
 public:
     std::vector<desktop::Window> list() override;
-    std::optional<desktop::FocusedWindow> focusedWindow(Pid pid) override;
+    std::optional<desktop::FocusedWindow> focusedWindow(Pid pid, double timeout) override;
+    std::optional<Pid> ownerOf(std::uint32_t window) override;
     bool raise(ActivationLog& log, const Target& window, const std::optional<platform::Screen>& movingTo) override;
     void raiseShowing(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo) override;
     /// By script, then through the browser's Window menu, checked by the front tab's URL.

@@ -6,8 +6,8 @@
 #include <unordered_map>
 
 #include "platform/platform.hpp"
+#include "providers/macos_model/ax.hpp"
 #include "sources/source_text.hpp"
-#include "system/ax.hpp"
 
 namespace zerlith::WindowList {
 namespace {
@@ -75,7 +75,7 @@ std::optional<std::vector<detail::AXCandidate>> candidatesOf(Pid pid) {
 
 CandidatesByPid buildAXCandidates(const AppsByPid& apps) {
     CandidatesByPid candidates;
-    if (!platform::current().accessibility().isProcessTrusted()) return candidates;
+    if (!platform::currentMacOS().accessibility().isProcessTrusted()) return candidates;
     for (const auto& [pid, app] : apps) {
         if (auto list = candidatesOf(pid)) candidates.emplace(pid, std::move(*list));
     }
@@ -83,7 +83,7 @@ CandidatesByPid buildAXCandidates(const AppsByPid& apps) {
 }
 
 std::vector<detail::CGWindowInfo> coreGraphicsWindows() {
-    auto& windowServer = platform::current().windowServer();
+    auto& windowServer = platform::currentMacOS().windowServer();
     if (!windowServer.preflightScreenCaptureAccess()) return {};
     const Pid ownPid = platform::current().workspace().ownPid();
     std::vector<detail::CGWindowInfo> windows;

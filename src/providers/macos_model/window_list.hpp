@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "desktop/windows.hpp"
-#include "platform/accessibility.hpp"
-#include "platform/window_server.hpp"
+#include "platform/macos/accessibility.hpp"
+#include "platform/macos/window_server.hpp"
 
 /// The windows of the user's applications on the macOS model: the window server's list
 /// (authoritative, every Space) joined with the accessibility tree (elements for direct raising,

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "platform/platform.hpp"
+#include "providers/macos_model/ax.hpp"
 #include "ranking/unicode_text.hpp"
-#include "system/ax.hpp"
 #include "system/running_apps.hpp"
 
 namespace zerlith::WindowMenu {
@@ -120,7 +120,7 @@ bool isFresh(const ActivationHint& hint) {
 }
 
 bool press(const platform::AXElementRef& item) {
-    return platform::current().accessibility().performAction(item, ax::kPress) == platform::AXError::success;
+    return platform::currentMacOS().accessibility().performAction(item, ax::kPress) == platform::AXError::success;
 }
 
 bool passes(const std::function<bool()>& verify) { return !verify || verify(); }

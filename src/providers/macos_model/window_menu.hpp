@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "desktop/activation_log.hpp"
-#include "platform/accessibility.hpp"
 #include "platform/geometry.hpp"
+#include "platform/macos/accessibility.hpp"
 
 /// Raises a window that has no accessibility element of its own by pressing its entry in the
 /// application's "Window" menu, writing what it does to the activation log.

@@ -2,7 +2,7 @@
 
 #include "desktop/screens.hpp"
 #include "platform/platform.hpp"
-#include "system/ax.hpp"
+#include "providers/macos_model/ax.hpp"
 
 namespace zerlith::WindowMover {
 namespace {
@@ -18,7 +18,7 @@ constexpr double kFocusedWindowTimeout = 0.25;
 void move(const platform::AXElementRef& window, const platform::Screen& destination) {
     auto& platform = platform::current();
     if (AX::boolean(window, ax::kFullScreen) == true) {
-        platform.accessibility().setAttribute(window, ax::kFullScreen, false);
+        platform::currentMacOS().accessibility().setAttribute(window, ax::kFullScreen, false);
         platform.clock().sleep(kFullScreenExitWait);
     }
     const auto frame = AX::frame(window);
@@ -46,7 +46,7 @@ std::optional<platform::AXElementRef> focusedWindow(Pid pid) {
 }
 
 void setFrame(const platform::AXElementRef& window, const Rect& frame) {
-    auto& accessibility = platform::current().accessibility();
+    auto& accessibility = platform::currentMacOS().accessibility();
     accessibility.setAttribute(window, ax::kPosition, frame.origin());
     accessibility.setAttribute(window, ax::kSize, frame.size());
     accessibility.setAttribute(window, ax::kPosition, frame.origin());

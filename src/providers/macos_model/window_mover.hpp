@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/accessibility.hpp"
 #include "platform/display.hpp"
 #include "platform/geometry.hpp"
+#include "platform/macos/accessibility.hpp"
 
 /// Moves a window of another application onto a screen through the accessibility interface.
 /// Frames are in the top-left space. Main thread: a move out of full screen blocks it 0.35 s.

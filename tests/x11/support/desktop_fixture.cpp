@@ -1,6 +1,5 @@
 #include "x11/support/desktop_fixture.hpp"
 
-#include "system/ax.hpp"
 
 namespace zerlith::x11::testing {
 
@@ -21,28 +20,11 @@ std::unique_ptr<TestWindows> X11DesktopTest::map(const std::vector<std::string>&
     return windows;
 }
 
-std::optional<platform::WindowRecord> X11DesktopTest::record(xcb_window_t window) {
+std::optional<desktop::Window> X11DesktopTest::listed(xcb_window_t window) {
     for (auto& candidate : windowList()) {
-        if (memberValue<std::int64_t>(candidate.number) == std::int64_t{window}) return candidate;
+        if (candidate.id == window) return candidate;
     }
     return std::nullopt;
-}
-
-platform::AXElementRef X11DesktopTest::element(Pid pid, xcb_window_t window) {
-    platform::ScopedPlatform installed(desktop());
-    for (auto& candidate : AX::elements(AX::application(pid, 1.0), platform::ax::kWindows).value_or(std::vector<platform::AXElementRef>{})) {
-        // Window elements carry no id to compare; the title of each test window is unique.
-        auto title = AX::string(candidate, platform::ax::kTitle);
-        auto wanted = record(window);
-        if (wanted && title == memberValue<std::string>(wanted->name)) return candidate;
-    }
-    return nullptr;
-}
-
-std::optional<Rect> bounds(const platform::WindowRecord& record) {
-    auto members = memberValue<platform::WindowBounds>(record.bounds);
-    if (!members) return std::nullopt;
-    return Rect{members->x.value(), members->y.value(), members->width.value(), members->height.value()};
 }
 
 }  // namespace zerlith::x11::testing
