@@ -3,30 +3,18 @@
 #include <algorithm>
 #include <array>
 #include <functional>
-#include <unordered_map>
 
 #include "desktop/screens.hpp"
 #include "desktop/windows.hpp"
 #include "platform/platform.hpp"
 #include "sources/source_text.hpp"
+#include "system/running_apps.hpp"
 
 namespace zerlith::WindowSource {
 namespace {
 
-using platform::RunningApplication;
-
 /// Applications listed through their tabs instead of their windows.
 constexpr std::array<std::string_view, 2> kTabSourcedBundleIDs = {"com.google.Chrome", "com.apple.Safari"};
-
-using AppsByPid = std::unordered_map<Pid, RunningApplication>;
-
-AppsByPid regularApps() {
-    AppsByPid apps;
-    for (auto& app : platform::current().workspace().runningApplications()) {
-        if (app.activationPolicy == platform::ActivationPolicy::regular) apps.emplace(app.pid, std::move(app));
-    }
-    return apps;
-}
 
 /// Whether an application is listed through its tabs instead of its windows: Chrome and Safari;
 /// where the browsers are reached through their extension, the browsers connected now (one that
@@ -47,7 +35,7 @@ std::function<bool(Pid, std::string_view)> tabSourced() {
 }  // namespace
 
 std::vector<Target> enumerate() {
-    const AppsByPid apps = regularApps();
+    const auto apps = RunningApps::regularByPid();
     if (apps.empty()) return {};
     auto windows = platform::current().windows().list();
     if (windows.empty()) return {};

@@ -26,4 +26,12 @@ std::optional<platform::RunningApplication> withBundleID(std::string_view bundle
         [bundleID](const platform::RunningApplication& app) { return app.bundleIdentifier == bundleID; });
 }
 
+std::unordered_map<Pid, platform::RunningApplication> regularByPid() {
+    std::unordered_map<Pid, platform::RunningApplication> apps;
+    for (auto& app : platform::current().workspace().runningApplications()) {
+        if (app.activationPolicy == platform::ActivationPolicy::regular) apps.emplace(app.pid, std::move(app));
+    }
+    return apps;
+}
+
 }  // namespace zerlith::RunningApps

@@ -8,11 +8,11 @@
 #include "platform/platform.hpp"
 #include "providers/macos_model/ax.hpp"
 #include "sources/source_text.hpp"
+#include "system/running_apps.hpp"
 
 namespace zerlith::WindowList {
 namespace {
 
-using platform::RunningApplication;
 using platform::WindowRecord;
 
 /// The window's accessibility element, held with its target for the direct raise.
@@ -29,7 +29,7 @@ constexpr int kMinimumMatchScore = 3;
 /// Origin, size and an equal title: no candidate can score more.
 constexpr int kPerfectMatchScore = 7;
 
-using AppsByPid = std::unordered_map<Pid, RunningApplication>;
+using AppsByPid = std::unordered_map<Pid, platform::RunningApplication>;
 using CandidatesByPid = std::unordered_map<Pid, std::vector<detail::AXCandidate>>;
 
 using platform::member;
@@ -46,15 +46,6 @@ std::optional<double> numberMember(const std::optional<platform::WindowValue>& v
     if (const auto* integer = member<std::int64_t>(value)) return static_cast<double>(*integer);
     if (const auto* real = member<double>(value)) return *real;
     return std::nullopt;
-}
-
-AppsByPid regularApps() {
-    AppsByPid apps;
-    for (auto& app : platform::current().workspace().runningApplications()) {
-        if (app.activationPolicy == platform::ActivationPolicy::regular)
-            apps.emplace(app.pid, std::move(app));
-    }
-    return apps;
 }
 
 std::optional<std::vector<detail::AXCandidate>> candidatesOf(Pid pid) {
@@ -109,7 +100,7 @@ bool sameWhole(double a, double b) {
 }  // namespace
 
 std::vector<desktop::Window> list() {
-    const AppsByPid apps = regularApps();
+    const AppsByPid apps = RunningApps::regularByPid();
     if (apps.empty()) return {};
     CandidatesByPid candidates = buildAXCandidates(apps);
     std::vector<desktop::Window> windows;
