@@ -83,7 +83,7 @@ void rankTenThousandTargets(benchmark::State& state) {
         state.PauseTiming();
         auto input = targets;
         state.ResumeTiming();
-        auto ranked = Scorer::rank(std::move(input), "com.example.app3|Inbox", usage);
+        auto ranked = Scorer::rank(std::move(input), "com.example.app3|Inbox", std::nullopt, usage);
         benchmark::DoNotOptimize(ranked.data());
         state.PauseTiming();
         ranked.clear();

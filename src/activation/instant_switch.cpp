@@ -4,6 +4,7 @@
 
 #include "activation/activator.hpp"
 #include "cache/snapshot_store.hpp"
+#include "desktop/screens.hpp"
 #include "ranking/scorer.hpp"
 #include "ranking/usage_store.hpp"
 
@@ -11,7 +12,7 @@ namespace zerlith::InstantSwitch {
 
 bool toggle(SnapshotStore& store, UsageStore& usage, ActivationLog& log) {
     const auto context = usage.currentContextKey();
-    const auto ranked = Scorer::rank(store.current(), context, usage);
+    const auto ranked = Scorer::rank(store.current(), context, Screens::activeName(), usage);
     const auto chosen = std::find_if(ranked.begin(), ranked.end(), [&context](const Target& target) {
         return !context || !Scorer::isCurrent(target, *context);
     });

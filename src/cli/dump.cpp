@@ -4,6 +4,7 @@
 
 #include "cache/snapshot_store.hpp"
 #include "cli/stopwatch.hpp"
+#include "desktop/screens.hpp"
 #include "model/target.hpp"
 #include "platform/platform.hpp"
 #include "ranking/scorer.hpp"
@@ -56,7 +57,7 @@ std::string dumpJSON(SnapshotStore& store, UsageStore& usage) {
     const double coldMs = CLI::timed([&] { return store.refreshAllBlocking(); }).first;
     auto [warmMs, targets] = CLI::timed([&] { return store.refreshAllBlocking(); });
     const auto context = usage.currentContextKey();
-    const auto ranked = Scorer::rank(targets, context, usage);
+    const auto ranked = Scorer::rank(targets, context, Screens::activeName(), usage);
     dump["provider"] = providerJson(platform::current().provider());
     dump["screenRecordingGranted"] = Permissions::screenRecordingGranted();
     dump["screens"] = screensJson();

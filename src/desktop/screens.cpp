@@ -47,6 +47,11 @@ std::optional<Screen> active() {
     return display.mainScreen();
 }
 
+std::optional<std::string> activeName() {
+    auto screen = active();
+    return screen ? std::optional(std::move(screen->name)) : std::nullopt;
+}
+
 std::optional<Screen> screenForAXRect(const Rect& rect) { return screenForAXRect(rect, allScreens()); }
 
 std::optional<Screen> screenForAXRect(const Rect& rect, const std::vector<Screen>& screens) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/display.hpp"
@@ -30,6 +31,8 @@ std::optional<Screen> primary();
 /// The first screen whose frame holds the pointer (min edges in, max edges out), else the
 /// platform's main screen.
 std::optional<Screen> active();
+/// The active screen's name; none without screens.
+std::optional<std::string> activeName();
 
 /// The screen holding the largest part of a top-left-space rectangle (the earlier screen on a
 /// tie); none when no screen overlaps it.

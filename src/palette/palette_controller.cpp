@@ -2,6 +2,7 @@
 
 #include "activation/activator.hpp"
 #include "cache/snapshot_store.hpp"
+#include "desktop/screens.hpp"
 #include "platform/latency_trace.hpp"
 #include "platform/platform.hpp"
 #include "ranking/scorer.hpp"
@@ -30,7 +31,7 @@ void PaletteController::show() {
     // Taken before the palette takes the keyboard, so it names where the user comes from.
     contextKey_ = usage_.currentContextKey();
     platform::latency::mark("context read");
-    model_.setAll(Scorer::rank(snapshots_.current(), contextKey_, usage_));
+    model_.setAll(Scorer::rank(snapshots_.current(), contextKey_, Screens::activeName(), usage_));
     model_.setQuery("");
     platform::latency::mark("ranked");
 
@@ -43,7 +44,7 @@ void PaletteController::show() {
         auto* controller = weak.get();
         // Closed meanwhile: the next opening ranks afresh.
         if (!controller || !controller->isVisible()) return;
-        controller->model_.update(Scorer::rank(std::move(targets), controller->contextKey_, controller->usage_));
+        controller->model_.update(Scorer::rank(std::move(targets), controller->contextKey_, Screens::activeName(), controller->usage_));
     });
 }
 

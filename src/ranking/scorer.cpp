@@ -8,7 +8,6 @@
 #include <unicode/normalizer2.h>
 #include <unicode/utf8.h>
 
-#include "desktop/screens.hpp"
 #include "ranking/unicode_text.hpp"
 
 namespace zerlith::Scorer {
@@ -68,7 +67,7 @@ bool isCurrentIn(const Target& target, const std::optional<ContextParts>& parts)
 /// What one ranking shares between its targets.
 struct Situation {
     double now;
-    std::optional<std::string> activeScreenName;
+    std::optional<std::string_view> activeScreenName;
     std::optional<ContextParts> context;  ///< none without a key, or when the key has no piece
 };
 
@@ -135,9 +134,8 @@ void prefetch(const Target& target) {
 }  // namespace
 
 std::vector<Target> rank(std::vector<Target> targets, std::optional<std::string_view> context,
-                         const UsageStore& usage) {
-    Situation situation{usage.clock().now(), std::nullopt, std::nullopt};
-    if (const auto screen = Screens::active()) situation.activeScreenName = screen->name;
+                         std::optional<std::string_view> activeScreen, const UsageStore& usage) {
+    Situation situation{usage.clock().now(), activeScreen, std::nullopt};
     if (context) situation.context = splitContext(*context);
 
     // Sorting compact keys rather than whole targets keeps the sort in cache.

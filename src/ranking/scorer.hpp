@@ -10,15 +10,17 @@
 
 /// The relevance of each target apart from any typed query: recency, frequency and context of its
 /// past uses, the application and screen the user came from, and a penalty that sinks the target
-/// the user is on now. Stateless; any thread (takes the usage store's lock once per target).
+/// the user is on now. Stateless: everything it reads is handed in. Any thread (takes the usage
+/// store's lock once per target).
 namespace zerlith::Scorer {
 
 /// The targets with `score` set, best first. Equal scores go by title (code points after canonical
 /// normalisation); equal scores and titles keep their input order. `context` is a context key as
-/// UsageStore::currentContextKey() gives it; none when unknown. Recency is measured on `usage`'s
-/// clock, the one that stamped its uses.
+/// UsageStore::currentContextKey() gives it, `activeScreen` the name of the screen the user works
+/// on; each none when unknown. Recency is measured on `usage`'s clock, the one that stamped its
+/// uses.
 std::vector<Target> rank(std::vector<Target> targets, std::optional<std::string_view> context,
-                         const UsageStore& usage);
+                         std::optional<std::string_view> activeScreen, const UsageStore& usage);
 
 /// Whether the target is the one the context key names: same application and, when the key has a
 /// window title, a title equal to it or a prefix of one another.

@@ -21,6 +21,9 @@ namespace {
 
 using nlohmann::json;
 
+/// The screen the user works on in every case here.
+constexpr std::string_view kMain = "Main";
+
 Target window(const std::string& title, const std::string& bundleID = "com.example.app",
               std::optional<std::string> screenName = std::nullopt, const std::string& id = "") {
     Target target;
@@ -91,9 +94,9 @@ TEST_F(ScorerTest, WorkedExampleAndItsCurrentTwin) {
     const auto store = storeWith({{"win:com.example.app:Mail", usage(now - 600, 3, affinity)}});
     const auto mail = window("Mail", "com.example.app", "Main");
 
-    const auto elsewhere = Scorer::rank({mail}, "com.example.app|Notes", *store);
+    const auto elsewhere = Scorer::rank({mail}, "com.example.app|Notes", kMain, *store);
     EXPECT_NEAR(elsewhere.at(0).score, 15 + 12 + 20 + 5 + 3, 1e-9);
-    const auto onIt = Scorer::rank({mail}, "com.example.app|Mail", *store);
+    const auto onIt = Scorer::rank({mail}, "com.example.app|Mail", kMain, *store);
     EXPECT_NEAR(onIt.at(0).score, 55 - 1000, 1e-9);
 }
 
@@ -123,7 +126,7 @@ TEST_F(ScorerTest, RecencyAndFrequencyTerms) {
         targets.push_back(window(c.id, "com.example.other", std::nullopt, c.id));
     }
     const auto store = storeWith(history);
-    const auto scores = scoresOf(Scorer::rank(targets, std::nullopt, *store));
+    const auto scores = scoresOf(Scorer::rank(targets, std::nullopt, kMain, *store));
     for (const auto& c : cases) EXPECT_NEAR(scores.at(c.id), c.score, 1e-9) << c.id;
 }
 
@@ -134,10 +137,10 @@ TEST_F(ScorerTest, ContextAffinityNeedsContextTaggedUses) {
     });
     const std::vector<Target> targets = {window("a", "x", std::nullopt, "untagged"),
                                          window("b", "x", std::nullopt, "tagged")};
-    const auto withContext = scoresOf(Scorer::rank(targets, "ctx", *store));
+    const auto withContext = scoresOf(Scorer::rank(targets, "ctx", kMain, *store));
     EXPECT_NEAR(withContext.at("untagged"), 6, 1e-9);
     EXPECT_NEAR(withContext.at("tagged"), 6 * std::log2(5.0) + 10, 1e-9);
-    const auto withoutContext = scoresOf(Scorer::rank(targets, std::nullopt, *store));
+    const auto withoutContext = scoresOf(Scorer::rank(targets, std::nullopt, kMain, *store));
     EXPECT_NEAR(withoutContext.at("tagged"), 6 * std::log2(5.0), 1e-9);
 }
 
@@ -160,7 +163,7 @@ TEST_F(ScorerTest, SameApplicationAndSameScreenBonuses) {
         {std::nullopt, {{"tab:chrome:1:https://example.com/Docs", 5}}},
     };
     for (const auto& c : cases) {
-        const auto scores = scoresOf(Scorer::rank(targets, c.context, noHistory));
+        const auto scores = scoresOf(Scorer::rank(targets, c.context, kMain, noHistory));
         for (const auto& [id, score] : c.scores) {
             EXPECT_DOUBLE_EQ(scores.at(id), score) << id << " in " << c.context.value_or("(none)");
         }
@@ -172,7 +175,7 @@ TEST_F(ScorerTest, CurrentApplicationSinksBelowEverythingElse) {
         tab("Apple", BrowserKind::safari), window("Safari window", "com.apple.Safari"),
         window("Terminal", "com.example.term"), tab("Zulu"),
     };
-    const auto ranked = Scorer::rank(targets, "com.apple.Safari", noHistory);
+    const auto ranked = Scorer::rank(targets, "com.apple.Safari", kMain, noHistory);
     EXPECT_EQ(idsOf(ranked), idsAt(targets, {3, 2, 0, 1}));
     EXPECT_DOUBLE_EQ(ranked[2].score, 5 - 1000);
     EXPECT_DOUBLE_EQ(ranked[3].score, 5 - 1000);
@@ -234,7 +237,7 @@ TEST_F(ScorerTest, EqualScoresGoByTitleThenInputOrder) {
         for (std::size_t i = 0; i < c.titles.size(); ++i) {
             targets.push_back(window(c.titles[i], "com.x", std::nullopt, std::to_string(i)));
         }
-        EXPECT_EQ(idsOf(Scorer::rank(targets, std::nullopt, noHistory)), c.order) << c.what;
+        EXPECT_EQ(idsOf(Scorer::rank(targets, std::nullopt, kMain, noHistory)), c.order) << c.what;
     }
 }
 
@@ -251,7 +254,7 @@ TEST(ScorerWithoutScreens, WindowsScoreNothingAndTabsLeadByTitle) {
     testing::SimDesktopFixture fixture(json::object());
     UsageStore noHistory(std::nullopt, fixture.clock, fixture.dispatch, {});
     const std::vector<Target> targets = {window("b", "x", "Main"), tab("z"), window("a"), tab("c")};
-    const auto ranked = Scorer::rank(targets, std::nullopt, noHistory);
+    const auto ranked = Scorer::rank(targets, std::nullopt, std::nullopt, noHistory);
     EXPECT_EQ(idsOf(ranked), idsAt(targets, {3, 1, 2, 0}));
     const std::vector<double> scores = {ranked[0].score, ranked[1].score, ranked[2].score, ranked[3].score};
     EXPECT_EQ(scores, (std::vector<double>{5, 5, 0, 0}));
