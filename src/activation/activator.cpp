@@ -7,9 +7,6 @@
 namespace zerlith::Activator {
 namespace {
 
-/// Lets the browser show the selected tab before its window is looked for by title.
-constexpr double kAfterSelectWait = 0.15;
-
 std::string_view flag(bool value) { return value ? "true" : "false"; }
 
 /// The tab route through the browser's extension: it selects the tab, then the window that now
@@ -19,7 +16,7 @@ void focusThroughExtension(platform::BrowserBridge& bridge, ActivationLog& log, 
     platform::current().dispatch().concurrentQueue().async([&bridge, &log, pid, tab, title, movingTo] {
         const bool selected = bridge.selectTab(rawValue(tab.browser), tab.windowID, tab.tabIndex, tab.url);
         log.appendTrace(selected ? "focusTab: selected" : "focusTab: not selected");
-        platform::current().clock().sleep(kAfterSelectWait);
+        platform::current().clock().sleep(desktop::kAfterTabSelectWait);
         platform::current().windows().raiseShowing(pid, title, movingTo);
     });
 }

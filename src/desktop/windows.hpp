@@ -22,6 +22,10 @@ inline bool isSwitchableSize(const Rect& frame) {
     return frame.absWidth() >= kMinimumWindowWidth && frame.absHeight() >= kMinimumWindowHeight;
 }
 
+/// How long a browser takes to show a tab it was told to select, before its window is looked
+/// for by the tab's title.
+inline constexpr double kAfterTabSelectWait = 0.15;
+
 /// One switchable window as its desktop reports it, before the core makes a target of it.
 struct Window {
     std::uint32_t id = 0;  ///< the desktop's own id of the window

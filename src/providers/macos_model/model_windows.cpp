@@ -15,7 +15,6 @@ namespace ax = platform::ax;
 
 constexpr double kSelectScriptTimeout = 3.0;
 constexpr double kFrontTabScriptTimeout = 2.0;
-constexpr double kAfterSelectWait = 0.15;
 constexpr std::int64_t kMoveAttempts = 8;
 constexpr double kWindowsReadTimeout = 1.0;
 
@@ -100,7 +99,7 @@ bool ModelWindows::selectTab(ActivationLog& log, Pid browser, const Target& targ
                              const std::optional<platform::Screen>& movingTo) {
     platform::current().dispatch().concurrentQueue().async([&log, browser, tab = *target.tab, title = target.title, movingTo] {
         AppleScriptRunner::run(selectTabScript(tab), kSelectScriptTimeout);
-        platform::current().clock().sleep(kAfterSelectWait);
+        platform::current().clock().sleep(desktop::kAfterTabSelectWait);
         if (!WindowMenu::raise(log, browser, title, 0, [&tab] { return frontTabShows(tab); })) activateApp(browser);
         scheduleDelayedMove(browser, movingTo);
     });
