@@ -53,17 +53,17 @@ nlohmann::json providerJson(const desktop::ProviderInfo& provider) {
 
 std::string dumpJSON(SnapshotStore& store, UsageStore& usage) {
     nlohmann::json dump;
-    dump["accessibilityGranted"] = Permissions::accessibilityGranted();
+    dump["accessibilityGranted"] = Permissions::granted(desktop::Grant::controlWindows);
     const double coldMs = CLI::timed([&] { return store.refreshAllBlocking(); }).first;
     auto [warmMs, targets] = CLI::timed([&] { return store.refreshAllBlocking(); });
     const auto context = usage.currentContextKey();
     const auto ranked = Scorer::rank(targets, context, Screens::activeName(), usage);
     dump["provider"] = providerJson(platform::current().provider());
-    dump["screenRecordingGranted"] = Permissions::screenRecordingGranted();
+    dump["screenRecordingGranted"] = Permissions::granted(desktop::Grant::readWindowTitles);
     dump["screens"] = screensJson();
     for (BrowserKind browser : kAllBrowsers) {
         const std::string key(rawValue(browser));
-        dump["automation"][key] = Permissions::rawValue(Permissions::automationStatus(browser));
+        dump["automation"][key] = desktop::rawValue(Permissions::tabConsent(browser));
         dump["browsersRunning"][key] = BrowserSource::runningApp(browser).has_value();
     }
     dump["refreshCount"] = store.refreshCount();
@@ -93,8 +93,8 @@ std::string dumpJSON(SnapshotStore& store, UsageStore& usage) {
 void warnAboutMissingPermissions(std::ostream& err) {
     if (!platform::current().provider().capabilities.permissions) return;
     std::vector<std::string_view> warnings;
-    if (!Permissions::accessibilityGranted()) warnings.push_back(kAccessibilityWarning);
-    if (!Permissions::screenRecordingGranted()) warnings.push_back(kScreenRecordingWarning);
+    if (!Permissions::granted(desktop::Grant::controlWindows)) warnings.push_back(kAccessibilityWarning);
+    if (!Permissions::granted(desktop::Grant::readWindowTitles)) warnings.push_back(kScreenRecordingWarning);
     if (warnings.empty()) return;
     err << '\n';
     for (std::size_t i = 0; i < warnings.size(); ++i) err << (i > 0 ? "\n\n" : "") << warnings[i];

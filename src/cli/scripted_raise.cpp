@@ -6,12 +6,12 @@
 #include "cache/snapshot_store.hpp"
 #include "cli/output_file.hpp"
 #include "desktop/screens.hpp"
+#include "desktop/tabs.hpp"
 #include "desktop/windows.hpp"
 #include "platform/platform.hpp"
 #include "ranking/unicode_text.hpp"
 #include "sources/browser_source.hpp"
 #include "sources/source_text.hpp"
-#include "system/apple_script_runner.hpp"
 
 namespace zerlith::ScriptedRaise {
 namespace {
@@ -20,7 +20,6 @@ using nlohmann::json;
 
 constexpr double kSettleBeforeRaise = 0.4;
 constexpr double kWaitForActivation = 4.0;
-constexpr double kActiveTabScriptTimeout = 3.0;
 constexpr double kFocusedWindowTimeout = 0.25;
 
 /// What to look for: the query without its kind suffix, and the kind the suffix names.
@@ -79,17 +78,6 @@ std::optional<platform::Screen> destination(const std::string& moveValue, json& 
     return found;
 }
 
-std::string activeTabTitleScript(BrowserKind browser) {
-    switch (browser) {
-        case BrowserKind::chrome:
-            return "tell application \"Google Chrome\" to return title of active tab of front window";
-        case BrowserKind::safari:
-            return "tell application \"Safari\" to return name of current tab of front window";
-        case BrowserKind::firefox: return {};
-    }
-    return {};
-}
-
 /// The title of the tab its window shows now: from the browser's extension where there is one.
 std::string activeTabTitle(const TabRef& tab) {
     if (auto* bridge = platform::current().browserBridge()) {
@@ -101,8 +89,8 @@ std::string activeTabTitle(const TabRef& tab) {
         }
         return {};
     }
-    const auto output = AppleScriptRunner::run(activeTabTitleScript(tab.browser), kActiveTabScriptTimeout);
-    return std::string(output ? SourceText::trimmed(*output) : std::string_view{});
+    auto* tabs = platform::current().tabs();
+    return tabs != nullptr ? tabs->frontTabTitle(tab.browser).value_or("") : "";
 }
 
 /// The focused window of the target's application: the window's own process, or the browser's.

@@ -27,7 +27,7 @@ PaletteController::PaletteController(SnapshotStore& snapshots, UsageStore& usage
 PaletteController::~PaletteController() = default;
 
 void PaletteController::show() {
-    if (!Permissions::accessibilityGrantedOrAsk()) return;
+    if (!Permissions::grantedOrAsk(desktop::Grant::controlWindows)) return;
     // Taken before the palette takes the keyboard, so it names where the user comes from.
     contextKey_ = usage_.currentContextKey();
     platform::latency::mark("context read");

@@ -12,6 +12,8 @@
 #include "platform/workspace.hpp"
 
 namespace zerlith::desktop {
+class Access;
+class DesktopTabs;
 class Windows;
 }
 
@@ -42,6 +44,10 @@ public:
     virtual Preferences* preferences() { return nullptr; }
     /// The browsers' extensions; none where tabs are reached through scripts only.
     virtual BrowserBridge* browserBridge() { return nullptr; }
+    /// The desktop's own way to browsers' tabs; none where only an extension brings them.
+    virtual desktop::DesktopTabs* tabs() { return nullptr; }
+    /// The grants the user gives the switcher; none on a desktop that grants everything.
+    virtual desktop::Access* access() { return nullptr; }
     /// The macOS-shaped interfaces; none on any desktop but the macOS model's.
     virtual MacInterfaces* macOS() { return nullptr; }
 };

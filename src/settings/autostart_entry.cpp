@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "base/file_io.hpp"
-#include "system/apple_script_runner.hpp"
+#include "base/utf8.hpp"
 
 namespace zerlith {
 namespace fs = std::filesystem;
@@ -127,7 +127,7 @@ bool autostartEntryEnabled(const std::string& text) {
 std::optional<std::string> execArgument(const std::string& argument) {
     // The reserved characters, and a carriage return, which some readers take for a separator.
     constexpr std::string_view quoted = " \t\n\r\"'\\><~|&;$*?#()`";
-    if (!AppleScriptRunner::detail::isValidUtf8(argument)) return std::nullopt;
+    if (!isValidUtf8(argument)) return std::nullopt;
     std::string escaped;
     for (const char c : argument) {
         const auto byte = static_cast<unsigned char>(c);

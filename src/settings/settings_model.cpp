@@ -32,25 +32,25 @@ SettingsModel::SettingsModel(Services services)
 
 
 bool SettingsModel::allPermissionsGranted() const {
-    if (!accessibility_ || !screenRecording_) return false;
+    if (!windowControl_ || !windowTitles_) return false;
     for (const auto& [browser, status] : automation_) {
-        if (status != Permissions::AutomationStatus::allowed) return false;
+        if (status != desktop::TabConsent::allowed) return false;
     }
     return true;
 }
 
 void SettingsModel::refresh() {
-    accessibility_ = Permissions::accessibilityGranted();
-    screenRecording_ = Permissions::screenRecordingGranted();
+    windowControl_ = Permissions::granted(desktop::Grant::controlWindows);
+    windowTitles_ = Permissions::granted(desktop::Grant::readWindowTitles);
     launchAtLogin_ = services_.loginItem.enabled();
     automaticUpdates_ = services_.updater.automaticallyChecksForUpdates();
     changed();
     // The browsers are asked themselves, and one may be slow to answer: never on the main thread.
     auto& dispatch = services_.dispatch;
     dispatch.concurrentQueue().async([&dispatch, weak = self_.weak(), searchPath = services_.browserSearchPath] {
-        std::map<BrowserKind, Permissions::AutomationStatus> automation;
+        std::map<BrowserKind, desktop::TabConsent> automation;
         for (const auto browser : kAllBrowsers) {
-            if (BrowserSource::runningApp(browser)) automation[browser] = Permissions::automationStatus(browser);
+            if (BrowserSource::runningApp(browser)) automation[browser] = Permissions::tabConsent(browser);
         }
         std::vector<TabBrowser> browsers;
         if (auto* bridge = platform::current().browserBridge())
@@ -121,8 +121,8 @@ void SettingsModel::setAutomaticUpdates(bool enabled) {
 
 void SettingsModel::browserAction(BrowserKind browser) {
     const auto found = automation_.find(browser);
-    if (found != automation_.end() && found->second == Permissions::AutomationStatus::denied) {
-        Permissions::openAutomationSettings();
+    if (found != automation_.end() && found->second == desktop::TabConsent::denied) {
+        Permissions::openTabConsentSettings();
         return;
     }
     auto* snapshots = services_.snapshots;
@@ -173,7 +173,7 @@ bool claimSetupWindow(SettingsModel& model, platform::Preferences& preferences) 
     model.refresh();
     const auto shown = preferences.value(kSetupShownKey);
     const bool wasShown = shown && shown->is_boolean() && shown->get<bool>();
-    if (model.accessibility() && model.screenRecording() && wasShown) return false;
+    if (model.windowControlGranted() && model.windowTitlesGranted() && wasShown) return false;
     preferences.setValue(kSetupShownKey, true);
     return true;
 }

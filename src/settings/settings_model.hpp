@@ -57,10 +57,10 @@ public:
     /// Runs after every assignment of the published state, also when nothing changed.
     void onChange(std::function<void()> listener) { listener_ = std::move(listener); }
 
-    bool accessibility() const { return accessibility_; }
-    bool screenRecording() const { return screenRecording_; }
+    bool windowControlGranted() const { return windowControl_; }
+    bool windowTitlesGranted() const { return windowTitles_; }
     /// Running browsers only.
-    const std::map<BrowserKind, Permissions::AutomationStatus>& automation() const { return automation_; }
+    const std::map<BrowserKind, desktop::TabConsent>& automation() const { return automation_; }
     /// Whether tabs come through Zerlith's extension (the desktop has a browser bridge): the
     /// browsers are then rows of their own, and the desktop asks for no permissions.
     bool tabsThroughExtension() const;
@@ -76,7 +76,7 @@ public:
     const Shortcut& instantShortcut() const { return instantShortcut_; }
     const std::optional<std::string>& shortcutError() const { return shortcutError_; }
     bool automaticUpdates() const { return automaticUpdates_; }
-    /// Accessibility, Screen Recording and every running browser's automation are granted.
+    /// Window control, window titles and every running browser's tabs are granted.
     bool allPermissionsGranted() const;
 
     /// Re-reads permissions, login item and automatic updates, and then, once the browsers have
@@ -113,9 +113,9 @@ private:
     void scheduleTick(unsigned generation);
 
     Services services_;
-    bool accessibility_ = false;
-    bool screenRecording_ = false;
-    std::map<BrowserKind, Permissions::AutomationStatus> automation_;
+    bool windowControl_ = false;
+    bool windowTitles_ = false;
+    std::map<BrowserKind, desktop::TabConsent> automation_;
     std::vector<TabBrowser> tabBrowsers_;
     std::optional<std::string> hostInstallation_;
     bool launchAtLogin_ = false;

@@ -20,7 +20,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     observer_.start();
     services_.snapshots.refreshDirty();
     shell_.startUpdater();
-    Permissions::accessibilityGrantedOrAsk();
+    Permissions::grantedOrAsk(desktop::Grant::controlWindows);
     shell_.showSettingsIfSetupIncomplete();
 }
 

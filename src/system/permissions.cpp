@@ -6,58 +6,40 @@
 
 namespace zerlith::Permissions {
 
-std::string_view rawValue(AutomationStatus status) {
-    switch (status) {
-        case AutomationStatus::allowed: return "allowed";
-        case AutomationStatus::denied: return "denied";
-        case AutomationStatus::notDetermined: return "notDetermined";
-    }
-    return "denied";
+bool granted(desktop::Grant grant) {
+    auto* access = platform::current().access();
+    return access == nullptr || access->granted(grant);
 }
 
-AutomationStatus automationStatusFromCode(int code) {
-    if (code == platform::kAutomationAllowed) return AutomationStatus::allowed;
-    if (code == platform::kAutomationNotDetermined) return AutomationStatus::notDetermined;
-    return AutomationStatus::denied;
-}
-
-bool accessibilityGranted() {
-    auto* macOS = platform::current().macOS();
-    return macOS == nullptr || macOS->accessibility().isProcessTrusted();
-}
-
-bool screenRecordingGranted() {
-    auto* macOS = platform::current().macOS();
-    return macOS == nullptr || macOS->windowServer().preflightScreenCaptureAccess();
-}
-
-bool accessibilityGrantedOrAsk() {
-    if (accessibilityGranted()) return true;
-    platform::currentMacOS().accessibility().promptForTrust();
+bool grantedOrAsk(desktop::Grant grant) {
+    if (granted(grant)) return true;
+    ask(grant);
     return false;
 }
 
-void askForScreenRecording() {
-    if (auto* macOS = platform::current().macOS()) macOS->windowServer().requestScreenCaptureAccess();
+void ask(desktop::Grant grant) {
+    if (auto* access = platform::current().access()) access->ask(grant);
 }
 
-AutomationStatus automationStatus(BrowserKind browser) {
+void openSettings(desktop::Grant grant) {
+    if (auto* access = platform::current().access()) access->openSettings(grant);
+}
+
+desktop::TabConsent tabConsent(BrowserKind browser) {
     // Through an extension nothing is ever refused: the browser is either connected or not yet.
     if (auto* bridge = platform::current().browserBridge()) {
         const auto connected = bridge->connectedBrowsers();
         const bool allowed = std::any_of(connected.begin(), connected.end(),
                                          [&](const auto& each) { return each.kind == rawValue(browser); });
-        return allowed ? AutomationStatus::allowed : AutomationStatus::notDetermined;
+        return allowed ? desktop::TabConsent::allowed : desktop::TabConsent::notDetermined;
     }
-    auto* macOS = platform::current().macOS();
-    if (macOS == nullptr) return AutomationStatus::denied;
-    return automationStatusFromCode(macOS->scripting().automationStatus(bundleIdentifier(browser)));
+    auto* tabs = platform::current().tabs();
+    if (tabs == nullptr || !tabs->reaches(browser)) return desktop::TabConsent::denied;
+    return tabs->consent(browser);
 }
 
-void openAccessibilitySettings() { platform::current().workspace().openURL(kAccessibilitySettingsURL); }
-
-void openScreenRecordingSettings() { platform::current().workspace().openURL(kScreenRecordingSettingsURL); }
-
-void openAutomationSettings() { platform::current().workspace().openURL(kAutomationSettingsURL); }
+void openTabConsentSettings() {
+    if (auto* tabs = platform::current().tabs()) tabs->openConsentSettings();
+}
 
 }  // namespace zerlith::Permissions

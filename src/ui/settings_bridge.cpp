@@ -11,7 +11,7 @@ namespace zerlith::ui {
 namespace {
 
 using Role = HotKeyManager::Role;
-using Status = Permissions::AutomationStatus;
+using Status = desktop::TabConsent;
 
 }  // namespace
 
@@ -98,11 +98,11 @@ bool SettingsBridge::dark() const {
     return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
 }
 
-void SettingsBridge::openAccessibilitySettings() { Permissions::openAccessibilitySettings(); }
+void SettingsBridge::openAccessibilitySettings() { Permissions::openSettings(desktop::Grant::controlWindows); }
 
 void SettingsBridge::openScreenRecordingSettings() {
-    Permissions::askForScreenRecording();
-    Permissions::openScreenRecordingSettings();
+    Permissions::ask(desktop::Grant::readWindowTitles);
+    Permissions::openSettings(desktop::Grant::readWindowTitles);
 }
 
 void SettingsBridge::browserAction(const QString& browser) {

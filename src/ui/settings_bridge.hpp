@@ -55,8 +55,8 @@ public:
     QString browsersTitle() const { return systemPermissions() ? "Permissions" : "Browser tabs"; }
     QString noBrowsersText() const;
     QString hostInstallation() const { return QString::fromStdString(model_.hostInstallation().value_or("")); }
-    bool accessibility() const { return model_.accessibility(); }
-    bool screenRecording() const { return model_.screenRecording(); }
+    bool accessibility() const { return model_.windowControlGranted(); }
+    bool screenRecording() const { return model_.windowTitlesGranted(); }
     QVariantList browsers() const { return browsers_; }
     QString paletteShortcut() const;
     QString instantShortcut() const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "providers/macos_model/scripted_tabs.hpp"
 #include "settings/settings_model.hpp"
 #include "support/sim_fixture.hpp"
 
@@ -10,7 +11,7 @@ namespace {
 
 using nlohmann::json;
 using Role = HotKeyManager::Role;
-using Status = Permissions::AutomationStatus;
+using Status = desktop::TabConsent;
 
 /// A feed that never answers: the model only reads the updater's switch.
 class SilentFeed final : public UpdateFeed {
@@ -55,8 +56,8 @@ TEST_F(SettingsModelTest, StartsWithTheDefaultsBeforeTheFirstRefresh) {
     auto& settings = model();
     EXPECT_EQ(settings.paletteShortcut(), (Shortcut{49, 2048}));
     EXPECT_EQ(settings.instantShortcut(), (Shortcut{48, 2048}));
-    EXPECT_FALSE(settings.accessibility());
-    EXPECT_FALSE(settings.screenRecording());
+    EXPECT_FALSE(settings.windowControlGranted());
+    EXPECT_FALSE(settings.windowTitlesGranted());
     EXPECT_TRUE(settings.automation().empty());
     EXPECT_FALSE(settings.launchAtLogin());
     EXPECT_FALSE(settings.shortcutError());
@@ -66,8 +67,8 @@ TEST_F(SettingsModelTest, StartsWithTheDefaultsBeforeTheFirstRefresh) {
 
 TEST_F(SettingsModelTest, WithoutBrowsersTheTwoPermissionsAreEverything) {
     model().refresh();
-    EXPECT_TRUE(model().accessibility());
-    EXPECT_TRUE(model().screenRecording());
+    EXPECT_TRUE(model().windowControlGranted());
+    EXPECT_TRUE(model().windowTitlesGranted());
     EXPECT_TRUE(model().automation().empty());
     EXPECT_TRUE(model().allPermissionsGranted());
 }
@@ -110,7 +111,7 @@ TEST_F(SettingsWithSafariDeniedTest, ADeniedBrowserOpensTheAutomationSettings) {
     model().browserAction(BrowserKind::safari);
     sim.dispatch.runUntilIdle();
     const auto log = sim.desktop().actionLog();
-    EXPECT_NE(std::find(log.begin(), log.end(), "openURL " + std::string(Permissions::kAutomationSettingsURL)),
+    EXPECT_NE(std::find(log.begin(), log.end(), "openURL " + std::string(macos_model::kAutomationSettingsURL)),
               log.end());
     EXPECT_EQ(model().automation().at(BrowserKind::safari), Status::denied);
 }
@@ -177,7 +178,7 @@ TEST_F(SettingsModelTest, PollingSeesAPermissionGoing) {
     model().startPolling();
     sim.desktop().update([](sim::DesktopModel& desktop) { desktop.permissions.accessibility = false; });
     sim.dispatch.runMainFor(1.0);
-    EXPECT_FALSE(model().accessibility());
+    EXPECT_FALSE(model().windowControlGranted());
     EXPECT_FALSE(model().allPermissionsGranted());
 }
 

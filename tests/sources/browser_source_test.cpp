@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "providers/macos_model/scripted_tabs.hpp"
 #include "support/fake_browser_bridge.hpp"
 #include "support/sim_fixture.hpp"
 #include "support/forwarding_platform.hpp"
@@ -95,7 +96,7 @@ TEST(BrowserTabs, AutomationStatusDecidesTheScriptAndItsLimit) {
         std::vector<double> seen;
         for (const auto& call : recording.scripts.calls) {
             seen.push_back(call.timeout);
-            EXPECT_EQ(call.source, enumerationScript(BrowserKind::chrome)) << name;
+            EXPECT_EQ(call.source, macos_model::listingScript(BrowserKind::chrome)) << name;
         }
         EXPECT_EQ(seen, limits) << name;
     }
@@ -137,7 +138,7 @@ TEST(BrowserConsent, RequestAsksOnlyBrowsersThatCanStillBeAsked) {
 
     ASSERT_EQ(recording.scripts.calls.size(), 1u) << "denied Safari gets no script";
     EXPECT_EQ(recording.scripts.calls[0].timeout, 120.0);
-    EXPECT_EQ(Permissions::automationStatus(BrowserKind::chrome), Permissions::AutomationStatus::allowed);
+    EXPECT_EQ(Permissions::tabConsent(BrowserKind::chrome), desktop::TabConsent::allowed);
     EXPECT_EQ(pendingConsent(), (std::vector<BrowserKind>{BrowserKind::safari}));
 
     recording.scripts.calls.clear();
@@ -179,10 +180,10 @@ TEST(BrowserTabs, ThroughTheExtensionTabsAndConsentComeFromTheBridge) {
     EXPECT_EQ(runningApp(BrowserKind::chrome)->pid, kChromium);
     EXPECT_EQ(runningApp(BrowserKind::firefox)->pid, kFirefox) << "running without the extension";
     EXPECT_FALSE(runningApp(BrowserKind::safari));
-    using Status = Permissions::AutomationStatus;
-    EXPECT_EQ(Permissions::automationStatus(BrowserKind::chrome), Status::allowed);
-    EXPECT_EQ(Permissions::automationStatus(BrowserKind::firefox), Status::notDetermined);
-    EXPECT_EQ(Permissions::automationStatus(BrowserKind::safari), Status::notDetermined);
+    using Status = desktop::TabConsent;
+    EXPECT_EQ(Permissions::tabConsent(BrowserKind::chrome), Status::allowed);
+    EXPECT_EQ(Permissions::tabConsent(BrowserKind::firefox), Status::notDetermined);
+    EXPECT_EQ(Permissions::tabConsent(BrowserKind::safari), Status::notDetermined);
     EXPECT_EQ(pendingConsent(), (std::vector<BrowserKind>{BrowserKind::firefox}));
 }
 

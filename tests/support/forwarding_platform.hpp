@@ -17,6 +17,8 @@ public:
 
     desktop::ProviderInfo provider() const override { return inner_.provider(); }
     desktop::Windows& windows() override { return inner_.windows(); }
+    desktop::DesktopTabs* tabs() override { return inner_.tabs(); }
+    desktop::Access* access() override { return inner_.access(); }
     platform::Workspace& workspace() override { return inner_.workspace(); }
     platform::Display& display() override { return inner_.display(); }
     platform::MacInterfaces* macOS() override { return inner_.macOS() != nullptr ? this : nullptr; }

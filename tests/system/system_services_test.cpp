@@ -12,7 +12,7 @@ namespace zerlith {
 namespace {
 
 using nlohmann::json;
-using Permissions::AutomationStatus;
+using desktop::TabConsent;
 using testing::SimDesktopFixture;
 
 const json kBrowsers = {{{"pid", 601}, {"bundleID", "com.google.Chrome"}},
@@ -20,46 +20,38 @@ const json kBrowsers = {{{"pid", 601}, {"bundleID", "com.google.Chrome"}},
 
 TEST(PermissionReadings, GrantsAreReadAfreshOnEveryCall) {
     SimDesktopFixture sim(json{{"permissions", {{"accessibility", false}, {"screenRecording", true}}}});
-    EXPECT_FALSE(Permissions::accessibilityGranted());
-    EXPECT_TRUE(Permissions::screenRecordingGranted());
+    EXPECT_FALSE(Permissions::granted(desktop::Grant::controlWindows));
+    EXPECT_TRUE(Permissions::granted(desktop::Grant::readWindowTitles));
     sim.desktop().update([](sim::DesktopModel& model) {
         model.permissions.accessibility = true;
         model.permissions.screenRecording = false;
     });
-    EXPECT_TRUE(Permissions::accessibilityGranted());
-    EXPECT_FALSE(Permissions::screenRecordingGranted());
+    EXPECT_TRUE(Permissions::granted(desktop::Grant::controlWindows));
+    EXPECT_FALSE(Permissions::granted(desktop::Grant::readWindowTitles));
 }
 
-TEST(PermissionReadings, AutomationStatusOfEachBrowser) {
-    const std::pair<const char*, AutomationStatus> cases[] = {
-        {"allowed", AutomationStatus::allowed},
-        {"denied", AutomationStatus::denied},
-        {"notDetermined", AutomationStatus::notDetermined},
+TEST(PermissionReadings, TabConsentOfEachBrowser) {
+    const std::pair<const char*, TabConsent> cases[] = {
+        {"allowed", TabConsent::allowed},
+        {"denied", TabConsent::denied},
+        {"notDetermined", TabConsent::notDetermined},
     };
     for (const auto& [setting, expected] : cases) {
         SimDesktopFixture sim(
             json{{"apps", kBrowsers}, {"permissions", {{"automation", {{"safari", setting}}}}}});
-        EXPECT_EQ(Permissions::automationStatus(BrowserKind::safari), expected) << setting;
-        EXPECT_EQ(Permissions::rawValue(expected), setting);
+        EXPECT_EQ(Permissions::tabConsent(BrowserKind::safari), expected) << setting;
+        EXPECT_EQ(desktop::rawValue(expected), setting);
     }
     SimDesktopFixture nothingRuns(json::object());
-    EXPECT_EQ(Permissions::automationStatus(BrowserKind::chrome), AutomationStatus::denied)
+    EXPECT_EQ(Permissions::tabConsent(BrowserKind::chrome), TabConsent::denied)
         << "a browser that does not run cannot be asked";
-}
-
-TEST(PermissionReadings, StatusCodes) {
-    EXPECT_EQ(Permissions::automationStatusFromCode(0), AutomationStatus::allowed);
-    EXPECT_EQ(Permissions::automationStatusFromCode(-1744), AutomationStatus::notDetermined);
-    for (const int other : {-1743, -600, 1, -1}) {
-        EXPECT_EQ(Permissions::automationStatusFromCode(other), AutomationStatus::denied) << other;
-    }
 }
 
 TEST(PermissionSettings, OpenTheirPanes) {
     SimDesktopFixture sim(json::object());
-    Permissions::openAccessibilitySettings();
-    Permissions::openScreenRecordingSettings();
-    Permissions::openAutomationSettings();
+    Permissions::openSettings(desktop::Grant::controlWindows);
+    Permissions::openSettings(desktop::Grant::readWindowTitles);
+    Permissions::openTabConsentSettings();
     EXPECT_EQ(sim.desktop().actionLog(),
               (std::vector<std::string>{
                   "openURL x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility",

@@ -7,7 +7,9 @@
 #include "platform/sim/sim_scripting.hpp"
 #include "platform/sim/sim_window_server.hpp"
 #include "platform/sim/sim_workspace.hpp"
+#include "providers/macos_model/model_access.hpp"
 #include "providers/macos_model/model_windows.hpp"
+#include "providers/macos_model/scripted_tabs.hpp"
 
 namespace zerlith::sim {
 
@@ -37,6 +39,8 @@ struct SimDesktop::Parts {
     SimHotKeys hotKeys;
     platform::MemoryPreferences preferences;
     macos_model::ModelWindows windows;
+    macos_model::ScriptedTabs tabs;
+    macos_model::ModelAccess access;
 };
 
 SimDesktop::SimDesktop(DesktopModel model, platform::Clock& clock, platform::Dispatch& dispatch)
@@ -55,6 +59,8 @@ desktop::ProviderInfo SimDesktop::provider() const {
 }
 
 desktop::Windows& SimDesktop::windows() { return parts_->windows; }
+desktop::DesktopTabs* SimDesktop::tabs() { return &parts_->tabs; }
+desktop::Access* SimDesktop::access() { return &parts_->access; }
 platform::Accessibility& SimDesktop::accessibility() { return parts_->accessibility; }
 platform::WindowServer& SimDesktop::windowServer() { return parts_->windowServer; }
 platform::Workspace& SimDesktop::workspace() { return parts_->workspace; }

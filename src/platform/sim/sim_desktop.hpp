@@ -41,6 +41,10 @@ public:
     desktop::ProviderInfo provider() const override;
     /// The macOS model's windows, over this desktop's macOS-shaped interfaces.
     desktop::Windows& windows() override;
+    /// Chrome's and Safari's tabs by script, under the file's automation consent.
+    desktop::DesktopTabs* tabs() override;
+    /// The file's Accessibility and Screen Recording permissions.
+    desktop::Access* access() override;
     platform::Workspace& workspace() override;
     platform::Display& display() override;
     platform::MacInterfaces* macOS() override { return this; }

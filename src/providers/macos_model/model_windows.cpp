@@ -6,7 +6,7 @@
 #include "providers/macos_model/window_menu.hpp"
 #include "providers/macos_model/window_mover.hpp"
 #include "sources/source_text.hpp"
-#include "system/apple_script_runner.hpp"
+#include "providers/macos_model/apple_script_runner.hpp"
 
 namespace zerlith::macos_model {
 namespace {

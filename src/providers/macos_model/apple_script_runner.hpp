@@ -23,9 +23,6 @@ namespace detail {
 std::optional<std::string> runProcess(const std::string& interpreterPath, std::string_view source,
                                       double timeout);
 
-/// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(std::string_view bytes);
-
 }  // namespace detail
 
 }  // namespace zerlith::AppleScriptRunner

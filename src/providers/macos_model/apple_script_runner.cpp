@@ -1,4 +1,4 @@
-#include "system/apple_script_runner.hpp"
+#include "providers/macos_model/apple_script_runner.hpp"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -14,8 +14,7 @@
 #include <mutex>
 #include <thread>
 
-#include <unicode/utf8.h>
-
+#include "base/utf8.hpp"
 #include "platform/platform.hpp"
 
 extern char** environ;
@@ -193,18 +192,6 @@ std::optional<std::string> runProcess(const std::string& interpreterPath, std::s
     std::string output = drain->takeBytes();
     if (!isValidUtf8(output)) return std::nullopt;
     return output;
-}
-
-bool isValidUtf8(std::string_view bytes) {
-    // ICU's strict decoder refuses overlong forms, surrogates and code points past U+10FFFF.
-    if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) return false;  // past what the decoder indexes
-    const auto length = static_cast<std::int32_t>(bytes.size());
-    for (std::int32_t at = 0; at < length;) {
-        UChar32 c = 0;
-        U8_NEXT(bytes.data(), at, length, c);
-        if (c < 0) return false;
-    }
-    return true;
 }
 
 }  // namespace detail
