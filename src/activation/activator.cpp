@@ -1,5 +1,6 @@
 #include "activation/activator.hpp"
 
+#include "desktop/tabs.hpp"
 #include "desktop/windows.hpp"
 #include "platform/platform.hpp"
 #include "sources/browser_source.hpp"
@@ -37,7 +38,12 @@ bool focusTab(ActivationLog& log, const Target& target, const std::optional<plat
         focusThroughExtension(*bridge, log, browser->pid, tab, target.title, movingTo);
         return true;
     }
-    return platform::current().windows().selectTab(log, browser->pid, target, movingTo);
+    auto* tabs = platform::current().tabs();
+    if (tabs == nullptr || !tabs->reaches(tab.browser)) {
+        log.appendTrace("focusTab: no extension");
+        return false;
+    }
+    return tabs->select(log, browser->pid, target, movingTo);
 }
 
 }  // namespace

@@ -5,10 +5,16 @@
 #include <string_view>
 #include <vector>
 
+#include "desktop/activation_log.hpp"
 #include "model/target.hpp"
 #include "platform/browser_bridge.hpp"
+#include "platform/display.hpp"
 
 namespace zerlith::desktop {
+
+/// How long a browser takes to show a tab it was told to select, before its window is looked
+/// for by the tab's title.
+inline constexpr double kAfterTabSelectWait = 0.15;
 
 /// Whether the switcher may read a browser's tabs.
 enum class TabConsent { allowed, denied, notDetermined };
@@ -17,7 +23,7 @@ enum class TabConsent { allowed, denied, notDetermined };
 std::string_view rawValue(TabConsent consent);
 
 /// A desktop's own way to browsers' tabs where no extension brings them (scripts on the macOS
-/// model). Any thread; list() and frontTabTitle() block while the browser answers, so never call
+/// model). Any thread unless told; list() and frontTabTitle() block while the browser answers, so never call
 /// them on the main thread of the running application.
 class DesktopTabs {
 public:
@@ -34,6 +40,12 @@ public:
     /// empty when it does not run, is denied or fails to answer. Where the user was never asked,
     /// the desktop asks now and waits for the answer.
     virtual std::vector<platform::BrowserTab> list(BrowserKind browser) = 0;
+
+    /// Main thread. Starts selecting the tab and raising its window of `browser`'s process,
+    /// moving it onto `movingTo` when set; the outcome lands in `log`'s trace, so `log` outlives
+    /// the work. False when nothing could be started.
+    virtual bool select(ActivationLog& log, Pid browser, const Target& tab,
+                        const std::optional<platform::Screen>& movingTo) = 0;
 
     /// The title of the tab the browser's front window shows; none when it cannot be read.
     virtual std::optional<std::string> frontTabTitle(BrowserKind browser) = 0;

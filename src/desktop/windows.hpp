@@ -22,10 +22,6 @@ inline bool isSwitchableSize(const Rect& frame) {
     return frame.absWidth() >= kMinimumWindowWidth && frame.absHeight() >= kMinimumWindowHeight;
 }
 
-/// How long a browser takes to show a tab it was told to select, before its window is looked
-/// for by the tab's title.
-inline constexpr double kAfterTabSelectWait = 0.15;
-
 /// One switchable window as its desktop reports it, before the core makes a target of it.
 struct Window {
     std::uint32_t id = 0;  ///< the desktop's own id of the window
@@ -77,11 +73,6 @@ public:
     /// Background queue, once a browser shows the tab: brings forward the window of `pid` whose
     /// title begins with `title`, else the application, moving it onto `movingTo` when set.
     virtual void raiseShowing(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo) = 0;
-
-    /// Main thread. This desktop's own way to select a tab and raise its browser window where no
-    /// extension brings the browser in; false where there is none.
-    virtual bool selectTab(ActivationLog& log, Pid browser, const Target& tab,
-                           const std::optional<platform::Screen>& movingTo) = 0;
 };
 
 }  // namespace zerlith::desktop

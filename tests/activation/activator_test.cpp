@@ -5,6 +5,7 @@
 #include "activation/activator.hpp"
 #include "support/desktop_builders.hpp"
 #include "providers/macos_model/model_windows.hpp"
+#include "providers/macos_model/scripted_tabs.hpp"
 #include "providers/macos_model/window_menu.hpp"
 #include "support/fake_browser_bridge.hpp"
 #include "support/sim_fixture.hpp"

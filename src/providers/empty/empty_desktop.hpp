@@ -24,7 +24,6 @@ private:
     std::optional<Pid> ownerOf(std::uint32_t) override { return std::nullopt; }
     bool raise(ActivationLog&, const Target&, const std::optional<Screen>&) override { return false; }
     void raiseShowing(Pid, const std::string&, const std::optional<Screen>&) override {}
-    bool selectTab(ActivationLog&, Pid, const Target&, const std::optional<Screen>&) override { return false; }
 
     std::vector<RunningApplication> runningApplications() override { return {}; }
     std::optional<RunningApplication> frontmostApplication() override { return std::nullopt; }

@@ -5,39 +5,15 @@
 #include "providers/macos_model/window_list.hpp"
 #include "providers/macos_model/window_menu.hpp"
 #include "providers/macos_model/window_mover.hpp"
-#include "sources/source_text.hpp"
-#include "providers/macos_model/apple_script_runner.hpp"
 
 namespace zerlith::macos_model {
 namespace {
 
 namespace ax = platform::ax;
 
-constexpr double kSelectScriptTimeout = 3.0;
-constexpr double kFrontTabScriptTimeout = 2.0;
-constexpr std::int64_t kMoveAttempts = 8;
 constexpr double kWindowsReadTimeout = 1.0;
 
 void activateApp(Pid pid) { platform::current().workspace().activate(pid); }
-
-/// After a background raise: the move waits on the main queue for the raised window to become
-/// the application's focused one.
-void scheduleDelayedMove(Pid pid, const std::optional<platform::Screen>& movingTo) {
-    if (!movingTo) return;
-    platform::current().dispatch().postMain(
-        [pid, screen = *movingTo] { WindowMover::moveWhenAvailable(pid, screen, kMoveAttempts); });
-}
-
-std::string frontTabURLScript(BrowserKind browser) {
-    switch (browser) {
-        case BrowserKind::chrome:
-            return "tell application \"Google Chrome\" to return URL of active tab of front window";
-        case BrowserKind::safari:
-            return "tell application \"Safari\" to return URL of current tab of front window";
-        case BrowserKind::firefox: return {};
-    }
-    return {};
-}
 
 void raiseDirectly(const platform::AXElementRef& element, Pid pid, const std::optional<platform::Screen>& movingTo) {
     auto& platform = platform::current();
@@ -79,7 +55,7 @@ bool ModelWindows::raise(ActivationLog& log, const Target& target, const std::op
     platform::current().dispatch().concurrentQueue().async(
         [&log, pid, title = target.title, duplicateIndex = target.window->duplicateIndex, movingTo] {
             if (!WindowMenu::raise(log, pid, title, duplicateIndex, {})) activateApp(pid);
-            scheduleDelayedMove(pid, movingTo);
+            WindowMover::moveOnceFocused(pid, movingTo);
         });
     return true;
 }
@@ -92,38 +68,7 @@ void ModelWindows::raiseShowing(Pid pid, const std::string& title, const std::op
         return;
     }
     activateApp(pid);
-    scheduleDelayedMove(pid, movingTo);
-}
-
-bool ModelWindows::selectTab(ActivationLog& log, Pid browser, const Target& target,
-                             const std::optional<platform::Screen>& movingTo) {
-    platform::current().dispatch().concurrentQueue().async([&log, browser, tab = *target.tab, title = target.title, movingTo] {
-        AppleScriptRunner::run(selectTabScript(tab), kSelectScriptTimeout);
-        platform::current().clock().sleep(desktop::kAfterTabSelectWait);
-        if (!WindowMenu::raise(log, browser, title, 0, [&tab] { return frontTabShows(tab); })) activateApp(browser);
-        scheduleDelayedMove(browser, movingTo);
-    });
-    return true;
-}
-
-std::string selectTabScript(const TabRef& tab) {
-    const auto windowID = std::to_string(tab.windowID);
-    const auto tabIndex = std::to_string(tab.tabIndex);
-    switch (tab.browser) {
-        case BrowserKind::chrome:
-            return "tell application \"Google Chrome\"\n    set targetWindow to first window whose id is " +
-                   windowID + "\n    set active tab index of targetWindow to " + tabIndex + "\nend tell";
-        case BrowserKind::safari:
-            return "tell application \"Safari\"\n    set targetWindow to first window whose id is " + windowID +
-                   "\n    set current tab of targetWindow to tab " + tabIndex + " of targetWindow\nend tell";
-        case BrowserKind::firefox: return {};
-    }
-    return {};
-}
-
-bool frontTabShows(const TabRef& tab) {
-    const auto output = AppleScriptRunner::run(frontTabURLScript(tab.browser), kFrontTabScriptTimeout);
-    return output && SourceText::trimmed(*output) == tab.url;
+    WindowMover::moveOnceFocused(pid, movingTo);
 }
 
 }  // namespace zerlith::macos_model

@@ -5,6 +5,8 @@
 
 #include "platform/platform.hpp"
 #include "providers/macos_model/apple_script_runner.hpp"
+#include "providers/macos_model/window_menu.hpp"
+#include "providers/macos_model/window_mover.hpp"
 #include "sources/source_text.hpp"
 
 namespace zerlith::macos_model {
@@ -14,7 +16,9 @@ namespace {
 constexpr double kAllowedTimeout = 5.0;
 /// Limit while the system asks the user for consent: time for a person to answer.
 constexpr double kConsentTimeout = 120.0;
-constexpr double kFrontTabScriptTimeout = 3.0;
+constexpr double kFrontTabTitleTimeout = 3.0;
+constexpr double kSelectScriptTimeout = 3.0;
+constexpr double kFrontTabScriptTimeout = 2.0;
 
 struct ScriptLine {
     int indent;
@@ -81,6 +85,17 @@ std::string chromeScript() {
     });
 }
 
+std::string frontTabURLScript(BrowserKind browser) {
+    switch (browser) {
+        case BrowserKind::chrome:
+            return "tell application \"Google Chrome\" to return URL of active tab of front window";
+        case BrowserKind::safari:
+            return "tell application \"Safari\" to return URL of current tab of front window";
+        case BrowserKind::firefox: return {};
+    }
+    return {};
+}
+
 std::string frontTabTitleScript(BrowserKind browser) {
     switch (browser) {
         case BrowserKind::chrome:
@@ -131,9 +146,21 @@ std::vector<platform::BrowserTab> ScriptedTabs::list(BrowserKind browser) {
     return detail::parse(*output);
 }
 
+bool ScriptedTabs::select(ActivationLog& log, Pid browser, const Target& target,
+                          const std::optional<platform::Screen>& movingTo) {
+    platform::current().dispatch().concurrentQueue().async(
+        [&log, browser, tab = *target.tab, title = target.title, movingTo] {
+        AppleScriptRunner::run(selectTabScript(tab), kSelectScriptTimeout);
+        platform::current().clock().sleep(desktop::kAfterTabSelectWait);
+        if (!WindowMenu::raise(log, browser, title, 0, [&tab] { return frontTabShows(tab); })) platform::current().workspace().activate(browser);
+        WindowMover::moveOnceFocused(browser, movingTo);
+    });
+    return true;
+}
+
 std::optional<std::string> ScriptedTabs::frontTabTitle(BrowserKind browser) {
     if (!reaches(browser)) return std::nullopt;
-    const auto output = AppleScriptRunner::run(frontTabTitleScript(browser), kFrontTabScriptTimeout);
+    const auto output = AppleScriptRunner::run(frontTabTitleScript(browser), kFrontTabTitleTimeout);
     if (!output) return std::nullopt;
     return std::string(SourceText::trimmed(*output));
 }
@@ -150,6 +177,26 @@ const std::string& listingScript(BrowserKind browser) {
         case BrowserKind::firefox: return none;
     }
     return none;
+}
+
+std::string selectTabScript(const TabRef& tab) {
+    const auto windowID = std::to_string(tab.windowID);
+    const auto tabIndex = std::to_string(tab.tabIndex);
+    switch (tab.browser) {
+        case BrowserKind::chrome:
+            return "tell application \"Google Chrome\"\n    set targetWindow to first window whose id is " +
+                   windowID + "\n    set active tab index of targetWindow to " + tabIndex + "\nend tell";
+        case BrowserKind::safari:
+            return "tell application \"Safari\"\n    set targetWindow to first window whose id is " + windowID +
+                   "\n    set current tab of targetWindow to tab " + tabIndex + " of targetWindow\nend tell";
+        case BrowserKind::firefox: return {};
+    }
+    return {};
+}
+
+bool frontTabShows(const TabRef& tab) {
+    const auto output = AppleScriptRunner::run(frontTabURLScript(tab.browser), kFrontTabScriptTimeout);
+    return output && SourceText::trimmed(*output) == tab.url;
 }
 
 desktop::TabConsent consentFromCode(int code) {

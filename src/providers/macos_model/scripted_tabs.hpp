@@ -20,6 +20,9 @@ public:
     bool reaches(BrowserKind browser) const override;
     desktop::TabConsent consent(BrowserKind browser) override;
     std::vector<platform::BrowserTab> list(BrowserKind browser) override;
+    /// By script, then through the browser's Window menu, checked by the front tab's URL.
+    bool select(ActivationLog& log, Pid browser, const Target& tab,
+                const std::optional<platform::Screen>& movingTo) override;
     std::optional<std::string> frontTabTitle(BrowserKind browser) override;
     void openConsentSettings() override;
 };
@@ -31,6 +34,13 @@ inline constexpr std::string_view kFieldSeparator = "\x1f";
 
 /// The tab-listing script sent to a browser; empty for one no script reaches.
 const std::string& listingScript(BrowserKind browser);
+
+/// The script that makes the tab the active one of its browser window.
+std::string selectTabScript(const TabRef& tab);
+
+/// Whether the browser's front window now shows the tab, judged by its active tab's URL.
+/// Runs a script: blocks up to 2 s, so never on the main thread.
+bool frontTabShows(const TabRef& tab);
 
 /// The consent for a code of the automation check: 0 allowed, -1744 not yet asked, anything else
 /// denied (refused, or the browser cannot be asked, e.g. it does not run).

@@ -12,6 +12,7 @@ namespace ax = platform::ax;
 constexpr double kFullScreenExitWait = 0.35;
 constexpr double kAttemptDelay = 0.12;
 constexpr double kFocusedWindowTimeout = 0.25;
+constexpr std::int64_t kMoveAttempts = 8;
 
 }  // namespace
 
@@ -39,6 +40,12 @@ void moveWhenAvailable(Pid pid, const platform::Screen& destination, std::int64_
         if (remaining < 1) return;
         moveWhenAvailable(pid, destination, remaining);
     });
+}
+
+void moveOnceFocused(Pid pid, const std::optional<platform::Screen>& destination) {
+    if (!destination) return;
+    platform::current().dispatch().postMain(
+        [pid, screen = *destination] { moveWhenAvailable(pid, screen, kMoveAttempts); });
 }
 
 std::optional<platform::AXElementRef> focusedWindow(Pid pid) {

@@ -20,6 +20,10 @@ void move(const platform::AXElementRef& window, const platform::Screen& destinat
 /// Returns at once and reports nothing.
 void moveWhenAvailable(Pid pid, const platform::Screen& destination, std::int64_t attemptsRemaining);
 
+/// After a raise on a background queue: on the main queue, moves the application's window onto
+/// `destination` once it is the focused one (8 looks); nothing without a destination.
+void moveOnceFocused(Pid pid, const std::optional<platform::Screen>& destination);
+
 /// The application's focused window, read with a 0.25 s messaging timeout; none without one.
 std::optional<platform::AXElementRef> focusedWindow(Pid pid);
 

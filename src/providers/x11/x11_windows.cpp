@@ -84,11 +84,6 @@ void X11Windows::raiseShowing(Pid pid, const std::string& title, const std::opti
     raiseFrontWindow(pid, title, movingTo) || raiseFrontWindow(pid, {}, movingTo);
 }
 
-bool X11Windows::selectTab(ActivationLog& log, Pid, const Target&, const std::optional<platform::Screen>&) {
-    log.appendTrace("focusTab: no extension");
-    return false;
-}
-
 bool X11Windows::raiseFrontWindow(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo) {
     const auto desktop = cache_.current(kDefaultReplyTimeout);
     const ClientWindow* front = frontWindowOf(*desktop, pid, title);

@@ -30,9 +30,6 @@ public:
     /// there is none.
     bool raise(ActivationLog& log, const Target& window, const std::optional<platform::Screen>& movingTo) override;
     void raiseShowing(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo) override;
-    /// Tabs are reached only through the browsers' extensions here.
-    bool selectTab(ActivationLog& log, Pid browser, const Target& tab,
-                   const std::optional<platform::Screen>& movingTo) override;
 
 private:
     /// Raises the frontmost window of `pid` whose title begins with `title`; false without one.
