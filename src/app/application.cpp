@@ -19,7 +19,7 @@
 #include "system/instance_lock.hpp"
 #include "system/preferences_file.hpp"
 #include "ui/scene_graph.hpp"
-#include "ui/x11_window_setup.hpp"
+#include "ui/x11_window_host.hpp"
 
 namespace zerlith::app {
 namespace {
@@ -124,7 +124,7 @@ int runApplication(int argc, char** argv, DesktopChoice choice) {
     if (choice.desktopFile == nullptr && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
-    if (QByteArray(qgetenv("QT_QPA_PLATFORM")) == "xcb" && !ui::x11::displayReachable()) {
+    if (QByteArray(qgetenv("QT_QPA_PLATFORM")) == "xcb" && !ui::X11WindowHost::displayReachable()) {
         std::cerr << "zerlith: cannot open the display " << (choice.display ? choice.display : "") << '\n';
         return 2;
     }

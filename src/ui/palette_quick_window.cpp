@@ -3,7 +3,6 @@
 #include <utility>
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QQmlEngine>
 #include <QPainterPath>
@@ -12,7 +11,6 @@
 #include "desktop/screens.hpp"
 #include "platform/latency_trace.hpp"
 #include "ui/image_providers.hpp"
-#include "ui/x11_window_setup.hpp"
 
 namespace zerlith::ui {
 namespace {
@@ -24,12 +22,6 @@ constexpr int kCornerRadius = 14;
 bool mayClose(PaletteKey key) {
     return key == PaletteKey::returnKey || key == PaletteKey::keypadEnter || key == PaletteKey::escape ||
            key == PaletteKey::left || key == PaletteKey::right;
-}
-
-/// Linux users know the command key of "bring here" as Ctrl; the simulated desktop keeps the
-/// glyph of the platform it imitates.
-QString bringHereLabel() {
-    return QGuiApplication::platformName() == "xcb" ? "Ctrl+↩ bring here" : "⌘↩ bring here";
 }
 
 /// A rounded rectangle as a window shape, for a window manager that cannot draw transparency.
@@ -69,13 +61,16 @@ PaletteKeyPress paletteKeyPress(int qtKey, Qt::KeyboardModifiers modifiers) {
 }
 
 PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache& icons)
-    : controller_(controller), view_(std::make_unique<QQuickView>()), bridge_(controller, icons, bringHereLabel()) {
+    : controller_(controller),
+      host_(WindowHost::current()),
+      view_(std::make_unique<QQuickView>()),
+      bridge_(controller, icons, host_.bringHereLabel()) {
     view_->setTitle("Zerlith Switcher");
     view_->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     view_->setResizeMode(QQuickView::SizeRootObjectToView);
     view_->resize(static_cast<int>(PaletteController::kWidth), static_cast<int>(PaletteController::kHeight));
 
-    const bool compositor = x11::compositorRunning();
+    const bool compositor = host_.translucent();
     if (compositor) {
         view_->setColor(Qt::transparent);
     } else {
@@ -90,7 +85,7 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     view_->setSource(QUrl("qrc:/zerlith/qml/Palette.qml"));
 
     view_->create();
-    x11::prepareUtilityWindow(*view_);
+    host_.prepareUtilityWindow(*view_);
     view_->installEventFilter(this);
     QCoreApplication::instance()->installNativeEventFilter(this);
     connect(view_.get(), &QQuickWindow::frameSwapped, this, [this] {
@@ -100,7 +95,7 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
         if (!view_->isVisible()) return;
         if (view_->isActive()) {
             focusArrived();
-        } else if (activeSinceShown_ && !x11::hasInputFocus(*view_).value_or(false)) {
+        } else if (activeSinceShown_ && !host_.hasInputFocus(*view_).value_or(false)) {
             // News of focus may be stale, sent about an earlier opening: the loss of a focus this
             // opening never had, or that the server says it still has, closes nothing.
             controller_.windowDidResignKey();
@@ -114,7 +109,7 @@ PaletteQuickWindow::~PaletteQuickWindow() {
 }
 
 bool PaletteQuickWindow::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
-    if (view_->isVisible() && x11::isFocusIn(eventType, message, *view_)) focusArrived();
+    if (view_->isVisible() && host_.isFocusIn(eventType, message, *view_)) focusArrived();
     return false;
 }
 
@@ -135,12 +130,12 @@ void PaletteQuickWindow::setFrame(const Rect& frame) {
 void PaletteQuickWindow::showAndFocus() {
     activeSinceShown_ = false;
     drawnSinceShown_ = false;
-    activeWhenShown_ = x11::activeWindow();
+    activeWhenShown_ = host_.activeWindow();
     view_->show();
     view_->raise();
     view_->requestActivate();
     activationTime_ = std::exchange(openingTime_, 0);
-    x11::requestActivation(*view_, activationTime_);
+    host_.requestActivation(*view_, activationTime_);
 }
 
 void PaletteQuickWindow::hide() { view_->hide(); }
@@ -164,12 +159,12 @@ void PaletteQuickWindow::typeText(const QString& text) {
 
 bool PaletteQuickWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == view_.get() && event->type() == QEvent::Expose && view_->isVisible() && view_->isExposed() &&
-        !view_->isActive() && x11::activeWindow() == activeWhenShown_) {
+        !view_->isActive() && host_.activeWindow() == activeWhenShown_) {
         // A window manager ignores the request sent with show() when it has not taken the
         // window in yet; once the window is on screen, it is taken in. Once another window is
         // active, the request was answered: the palette had the focus already, or the user went
         // on to another window since, which asking again would take the focus from.
-        x11::requestActivation(*view_, activationTime_);
+        host_.requestActivation(*view_, activationTime_);
     }
     if (watched == view_.get() && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

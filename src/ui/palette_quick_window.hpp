@@ -14,11 +14,13 @@
 #include "platform/keyboard_capture.hpp"
 #include "system/icon_cache.hpp"
 #include "ui/palette_bridge.hpp"
+#include "ui/window_host.hpp"
 
 namespace zerlith::ui {
 
 /// The palette's window: a frameless, always-on-top utility window on every desktop, made once and
-/// kept hidden between openings, hosting the palette's QML view. It gives the controller the keys
+/// kept hidden between openings, hosting the palette's QML view; the desktop's window host shows it
+/// and hands it the keyboard. It gives the controller the keys
 /// that switch before the search field sees them, and closes the palette when it loses the
 /// keyboard. Main thread.
 class PaletteQuickWindow final : public QObject, public PaletteWindow, private QAbstractNativeEventFilter {
@@ -60,6 +62,7 @@ private:
 
 private:
     PaletteController& controller_;
+    WindowHost& host_;
     std::unique_ptr<QQuickView> view_;
     PaletteBridge bridge_;
     std::function<void()> activated_;

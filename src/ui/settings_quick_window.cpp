@@ -6,7 +6,7 @@
 #include <QScreen>
 
 #include "ui/image_providers.hpp"
-#include "ui/x11_window_setup.hpp"
+#include "ui/window_host.hpp"
 
 namespace zerlith::ui {
 
@@ -64,7 +64,7 @@ void SettingsQuickWindow::show() {
     view_->show();
     view_->raise();
     view_->requestActivate();
-    x11::requestActivation(*view_);
+    WindowHost::current().requestActivation(*view_);
 }
 
 bool SettingsQuickWindow::eventFilter(QObject* watched, QEvent* event) {

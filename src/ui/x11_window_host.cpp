@@ -1,4 +1,4 @@
-#include "ui/x11_window_setup.hpp"
+#include "ui/x11_window_host.hpp"
 
 #include <array>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <QGuiApplication>
 #include <xcb/xcb.h>
 
-namespace zerlith::ui::x11 {
+namespace zerlith::ui {
 namespace {
 
 constexpr std::uint32_t kAllDesktops = 0xFFFFFFFF;
@@ -45,14 +45,14 @@ void sendToRoot(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t ty
 
 }  // namespace
 
-bool displayReachable() {
+bool X11WindowHost::displayReachable() {
     xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
     const bool reachable = xcb_connection_has_error(probe) == 0;
     xcb_disconnect(probe);
     return reachable;
 }
 
-bool compositorRunning() {
+bool X11WindowHost::translucent() {
     auto* c = connection();
     if (!c) return false;
     // The palette lives on the default X screen, the only one of today's multi-monitor setups.
@@ -63,7 +63,7 @@ bool compositorRunning() {
     return owned;
 }
 
-void prepareUtilityWindow(QWindow& window) {
+void X11WindowHost::prepareUtilityWindow(QWindow& window) {
     auto* c = connection();
     if (!c) return;
     const auto id = static_cast<xcb_window_t>(window.winId());
@@ -76,7 +76,7 @@ void prepareUtilityWindow(QWindow& window) {
     xcb_flush(c);
 }
 
-std::optional<bool> hasInputFocus(QWindow& window) {
+std::optional<bool> X11WindowHost::hasInputFocus(QWindow& window) {
     auto* c = connection();
     if (!c) return std::nullopt;
     auto* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
@@ -85,7 +85,7 @@ std::optional<bool> hasInputFocus(QWindow& window) {
     return focused;
 }
 
-std::optional<std::uint32_t> activeWindow() {
+std::optional<std::uint32_t> X11WindowHost::activeWindow() {
     auto* c = connection();
     if (!c) return std::nullopt;
     const auto cookie = xcb_get_property(c, 0, rootOf(c), atom(c, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1);
@@ -97,7 +97,7 @@ std::optional<std::uint32_t> activeWindow() {
     return window;
 }
 
-bool isFocusIn(const QByteArray& eventType, const void* message, const QWindow& window) {
+bool X11WindowHost::isFocusIn(const QByteArray& eventType, const void* message, const QWindow& window) {
     if (eventType != "xcb_generic_event_t") return false;
     const auto& event = *static_cast<const xcb_generic_event_t*>(message);
     if ((event.response_type & 0x7F) != XCB_FOCUS_IN) return false;
@@ -106,7 +106,7 @@ bool isFocusIn(const QByteArray& eventType, const void* message, const QWindow& 
     return focus.event == static_cast<xcb_window_t>(window.winId()) && focus.detail != XCB_NOTIFY_DETAIL_POINTER;
 }
 
-void requestActivation(QWindow& window, std::uint32_t userTime) {
+void X11WindowHost::requestActivation(QWindow& window, std::uint32_t userTime) {
     auto* c = connection();
     if (!c) return;
     const auto id = static_cast<xcb_window_t>(window.winId());
@@ -114,4 +114,4 @@ void requestActivation(QWindow& window, std::uint32_t userTime) {
     xcb_flush(c);
 }
 
-}  // namespace zerlith::ui::x11
+}  // namespace zerlith::ui

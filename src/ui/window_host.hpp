@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include <QByteArray>
+#include <QString>
+#include <QWindow>
+
+namespace zerlith::ui {
+
+/// How the desktop Qt runs on shows the switcher's own windows (the palette, the settings) and
+/// gives them the keyboard. This base is the plain host, where Qt's own calls are all there is
+/// (the offscreen platform, say); a windowing system that needs more derives from it. Main thread.
+class WindowHost {
+public:
+    virtual ~WindowHost() = default;
+
+    /// The host for the platform Qt runs on, made on first use.
+    static WindowHost& current();
+
+    /// Whether a compositor draws the screen, so a window may be translucent.
+    virtual bool translucent() { return false; }
+    /// Before the first show: on every desktop, kept out of the task bar and the pager, above others.
+    virtual void prepareUtilityWindow(QWindow&) {}
+    /// Asks the desktop to give the shown window the keyboard, beyond Qt's own request.
+    /// `userTime` is the server time of the input that asked (0: now).
+    virtual void requestActivation(QWindow&, std::uint32_t /*userTime*/ = 0) {}
+    /// Whether the window has the keyboard now, asking the desktop; none where it cannot tell.
+    virtual std::optional<bool> hasInputFocus(QWindow&) { return std::nullopt; }
+    /// The window the desktop names active (0 for none); none where it cannot tell.
+    virtual std::optional<std::uint32_t> activeWindow() { return std::nullopt; }
+    /// Whether a native event Qt reads tells the window it got the keyboard, sooner than Qt's
+    /// own news of focus.
+    virtual bool isFocusIn(const QByteArray& /*eventType*/, const void* /*message*/, const QWindow&) { return false; }
+    /// The key hint of "bring here", with the command key as the desktop's users know it: the
+    /// simulated desktop keeps the glyph of the platform it imitates.
+    virtual QString bringHereLabel() { return "⌘↩ bring here"; }
+};
+
+}  // namespace zerlith::ui

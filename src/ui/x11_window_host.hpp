@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ui/window_host.hpp"
+
+namespace zerlith::ui {
+
+/// What Qt does not say to an X11 window manager about the application's windows: EWMH states
+/// and activation as a pager asks for it, and the server's own word on the focus.
+class X11WindowHost final : public WindowHost {
+public:
+    /// Whether the X display named by $DISPLAY accepts a connection. Any thread; before Qt starts.
+    static bool displayReachable();
+
+    /// A compositing manager owns _NET_WM_CM_S0.
+    bool translucent() override;
+    void prepareUtilityWindow(QWindow& window) override;
+    /// As a pager asks (_NET_ACTIVE_WINDOW from source 2), which focus-stealing prevention lets
+    /// through: the user asked for this window.
+    void requestActivation(QWindow& window, std::uint32_t userTime = 0) override;
+    std::optional<bool> hasInputFocus(QWindow& window) override;
+    /// _NET_ACTIVE_WINDOW.
+    std::optional<std::uint32_t> activeWindow() override;
+    /// A FocusIn on the window. Unlike Qt's own news of focus this is never late: Qt waits a
+    /// moment before it reports a focus lost, and a focus that comes back meanwhile is not
+    /// reported at all.
+    bool isFocusIn(const QByteArray& eventType, const void* message, const QWindow& window) override;
+    /// Linux users know the command key as Ctrl.
+    QString bringHereLabel() override { return "Ctrl+↩ bring here"; }
+};
+
+}  // namespace zerlith::ui
