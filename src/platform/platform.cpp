@@ -17,16 +17,6 @@ Platform& current() {
     return *installed;
 }
 
-MacInterfaces& currentMacOS() {
-    auto* macOS = current().macOS();
-    if (macOS == nullptr) {
-        // Also a programming error: only the macOS model's provider reaches these interfaces.
-        std::fputs("zerlith: the macOS interfaces asked for on another desktop\n", stderr);
-        std::abort();
-    }
-    return *macOS;
-}
-
 ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(installed) { installed = &platform; }
 
 ScopedPlatform::~ScopedPlatform() { installed = previous_; }
