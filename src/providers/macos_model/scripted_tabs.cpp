@@ -17,8 +17,8 @@ constexpr double kAllowedTimeout = 5.0;
 /// Limit while the system asks the user for consent: time for a person to answer.
 constexpr double kConsentTimeout = 120.0;
 constexpr double kFrontTabTitleTimeout = 3.0;
+constexpr double kFrontTabURLTimeout = 2.0;
 constexpr double kSelectScriptTimeout = 3.0;
-constexpr double kFrontTabScriptTimeout = 2.0;
 
 struct ScriptLine {
     int indent;
@@ -85,23 +85,18 @@ std::string chromeScript() {
     });
 }
 
-std::string frontTabURLScript(BrowserKind browser) {
-    switch (browser) {
-        case BrowserKind::chrome:
-            return "tell application \"Google Chrome\" to return URL of active tab of front window";
-        case BrowserKind::safari:
-            return "tell application \"Safari\" to return URL of current tab of front window";
-        case BrowserKind::firefox: return {};
-    }
-    return {};
-}
+enum class TabField { title, url };
 
-std::string frontTabTitleScript(BrowserKind browser) {
+/// A script that returns one field of the tab the browser's front window shows.
+std::string frontTabScript(BrowserKind browser, TabField field) {
+    const bool url = field == TabField::url;
     switch (browser) {
         case BrowserKind::chrome:
-            return "tell application \"Google Chrome\" to return title of active tab of front window";
+            return std::string("tell application \"Google Chrome\" to return ") + (url ? "URL" : "title") +
+                   " of active tab of front window";
         case BrowserKind::safari:
-            return "tell application \"Safari\" to return name of current tab of front window";
+            return std::string("tell application \"Safari\" to return ") + (url ? "URL" : "name") +
+                   " of current tab of front window";
         case BrowserKind::firefox: return {};
     }
     return {};
@@ -160,7 +155,7 @@ bool ScriptedTabs::select(ActivationLog& log, Pid browser, const Target& target,
 
 std::optional<std::string> ScriptedTabs::frontTabTitle(BrowserKind browser) {
     if (!reaches(browser)) return std::nullopt;
-    const auto output = AppleScriptRunner::run(frontTabTitleScript(browser), kFrontTabTitleTimeout);
+    const auto output = AppleScriptRunner::run(frontTabScript(browser, TabField::title), kFrontTabTitleTimeout);
     if (!output) return std::nullopt;
     return std::string(SourceText::trimmed(*output));
 }
@@ -195,7 +190,7 @@ std::string selectTabScript(const TabRef& tab) {
 }
 
 bool frontTabShows(const TabRef& tab) {
-    const auto output = AppleScriptRunner::run(frontTabURLScript(tab.browser), kFrontTabScriptTimeout);
+    const auto output = AppleScriptRunner::run(frontTabScript(tab.browser, TabField::url), kFrontTabURLTimeout);
     return output && SourceText::trimmed(*output) == tab.url;
 }
 
