@@ -1,7 +1,5 @@
 #include "activation/instant_switch.hpp"
 
-#include <algorithm>
-
 #include "activation/activator.hpp"
 #include "cache/snapshot_store.hpp"
 #include "desktop/screens.hpp"
@@ -13,14 +11,16 @@ namespace zerlith::InstantSwitch {
 bool toggle(SnapshotStore& store, UsageStore& usage, ActivationLog& log) {
     const auto context = usage.currentContextKey();
     const auto ranked = Scorer::rank(store.current(), context, Screens::activeName(), usage);
-    const auto chosen = std::find_if(ranked.begin(), ranked.end(), [&context](const Target& target) {
-        return !context || !Scorer::isCurrent(target, *context);
-    });
-    if (chosen == ranked.end()) return false;
-    usage.record(chosen->id, context);
-    Activator::activate(log, *chosen, std::nullopt);
-    store.refreshDirty();
-    return true;
+    for (const auto& target : ranked) {
+        if (context && Scorer::isCurrent(target, *context)) continue;
+        // A window that closed since the last listing cannot be raised: the next one is the user's
+        // most likely target then, and the closed one gets no use.
+        if (!Activator::activate(log, target, std::nullopt)) continue;
+        usage.record(target.id, context);
+        store.refreshDirty();
+        return true;
+    }
+    return false;
 }
 
 }  // namespace zerlith::InstantSwitch

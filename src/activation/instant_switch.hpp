@@ -10,8 +10,9 @@ class UsageStore;
 /// one the user is in, with no palette and without waiting for enumeration.
 namespace zerlith::InstantSwitch {
 
-/// Main thread. Records the use before activating; does nothing when the cache is empty or
-/// every cached target is the current one. Afterwards the dirty sources refresh in the background.
+/// Main thread. Activates the best-ranked target that is not the current one and can be raised,
+/// then records its use (also when the raise it started fails later); does nothing when the cache
+/// is empty or holds no such target. Afterwards the dirty sources refresh in the background.
 /// Whether it switched.
 bool toggle(SnapshotStore& store, UsageStore& usage, ActivationLog& log);
 

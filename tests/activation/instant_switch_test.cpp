@@ -72,15 +72,22 @@ TEST_F(InstantSwitchTest, WithoutAFrontmostAppTheBestRankedTargetIsChosen) {
     EXPECT_EQ(usage.stats(kInbox.id, std::nullopt).affinityTotal, 0);
 }
 
-TEST_F(InstantSwitchTest, TheUseIsRecordedEvenWhenTheActivationFails) {
-    Target lost = kGroceries;
-    lost.window.reset();
-    cache({kInbox, lost});
+TEST_F(InstantSwitchTest, AWindowThatCannotBeRaisedIsPassedOverWithoutAUse) {
+    Target closed = windowTarget(kNotes, "com.example.notes", "Recipes");
+    closed.window.reset();  // closed since the last listing: nothing left to raise
+    usage.record(closed.id, "elsewhere");  // ranked first
+    cache({kInbox, closed, kGroceries});
 
-    InstantSwitch::toggle(*store, usage, log);
+    EXPECT_TRUE(InstantSwitch::toggle(*store, usage, log));
 
-    EXPECT_EQ(uses(lost), 1);
-    EXPECT_EQ(log.lastTrace(), (Lines{"kind=window tabRef=false windowRef=false"}));
+    EXPECT_EQ(uses(closed), 1);
+    EXPECT_EQ(uses(kGroceries), 1);
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(log.lastTrace().front(), "kind=window tabRef=false windowRef=true");
+
+    cache({closed});
+    EXPECT_FALSE(InstantSwitch::toggle(*store, usage, log)) << "nothing else to go to";
+    EXPECT_EQ(uses(closed), 1);
 }
 
 TEST_F(InstantSwitchTest, DoesNothingWhenEveryCachedTargetIsCurrentOrTheCacheIsEmpty) {
