@@ -42,6 +42,7 @@ void PaletteModel::moveSelection(int step) {
 void PaletteModel::setAll(std::vector<Target> all) {
     all_ = std::move(all);
     prepared_.reset();
+    lastQuery_.reset();
 }
 
 void PaletteModel::update(std::vector<Target> all) {
@@ -70,17 +71,31 @@ void PaletteModel::recompute() {
         std::stable_sort(results_.begin(), results_.end(),
                          [](const Target* a, const Target* b) { return a->score > b->score; });
     } else {
-        std::vector<double> bias;
-        bias.reserve(all_.size());
-        for (const auto& target : all_) bias.push_back(kRelevanceWeight * target.score);
-        const auto matches = FuzzyMatcher::orderMatches(FuzzyMatcher::prepareQuery(query_), preparedHaystacks(), bias);
+        const auto matches = matchingTargets();
         results_.clear();
         results_.reserve(matches.size());
-        for (const auto& match : matches) results_.push_back(&all_[match.index]);
+        for (const std::size_t index : matches) results_.push_back(&all_[index]);
     }
     selection_ = 0;
     notify(Change::results);
     notify(Change::selection);
+}
+
+std::vector<std::size_t> PaletteModel::matchingTargets() {
+    auto query = FuzzyMatcher::prepareQuery(query_);
+    std::vector<double> bias;
+    bias.reserve(all_.size());
+    for (const auto& target : all_) bias.push_back(kRelevanceWeight * target.score);
+    const bool grew = lastQuery_ && query.extends(*lastQuery_);
+    const auto matches = grew ? FuzzyMatcher::orderMatches(query, preparedHaystacks(), bias, lastMatches_)
+                              : FuzzyMatcher::orderMatches(query, preparedHaystacks(), bias);
+    std::vector<std::size_t> ordered;
+    ordered.reserve(matches.size());
+    for (const auto& match : matches) ordered.push_back(match.index);
+    lastMatches_ = ordered;
+    std::sort(lastMatches_.begin(), lastMatches_.end());
+    lastQuery_ = std::move(query);
+    return ordered;
 }
 
 const std::vector<FuzzyMatcher::Prepared>& PaletteModel::preparedHaystacks() {

@@ -62,6 +62,9 @@ public:
 
 private:
     void recompute();
+    /// The targets matching the query in display order, as indices into all(); only the last
+    /// query's matches are scored when the query grew from it.
+    std::vector<std::size_t> matchingTargets();
     /// The prepared haystacks of `all`, made at the first query that needs them.
     const std::vector<FuzzyMatcher::Prepared>& preparedHaystacks();
     void notify(Change change);
@@ -72,6 +75,9 @@ private:
     Neighbors neighbors_;
     std::vector<Target> all_;
     std::optional<std::vector<FuzzyMatcher::Prepared>> prepared_;
+    /// The last non-empty query over all() and the indices it matched, ascending.
+    std::optional<FuzzyMatcher::PreparedQuery> lastQuery_;
+    std::vector<std::size_t> lastMatches_;
     Observer observer_;
 };
 

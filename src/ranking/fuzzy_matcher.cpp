@@ -258,6 +258,11 @@ PreparedQuery prepareQuery(std::string_view query) {
     return prepared;
 }
 
+bool PreparedQuery::extends(const PreparedQuery& earlier) const {
+    if (matchesNothing_ || earlier.matchesNothing_ || earlier.characters_.size() > characters_.size()) return false;
+    return std::equal(earlier.characters_.begin(), earlier.characters_.end(), characters_.begin());
+}
+
 std::optional<double> score(const PreparedQuery& query, const Prepared& candidate) {
     const std::vector<std::string>& wanted = query.characters_;
     if (query.matchesNothing_) return std::nullopt;

@@ -59,6 +59,10 @@ public:
 
     std::size_t characterCount() const { return characters_.size(); }
 
+    /// Whether this query is `earlier` with characters typed after it: then every candidate that
+    /// matches this one matches `earlier` too, so only those need scoring.
+    bool extends(const PreparedQuery& earlier) const;
+
 private:
     friend PreparedQuery prepareQuery(std::string_view query);
     friend std::optional<double> score(const PreparedQuery& query, const Prepared& candidate);

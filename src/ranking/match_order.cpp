@@ -46,13 +46,15 @@ void sortStably(std::vector<SortEntry>& entries) {
     }
 }
 
-template <class Candidate>
+/// Scores the candidates `indexOf(0..count)` names, in that order.
+template <class Candidate, class IndexOf>
 std::vector<OrderedMatch> filterAndOrder(const PreparedQuery& query, std::span<const Candidate> candidates,
-                                         std::span<const double> bias) {
+                                         std::span<const double> bias, std::size_t count, IndexOf indexOf) {
     const bool biased = bias.size() == candidates.size();
     std::vector<OrderedMatch> matches;
-    matches.reserve(candidates.size());
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
+    matches.reserve(count);
+    for (std::size_t n = 0; n < count; ++n) {
+        const std::size_t i = indexOf(n);
         if (const std::optional<double> matchScore = score(query, candidates[i])) {
             // A NaN would leave the order undefined; it counts as no bias.
             matches.push_back({i, *matchScore + (biased && !std::isnan(bias[i]) ? bias[i] : 0.0)});
@@ -72,11 +74,22 @@ std::vector<OrderedMatch> filterAndOrder(const PreparedQuery& query, std::span<c
     return ordered;
 }
 
+template <class Candidate>
+std::vector<OrderedMatch> filterAndOrder(const PreparedQuery& query, std::span<const Candidate> candidates,
+                                         std::span<const double> bias) {
+    return filterAndOrder(query, candidates, bias, candidates.size(), [](std::size_t n) { return n; });
+}
+
 }  // namespace
 
 std::vector<OrderedMatch> orderMatches(const PreparedQuery& query, std::span<const Prepared> candidates,
                                        std::span<const double> bias) {
     return filterAndOrder(query, candidates, bias);
+}
+
+std::vector<OrderedMatch> orderMatches(const PreparedQuery& query, std::span<const Prepared> candidates,
+                                       std::span<const double> bias, std::span<const std::size_t> among) {
+    return filterAndOrder(query, candidates, bias, among.size(), [among](std::size_t n) { return among[n]; });
 }
 
 std::vector<OrderedMatch> orderMatches(const PreparedQuery& query,

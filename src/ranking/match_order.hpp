@@ -21,6 +21,10 @@ struct OrderedMatch {
 /// relevance); a bias of another length, or a NaN in it, counts as none. Any thread.
 std::vector<OrderedMatch> orderMatches(const PreparedQuery& query, std::span<const Prepared> candidates,
                                        std::span<const double> bias = {});
+/// The same over the candidates at `among` only (indices into `candidates`, ascending), as when a
+/// query grew and only the earlier matches can still match.
+std::vector<OrderedMatch> orderMatches(const PreparedQuery& query, std::span<const Prepared> candidates,
+                                       std::span<const double> bias, std::span<const std::size_t> among);
 /// The same for candidates matched only once (see score()).
 std::vector<OrderedMatch> orderMatches(const PreparedQuery& query,
                                        std::span<const std::string_view> candidates,

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "support/desktop_builders.hpp"
 #include "palette/palette_model.hpp"
 
@@ -80,6 +82,39 @@ TEST(PaletteModelTest, SelectionWrapsAndFollowsItsTargetAcrossUpdates) {
     model.setQuery("zzz");
     model.moveSelection(1);
     EXPECT_EQ(model.selection(), 0u);
+}
+
+TEST(PaletteModelTest, TypingDeletingAndReplacingAgreeWithAFreshFilterAtEveryStep) {
+    // Titles where a grown query matches fewer targets, and characters that combine with the one
+    // before ("e" then U+0301 is one character "é", not an extension of "e").
+    const std::vector<std::string> titles = {"Notes", "Nöte", "Ne\u0301on", "neon sign", "Éclair",
+                                             "Inbox", "Index", "NOTICE", "Not a match", "né"};
+    std::vector<Target> all;
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        Target window = windowTarget(static_cast<Pid>(100 + i), "com.example.app", titles[i]);
+        window.id = std::to_string(i);
+        all.push_back(scored(window, static_cast<double>(i % 3)));
+    }
+    const std::vector<std::string> keys = {"n", "o", "e", "\u0301", "\u0308", "t", "i", "x", " ", "N"};
+    // Replay a failure with --gtest_random_seed=SEED.
+    const int seed = ::testing::UnitTest::GetInstance()->random_seed();
+    std::mt19937 random(static_cast<unsigned>(seed));
+    PaletteModel typed;
+    typed.setAll(all);
+    std::string query;
+    for (int step = 0; step < 2000; ++step) {
+        switch (std::uniform_int_distribution<int>(0, 5)(random)) {
+            case 0: query.clear(); break;
+            case 1: if (!query.empty()) query.pop_back(); break;  // may split a character: still a query
+            case 2: query = keys[std::uniform_int_distribution<std::size_t>(0, keys.size() - 1)(random)]; break;
+            default: query += keys[std::uniform_int_distribution<std::size_t>(0, keys.size() - 1)(random)]; break;
+        }
+        typed.setQuery(query);
+        PaletteModel fresh;
+        fresh.setAll(all);
+        fresh.setQuery(query);
+        ASSERT_EQ(idsOf(typed.results()), idsOf(fresh.results())) << "seed " << seed << ", step " << step;
+    }
 }
 
 }  // namespace
