@@ -4,6 +4,7 @@
 
 #include "ax_helpers.hpp"
 #include "platform/sim/sim_scripting.hpp"
+#include "providers/macos_model/scripted_tabs.hpp"
 #include "support/sim_fixture.hpp"
 
 namespace zerlith::testing {
@@ -12,58 +13,11 @@ namespace {
 using nlohmann::json;
 namespace ax = platform::ax;
 
-/// A script written as its lines, each with its indent, joined by line feeds.
-std::string script(std::initializer_list<std::pair<int, const char*>> lines) {
-    std::string text;
-    for (const auto& [indent, line] : lines)
-        text += (text.empty() ? "" : "\n") + std::string(indent, ' ') + line;
-    return text;
-}
+// The macOS model's own scripts: the simulated desktop must answer exactly what it sends.
+const std::string kChromeListing = macos_model::listingScript(BrowserKind::chrome);
+const std::string kSafariListing = macos_model::listingScript(BrowserKind::safari);
 
-const std::string kChromeListing = script({
-    {0, "tell application \"Google Chrome\""},
-    {4, "set fs to (ASCII character 31)"},
-    {4, "set rs to (ASCII character 30)"},
-    {4, "set winIDs to id of every window"},
-    {4, "set winVis to visible of every window"},
-    {4, "set winAct to active tab index of every window"},
-    {4, "set allTitles to title of every tab of every window"},
-    {4, "set allURLs to URL of every tab of every window"},
-    {4, "set out to \"\""},
-    {4, "repeat with i from 1 to count of winIDs"},
-    {8, "set ts to item i of allTitles"},
-    {8, "set us to item i of allURLs"},
-    {8, "repeat with j from 1 to count of ts"},
-    {12, "set out to out & (item i of winIDs) & fs & (item i of winVis) & fs & \u00ac"},
-    {16, "(item i of winAct) & fs & j & fs & (item j of ts) & fs & (item j of us) & rs"},
-    {8, "end repeat"},
-    {4, "end repeat"},
-    {4, "return out"},
-    {0, "end tell"},
-});
-
-const std::string kSafariListing = script({
-    {0, "tell application \"Safari\""},
-    {4, "set fs to (ASCII character 31)"},
-    {4, "set rs to (ASCII character 30)"},
-    {4, "set out to \"\""},
-    {4, "repeat with w in windows"},
-    {8, "try"},
-    {12, "set wid to id of w"},
-    {12, "set vis to visible of w"},
-    {12, "set act to index of current tab of w"},
-    {12, "set ts to name of every tab of w"},
-    {12, "set us to URL of every tab of w"},
-    {12, "repeat with j from 1 to count of ts"},
-    {16, "set out to out & wid & fs & vis & fs & act & fs & j & fs & \u00ac"},
-    {20, "(item j of ts) & fs & (item j of us) & rs"},
-    {12, "end repeat"},
-    {8, "end try"},
-    {4, "end repeat"},
-    {4, "return out"},
-    {0, "end tell"},
-});
-
+/// The selection scripts written out, so that ill-formed ids can be tried too.
 std::string chromeSelect(const std::string& window, const std::string& tab) {
     return "tell application \"Google Chrome\"\n    set targetWindow to first window whose id is " + window +
            "\n    set active tab index of targetWindow to " + tab + "\nend tell";
