@@ -143,13 +143,14 @@ std::vector<platform::BrowserTab> ScriptedTabs::list(BrowserKind browser) {
 
 bool ScriptedTabs::select(ActivationLog& log, Pid browser, const Target& target,
                           const std::optional<platform::Screen>& movingTo) {
-    platform::current().dispatch().concurrentQueue().async(
-        [&log, browser, tab = *target.tab, title = target.title, movingTo] {
+    auto work = [&log, browser, tab = *target.tab, title = target.title, movingTo] {
         AppleScriptRunner::run(selectTabScript(tab), kSelectScriptTimeout);
         platform::current().clock().sleep(desktop::kAfterTabSelectWait);
-        if (!WindowMenu::raise(log, browser, title, 0, [&tab] { return frontTabShows(tab); })) platform::current().workspace().activate(browser);
+        const bool raised = WindowMenu::raise(log, browser, title, 0, [&tab] { return frontTabShows(tab); });
+        if (!raised) platform::current().workspace().activate(browser);
         WindowMover::moveOnceFocused(browser, movingTo);
-    });
+    };
+    platform::current().dispatch().concurrentQueue().async(std::move(work));
     return true;
 }
 
