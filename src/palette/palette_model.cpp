@@ -91,9 +91,16 @@ std::vector<std::size_t> PaletteModel::matchingTargets() {
                               : FuzzyMatcher::orderMatches(query, preparedHaystacks(), bias);
     std::vector<std::size_t> ordered;
     ordered.reserve(matches.size());
-    for (const auto& match : matches) ordered.push_back(match.index);
-    lastMatches_ = ordered;
-    std::sort(lastMatches_.begin(), lastMatches_.end());
+    std::vector<bool> matched(all_.size());
+    for (const auto& match : matches) {
+        ordered.push_back(match.index);
+        matched[match.index] = true;
+    }
+    // In list order again, without a sort: a mark per target costs less on every keystroke.
+    lastMatches_.clear();
+    for (std::size_t index = 0; index < matched.size(); ++index) {
+        if (matched[index]) lastMatches_.push_back(index);
+    }
     lastQuery_ = std::move(query);
     return ordered;
 }
