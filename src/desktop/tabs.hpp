@@ -23,8 +23,8 @@ enum class TabConsent { allowed, denied, notDetermined };
 std::string_view rawValue(TabConsent consent);
 
 /// A desktop's own way to browsers' tabs where no extension brings them (scripts on the macOS
-/// model). Any thread unless told; list() and frontTabTitle() block while the browser answers, so never call
-/// them on the main thread of the running application.
+/// model). Any thread unless told; list() and frontTabTitle() block while the browser answers,
+/// so never call them on the main thread of the running application.
 class DesktopTabs {
 public:
     virtual ~DesktopTabs() = default;
