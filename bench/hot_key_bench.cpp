@@ -20,7 +20,7 @@
 #include "active_window.hpp"
 #include "support/child_process.hpp"
 #include "support/temp_folder.hpp"
-#include "x11/support/scoped_environment.hpp"
+#include "support/scoped_environment.hpp"
 #include "x11/support/x_session.hpp"
 #include "xtest_keyboard.hpp"
 

@@ -27,7 +27,7 @@
 #include "process_watch.hpp"
 #include "support/child_process.hpp"
 #include "support/temp_folder.hpp"
-#include "x11/support/scoped_environment.hpp"
+#include "support/scoped_environment.hpp"
 #include "x11/support/x_session.hpp"
 #include "x_watch.hpp"
 #include "xtest_keyboard.hpp"

@@ -13,7 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "browser/support/local_web.hpp"
-#include "x11/support/scoped_environment.hpp"
+#include "support/scoped_environment.hpp"
 #include "x11/support/x_session.hpp"
 
 namespace zerlith::testing {
@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 using x11::testing::ChildProcess;
-using x11::testing::eventually;
+using zerlith::testing::eventually;
 
 /// Loading a browser and its extension takes seconds on a loaded machine.
 constexpr double kBrowserTimeout = 60.0;
@@ -213,7 +213,7 @@ protected:
     }
 
     x11::testing::XSession session_;
-    x11::testing::ScopedEnvironment environment_;
+    zerlith::testing::ScopedEnvironment environment_;
     TitlePages pages_;
     std::unique_ptr<DrivenBrowser> browser_;
 };

@@ -16,7 +16,7 @@
 #include "browser/local_socket.hpp"
 #include "executable_test.hpp"
 #include "support/child_process.hpp"
-#include "x11/support/scoped_environment.hpp"
+#include "support/scoped_environment.hpp"
 
 namespace zerlith::testing {
 namespace {
@@ -58,7 +58,7 @@ protected:
     }
 
     fs::path desktop_;
-    x11::testing::ScopedEnvironment environment_;
+    zerlith::testing::ScopedEnvironment environment_;
 };
 
 TEST_F(InstanceChannelTest, AnIdleCrowdLeavesItUp) {

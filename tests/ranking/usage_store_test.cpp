@@ -12,7 +12,7 @@
 
 #include "platform/clock.hpp"
 #include "platform/thread_dispatch.hpp"
-#include "x11/support/scoped_environment.hpp"
+#include "support/scoped_environment.hpp"
 #include "support/temp_folder.hpp"
 #include "support/sim_fixture.hpp"
 
@@ -250,7 +250,7 @@ TEST(UsageStoreLocation, FollowsXdgDataHomeThenHome) {
         {nullptr, nullptr, std::nullopt},
         {"/data", nullptr, fs::path("/data/Zerlith/usage.json")},
     };
-    x11::testing::ScopedEnvironment environment;
+    zerlith::testing::ScopedEnvironment environment;
     auto optional = [](const char* value) { return value ? std::optional<std::string>(value) : std::nullopt; };
     for (const auto& c : cases) {
         environment.set("XDG_DATA_HOME", optional(c.dataHome));

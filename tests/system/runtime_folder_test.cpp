@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "support/temp_folder.hpp"
-#include "x11/support/scoped_environment.hpp"
+#include "support/scoped_environment.hpp"
 
 namespace zerlith {
 namespace {
@@ -68,7 +68,7 @@ TEST(RuntimeFolder, PrivateToThisUserOrRefused) {
         fs::create_directories(runtime);
         ::chmod(runtime.c_str(), 0700);
         c.prepare(runtime);
-        x11::testing::ScopedEnvironment environment;
+        zerlith::testing::ScopedEnvironment environment;
         environment.set("XDG_RUNTIME_DIR", c.runtimeSet ? std::optional(runtime.string()) : std::nullopt);
         environment.set("XDG_CACHE_HOME", std::nullopt);
         environment.set("HOME", (temp.path() / "home").string());

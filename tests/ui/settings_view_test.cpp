@@ -8,7 +8,7 @@
 
 #include "offscreen_app.hpp"
 #include "support/fake_browser_bridge.hpp"
-#include "x11/support/scoped_environment.hpp"
+#include "support/scoped_environment.hpp"
 #include "support/sim_fixture.hpp"
 #include "support/temp_folder.hpp"
 #include "ui/settings_quick_window.hpp"
@@ -224,7 +224,7 @@ protected:
     }
 
     BridgedPlatform bridged;
-    x11::testing::ScopedEnvironment environment;
+    zerlith::testing::ScopedEnvironment environment;
 };
 
 TEST_F(SettingsWithBrowserTabsTest, ARowPerInstalledBrowserAndNoSystemPermissions) {

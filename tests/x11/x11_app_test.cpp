@@ -10,7 +10,7 @@
 #include <functional>
 #include <thread>
 
-#include "x11/support/scoped_environment.hpp"
+#include "support/scoped_environment.hpp"
 #include "x11/support/x_session.hpp"
 
 namespace zerlith::x11::testing {

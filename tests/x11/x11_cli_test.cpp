@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "x11/support/scoped_environment.hpp"
+#include "support/scoped_environment.hpp"
 #include "x11/support/x_session.hpp"
 
 namespace zerlith::x11::testing {

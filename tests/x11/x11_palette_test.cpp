@@ -12,7 +12,7 @@
 #include <sstream>
 #include <thread>
 
-#include "x11/support/scoped_environment.hpp"
+#include "support/scoped_environment.hpp"
 #include "x11/support/x_session.hpp"
 
 namespace zerlith::x11::testing {

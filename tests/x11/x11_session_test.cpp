@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "x11/support/scoped_environment.hpp"
+#include "support/scoped_environment.hpp"
 #include "x11/support/x_session.hpp"
 
 namespace zerlith::x11::testing {

@@ -18,15 +18,6 @@ std::unique_ptr<T, decltype(&std::free)> owned(T* reply) {
 
 }  // namespace
 
-bool eventually(const std::function<bool()>& condition, double seconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    for (;;) {
-        if (condition()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
 XProbe::XProbe(const std::string& display) : connection_(xcb_connect(display.c_str(), nullptr)) {
     if (xcb_connection_has_error(connection_) ||
         !xcb_ewmh_init_atoms_replies(&ewmh_, xcb_ewmh_init_atoms(connection_, &ewmh_), nullptr)) {

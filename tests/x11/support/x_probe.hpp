@@ -9,12 +9,11 @@
 #include <xcb/xcb_ewmh.h>
 
 #include "platform/geometry.hpp"
+#include "support/eventually.hpp"
 
 namespace zerlith::x11::testing {
 
-/// Polls `condition` until it holds or `seconds` pass: the X server and the window manager act in
-/// their own time, so this is the one kind of waiting on real time the tests do.
-bool eventually(const std::function<bool()>& condition, double seconds = 5.0);
+using zerlith::testing::eventually;
 
 /// The tests' own connection to the X server, to look at what the backend did and to change
 /// windows behind its back.

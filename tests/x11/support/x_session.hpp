@@ -9,12 +9,13 @@
 
 #include "support/child_process.hpp"
 #include "support/temp_folder.hpp"
-#include "x11/support/scoped_environment.hpp"
+#include "support/scoped_environment.hpp"
 #include "x11/support/x_probe.hpp"
 
 namespace zerlith::x11::testing {
 
 using zerlith::testing::ChildProcess;
+using zerlith::testing::ScopedEnvironment;
 
 /// A private X session for one test: Xvfb on a free display (3840 × 1080), by default split into
 /// two RandR monitors LEFT and RIGHT of 1920 × 1080 and managed by openbox with two desktops.

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-namespace zerlith::x11::testing {
+namespace zerlith::testing {
 
 /// Sets environment variables for the life of this object, then restores them; children started
 /// meanwhile inherit them.
@@ -40,4 +40,4 @@ private:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-}  // namespace zerlith::x11::testing
+}  // namespace zerlith::testing
