@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include <unicode/stringpiece.h>
+#include <unicode/unistr.h>
 #include <unicode/utf8.h>
 
 namespace zerlith {
@@ -16,6 +18,14 @@ bool isValidUtf8(std::string_view bytes) {
         if (c < 0) return false;
     }
     return true;
+}
+
+std::string utf8FromUntrusted(std::string_view bytes) {
+    bytes = bytes.substr(0, bytes.find('\0'));
+    auto text = icu::UnicodeString::fromUTF8(icu::StringPiece(bytes.data(), static_cast<int32_t>(bytes.size())));
+    std::string result;
+    text.toUTF8String(result);
+    return result;
 }
 
 }  // namespace zerlith

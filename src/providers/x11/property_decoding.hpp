@@ -8,6 +8,7 @@
 #include <xcb/xcb.h>
 
 #include "platform/workspace.hpp"
+#include "providers/xdg/desktop_entries.hpp"
 
 namespace zerlith::x11 {
 
@@ -27,12 +28,7 @@ std::optional<std::uint32_t> firstCardinal(const xcb_get_property_reply_t* reply
 /// length limit (bytes remain after it) drops the character it cut.
 std::optional<std::string> text(const xcb_get_property_reply_t* reply, xcb_atom_t compoundText);
 
-/// WM_CLASS: the instance and class names.
-struct WindowClass {
-    std::string instance;
-    std::string className;
-    bool operator==(const WindowClass&) const = default;
-};
+using xdg::WindowClass;
 
 /// WM_CLASS as two NUL-separated strings (a missing second one is empty); none when both are
 /// empty or the property is not 8-bit text.

@@ -58,7 +58,7 @@ std::vector<Monitor> ordered(std::vector<Monitor> monitors, Rect rootFrame) {
 ScreenLayout::ScreenLayout(std::vector<Monitor> monitors, std::optional<Rect> workArea, Rect rootFrame) {
     auto screenMonitors = ordered(std::move(monitors), rootFrame);
     if (screenMonitors.empty()) return;
-    space_ = RootSpace(screenMonitors.front().frame);
+    space_ = desktop::LayoutSpace(screenMonitors.front().frame);
     for (const Monitor& monitor : screenMonitors) {
         std::optional<Rect> visible = workArea ? intersection(*workArea, monitor.frame) : std::nullopt;
         rootFrames_.push_back(monitor.frame);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/layout_space.hpp"
 #include "platform/display.hpp"
 
 namespace zerlith::x11 {
@@ -14,24 +15,6 @@ struct Monitor {
     Rect frame;
     bool primary = false;
     bool operator==(const Monitor&) const = default;
-};
-
-/// The seam's two coordinate spaces over X's root coordinates (origin at the root's top-left,
-/// y down): the top-left space has its origin at the primary monitor's top-left corner, the
-/// bottom-left space at that monitor's bottom-left corner, with y growing upward.
-class RootSpace {
-public:
-    explicit RootSpace(Rect primaryMonitor) : primary_(primaryMonitor) {}
-
-    Rect toTopLeft(Rect root) const { return {root.x - primary_.x, root.y - primary_.y, root.width, root.height}; }
-    Point rootFromTopLeft(Point point) const { return {point.x + primary_.x, point.y + primary_.y}; }
-    Rect toBottomLeft(Rect root) const {
-        return {root.x - primary_.x, primary_.maxY() - root.maxY(), root.width, root.height};
-    }
-    Point toBottomLeft(Point root) const { return {root.x - primary_.x, primary_.maxY() - root.y}; }
-
-private:
-    Rect primary_;
 };
 
 /// The screens of one desktop state, worked out once. Screens are the monitors with the primary
@@ -46,14 +29,14 @@ public:
 
     const std::vector<platform::Screen>& screens() const { return screens_; }
     /// Root coordinates relative to the primary screen.
-    const RootSpace& space() const { return space_; }
+    const desktop::LayoutSpace& space() const { return space_; }
     /// The screen that holds most of a root-coordinate rectangle, or none when it meets none.
     std::optional<platform::Screen> screenHolding(Rect root) const;
 
 private:
     std::vector<Rect> rootFrames_;  // of screens_, in root coordinates
     std::vector<platform::Screen> screens_;
-    RootSpace space_{Rect{}};
+    desktop::LayoutSpace space_{Rect{}};
 };
 
 }  // namespace zerlith::x11

@@ -4,8 +4,6 @@
 #include <climits>
 #include <cstdint>
 
-#include <unicode/stringpiece.h>
-#include <unicode/unistr.h>
 #include <unicode/utf8.h>
 
 namespace zerlith::x11 {
@@ -14,14 +12,6 @@ namespace {
 std::string_view beforeNul(std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); }
 
 }  // namespace
-
-std::string utf8FromUntrusted(std::string_view bytes) {
-    bytes = beforeNul(bytes);
-    auto text = icu::UnicodeString::fromUTF8(icu::StringPiece(bytes.data(), static_cast<int32_t>(bytes.size())));
-    std::string result;
-    text.toUTF8String(result);
-    return result;
-}
 
 std::string_view withoutIncompleteLastCharacter(std::string_view bytes) {
     auto length = static_cast<std::int32_t>(std::min<std::size_t>(bytes.size(), INT32_MAX));

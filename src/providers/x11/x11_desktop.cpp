@@ -3,7 +3,7 @@
 #include <csignal>
 
 #include "providers/x11/desktop_cache.hpp"
-#include "providers/x11/desktop_entries.hpp"
+#include "providers/xdg/desktop_entries.hpp"
 #include "providers/x11/window_activation.hpp"
 #include "providers/x11/x11_desktop_events.hpp"
 #include "providers/x11/x11_display.hpp"
@@ -23,7 +23,7 @@ struct X11Desktop::Parts {
     Parts(std::unique_ptr<XcbConnection> opened, platform::Clock& clock, platform::Dispatch& dispatch)
         : connection(std::move(opened)),
           cache(*connection),
-          entries(DesktopEntries::fromEnvironment()),
+          entries(xdg::DesktopEntries::fromEnvironment()),
           activation(*connection, cache),
           workspace(cache, *entries, activation),
           display(*connection, cache),
@@ -38,7 +38,7 @@ struct X11Desktop::Parts {
 
     std::unique_ptr<XcbConnection> connection;
     DesktopCache cache;
-    std::unique_ptr<DesktopEntries> entries;
+    std::unique_ptr<xdg::DesktopEntries> entries;
     WindowActivation activation;
     X11Workspace workspace;
     X11Display display;

@@ -37,7 +37,7 @@ const ClientWindow* frontWindowOf(const DesktopSnapshot& desktop, Pid pid, const
 
 std::vector<desktop::Window> X11Windows::list() {
     const auto desktop = cache_.current(kDefaultReplyTimeout);
-    const RootSpace& space = desktop->layout().space();
+    const desktop::LayoutSpace& space = desktop->layout().space();
     const Pid ownPid = static_cast<Pid>(::getpid());
     std::vector<desktop::Window> windows;
     windows.reserve(desktop->windows().size());
@@ -108,12 +108,12 @@ void X11Windows::moveToScreen(xcb_window_t id, const platform::Screen& destinati
     }
     const auto rootFrame = window != nullptr ? window->frame() : std::nullopt;
     if (!rootFrame) return;
-    const RootSpace& space = desktop->layout().space();
+    const desktop::LayoutSpace& space = desktop->layout().space();
     const Rect frame = space.toTopLeft(*rootFrame);
     const auto from = Screens::screenForAXRect(frame, display_.screens());
     if (from && *from == destination) return;
     const Rect placed = Screens::placement(frame, from, destination);
-    moveFrame(connection_, *window, space.rootFromTopLeft(placed.origin()));
+    moveFrame(connection_, *window, space.layoutFromTopLeft(placed.origin()));
     resizeFrame(connection_, *window, placed.size());
     cache_.expire();
 }

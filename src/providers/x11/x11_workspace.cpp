@@ -1,30 +1,11 @@
 #include "providers/x11/x11_workspace.hpp"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cctype>
 #include <map>
-#include <string>
-#include <thread>
-
-extern char** environ;
 
 namespace zerlith::x11 {
-namespace {
 
-using platform::ActivationPolicy;
 using platform::RunningApplication;
-
-std::string lowercase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-}  // namespace
 
 std::vector<RunningApplication> X11Workspace::runningApplications() {
     auto desktop = cache_.current(kDefaultReplyTimeout);
@@ -52,27 +33,9 @@ std::vector<RunningApplication> X11Workspace::runningApplications() {
     std::vector<RunningApplication> applications;
     for (std::size_t i = 0; i < ordered.size(); ++i) {
         const auto& [pid, owner] = ordered[i];
-        applications.push_back(describe(pid, *owner.oldest, owner.regular, entries[i]));
+        applications.push_back(describe(pid, classes[i], owner.regular, entries[i]));
     }
     return applications;
-}
-
-RunningApplication X11Workspace::describe(Pid pid, const ClientWindow& oldest, bool regular,
-                                          const std::optional<DesktopEntry>& entry) {
-    RunningApplication application;
-    application.pid = pid;
-    application.activationPolicy = regular ? ActivationPolicy::regular : ActivationPolicy::accessory;
-    if (!oldest.windowClass) return application;
-    if (entry) {
-        application.localizedName = entry->name;
-        application.bundleIdentifier = entry->id;
-        return application;
-    }
-    const WindowClass& windowClass = *oldest.windowClass;
-    const std::string& name = windowClass.className.empty() ? windowClass.instance : windowClass.className;
-    application.localizedName = name;
-    application.bundleIdentifier = lowercase(name);
-    return application;
 }
 
 std::optional<RunningApplication> X11Workspace::frontmostApplication() {
@@ -86,32 +49,5 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication() {
 }
 
 bool X11Workspace::activate(Pid pid) { return activation_.activateApplication(pid, kDefaultReplyTimeout); }
-
-Pid X11Workspace::ownPid() { return static_cast<Pid>(::getpid()); }
-
-bool X11Workspace::openURL(std::string_view url) {
-    std::string argument(url);
-    char program[] = "xdg-open";
-    char* arguments[] = {program, argument.data(), nullptr};
-    pid_t child = 0;
-    if (posix_spawnp(&child, program, nullptr, nullptr, arguments, environ) != 0) return false;
-    // The opener may keep running as the opened application; reap it whenever it ends.
-    std::thread([child] { ::waitpid(child, nullptr, 0); }).detach();
-    return true;
-}
-
-std::optional<std::string> X11Workspace::applicationPath(std::string_view bundleID) {
-    auto entry = entries_.withId(bundleID);
-    if (!entry) return std::nullopt;
-    return entry->path;
-}
-
-std::optional<platform::Icon> X11Workspace::iconForFile(std::string_view path) {
-    auto entry = entries_.atPath(path);
-    if (!entry) return std::nullopt;
-    auto file = entries_.iconFile(*entry);
-    if (!file) return std::nullopt;
-    return platform::Icon{*file};
-}
 
 }  // namespace zerlith::x11

@@ -1,4 +1,4 @@
-#include "providers/x11/desktop_entries.hpp"
+#include "providers/xdg/desktop_entries.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -10,9 +10,9 @@
 #include <string>
 
 #include "base/file_io.hpp"
-#include "providers/x11/text_encoding.hpp"
+#include "base/utf8.hpp"
 
-namespace zerlith::x11 {
+namespace zerlith::xdg {
 namespace fs = std::filesystem;
 namespace {
 
@@ -283,4 +283,4 @@ void DesktopEntries::refreshIfChanged() {
     }
 }
 
-}  // namespace zerlith::x11
+}  // namespace zerlith::xdg

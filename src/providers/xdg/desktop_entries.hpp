@@ -10,9 +10,14 @@
 #include <string_view>
 #include <vector>
 
-#include "providers/x11/property_decoding.hpp"
+namespace zerlith::xdg {
 
-namespace zerlith::x11 {
+/// WM_CLASS, or what a Wayland window's app id stands in for: the instance and class names.
+struct WindowClass {
+    std::string instance;
+    std::string className;
+    bool operator==(const WindowClass&) const = default;
+};
 
 /// An installed application as its XDG desktop entry describes it.
 struct DesktopEntry {
@@ -72,4 +77,4 @@ private:
     std::vector<DesktopEntry> entries_;  // one per desktop id, the first data directory winning
 };
 
-}  // namespace zerlith::x11
+}  // namespace zerlith::xdg

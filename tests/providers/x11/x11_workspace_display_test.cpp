@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "x11/support/desktop_fixture.hpp"
-#include "x11/support/scoped_environment.hpp"
+#include "support/scoped_environment.hpp"
 
 namespace zerlith::x11::testing {
 namespace {

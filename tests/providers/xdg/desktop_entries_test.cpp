@@ -8,9 +8,9 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include "providers/x11/desktop_entries.hpp"
+#include "providers/xdg/desktop_entries.hpp"
 
-namespace zerlith::x11 {
+namespace zerlith::xdg {
 namespace {
 
 namespace fs = std::filesystem;
@@ -175,4 +175,4 @@ TEST_F(DesktopEntriesTest, IconsResolveToFilesOnly) {
 }
 
 }  // namespace
-}  // namespace zerlith::x11
+}  // namespace zerlith::xdg

@@ -43,9 +43,9 @@ TEST(ScreenLayoutTest, FramesAreBottomLeftFromThePrimaryMonitor) {
     EXPECT_EQ(screens[1].frame, (Rect{-1280, 356, 1280, 1024}));  // its top 300 above the primary's
     EXPECT_EQ(screens[0].visibleFrame, (Rect{0, 30, 1920, 1050}));  // the work area ends 30 above the bottom
 
-    const RootSpace& space = layout.space();
+    const desktop::LayoutSpace& space = layout.space();
     EXPECT_EQ(space.toTopLeft(Rect{1300, 310, 100, 50}), (Rect{20, 10, 100, 50}));
-    EXPECT_EQ(space.rootFromTopLeft(Point{20, 10}), (Point{1300, 310}));
+    EXPECT_EQ(space.layoutFromTopLeft(Point{20, 10}), (Point{1300, 310}));
     EXPECT_EQ(space.toBottomLeft(Point{1280, 300}), (Point{0, 1080}));
 }
 
