@@ -10,6 +10,7 @@ packages=(
   libicu-dev nlohmann-json3-dev liburiparser-dev libmimalloc-dev
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-res0-dev
   libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev
+  libwayland-dev wayland-protocols
   # the user interface: Qt 6 Quick and its QML modules, SVG, the X11 platform plugin
   qt6-base-dev qt6-declarative-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtqml-workerscript
@@ -17,6 +18,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox x11-xserver-utils xdotool x11-utils x11-xkb-utils libxcb-xtest0-dev libxcb-damage0-dev
   chromium firefox-esr
+  sway foot wtype
   # installing and packaging: the validators, the manual page renderer, CPack's Debian tools
   desktop-file-utils appstream man-db dpkg-dev file lintian
   # fuzzing (libFuzzer comes with clang's runtime libraries)

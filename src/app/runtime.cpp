@@ -7,10 +7,15 @@
 #include "platform/sim/sim_desktop.hpp"
 #include "platform/thread_dispatch.hpp"
 #include "providers/empty/empty_desktop.hpp"
-#ifdef ZERLITH_HAS_X11
+#if defined(ZERLITH_HAS_X11) || defined(ZERLITH_HAS_WAYLAND)
 #include "browser/host_bridge.hpp"
-#include "providers/x11/x11_desktop.hpp"
 #include "system/runtime_folder.hpp"
+#endif
+#ifdef ZERLITH_HAS_X11
+#include "providers/x11/x11_desktop.hpp"
+#endif
+#ifdef ZERLITH_HAS_WAYLAND
+#include "providers/wlroots/wlroots_desktop.hpp"
 #endif
 
 namespace zerlith::app {
@@ -38,16 +43,37 @@ std::variant<Runtime, std::string> simulated(const DesktopChoice& choice) {
     return runtime;
 }
 
-#ifdef ZERLITH_HAS_X11
-std::unique_ptr<platform::Platform> connectX11(const DesktopChoice& choice, Runtime& runtime, std::string* error) {
-    if (choice.display == nullptr || *choice.display == '\0') return nullptr;
-    auto desktop = x11::connectX11Desktop(*runtime.clock, *runtime.dispatch, error);
+#if defined(ZERLITH_HAS_X11) || defined(ZERLITH_HAS_WAYLAND)
+/// Hands a live desktop the way to the browsers' extensions.
+template <typename LiveDesktop>
+std::unique_ptr<platform::Platform> withBrowserBridge(std::unique_ptr<LiveDesktop> desktop, Runtime& runtime) {
     if (!desktop) return nullptr;
     // Without a private folder there is no safe way to the hosts: no tabs, then.
     std::string noFolder;
     if (const auto folder = runtimeFolder(&noFolder))
         desktop->setBrowserBridge(std::make_unique<browser::HostBridge>(*folder, *runtime.clock));
     return desktop;
+}
+#endif
+
+#ifdef ZERLITH_HAS_WAYLAND
+std::unique_ptr<platform::Platform> connectWlroots(const DesktopChoice& choice, Runtime& runtime, std::string* error) {
+    if (choice.waylandDisplay == nullptr || *choice.waylandDisplay == '\0') return nullptr;
+    auto desktop = wlroots::connectWlrootsDesktop(*runtime.clock, *runtime.dispatch, error);
+    // GNOME and KDE keep other applications' windows from Wayland clients; XWayland's X11
+    // desktop, tried next, shows the X11 windows only.
+    if (!desktop && !error->empty() && choice.display != nullptr && *choice.display != '\0') {
+        std::cerr << "zerlith: " << *error << "; only X11 windows are visible\n";
+        error->clear();
+    }
+    return withBrowserBridge(std::move(desktop), runtime);
+}
+#endif
+
+#ifdef ZERLITH_HAS_X11
+std::unique_ptr<platform::Platform> connectX11(const DesktopChoice& choice, Runtime& runtime, std::string* error) {
+    if (choice.display == nullptr || *choice.display == '\0') return nullptr;
+    return withBrowserBridge(x11::connectX11Desktop(*runtime.clock, *runtime.dispatch, error), runtime);
 }
 #endif
 
@@ -59,6 +85,9 @@ struct LiveDesktop {
 
 /// Tried in this order; the first that connects runs. A new kind of desktop adds its line here.
 const std::vector<LiveDesktop> kLiveDesktops = {
+#ifdef ZERLITH_HAS_WAYLAND
+    {connectWlroots},
+#endif
 #ifdef ZERLITH_HAS_X11
     {connectX11},
 #endif

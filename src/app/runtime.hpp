@@ -13,6 +13,7 @@ namespace zerlith::app {
 struct DesktopChoice {
     const char* desktopFile = nullptr;  ///< ZERLITH_DESKTOP: a simulated desktop file
     const char* display = nullptr;      ///< DISPLAY: an X11 display
+    const char* waylandDisplay = nullptr;  ///< WAYLAND_DISPLAY: a Wayland compositor
     /// The real-time queues; none: threads (ThreadDispatch). The application passes its event
     /// loop's, and then a desktop file's virtual time is not used.
     std::function<std::unique_ptr<platform::Dispatch>()> makeDispatch;
@@ -26,8 +27,8 @@ struct Runtime {
 };
 
 /// Sets up the run: the simulated desktop when a desktop file is named (on a manual clock when
-/// the file asks for virtual time), else the first live desktop this session is of (X11 when a
-/// display is named), else the empty desktop; a live desktop that cannot be reached leaves a
+/// the file asks for virtual time), else the first live desktop this session is of (wlroots
+/// when the Wayland compositor lists other applications' windows, X11 when a display is named), else the empty desktop; a live desktop that cannot be reached leaves a
 /// warning on standard error. A desktop file that cannot be loaded is a usage error: the result is then its
 /// one-line message.
 std::variant<Runtime, std::string> startRuntime(const DesktopChoice& choice);

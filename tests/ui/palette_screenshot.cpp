@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     testing::offscreenApplication();
-    app::DesktopChoice choice{argv[1], nullptr, [] { return std::make_unique<qt::QtDispatch>(); }};
+    app::DesktopChoice choice{argv[1], nullptr, nullptr, [] { return std::make_unique<qt::QtDispatch>(); }};
     auto started = app::startRuntime(choice);
     if (auto* error = std::get_if<std::string>(&started)) {
         std::cerr << *error << '\n';

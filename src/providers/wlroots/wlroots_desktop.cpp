@@ -1,0 +1,85 @@
+#include "providers/wlroots/wlroots_desktop.hpp"
+
+#include <cstdlib>
+
+#include "providers/wlroots/desktop_reading.hpp"
+#include "providers/wlroots/sway_ipc.hpp"
+#include "providers/wlroots/wayland_connection.hpp"
+#include "providers/wlroots/wlroots_display.hpp"
+#include "providers/wlroots/wlroots_windows.hpp"
+#include "providers/wlroots/wlroots_workspace.hpp"
+#include "providers/xdg/desktop_entries.hpp"
+
+namespace zerlith::wlroots {
+namespace {
+
+/// The compositor's changes, as its events on the connection tell them.
+class WlrootsDesktopEvents final : public platform::DesktopEvents {
+public:
+    explicit WlrootsDesktopEvents(WaylandConnection& connection) : connection_(connection) {}
+    int fileDescriptor() override { return connection_.changesDescriptor(); }
+    std::vector<platform::DesktopChange> takeChanges() override { return connection_.takeChanges(); }
+
+private:
+    WaylandConnection& connection_;
+};
+
+}  // namespace
+
+struct WlrootsDesktop::Parts {
+    Parts(std::unique_ptr<WaylandConnection> opened, std::unique_ptr<SwayIpc> swayIpc)
+        : connection(std::move(opened)),
+          sway(std::move(swayIpc)),
+          entries(xdg::DesktopEntries::fromEnvironment()),
+          reader(*connection, sway.get()),
+          display(reader),
+          windows(reader, display),
+          workspace(reader, windows, *entries),
+          events(*connection) {}
+
+    std::unique_ptr<WaylandConnection> connection;
+    std::unique_ptr<SwayIpc> sway;
+    std::unique_ptr<xdg::DesktopEntries> entries;
+    DesktopReader reader;
+    WlrootsDisplay display;
+    WlrootsWindows windows;
+    WlrootsWorkspace workspace;
+    WlrootsDesktopEvents events;
+};
+
+WlrootsDesktop::WlrootsDesktop(std::unique_ptr<Parts> parts, platform::Clock& clock, platform::Dispatch& dispatch)
+    : parts_(std::move(parts)), clock_(clock), dispatch_(dispatch) {}
+
+WlrootsDesktop::~WlrootsDesktop() = default;
+
+desktop::ProviderInfo WlrootsDesktop::provider() const {
+    // Workspaces and moving between outputs need sway's IPC; the protocol alone offers neither.
+    const bool sway = parts_->sway != nullptr;
+    return {"wlroots",
+            {.moveToScreen = sway,
+             .workspaces = sway,
+             .globalKeys = false,
+             .typedAheadCapture = false,
+             .tabs = browserBridge_ != nullptr,
+             .permissions = false}};
+}
+
+desktop::Windows& WlrootsDesktop::windows() { return parts_->windows; }
+platform::Workspace& WlrootsDesktop::workspace() { return parts_->workspace; }
+platform::Display& WlrootsDesktop::display() { return parts_->display; }
+platform::DesktopEvents* WlrootsDesktop::desktopEvents() { return &parts_->events; }
+
+std::unique_ptr<WlrootsDesktop> connectWlrootsDesktop(platform::Clock& clock, platform::Dispatch& dispatch,
+                                                      std::string* error) {
+    auto connection = WaylandConnection::open(error);
+    if (!connection) return nullptr;
+    std::unique_ptr<SwayIpc> sway;
+    if (const char* socket = std::getenv("SWAYSOCK"); socket != nullptr && *socket != '\0') {
+        // Without the IPC the protocol still lists and raises windows: go on without it.
+        sway = SwayIpc::connect(socket, nullptr);
+    }
+    return std::make_unique<WlrootsDesktop>(std::make_unique<WlrootsDesktop::Parts>(std::move(connection), std::move(sway)),
+                                            clock, dispatch);
+}
+
+}  // namespace zerlith::wlroots

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.hpp"
+
+namespace zerlith::wlroots {
+
+/// The desktop of a Wayland session whose compositor offers foreign-toplevel management (the
+/// wlroots family: sway, Hyprland, labwc, river, Wayfire, niri), with sway's IPC added where sway
+/// runs. Its parts may be called from any thread. A compositor that goes away leaves an empty
+/// desktop behind.
+class WlrootsDesktop final : public platform::Platform {
+public:
+    struct Parts;
+    WlrootsDesktop(std::unique_ptr<Parts> parts, platform::Clock& clock, platform::Dispatch& dispatch);
+    ~WlrootsDesktop() override;
+
+    desktop::ProviderInfo provider() const override;
+    desktop::Windows& windows() override;
+    platform::Workspace& workspace() override;
+    platform::Display& display() override;
+    platform::Clock& clock() override { return clock_; }
+    platform::Dispatch& dispatch() override { return dispatch_; }
+    platform::DesktopEvents* desktopEvents() override;
+    platform::BrowserBridge* browserBridge() override { return browserBridge_.get(); }
+
+    /// The browsers' extensions are reached outside the compositor; the composition root hands
+    /// the bridge in before any other thread starts.
+    void setBrowserBridge(std::unique_ptr<platform::BrowserBridge> bridge) { browserBridge_ = std::move(bridge); }
+
+private:
+    std::unique_ptr<Parts> parts_;
+    platform::Clock& clock_;
+    platform::Dispatch& dispatch_;
+    std::unique_ptr<platform::BrowserBridge> browserBridge_;
+};
+
+/// Connects to $WAYLAND_DISPLAY, and to sway's IPC when $SWAYSOCK names it. Null when there is
+/// no Wayland display (`error` left empty), or it cannot be reached or does not list other
+/// applications' windows (`error` says which).
+std::unique_ptr<WlrootsDesktop> connectWlrootsDesktop(platform::Clock& clock, platform::Dispatch& dispatch,
+                                                      std::string* error);
+
+}  // namespace zerlith::wlroots

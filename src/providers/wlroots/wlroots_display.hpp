@@ -1,0 +1,31 @@
+#pragma once
+
+#include "desktop/layout_space.hpp"
+#include "platform/display.hpp"
+#include "providers/wlroots/desktop_reading.hpp"
+
+namespace zerlith::wlroots {
+
+/// The outputs as screens, named by their connector ("DP-1"): sway's layout where sway runs,
+/// else the core protocol's. The primary screen is the one at the layout's origin, else the
+/// first. Any thread.
+class WlrootsDisplay final : public platform::Display {
+public:
+    explicit WlrootsDisplay(DesktopReader& reader) : reader_(reader) {}
+
+    std::vector<platform::Screen> screens() override;
+    /// sway's focused output, else the first screen.
+    std::optional<platform::Screen> mainScreen() override;
+    /// Wayland keeps the pointer from other clients: the middle of the main screen stands in.
+    Point pointerLocation() override;
+    /// The outputs in layout coordinates, the primary one first.
+    std::vector<std::pair<std::string, Rect>> outputs();
+
+private:
+    DesktopReader& reader_;
+};
+
+/// Screens for outputs in layout coordinates, the primary one first.
+std::vector<platform::Screen> screensOf(const std::vector<std::pair<std::string, Rect>>& outputs);
+
+}  // namespace zerlith::wlroots

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "support/child_process.hpp"
+#include "support/eventually.hpp"
+#include "support/scoped_environment.hpp"
+#include "support/temp_folder.hpp"
+
+namespace zerlith::wlroots::testing {
+
+using zerlith::testing::ChildProcess;
+using zerlith::testing::eventually;
+using zerlith::testing::ScopedEnvironment;
+
+/// A private headless sway session for one test: two outputs HEADLESS-1 at 0 0 and HEADLESS-2 at
+/// 1920 0, 1920 × 1080 each, workspace 1 on the first and 2 on the second, no bar, focus that does
+/// not follow the mouse. sway refuses to run as root, so a root test process runs it as the
+/// system user `zerlith-test`, created on first use. While it lives, the test process and the
+/// children it starts see XDG_RUNTIME_DIR, WAYLAND_DISPLAY and SWAYSOCK of this session, no
+/// DISPLAY, and HOME and the XDG folders in a private empty home, so nothing reads the machine's
+/// desktop entries, preferences or history. Throws std::runtime_error when sway is missing or
+/// does not answer within 10 s.
+class SwaySession {
+public:
+    struct Options {
+        /// Appended to the configuration, e.g. a `bindsym` that takes a key before the test does.
+        std::vector<std::string> extraConfig;
+    };
+
+    /// A foot window; it lives as long as this object and must not outlive its session.
+    struct Window {
+        std::int64_t id = 0;  ///< sway's container id, for `[con_id=N]` criteria
+        pid_t pid = 0;
+        std::unique_ptr<ChildProcess> process;
+    };
+
+    /// A view in the tree with the workspace and output it sits in.
+    struct View {
+        nlohmann::json container;
+        std::string workspace;
+        std::string output;
+    };
+
+    /// Whether the `sway` program is on the PATH; tests skip when it is not.
+    static bool available();
+
+    explicit SwaySession(Options options);
+    SwaySession() : SwaySession(Options{}) {}
+    ~SwaySession();
+    SwaySession(const SwaySession&) = delete;
+    SwaySession& operator=(const SwaySession&) = delete;
+
+    /// Runs swaymsg with `arguments` (e.g. {"-t", "get_tree"}) and returns what it printed, also
+    /// when sway refused a command (its reply then says `"success": false`).
+    std::string swaymsg(const std::vector<std::string>& arguments);
+    /// Makes workspace `name` current, so the next window opens on it; throws when sway refuses.
+    void focusWorkspace(const std::string& name);
+    /// Opens a foot window titled `title` on the current workspace and waits until sway shows it.
+    Window openWindow(const std::string& title);
+
+    nlohmann::json tree();
+    /// The view whose name (title) is `title`; none when sway shows no such window.
+    std::optional<View> findView(const std::string& title);
+
+private:
+    zerlith::testing::TempFolder folder_;
+    zerlith::testing::ScopedEnvironment environment_;
+    std::unique_ptr<ChildProcess> server_;
+};
+
+}  // namespace zerlith::wlroots::testing

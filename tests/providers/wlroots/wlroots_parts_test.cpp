@@ -1,0 +1,215 @@
+// The wlroots provider's protocol handling and its reading of sway's replies, fed recorded
+// event sequences and replies: no compositor needed.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "providers/wlroots/desktop_reading.hpp"
+#include "providers/wlroots/sway_tree.hpp"
+#include "providers/wlroots/toplevel_list.hpp"
+
+namespace zerlith::wlroots {
+namespace {
+
+using Kind = platform::DesktopChange::Kind;
+using State = ToplevelList::State;
+
+/// What a list shows: "id:title:appId:states:outputs" front to back, states as the letters
+/// a(ctivated), m(inimized), M(aximized), f(ull screen).
+std::vector<std::string> shown(const ToplevelList& list) {
+    std::vector<std::string> lines;
+    for (const Toplevel& toplevel : list.list()) {
+        std::string states;
+        if (toplevel.activated) states += 'a';
+        if (toplevel.minimized) states += 'm';
+        if (toplevel.maximized) states += 'M';
+        if (toplevel.fullScreen) states += 'f';
+        std::string outputs;
+        for (const auto output : toplevel.outputs) outputs += std::to_string(output);
+        lines.push_back(std::to_string(toplevel.id) + ":" + toplevel.title + ":" + toplevel.appId + ":" + states + ":" + outputs);
+    }
+    return lines;
+}
+
+TEST(ToplevelListTest, RecordedEventSequencesShowOnlyCompletedUpdates) {
+    struct Case {
+        const char* name;
+        std::function<void(ToplevelList&)> events;
+        std::vector<std::string> expected;
+        std::vector<platform::DesktopChange> changes;
+    };
+    const std::vector<std::uint32_t> activated{State::activated};
+    const std::vector<Case> cases = {
+        {"a toplevel is listed only once done",
+         [](ToplevelList& list) {
+             const auto id = list.created();
+             list.title(id, "Notes");
+             list.appId(id, "foot");
+         },
+         {},
+         {}},
+        {"the initial burst: two windows, the second focused, on two outputs",
+         [&](ToplevelList& list) {
+             const auto a = list.created();
+             list.title(a, "Alpha");
+             list.appId(a, "foot");
+             list.outputEnter(a, 7);
+             list.done(a);
+             const auto b = list.created();
+             list.title(b, "Beta");
+             list.appId(b, "org.gnome.gedit");
+             list.outputEnter(b, 8);
+             list.state(b, activated);
+             list.done(b);
+         },
+         {"2:Beta:org.gnome.gedit:a:8", "1:Alpha:foot::7"},
+         {{Kind::windowList, 0}, {Kind::windowList, 0}, {Kind::activeWindow, 0}}},
+        {"a retitle is seen at done, not before",
+         [](ToplevelList& list) {
+             const auto a = list.created();
+             list.title(a, "Old");
+             list.done(a);
+             list.takeChanges();
+             list.title(a, "New");
+         },
+         {"1:Old:::"},
+         {}},
+        {"focus moves the window to the front and takes it from the other",
+         [&](ToplevelList& list) {
+             const auto a = list.created();
+             list.title(a, "A");
+             list.state(a, activated);
+             list.done(a);
+             const auto b = list.created();
+             list.title(b, "B");
+             list.done(b);
+             list.takeChanges();
+             list.state(b, activated);
+             list.done(b);
+         },
+         {"2:B::a:", "1:A:::"},
+         {{Kind::activeWindow, 0}}},
+        {"states, output moves and maximizing are state changes",
+         [](ToplevelList& list) {
+             const auto a = list.created();
+             list.title(a, "A");
+             list.outputEnter(a, 1);
+             list.done(a);
+             list.takeChanges();
+             const std::vector<std::uint32_t> states{State::minimized, State::maximized, State::fullScreen, 99};
+             list.state(a, states);
+             list.outputEnter(a, 2);
+             list.outputLeave(a, 1);
+             list.done(a);
+         },
+         {"1:A::mMf:2"},
+         {{Kind::windowState, 1}}},
+        {"a closed window goes, and so do events for it afterwards",
+         [](ToplevelList& list) {
+             const auto a = list.created();
+             list.title(a, "A");
+             list.done(a);
+             const auto b = list.created();
+             list.title(b, "B");
+             list.done(b);
+             list.takeChanges();
+             list.closed(a);
+             list.title(a, "late");
+             list.done(a);
+         },
+         {"2:B:::"},
+         {{Kind::windowGone, 1}, {Kind::windowList, 0}}},
+        {"an output that goes leaves its windows",
+         [](ToplevelList& list) {
+             const auto a = list.created();
+             list.outputEnter(a, 1);
+             list.outputEnter(a, 2);
+             list.outputEnter(a, 2);
+             list.done(a);
+             list.takeChanges();
+             list.outputRemoved(1);
+         },
+         {"1::::2"},
+         {}},
+        {"ids are never reused after a close",
+         [](ToplevelList& list) {
+             list.closed(list.created());
+             list.done(list.created());
+         },
+         {"2::::"},
+         {{Kind::windowList, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ToplevelList list;
+        c.events(list);
+        EXPECT_EQ(shown(list), c.expected);
+        EXPECT_EQ(list.takeChanges(), c.changes);
+    }
+}
+
+TEST(SwayTreeTest, ViewsCarryTheirWorkspaceAndOutputAndHostileMembersReadAsEmpty) {
+    const auto tree = nlohmann::json::parse(R"({
+      "id": 1, "type": "root", "nodes": [
+        {"id": 2, "type": "output", "name": "__i3", "nodes": [
+          {"id": 3, "type": "workspace", "name": "__i3_scratch", "nodes": [], "floating_nodes": [
+            {"id": 40, "type": "floating_con", "pid": 400, "app_id": "foot", "name": "Hidden",
+             "rect": {"x": 0, "y": 0, "width": 500, "height": 300}}]}]},
+        {"id": 4, "type": "output", "name": "HEADLESS-1", "nodes": [
+          {"id": 5, "type": "workspace", "name": "1", "nodes": [
+            {"id": 6, "type": "con", "name": null, "layout": "splitv", "nodes": [
+              {"id": 10, "type": "con", "pid": 100, "app_id": "foot", "name": "Alpha",
+               "rect": {"x": 0, "y": 25, "width": 960, "height": 1055}},
+              {"id": 11, "type": "con", "pid": 110, "app_id": null, "name": "Xterm",
+               "window_properties": {"class": "XTerm"},
+               "rect": {"x": 960, "y": 25, "width": 960, "height": 1055}}]}],
+           "floating_nodes": [
+            {"id": 12, "type": "floating_con", "pid": "not a number", "app_id": 5, "name": ["odd"],
+             "rect": "none"}]}]},
+        {"id": 7, "type": "output", "name": "HEADLESS-2", "nodes": [
+          {"id": 8, "type": "workspace", "name": "2", "nodes": [
+            {"id": 13, "type": "con", "pid": 130, "app_id": "foot", "name": "Beta",
+             "rect": {"x": 1920, "y": 25, "width": 1920, "height": 1055}}]}]}]})");
+    const std::vector<SwayView> expected = {
+        {40, 400, "foot", "Hidden", {0, 0, 500, 300}, "__i3_scratch", "__i3"},
+        {10, 100, "foot", "Alpha", {0, 25, 960, 1055}, "1", "HEADLESS-1"},
+        {11, 110, "XTerm", "Xterm", {960, 25, 960, 1055}, "1", "HEADLESS-1"},
+        {12, 0, "", "", {}, "1", "HEADLESS-1"},
+        {13, 130, "foot", "Beta", {1920, 25, 1920, 1055}, "2", "HEADLESS-2"},
+    };
+    EXPECT_EQ(viewsOf(tree), expected);
+    EXPECT_TRUE(viewsOf(nlohmann::json::parse(R"([1, "two", null])")).empty());
+
+    const auto outputs = nlohmann::json::parse(R"([
+      {"name": "HEADLESS-1", "active": true, "focused": false, "current_workspace": "1",
+       "rect": {"x": 0, "y": 0, "width": 1920, "height": 1080}},
+      {"name": "HEADLESS-2", "active": true, "focused": true, "current_workspace": "2",
+       "rect": {"x": 1920, "y": 0, "width": 1920, "height": 1080}},
+      {"name": "DP-9", "active": false, "focused": "yes"},
+      {"name": "DP-8", "active": "true"}])");
+    const std::vector<SwayOutput> expectedOutputs = {{"HEADLESS-1", {0, 0, 1920, 1080}, false, "1"},
+                                                     {"HEADLESS-2", {1920, 0, 1920, 1080}, true, "2"}};
+    EXPECT_EQ(outputsOf(outputs), expectedOutputs);
+}
+
+TEST(SwayTreeTest, ToplevelsAreMatchedToViewsByAppIdAndTitleEachViewOnce) {
+    const auto toplevel = [](std::uint32_t id, const char* title, const char* appId) {
+        Toplevel made;
+        made.id = id;
+        made.title = title;
+        made.appId = appId;
+        return made;
+    };
+    const std::vector<SwayView> views = {{10, 100, "foot", "Same", {}, "1", "A"}, {11, 110, "foot", "Same", {}, "1", "A"},
+                                         {12, 120, "gedit", "Notes", {}, "1", "A"}};
+    const auto matched = matchViews({toplevel(1, "Notes", "gedit"), toplevel(2, "Same", "foot"), toplevel(3, "Same", "foot"),
+                                     toplevel(4, "Same", "foot"), toplevel(5, "Notes", "foot")},
+                                    views);
+    std::vector<std::int64_t> conIds;
+    for (const auto& view : matched) conIds.push_back(view ? view->conId : -1);
+    EXPECT_EQ(conIds, (std::vector<std::int64_t>{12, 10, 11, -1, -1}));
+}
+
+}  // namespace
+}  // namespace zerlith::wlroots
