@@ -120,14 +120,6 @@ int handOverToStartingInstance(const std::string& socket) {
 }  // namespace
 
 int runApplication(int argc, char** argv, DesktopChoice choice) {
-    // The X11 desktop's windows are X11 windows: the palette must be one too, also under XWayland.
-    if (choice.desktopFile == nullptr && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
-    if (QByteArray(qgetenv("QT_QPA_PLATFORM")) == "xcb" && !ui::X11WindowHost::displayReachable()) {
-        std::cerr << "zerlith: cannot open the display " << (choice.display ? choice.display : "") << '\n';
-        return 2;
-    }
     std::string channelError;
     const auto socket = instanceSocketPath(&channelError);
     if (!socket) std::cerr << "zerlith: " << channelError << "; running without the single-instance channel\n";
@@ -137,6 +129,24 @@ int runApplication(int argc, char** argv, DesktopChoice choice) {
     if (outcome == InstanceLock::Outcome::heldElsewhere) return handOverToStartingInstance(*socket);
     if (socket && !lock) std::cerr << "zerlith: cannot lock " << *socket << ".lock; running without the single-instance channel\n";
 
+    choice.makeDispatch = [] { return std::make_unique<qt::QtDispatch>(); };
+    auto started = startRuntime(choice);
+    if (auto* error = std::get_if<std::string>(&started)) {
+        std::cerr << "zerlith: " << *error << '\n';
+        return 2;
+    }
+    auto& runtime = std::get<Runtime>(started);
+    // The palette must be a window of the desktop's own windowing system to be seen above its
+    // windows and get the keyboard (X11 also under XWayland).
+    if (choice.desktopFile == nullptr && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        const bool wayland = runtime.desktop->provider().windowSystem == desktop::WindowSystem::wayland;
+        qputenv("QT_QPA_PLATFORM", wayland ? "wayland" : "xcb");
+    }
+    if (QByteArray(qgetenv("QT_QPA_PLATFORM")) == "xcb" && !ui::X11WindowHost::displayReachable()) {
+        std::cerr << "zerlith: cannot open the display " << (choice.display ? choice.display : "") << '\n';
+        return 2;
+    }
+
     // Widgets, for the tray icon's menu.
     QApplication qt(argc, argv);
     QApplication::setApplicationName("Zerlith");
@@ -144,13 +154,7 @@ int runApplication(int argc, char** argv, DesktopChoice choice) {
     QApplication::setQuitOnLastWindowClosed(false);
     ui::chooseSceneGraph();
 
-    choice.makeDispatch = [] { return std::make_unique<qt::QtDispatch>(); };
-    auto started = startRuntime(choice);
-    if (auto* error = std::get_if<std::string>(&started)) {
-        std::cerr << "zerlith: " << *error << '\n';
-        return 2;
-    }
-    CoreServices core(std::get<Runtime>(std::move(started)));
+    CoreServices core(std::move(runtime));
     QuitSignals quitSignals;
     const auto ownPreferences = openPreferences(core);
     const auto command = commandPath(argv[0]);

@@ -18,11 +18,11 @@ namespace fs = std::filesystem;
 
 bool isSet(const char* value) { return value != nullptr && *value != '\0'; }
 
-/// Where the windows go: an X11 display for the X11 desktop; for a simulated desktop, whatever
-/// display Qt is given (offscreen included).
+/// Where the windows go: an X11 display, or a Wayland compositor (the application tells whether
+/// its windows can be shown there); for a simulated desktop, whatever display Qt is given
+/// (offscreen included).
 bool displayAvailable(const DesktopChoice& choice) {
-    if (isSet(std::getenv("QT_QPA_PLATFORM")) || isSet(choice.display)) return true;
-    return choice.desktopFile != nullptr && isSet(std::getenv("WAYLAND_DISPLAY"));
+    return isSet(std::getenv("QT_QPA_PLATFORM")) || isSet(choice.display) || isSet(choice.waylandDisplay);
 }
 
 std::string_view requestOf(const CLI::Invocation& invocation) {
@@ -45,7 +45,7 @@ fs::path applicationBeside(const fs::path& self) {
 
 int launchApplication(int argc, char** argv, const CLI::Invocation& invocation, const DesktopChoice& choice) {
     if (!displayAvailable(choice)) {
-        std::cerr << "zerlith: no display to show the switcher on: set DISPLAY\n";
+        std::cerr << "zerlith: no display to show the switcher on: set DISPLAY or WAYLAND_DISPLAY\n";
         return 2;
     }
     const auto request = requestOf(invocation);

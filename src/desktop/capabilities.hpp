@@ -15,10 +15,15 @@ struct Capabilities {
     bool permissions = false;        ///< the user grants access (accessibility, screen recording)
 };
 
+/// The windowing system the switcher's own windows must use to be shown and focused above the
+/// desktop's: an X11 desktop's windows do not stack with a Wayland client's, nor the other way.
+enum class WindowSystem { any, x11, wayland };
+
 /// The desktop provider that runs, by the name the dump reports, and what it can do.
 struct ProviderInfo {
-    std::string_view name;  ///< "macos_model", "x11", "empty"
+    std::string_view name;  ///< "macos_model", "wlroots", "x11", "empty"
     Capabilities capabilities;
+    WindowSystem windowSystem = WindowSystem::any;
 };
 
 }  // namespace zerlith::desktop

@@ -152,7 +152,7 @@ TEST_F(EndToEnd, ApplicationModeRefusesWhatItCannotDo) {
     const std::string runtime = "XDG_RUNTIME_DIR='" + (directory_ / "runtime").string() + "'";
     const Case cases[] = {
         {"--move=left", "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM", 2,
-         "zerlith: no display to show the switcher on: set DISPLAY\n"},
+         "zerlith: no display to show the switcher on: set DISPLAY or WAYLAND_DISPLAY\n"},
         {"--palette", "QT_QPA_PLATFORM=offscreen " + runtime, 1, "zerlith: Zerlith is not running\n"},
         {"--instant", "QT_QPA_PLATFORM=offscreen " + runtime, 1, "zerlith: Zerlith is not running\n"},
         {"--settings", "QT_QPA_PLATFORM=offscreen " + runtime, 1, "zerlith: Zerlith is not running\n"},

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "providers/wlroots/sway_ipc.hpp"
@@ -12,6 +13,9 @@
 #include "providers/wlroots/wayland_connection.hpp"
 
 namespace zerlith::wlroots {
+
+/// The app id of the switcher's own windows: Qt gives them its desktop entry's name.
+inline constexpr std::string_view kOwnAppId = "dev.zerlith.Zerlith";
 
 /// One toplevel, with what sway knows of it where sway runs.
 struct DesktopWindow {

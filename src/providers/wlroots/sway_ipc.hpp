@@ -1,11 +1,15 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -16,7 +20,14 @@ namespace zerlith::wlroots {
 /// answering leaves a broken connection whose requests all fail at once.
 class SwayIpc {
 public:
-    enum class Message : std::uint32_t { runCommand = 0, getWorkspaces = 1, getOutputs = 3, getTree = 4 };
+    enum class Message : std::uint32_t {
+        runCommand = 0,
+        getWorkspaces = 1,
+        subscribe = 2,
+        getOutputs = 3,
+        getTree = 4,
+        getConfig = 9,
+    };
 
     /// Connects to the socket at `path`; null, with a one-line reason in `error`, when it fails.
     static std::unique_ptr<SwayIpc> connect(const std::string& path, std::string* error);
@@ -31,13 +42,34 @@ public:
 
 private:
     explicit SwayIpc(int fd) : fd_(fd) {}
-    bool send(Message type, std::string_view payload);
-    std::optional<std::string> receive(Message type);
-    bool readExactly(char* into, std::size_t size);
-    void breakOff();
 
     std::mutex mutex_;
     int fd_;
+};
+
+/// sway's events of the kinds subscribed to, read on a thread of its own and handed to a handler
+/// there. Ends when this object goes away or sway does.
+class SwayEvents {
+public:
+    enum class Kind : std::uint32_t { workspace = 0, binding = 5, shutdown = 6 };
+    using Handler = std::function<void(Kind kind, const nlohmann::json& event)>;
+
+    /// Subscribes on a connection of its own; null, with a one-line reason in `error`, when
+    /// sway cannot be reached or refuses.
+    static std::unique_ptr<SwayEvents> subscribe(const std::string& path, const std::vector<std::string>& kinds,
+                                                 Handler handler, std::string* error);
+    ~SwayEvents();
+    SwayEvents(const SwayEvents&) = delete;
+    SwayEvents& operator=(const SwayEvents&) = delete;
+
+private:
+    SwayEvents(int fd, Handler handler);
+    void read();
+
+    int fd_;
+    int wake_;
+    Handler handler_;
+    std::thread reader_;
 };
 
 /// Quotes a value for a command's criteria or arguments: "name", with \ and " escaped.

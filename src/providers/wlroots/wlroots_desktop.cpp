@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "providers/wlroots/desktop_reading.hpp"
+#include "providers/wlroots/sway_hot_keys.hpp"
 #include "providers/wlroots/sway_ipc.hpp"
 #include "providers/wlroots/wayland_connection.hpp"
 #include "providers/wlroots/wlroots_display.hpp"
@@ -27,9 +28,10 @@ private:
 }  // namespace
 
 struct WlrootsDesktop::Parts {
-    Parts(std::unique_ptr<WaylandConnection> opened, std::unique_ptr<SwayIpc> swayIpc)
+    Parts(std::unique_ptr<WaylandConnection> opened, std::unique_ptr<SwayIpc> swayIpc, const std::string& swaySocket)
         : connection(std::move(opened)),
           sway(std::move(swayIpc)),
+          hotKeys(sway ? std::make_unique<SwayHotKeys>(*sway, swaySocket) : nullptr),
           entries(xdg::DesktopEntries::fromEnvironment()),
           reader(*connection, sway.get()),
           display(reader),
@@ -39,6 +41,7 @@ struct WlrootsDesktop::Parts {
 
     std::unique_ptr<WaylandConnection> connection;
     std::unique_ptr<SwayIpc> sway;
+    std::unique_ptr<SwayHotKeys> hotKeys;
     std::unique_ptr<xdg::DesktopEntries> entries;
     DesktopReader reader;
     WlrootsDisplay display;
@@ -58,28 +61,30 @@ desktop::ProviderInfo WlrootsDesktop::provider() const {
     return {"wlroots",
             {.moveToScreen = sway,
              .workspaces = sway,
-             .globalKeys = false,
+             .globalKeys = sway,
              .typedAheadCapture = false,
              .tabs = browserBridge_ != nullptr,
-             .permissions = false}};
+             .permissions = false},
+            desktop::WindowSystem::wayland};
 }
 
 desktop::Windows& WlrootsDesktop::windows() { return parts_->windows; }
 platform::Workspace& WlrootsDesktop::workspace() { return parts_->workspace; }
 platform::Display& WlrootsDesktop::display() { return parts_->display; }
 platform::DesktopEvents* WlrootsDesktop::desktopEvents() { return &parts_->events; }
+platform::HotKeys* WlrootsDesktop::hotKeys() { return parts_->hotKeys.get(); }
 
 std::unique_ptr<WlrootsDesktop> connectWlrootsDesktop(platform::Clock& clock, platform::Dispatch& dispatch,
                                                       std::string* error) {
     auto connection = WaylandConnection::open(error);
     if (!connection) return nullptr;
     std::unique_ptr<SwayIpc> sway;
-    if (const char* socket = std::getenv("SWAYSOCK"); socket != nullptr && *socket != '\0') {
-        // Without the IPC the protocol still lists and raises windows: go on without it.
-        sway = SwayIpc::connect(socket, nullptr);
-    }
-    return std::make_unique<WlrootsDesktop>(std::make_unique<WlrootsDesktop::Parts>(std::move(connection), std::move(sway)),
-                                            clock, dispatch);
+    const char* socket = std::getenv("SWAYSOCK");
+    // Without the IPC the protocol still lists and raises windows: go on without it.
+    if (socket != nullptr && *socket != '\0') sway = SwayIpc::connect(socket, nullptr);
+    const std::string swaySocket = sway ? socket : "";
+    auto parts = std::make_unique<WlrootsDesktop::Parts>(std::move(connection), std::move(sway), swaySocket);
+    return std::make_unique<WlrootsDesktop>(std::move(parts), clock, dispatch);
 }
 
 }  // namespace zerlith::wlroots

@@ -24,6 +24,8 @@ public:
     platform::Clock& clock() override { return clock_; }
     platform::Dispatch& dispatch() override { return dispatch_; }
     platform::DesktopEvents* desktopEvents() override;
+    /// sway's bindings; none on other compositors, where the user binds `zerlith --palette`.
+    platform::HotKeys* hotKeys() override;
     platform::BrowserBridge* browserBridge() override { return browserBridge_.get(); }
 
     /// The browsers' extensions are reached outside the compositor; the composition root hands

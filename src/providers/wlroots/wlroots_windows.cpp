@@ -9,9 +9,6 @@
 namespace zerlith::wlroots {
 namespace {
 
-/// The app id the switcher's own windows carry.
-constexpr std::string_view kOwnAppId = "zerlith";
-
 /// A window's frame in layout coordinates: sway's, else that of the first output it is on (the
 /// protocol tells no more), else the primary output's.
 Rect layoutFrame(const DesktopWindow& window, const std::vector<WaylandOutput>& outputs,

@@ -60,7 +60,8 @@ desktop::ProviderInfo X11Desktop::provider() const {
              .globalKeys = true,
              .typedAheadCapture = true,
              .tabs = browserBridge_ != nullptr,
-             .permissions = false}};
+             .permissions = false},
+            desktop::WindowSystem::x11};
 }
 
 desktop::Windows& X11Desktop::windows() { return parts_->windows; }

@@ -7,7 +7,7 @@
 #include "providers/x11/xcb_xkb.hpp"
 
 #include "platform/latency_trace.hpp"
-#include "providers/x11/key_positions.hpp"
+#include "providers/xdg/key_positions.hpp"
 #include "providers/x11/property_decoding.hpp"
 
 namespace zerlith::x11 {
@@ -77,7 +77,7 @@ void X11HotKeys::unregisterKey(std::uint32_t id) {
 }
 
 std::optional<std::string> X11HotKeys::layoutKeyName(std::uint32_t keyCode) {
-    const auto name = xkbKeyName(keyCode);
+    const auto name = xdg::xkbKeyName(keyCode);
     if (!name) return std::nullopt;
     std::lock_guard lock(mutex_);
     const auto key = layout_.keyCode(*name);
@@ -86,7 +86,7 @@ std::optional<std::string> X11HotKeys::layoutKeyName(std::uint32_t keyCode) {
 
 std::optional<std::uint32_t> X11HotKeys::storedKeyCode(std::uint32_t nativeKey) {
     std::lock_guard lock(mutex_);
-    return macKeyCode([&](std::string_view name) { return layout_.keyCode(name) == nativeKey; });
+    return xdg::macKeyCode([&](std::string_view name) { return layout_.keyCode(name) == nativeKey; });
 }
 
 std::vector<std::uint16_t> X11HotKeys::lockCombinations() const {
@@ -103,7 +103,7 @@ std::vector<std::uint16_t> X11HotKeys::lockCombinations() const {
 }
 
 bool X11HotKeys::grab(Registration& registration) {
-    const auto name = xkbKeyName(registration.keyCode);
+    const auto name = xdg::xkbKeyName(registration.keyCode);
     const auto key = name ? layout_.keyCode(*name) : std::nullopt;
     if (!key) return false;
     registration.key = *key;

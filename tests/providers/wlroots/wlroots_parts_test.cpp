@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "providers/wlroots/desktop_reading.hpp"
+#include "providers/wlroots/sway_bindings.hpp"
 #include "providers/wlroots/sway_tree.hpp"
 #include "providers/wlroots/toplevel_list.hpp"
 
@@ -209,6 +210,34 @@ TEST(SwayTreeTest, ToplevelsAreMatchedToViewsByAppIdAndTitleEachViewOnce) {
     std::vector<std::int64_t> conIds;
     for (const auto& view : matched) conIds.push_back(view ? view->conId : -1);
     EXPECT_EQ(conIds, (std::vector<std::int64_t>{12, 10, 11, -1, -1}));
+}
+
+TEST(SwayBindingsTest, AChordTheConfigurationBindsIsTakenWhicheverWayItIsWritten) {
+    const KeyChord altSpace{swayModifiers(0x800), 65, "space"};
+    EXPECT_EQ(bindsymCombo(altSpace), "Mod1+space");
+    EXPECT_EQ(bindsymCombo({swayModifiers(0x100 | 0x200 | 0x1000), 23, "Tab"}), "Control+Mod4+Shift+Tab");
+    struct Case {
+        const char* config;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"bindsym Mod1+space exec rofi", true},
+        {"bindsym Alt+Space nop", true},
+        {"  bindsym --no-repeat --to-code mod1+space exec x", true},
+        {"bindcode Mod1+65 exec x", true},
+        {"set $mod Mod1\nbindsym $mod+space focus mode_toggle", true},
+        {"set $mod Mod4\nset $modifier Mod1\nbindsym $modifier+space exec x", true},
+        {"set $mod Mod4\nbindsym $mod+space focus mode_toggle", false},
+        {"bindsym Mod1+Shift+space floating toggle", false},
+        {"bindsym Mod1+s layout stacking", false},
+        {"bindcode Mod1+66 exec x", false},
+        {"# bindsym Mod1+space exec x", false},
+        {"mode \"resize\" {\n    bindsym Mod1+space mode default\n}", false},
+        {"mode \"resize\" {\n}\nbindsym Mod1+space exec x", true},
+        {"bindsym Hyper+space exec x\nbindsym", false},
+        {"", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(configBinds(c.config, altSpace), c.taken) << c.config;
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-namespace zerlith::x11 {
+namespace zerlith::xdg {
 
 /// The XKB name of the key at the physical position of a macOS virtual key code on an ANSI
 /// keyboard: 49 (Space) → "SPCE", 48 (Tab) → "TAB", 6 (Z on a US layout) → "AB01". None for a
@@ -15,4 +15,4 @@ std::optional<std::string_view> xkbKeyName(std::uint32_t macKeyCode);
 /// the table does.
 std::optional<std::uint32_t> macKeyCode(const std::function<bool(std::string_view xkbName)>& isKey);
 
-}  // namespace zerlith::x11
+}  // namespace zerlith::xdg

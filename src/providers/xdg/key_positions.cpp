@@ -1,10 +1,10 @@
-#include "providers/x11/key_positions.hpp"
+#include "providers/xdg/key_positions.hpp"
 
 #include <algorithm>
 #include <iterator>
 #include <utility>
 
-namespace zerlith::x11 {
+namespace zerlith::xdg {
 namespace {
 
 /// Sorted by key code. Letters, digits and punctuation by their place on the ANSI keyboard;
@@ -43,4 +43,4 @@ std::optional<std::uint32_t> macKeyCode(const std::function<bool(std::string_vie
     return std::nullopt;
 }
 
-}  // namespace zerlith::x11
+}  // namespace zerlith::xdg
