@@ -24,9 +24,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads these at run time, where dpkg-shlibdeps cannot see them: the QML modules the views
-# import (QtQuick and what it imports), the SVG image plugin, the X11 platform plugin.
+# import (QtQuick and what it imports), the SVG image plugin, the X11 and Wayland platform plugins.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "qml6-module-qtquick, qml6-module-qtquick-window, qml6-module-qtqml-workerscript, libqt6svg6, qt6-qpa-plugins")
+  "qml6-module-qtquick, qml6-module-qtquick-window, qml6-module-qtqml-workerscript, libqt6svg6, qt6-qpa-plugins, qt6-wayland")
 
 get_property(conffiles GLOBAL PROPERTY ZERLITH_CONFFILES)
 if(conffiles)

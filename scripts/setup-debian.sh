@@ -12,7 +12,7 @@ packages=(
   libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev
   libwayland-dev wayland-protocols
   # the user interface: Qt 6 Quick and its QML modules, SVG, the X11 platform plugin
-  qt6-base-dev qt6-declarative-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+  qt6-base-dev qt6-declarative-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-wayland
   qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtqml-workerscript
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
