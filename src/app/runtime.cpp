@@ -9,6 +9,7 @@
 #include "providers/empty/empty_desktop.hpp"
 #if defined(ZERLITH_HAS_X11) || defined(ZERLITH_HAS_WAYLAND)
 #include "browser/host_bridge.hpp"
+#include "providers/xdg/xdg_desktop.hpp"
 #include "system/runtime_folder.hpp"
 #endif
 #ifdef ZERLITH_HAS_X11
@@ -45,8 +46,7 @@ std::variant<Runtime, std::string> simulated(const DesktopChoice& choice) {
 
 #if defined(ZERLITH_HAS_X11) || defined(ZERLITH_HAS_WAYLAND)
 /// Hands a live desktop the way to the browsers' extensions.
-template <typename LiveDesktop>
-std::unique_ptr<platform::Platform> withBrowserBridge(std::unique_ptr<LiveDesktop> desktop, Runtime& runtime) {
+std::unique_ptr<platform::Platform> withBrowserBridge(std::unique_ptr<xdg::XdgDesktop> desktop, Runtime& runtime) {
     if (!desktop) return nullptr;
     // Without a private folder there is no safe way to the hosts: no tabs, then.
     std::string noFolder;

@@ -51,7 +51,7 @@ struct WlrootsDesktop::Parts {
 };
 
 WlrootsDesktop::WlrootsDesktop(std::unique_ptr<Parts> parts, platform::Clock& clock, platform::Dispatch& dispatch)
-    : parts_(std::move(parts)), clock_(clock), dispatch_(dispatch) {}
+    : XdgDesktop(clock, dispatch), parts_(std::move(parts)) {}
 
 WlrootsDesktop::~WlrootsDesktop() = default;
 
@@ -63,7 +63,7 @@ desktop::ProviderInfo WlrootsDesktop::provider() const {
              .workspaces = sway,
              .globalKeys = sway,
              .typedAheadCapture = false,
-             .tabs = browserBridge_ != nullptr,
+             .tabs = reachesTabs(),
              .permissions = false},
             desktop::WindowSystem::wayland};
 }

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/platform.hpp"
+#include "providers/xdg/xdg_desktop.hpp"
 
 namespace zerlith::wlroots {
 
@@ -11,7 +11,7 @@ namespace zerlith::wlroots {
 /// wlroots family: sway, Hyprland, labwc, river, Wayfire, niri), with sway's IPC added where sway
 /// runs. Its parts may be called from any thread. A compositor that goes away leaves an empty
 /// desktop behind.
-class WlrootsDesktop final : public platform::Platform {
+class WlrootsDesktop final : public xdg::XdgDesktop {
 public:
     struct Parts;
     WlrootsDesktop(std::unique_ptr<Parts> parts, platform::Clock& clock, platform::Dispatch& dispatch);
@@ -21,22 +21,12 @@ public:
     desktop::Windows& windows() override;
     platform::Workspace& workspace() override;
     platform::Display& display() override;
-    platform::Clock& clock() override { return clock_; }
-    platform::Dispatch& dispatch() override { return dispatch_; }
     platform::DesktopEvents* desktopEvents() override;
     /// sway's bindings; none on other compositors, where the user binds `zerlith --palette`.
     platform::HotKeys* hotKeys() override;
-    platform::BrowserBridge* browserBridge() override { return browserBridge_.get(); }
-
-    /// The browsers' extensions are reached outside the compositor; the composition root hands
-    /// the bridge in before any other thread starts.
-    void setBrowserBridge(std::unique_ptr<platform::BrowserBridge> bridge) { browserBridge_ = std::move(bridge); }
 
 private:
     std::unique_ptr<Parts> parts_;
-    platform::Clock& clock_;
-    platform::Dispatch& dispatch_;
-    std::unique_ptr<platform::BrowserBridge> browserBridge_;
 };
 
 /// Connects to $WAYLAND_DISPLAY, and to sway's IPC when $SWAYSOCK names it. Null when there is

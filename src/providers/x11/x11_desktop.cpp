@@ -48,18 +48,17 @@ struct X11Desktop::Parts {
 };
 
 X11Desktop::X11Desktop(std::unique_ptr<Parts> parts, platform::Clock& clock, platform::Dispatch& dispatch)
-    : parts_(std::move(parts)), clock_(clock), dispatch_(dispatch) {}
+    : XdgDesktop(clock, dispatch), parts_(std::move(parts)) {}
 
 X11Desktop::~X11Desktop() = default;
 
 desktop::ProviderInfo X11Desktop::provider() const {
-    // Tabs come only through the browsers' extensions; without the bridge there are none.
     return {"x11",
             {.moveToScreen = true,
              .workspaces = true,
              .globalKeys = true,
              .typedAheadCapture = true,
-             .tabs = browserBridge_ != nullptr,
+             .tabs = reachesTabs(),
              .permissions = false},
             desktop::WindowSystem::x11};
 }

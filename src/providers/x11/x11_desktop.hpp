@@ -3,14 +3,14 @@
 #include <memory>
 #include <string>
 
-#include "platform/platform.hpp"
+#include "providers/xdg/xdg_desktop.hpp"
 
 namespace zerlith::x11 {
 
 /// The desktop of an X11 session with an EWMH window manager, over one xcb connection. Its
 /// parts may be called from any thread. A server that goes away or stops answering leaves an
 /// empty desktop behind (no windows, no screens) instead of failing or hanging.
-class X11Desktop final : public platform::Platform {
+class X11Desktop final : public xdg::XdgDesktop {
 public:
     struct Parts;
     X11Desktop(std::unique_ptr<Parts> parts, platform::Clock& clock, platform::Dispatch& dispatch);
@@ -20,21 +20,11 @@ public:
     desktop::Windows& windows() override;
     platform::Workspace& workspace() override;
     platform::Display& display() override;
-    platform::Clock& clock() override { return clock_; }
-    platform::Dispatch& dispatch() override { return dispatch_; }
     platform::DesktopEvents* desktopEvents() override;
     platform::HotKeys* hotKeys() override;
-    platform::BrowserBridge* browserBridge() override { return browserBridge_.get(); }
-
-    /// The browsers' extensions are reached outside the X server; the composition root hands
-    /// the bridge in before any other thread starts.
-    void setBrowserBridge(std::unique_ptr<platform::BrowserBridge> bridge) { browserBridge_ = std::move(bridge); }
 
 private:
     std::unique_ptr<Parts> parts_;
-    platform::Clock& clock_;
-    platform::Dispatch& dispatch_;
-    std::unique_ptr<platform::BrowserBridge> browserBridge_;
 };
 
 /// Connects to the display named by `displayName`, or by $DISPLAY when null. Null, with a

@@ -96,11 +96,11 @@ std::optional<SwaySession::View> search(const nlohmann::json& node, const std::s
 
 }  // namespace
 
-bool SwaySession::available() {
+bool SwaySession::installed(const std::string& program) {
     const char* path = std::getenv("PATH");
     std::istringstream folders(path != nullptr ? path : "");
     for (std::string folder; std::getline(folders, folder, ':');) {
-        if (!folder.empty() && ::access((fs::path(folder) / "sway").c_str(), X_OK) == 0) return true;
+        if (!folder.empty() && ::access((fs::path(folder) / program).c_str(), X_OK) == 0) return true;
     }
     return false;
 }

@@ -51,7 +51,9 @@ public:
     };
 
     /// Whether the `sway` program is on the PATH; tests skip when it is not.
-    static bool available();
+    static bool available() { return installed("sway"); }
+    /// Whether `program` is on the PATH.
+    static bool installed(const std::string& program);
 
     explicit SwaySession(Options options);
     SwaySession() : SwaySession(Options{}) {}

@@ -1,0 +1,272 @@
+// The running application on headless sway: the palette key bound over sway's IPC, switching by
+// typing, closing without a switch, windows that open while it runs, the key given back at quit,
+// and a key sway's configuration already holds.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <ostream>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "providers/wlroots/support/sway_session.hpp"
+#include "support/child_process.hpp"
+#include "support/temp_folder.hpp"
+
+namespace zerlith::wlroots::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+/// Alt+Space, the palette's default key.
+const std::vector<std::string> kPaletteKey = {"-M", "alt", "-k", "space", "-m", "alt"};
+/// A key of the test's own, bound to `nop probe`, to tell when sway's events come through.
+const std::vector<std::string> kProbeKey = {"-M", "alt", "-k", "F12", "-m", "alt"};
+
+/// Types on sway's virtual keyboard. The start delay keeps the first key from being lost.
+void type(const std::vector<std::string>& keys) {
+    std::vector<std::string> argv{"wtype", "-s", "150", "-d", "100"};
+    argv.insert(argv.end(), keys.begin(), keys.end());
+    EXPECT_EQ(ChildProcess::runToEnd(argv, 10.0).status, 0) << "wtype failed";
+}
+
+std::string text(const json& node, const char* key) {
+    auto found = node.find(key);
+    return found != node.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
+/// Calls `visit` with every view (a container with a pid) under `node`.
+template <typename Visit>
+void forEachView(const json& node, const Visit& visit) {
+    if (node.contains("pid")) visit(node);
+    for (const char* children : {"nodes", "floating_nodes"}) {
+        if (auto found = node.find(children); found != node.end()) {
+            for (const json& child : *found) forEachView(child, visit);
+        }
+    }
+}
+
+/// A view as the user tells it apart: its application and its title.
+struct View {
+    std::string appId;
+    std::string title;
+    bool operator==(const View&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const View& view) {
+    return out << (view.appId.empty() && view.title.empty() ? "no view" : view.appId + " \"" + view.title + "\"");
+}
+
+const View kPalette{"dev.zerlith.Zerlith", "Zerlith Switcher"};
+
+/// The commands of the bindings pressed, from sway's binding events.
+class BindingMonitor {
+public:
+    explicit BindingMonitor(SwaySession& session) {
+        // One argument: swaymsg would take --no-repeat for an option of its own.
+        session.swaymsg({"bindsym --no-repeat Mod1+F12 nop probe"});
+    }
+
+    /// Presses the probe key until its event comes: sway tells a monitor nothing before it has
+    /// subscribed, and swaymsg does not say when that is.
+    bool listening() {
+        return eventually([&] {
+            type(kProbeKey);
+            return next(1.0) == "nop probe";
+        }, 15.0);
+    }
+
+    /// The command of the next binding pressed; empty when none comes within `seconds`.
+    std::string next(double seconds) {
+        while (auto line = monitor_.readLine(seconds)) {
+            const json event = json::parse(*line, nullptr, false);
+            if (!event.is_discarded() && event.contains("binding")) return text(event["binding"], "command");
+        }
+        return "";
+    }
+
+private:
+    ChildProcess monitor_{{"swaymsg", "-t", "subscribe", "-m", R"(["binding"])"},
+                          ChildProcess::Options{.pipeStdout = true, .quiet = true, .reportFd = std::nullopt}};
+};
+
+/// "Beta Mail" on workspace 2 of the second output, "Alpha Notes" on workspace 1 of the first
+/// with the focus, then zerlith past its first launch.
+class WlrootsApplicationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* program : {"sway", "foot", "wtype"}) {
+            if (!SwaySession::installed(program)) GTEST_SKIP() << program << " is not installed";
+        }
+        session_ = std::make_unique<SwaySession>(sessionOptions_);
+        // A seat has a keyboard all along, but the headless one has only wtype's, which goes when
+        // a wtype run ends: the keyboard focus would go with it and close the palette. A wtype
+        // that does nothing but wait keeps a keyboard for the test's length.
+        keyboard_ = std::make_unique<ChildProcess>(std::vector<std::string>{"wtype", "-s", "86400000"},
+                                                   ChildProcess::Options{});
+        ASSERT_TRUE(eventually([&] {
+            return session_->swaymsg({"-t", "get_inputs"}).find("keyboard") != std::string::npos;
+        })) << "sway shows no keyboard of wtype's";
+        session_->focusWorkspace("2");
+        windows_.push_back(session_->openWindow("Beta Mail"));
+        session_->focusWorkspace("1");
+        windows_.push_back(session_->openWindow("Alpha Notes"));
+        start();
+    }
+
+    void TearDown() override {
+        if (!HasFailure() || !zerlith_) return;
+        zerlith_->stop();
+        std::cerr << "zerlith printed:\n" << remainingOutput();
+    }
+
+    /// Starts zerlith with its standard error read as lines. sway's runtime folder belongs to
+    /// sway's user when the tests run as root, and the application keeps its instance socket only
+    /// in a folder of its own user: it gets a folder of its own and sway's socket by its full path.
+    void start() {
+        const fs::path runtime = ownFolder_.path() / "runtime";
+        fs::create_directory(runtime);
+        fs::permissions(runtime, fs::perms::owner_all);
+        instanceSocket_ = runtime / "zerlith" / "instance";
+        // Past the first launch, whose settings window would take the keyboard.
+        zerlith::testing::writeText(fs::path(std::getenv("XDG_CONFIG_HOME")) / "Zerlith" / "preferences.json",
+                                    R"({"setup.shown": true})");
+        const fs::path display = fs::path(std::getenv("XDG_RUNTIME_DIR")) / std::getenv("WAYLAND_DISPLAY");
+        zerlith_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"env", "-u", "DISPLAY", "-u", "QT_QPA_PLATFORM", "-u", "ZERLITH_DESKTOP",
+                                     "XDG_RUNTIME_DIR=" + runtime.string(), "WAYLAND_DISPLAY=" + display.string(),
+                                     "sh", "-c", "exec \"$0\" 2>&1", ZERLITH_EXECUTABLE},
+            ChildProcess::Options{.pipeStdout = true, .quiet = true, .reportFd = std::nullopt});
+    }
+
+    /// Whether zerlith listens on its instance socket: it does right after taking its keys, so
+    /// from then on the palette key is its own.
+    ::testing::AssertionResult listening() {
+        std::optional<int> ended;
+        const bool done =
+            eventually([&] { return (ended = zerlith_->wait(0.0)) || fs::is_socket(instanceSocket_); }, 30.0);
+        if (done && !ended) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "zerlith " << (ended ? "ended" : "did not listen in 30 s")
+                                             << "; it printed:\n" << remainingOutput();
+    }
+
+    std::string remainingOutput() {
+        std::string output;
+        while (auto line = zerlith_->readLine(1.0)) output += *line + "\n";
+        return output;
+    }
+
+    /// The view sway gives the keyboard to; none when the focus is on an empty workspace.
+    View focused() {
+        View found;
+        forEachView(session_->tree(), [&](const json& view) {
+            if (view.value("focused", false)) found = {text(view, "app_id"), text(view, "name")};
+        });
+        return found;
+    }
+
+    std::string focusedWorkspace() {
+        for (const json& workspace : json::parse(session_->swaymsg({"-t", "get_workspaces"}))) {
+            if (workspace.value("focused", false)) return text(workspace, "name");
+        }
+        return "";
+    }
+
+    /// Whether any window of zerlith's is on screen.
+    bool zerlithShown() {
+        bool shown = false;
+        forEachView(session_->tree(),
+                    [&](const json& view) { shown = shown || text(view, "app_id") == kPalette.appId; });
+        return shown;
+    }
+
+    /// Presses the palette key; whether the palette then has the keyboard.
+    ::testing::AssertionResult openPalette() {
+        type(kPaletteKey);
+        if (eventually([&] { return focused() == kPalette; }, 10.0)) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the palette did not take the keyboard; the focus is on " << focused();
+    }
+
+    SwaySession::Options sessionOptions_;
+    std::unique_ptr<SwaySession> session_;
+    std::unique_ptr<ChildProcess> keyboard_;
+    std::vector<SwaySession::Window> windows_;
+    zerlith::testing::TempFolder ownFolder_;
+    fs::path instanceSocket_;
+    std::unique_ptr<ChildProcess> zerlith_;
+};
+
+TEST_F(WlrootsApplicationTest, ThePaletteKeyOpensThePaletteThatSwitchesClosesAndListsNewWindows) {
+    ASSERT_TRUE(listening());
+    ASSERT_TRUE(openPalette());
+    type({"beta"});
+    type({"-k", "Return"});
+    const View beta{"foot", "Beta Mail"};
+    EXPECT_TRUE(eventually([&] { return focused() == beta; })) << focused();
+    EXPECT_EQ(focusedWorkspace(), "2");
+    EXPECT_FALSE(zerlithShown());
+
+    struct Closer {
+        const char* name;
+        std::vector<std::string> keys;
+    };
+    for (const Closer& closer : {Closer{"Escape", {"-k", "Escape"}}, Closer{"the palette key again", kPaletteKey}}) {
+        SCOPED_TRACE(closer.name);
+        ASSERT_TRUE(openPalette());
+        type(closer.keys);
+        EXPECT_TRUE(eventually([&] { return !zerlithShown() && focused() == beta; })) << focused();
+    }
+
+    windows_.push_back(session_->openWindow("Gamma Shell"));
+    session_->swaymsg({"[title=\"^Alpha Notes$\"]", "focus"});
+    ASSERT_TRUE(eventually([&] { return focused() == View{"foot", "Alpha Notes"}; })) << focused();
+    ASSERT_TRUE(openPalette());
+    type({"gamma"});
+    type({"-k", "Return"});
+    EXPECT_TRUE(eventually([&] { return focused() == View{"foot", "Gamma Shell"}; })) << focused();
+}
+
+TEST_F(WlrootsApplicationTest, QuittingGivesThePaletteKeyBackToSway) {
+    ASSERT_TRUE(listening());
+    ASSERT_TRUE(openPalette());
+    zerlith_->signal(SIGTERM);
+    EXPECT_EQ(zerlith_->wait(10.0), 0);
+    EXPECT_FALSE(zerlithShown());
+
+    // Unbound, the key runs no binding: the probe pressed after it is the next event.
+    BindingMonitor bindings(*session_);
+    ASSERT_TRUE(bindings.listening());
+    type(kPaletteKey);
+    type(kProbeKey);
+    EXPECT_EQ(bindings.next(5.0), "nop probe");
+}
+
+/// sway's configuration holds the palette key before zerlith starts.
+class WlrootsApplicationWithTakenKeyTest : public WlrootsApplicationTest {
+protected:
+    WlrootsApplicationWithTakenKeyTest() { sessionOptions_.extraConfig = {"bindsym Mod1+space nop taken"}; }
+};
+
+TEST_F(WlrootsApplicationWithTakenKeyTest, APaletteKeyThatSwayHoldsIsReportedAndLeftToSway) {
+    std::string printed;
+    std::optional<std::string> line;
+    while ((line = zerlith_->readLine(30.0)) && line->find("taken") == std::string::npos) printed += *line + "\n";
+    EXPECT_EQ(line, "zerlith: Alt+Space is taken by another app — pick a different one in Settings.") << printed;
+
+    ASSERT_TRUE(listening());
+    BindingMonitor bindings(*session_);
+    ASSERT_TRUE(bindings.listening());
+    type(kPaletteKey);
+    EXPECT_EQ(bindings.next(5.0), "nop taken");
+    EXPECT_FALSE(zerlithShown());
+}
+
+}  // namespace
+}  // namespace zerlith::wlroots::testing
