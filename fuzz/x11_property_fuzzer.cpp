@@ -10,6 +10,7 @@
 
 #include <unicode/utf8.h>
 
+#include "base/utf8.hpp"
 #include "providers/x11/compound_text.hpp"
 #include "providers/x11/property_decoding.hpp"
 #include "providers/x11/text_encoding.hpp"
@@ -66,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         requireUtf8(windowClassNames->className);
     }
     const std::string_view raw(reinterpret_cast<const char*>(data), size);
-    requireUtf8(utf8FromUntrusted(raw));
+    requireUtf8(zerlith::utf8FromUntrusted(raw));
     requireUtf8(utf8FromLatin1(raw));
     for (const bool cutShort : {false, true}) {
         const std::string decoded = utf8FromCompoundText(raw, cutShort);
