@@ -14,7 +14,7 @@ seconds="${1:-60}"
 shift || true
 build=build-fuzz
 
-CXX=clang++ cmake -S . -B "$build" -G Ninja -DZERLITH_FUZZ=ON -DZERLITH_BENCHMARKS=OFF \
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DZERLITH_FUZZ=ON -DZERLITH_BENCHMARKS=OFF \
   ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER="$CMAKE_CXX_COMPILER_LAUNCHER"} >/dev/null
 cmake --build "$build" --target fuzzers -j "${JOBS:-2}"
 

@@ -28,6 +28,10 @@ cmake --build "$build"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 # The X11 tests race a real window manager and X server: a test that fails is run again, up to
 # three times in all, so that one lost race does not fail the run. Every failure is still printed.
-ctest --test-dir "$build" --output-on-failure --repeat until-pass:3 ${label:+-L "$label"}
+# Suites that start browsers or a compositor run once, in the plain build: what they drive is
+# not built with the sanitizers, and they are the slowest.
+exclude=""
+if [ -n "$sanitize" ]; then exclude="chromium|wayland"; fi
+ctest --test-dir "$build" --output-on-failure --repeat until-pass:3 ${label:+-L "$label"} ${exclude:+-LE "$exclude"}
 # The plain build also proves what it installs and packs.
 if [ -z "$sanitize" ]; then scripts/check-install.sh "$build"; fi
