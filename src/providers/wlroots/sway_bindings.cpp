@@ -33,13 +33,31 @@ std::vector<std::string> words(std::string_view line) {
     return split;
 }
 
-/// `combo` ("$mod+Shift+space") with the variables put in, against `chord`.
-bool comboIs(std::string combo, const std::map<std::string, std::string>& variables, bool byCode, const KeyChord& chord) {
-    // Longest names first, so that $mod does not eat the start of $modifier.
-    for (auto it = variables.rbegin(); it != variables.rend(); ++it) {
-        for (std::size_t at = combo.find(it->first); at != std::string::npos; at = combo.find(it->first, at))
-            combo.replace(at, it->first.size(), it->second);
+/// `text` with each variable's value put in once, in one pass, the longest name that matches
+/// first (so that $mod does not eat the start of $modifier). Values hold no variables: they were
+/// expanded when they were set.
+std::string expanded(std::string_view text, const std::map<std::string, std::string>& variables) {
+    std::string result;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::map<std::string, std::string>::value_type* longest = nullptr;
+        if (text[at] == '$') {
+            for (const auto& variable : variables) {
+                if (text.substr(at).starts_with(variable.first) && (!longest || variable.first.size() > longest->first.size()))
+                    longest = &variable;
+            }
+        }
+        if (longest != nullptr) {
+            result += longest->second;
+            at += longest->first.size();
+        } else {
+            result += text[at++];
+        }
     }
+    return result;
+}
+
+/// `combo` ("Mod1+Shift+space", variables put in) against `chord`.
+bool comboIs(const std::string& combo, bool byCode, const KeyChord& chord) {
     std::vector<std::string> parts;
     std::istringstream stream(combo);
     for (std::string part; std::getline(stream, part, '+');) parts.push_back(part);
@@ -85,12 +103,12 @@ bool configBinds(std::string_view config, const KeyChord& chord) {
         depth += static_cast<int>(std::count(line.begin(), line.end(), '{')) - static_cast<int>(std::count(line.begin(), line.end(), '}'));
         if (!atTop) continue;
         if (split.front() == "set" && split.size() >= 3 && split[1].starts_with('$')) {
-            variables[split[1]] = split[2];
+            variables[split[1]] = expanded(split[2], variables);
             continue;
         }
         if (split.front() != "bindsym" && split.front() != "bindcode") continue;
         const auto combo = std::find_if(split.begin() + 1, split.end(), [](const std::string& word) { return !word.starts_with("--"); });
-        if (combo != split.end() && comboIs(*combo, variables, split.front() == "bindcode", chord)) return true;
+        if (combo != split.end() && comboIs(expanded(*combo, variables), split.front() == "bindcode", chord)) return true;
     }
     return false;
 }

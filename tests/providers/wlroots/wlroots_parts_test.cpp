@@ -227,6 +227,8 @@ TEST(SwayBindingsTest, AChordTheConfigurationBindsIsTakenWhicheverWayItIsWritten
         {"bindcode Mod1+65 exec x", true},
         {"set $mod Mod1\nbindsym $mod+space focus mode_toggle", true},
         {"set $mod Mod4\nset $modifier Mod1\nbindsym $modifier+space exec x", true},
+        {"set $mod $mod+$mod\nbindsym $mod+space exec x", false},
+        {"set $alt Mod1\nset $mod $alt\nbindsym $mod+space exec x", true},
         {"set $mod Mod4\nbindsym $mod+space focus mode_toggle", false},
         {"bindsym Mod1+Shift+space floating toggle", false},
         {"bindsym Mod1+s layout stacking", false},
