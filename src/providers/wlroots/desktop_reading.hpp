@@ -3,6 +3,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,13 @@ namespace zerlith::wlroots {
 /// The app id of the switcher's own windows: Qt gives them its desktop entry's name.
 inline constexpr std::string_view kOwnAppId = "dev.zerlith.Zerlith";
 
+/// An output where the compositor's layout places it.
+struct LayoutOutput {
+    std::string name;  ///< the connector: "DP-1"
+    Rect frame;        ///< layout coordinates
+    bool focused = false;
+};
+
 /// One toplevel, with what sway knows of it where sway runs.
 struct DesktopWindow {
     Toplevel toplevel;
@@ -24,12 +32,16 @@ struct DesktopWindow {
     /// sway's pid of it; elsewhere a stand-in shared by the windows of one app id, negative so
     /// that it never names a real process.
     Pid pid = 0;
+    /// In the top-left space: sway's frame, else that of the first output it is on (the protocol
+    /// tells no more), else the primary output's.
+    Rect frame;
     bool onCurrentWorkspace = false;  ///< on a workspace an output shows, and not minimized
 };
 
-/// The desktop as read at one moment: the windows front to back.
+/// The desktop as read at one moment: the windows front to back, and the outputs.
 struct DesktopReading {
     std::vector<DesktopWindow> windows;
+    std::vector<LayoutOutput> outputs;  ///< the primary one (at the layout's origin, else the first) first
     const DesktopWindow* find(std::uint32_t id) const;
     /// The window with the keyboard focus, if any.
     const DesktopWindow* active() const;
@@ -46,13 +58,15 @@ public:
     DesktopReader(WaylandConnection& connection, SwayIpc* sway) : connection_(connection), sway_(sway) {}
 
     DesktopReading read();
-    /// sway's outputs; empty without sway.
-    std::vector<SwayOutput> swayOutputs();
+    /// The outputs alone, the primary one first.
+    std::vector<LayoutOutput> outputs() { return readOutputs(nullptr); }
     WaylandConnection& connection() { return connection_; }
     /// sway's IPC; null on other compositors.
     SwayIpc* sway() { return sway_; }
 
 private:
+    /// sway's outputs (adding the workspaces they show to `shownWorkspaces`), else the protocol's.
+    std::vector<LayoutOutput> readOutputs(std::set<std::string>* shownWorkspaces);
     Pid standInPid(const std::string& appId);
 
     WaylandConnection& connection_;

@@ -35,7 +35,7 @@ struct WlrootsDesktop::Parts {
           entries(xdg::DesktopEntries::fromEnvironment()),
           reader(*connection, sway.get()),
           display(reader),
-          windows(reader, display),
+          windows(reader),
           workspace(reader, windows, *entries),
           events(*connection) {}
 

@@ -17,41 +17,24 @@ std::uint64_t idOf(const std::string& name) {
 
 }  // namespace
 
-std::vector<platform::Screen> screensOf(const std::vector<std::pair<std::string, Rect>>& outputs) {
+std::vector<platform::Screen> screensOf(const std::vector<LayoutOutput>& outputs) {
     if (outputs.empty()) return {};
-    const desktop::LayoutSpace space(outputs.front().second);
+    const desktop::LayoutSpace space(outputs.front().frame);
     std::vector<platform::Screen> screens;
-    for (const auto& [name, frame] : outputs) {
-        const Rect bottomLeft = space.toBottomLeft(frame);
-        screens.push_back({idOf(name), name, bottomLeft, bottomLeft});
+    for (const LayoutOutput& output : outputs) {
+        const Rect bottomLeft = space.toBottomLeft(output.frame);
+        screens.push_back({idOf(output.name), output.name, bottomLeft, bottomLeft});
     }
     return screens;
 }
 
-std::vector<std::pair<std::string, Rect>> WlrootsDisplay::outputs() {
-    std::vector<std::pair<std::string, Rect>> outputs;
-    if (reader_.sway() != nullptr) {
-        for (const SwayOutput& output : reader_.swayOutputs()) outputs.emplace_back(output.name, output.frame);
-    } else {
-        for (const WaylandOutput& output : reader_.connection().outputs()) outputs.emplace_back(output.name, output.frame);
-    }
-    const auto atOrigin = std::find_if(outputs.begin(), outputs.end(),
-                                       [](const auto& output) { return output.second.x == 0 && output.second.y == 0; });
-    if (atOrigin != outputs.end()) std::rotate(outputs.begin(), atOrigin, atOrigin + 1);
-    return outputs;
-}
-
-std::vector<platform::Screen> WlrootsDisplay::screens() { return screensOf(outputs()); }
+std::vector<platform::Screen> WlrootsDisplay::screens() { return screensOf(reader_.outputs()); }
 
 std::optional<platform::Screen> WlrootsDisplay::mainScreen() {
-    const auto all = screens();
-    if (all.empty()) return std::nullopt;
-    for (const SwayOutput& output : reader_.swayOutputs()) {
-        if (!output.focused) continue;
-        const auto focused = std::find_if(all.begin(), all.end(), [&](const auto& screen) { return screen.name == output.name; });
-        if (focused != all.end()) return *focused;
-    }
-    return all.front();
+    const auto outputs = reader_.outputs();
+    if (outputs.empty()) return std::nullopt;
+    const auto focused = std::find_if(outputs.begin(), outputs.end(), [](const LayoutOutput& output) { return output.focused; });
+    return screensOf(outputs).at(focused != outputs.end() ? static_cast<std::size_t>(focused - outputs.begin()) : 0);
 }
 
 Point WlrootsDisplay::pointerLocation() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "desktop/layout_space.hpp"
 #include "platform/display.hpp"
 #include "providers/wlroots/desktop_reading.hpp"
 
@@ -18,14 +17,12 @@ public:
     std::optional<platform::Screen> mainScreen() override;
     /// Wayland keeps the pointer from other clients: the middle of the main screen stands in.
     Point pointerLocation() override;
-    /// The outputs in layout coordinates, the primary one first.
-    std::vector<std::pair<std::string, Rect>> outputs();
 
 private:
     DesktopReader& reader_;
 };
 
-/// Screens for outputs in layout coordinates, the primary one first.
-std::vector<platform::Screen> screensOf(const std::vector<std::pair<std::string, Rect>>& outputs);
+/// Screens for outputs, the primary one first, in their order.
+std::vector<platform::Screen> screensOf(const std::vector<LayoutOutput>& outputs);
 
 }  // namespace zerlith::wlroots

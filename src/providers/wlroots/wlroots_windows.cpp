@@ -9,35 +9,19 @@
 namespace zerlith::wlroots {
 namespace {
 
-/// A window's frame in layout coordinates: sway's, else that of the first output it is on (the
-/// protocol tells no more), else the primary output's.
-Rect layoutFrame(const DesktopWindow& window, const std::vector<WaylandOutput>& outputs,
-                 const std::vector<std::pair<std::string, Rect>>& layout) {
-    if (window.view) return window.view->frame;
-    for (const std::uint32_t id : window.toplevel.outputs) {
-        const auto on = std::find_if(outputs.begin(), outputs.end(), [&](const auto& output) { return output.id == id; });
-        if (on != outputs.end()) return on->frame;
-    }
-    return layout.empty() ? Rect{} : layout.front().second;
-}
-
 std::string criteriaFor(const SwayView& view) { return "[con_id=" + std::to_string(view.conId) + "] "; }
 
 }  // namespace
 
 std::vector<desktop::Window> WlrootsWindows::list() {
     const DesktopReading reading = reader_.read();
-    const auto outputs = reader_.connection().outputs();
-    const auto layout = display_.outputs();
-    const desktop::LayoutSpace space(layout.empty() ? Rect{} : layout.front().second);
     const Pid ownPid = static_cast<Pid>(::getpid());
     std::vector<desktop::Window> windows;
     for (const DesktopWindow& window : reading.windows) {
         const Pid pid = window.pid;
         if (pid == ownPid || window.toplevel.appId == kOwnAppId || window.toplevel.title.empty()) continue;
-        const Rect frame = space.toTopLeft(layoutFrame(window, outputs, layout));
-        if (!desktop::isSwitchableSize(frame)) continue;
-        windows.push_back({window.toplevel.id, pid, utf8FromUntrusted(window.toplevel.title), frame,
+        if (!desktop::isSwitchableSize(window.frame)) continue;
+        windows.push_back({window.toplevel.id, pid, utf8FromUntrusted(window.toplevel.title), window.frame,
                            window.onCurrentWorkspace, window.onCurrentWorkspace, nullptr});
     }
     return windows;
@@ -47,10 +31,7 @@ std::optional<desktop::FocusedWindow> WlrootsWindows::focusedWindow(Pid pid, dou
     const DesktopReading reading = reader_.read();
     const DesktopWindow* active = reading.active();
     if (active == nullptr || active->pid != pid) return std::nullopt;
-    const auto layout = display_.outputs();
-    const desktop::LayoutSpace space(layout.empty() ? Rect{} : layout.front().second);
-    const Rect frame = layoutFrame(*active, reader_.connection().outputs(), layout);
-    return desktop::FocusedWindow{utf8FromUntrusted(active->toplevel.title), space.toTopLeft(frame)};
+    return desktop::FocusedWindow{utf8FromUntrusted(active->toplevel.title), active->frame};
 }
 
 std::optional<Pid> WlrootsWindows::ownerOf(std::uint32_t id) {

@@ -2,7 +2,6 @@
 
 #include "desktop/windows.hpp"
 #include "providers/wlroots/desktop_reading.hpp"
-#include "providers/wlroots/wlroots_display.hpp"
 
 namespace zerlith::wlroots {
 
@@ -12,7 +11,7 @@ namespace zerlith::wlroots {
 /// desktop::Windows keeps to the main thread.
 class WlrootsWindows final : public desktop::Windows {
 public:
-    WlrootsWindows(DesktopReader& reader, WlrootsDisplay& display) : reader_(reader), display_(display) {}
+    explicit WlrootsWindows(DesktopReader& reader) : reader_(reader) {}
 
     /// Front to back, the most recently focused first, without the switcher's own.
     std::vector<desktop::Window> list() override;
@@ -28,7 +27,6 @@ private:
     bool raiseWindow(const DesktopWindow& window, const std::optional<platform::Screen>& movingTo);
 
     DesktopReader& reader_;
-    WlrootsDisplay& display_;
 };
 
 }  // namespace zerlith::wlroots
