@@ -22,7 +22,6 @@ class SwayIpc {
 public:
     enum class Message : std::uint32_t {
         runCommand = 0,
-        getWorkspaces = 1,
         subscribe = 2,
         getOutputs = 3,
         getTree = 4,

@@ -367,11 +367,6 @@ std::vector<Toplevel> WaylandConnection::toplevels() {
     return objects_->list.list();
 }
 
-std::optional<Toplevel> WaylandConnection::toplevel(std::uint32_t id) {
-    std::lock_guard lock(mutex_);
-    return objects_->list.find(id);
-}
-
 std::vector<WaylandOutput> WaylandConnection::outputs() {
     std::lock_guard lock(mutex_);
     std::vector<WaylandOutput> outputs;

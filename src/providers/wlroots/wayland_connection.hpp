@@ -39,7 +39,6 @@ public:
     WaylandConnection& operator=(const WaylandConnection&) = delete;
 
     std::vector<Toplevel> toplevels();
-    std::optional<Toplevel> toplevel(std::uint32_t id);
     std::vector<WaylandOutput> outputs();
     /// Asks the compositor to restore and focus a toplevel; false when it is gone.
     bool activate(std::uint32_t id);
