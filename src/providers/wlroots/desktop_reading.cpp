@@ -33,15 +33,49 @@ std::vector<std::optional<SwayView>> matchViews(const std::vector<Toplevel>& top
     return matched;
 }
 
+DesktopReader::DesktopReader(WaylandConnection& connection, SwayIpc* sway, const std::string& swaySocket)
+    : connection_(connection), sway_(sway) {
+    // Without the events nothing tells when sway's answers go stale: each read asks again then.
+    // Outputs come and go through the protocol's events (sway 1.7 offers no output events).
+    if (sway_ != nullptr) {
+        swayEvents_ = SwayEvents::subscribe(swaySocket, {"window", "workspace"},
+                                            [this](SwayEvents::Kind, const nlohmann::json&) { ++swayChanges_; }, nullptr);
+    }
+}
+
+DesktopReader::~DesktopReader() = default;
+
+std::shared_ptr<const SwayState> DesktopReader::swayState() {
+    if (sway_ == nullptr) return nullptr;
+    // Taken before asking, so that a change while sway answers makes the next read ask again.
+    const Generations now{connection_.generation(), swayChanges_};
+    const bool watched = swayEvents_ && swayEvents_->live();
+    {
+        std::lock_guard lock(mutex_);
+        if (watched && kept_ && keptAt_ == now) return kept_;
+    }
+    const auto tree = sway_->request(SwayIpc::Message::getTree);
+    const auto outputs = sway_->request(SwayIpc::Message::getOutputs);
+    auto state = std::make_shared<const SwayState>(SwayState{tree ? viewsOf(*tree) : std::vector<SwayView>{},
+                                                             outputs ? outputsOf(*outputs) : std::vector<SwayOutput>{}});
+    if (watched && tree && outputs) {
+        std::lock_guard lock(mutex_);
+        kept_ = state;
+        keptAt_ = now;
+    }
+    return state;
+}
+
+std::vector<LayoutOutput> DesktopReader::outputs() { return layoutOutputs(swayState().get()); }
+
 DesktopReading DesktopReader::read() {
     auto toplevels = connection_.toplevels();
-    std::vector<std::optional<SwayView>> views(toplevels.size());
+    const auto sway = swayState();
+    auto views = sway ? matchViews(toplevels, sway->views) : std::vector<std::optional<SwayView>>(toplevels.size());
     std::set<std::string> shownWorkspaces;
-    if (sway_ != nullptr) {
-        if (auto tree = sway_->request(SwayIpc::Message::getTree)) views = matchViews(toplevels, viewsOf(*tree));
-    }
+    for (const SwayOutput& output : sway ? sway->outputs : std::vector<SwayOutput>{}) shownWorkspaces.insert(output.currentWorkspace);
     DesktopReading reading;
-    reading.outputs = readOutputs(&shownWorkspaces);
+    reading.outputs = layoutOutputs(sway.get());
     const Rect primary = reading.outputs.empty() ? Rect{} : reading.outputs.front().frame;
     const desktop::LayoutSpace space(primary);
     const auto protocolOutputs = sway_ == nullptr ? connection_.outputs() : std::vector<WaylandOutput>{};
@@ -66,14 +100,10 @@ DesktopReading DesktopReader::read() {
     return reading;
 }
 
-std::vector<LayoutOutput> DesktopReader::readOutputs(std::set<std::string>* shownWorkspaces) {
+std::vector<LayoutOutput> DesktopReader::layoutOutputs(const SwayState* sway) {
     std::vector<LayoutOutput> outputs;
-    if (sway_ != nullptr) {
-        const auto reply = sway_->request(SwayIpc::Message::getOutputs);
-        for (const SwayOutput& output : reply ? outputsOf(*reply) : std::vector<SwayOutput>{}) {
-            outputs.push_back({output.name, output.frame, output.focused});
-            if (shownWorkspaces != nullptr) shownWorkspaces->insert(output.currentWorkspace);
-        }
+    if (sway != nullptr) {
+        for (const SwayOutput& output : sway->outputs) outputs.push_back({output.name, output.frame, output.focused});
     } else {
         for (const WaylandOutput& output : connection_.outputs()) outputs.push_back({output.name, output.frame, false});
     }

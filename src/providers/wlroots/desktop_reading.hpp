@@ -1,11 +1,14 @@
 #pragma once
 
+#include <atomic>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "providers/wlroots/sway_ipc.hpp"
@@ -51,28 +54,47 @@ struct DesktopReading {
 /// app id and title, in tree order. Windows that look alike are told apart only by order.
 std::vector<std::optional<SwayView>> matchViews(const std::vector<Toplevel>& toplevels, const std::vector<SwayView>& views);
 
-/// Reads the desktop from the protocol's toplevels, adding sway's tree where sway runs. Any
-/// thread.
+/// sway's windows and outputs as one pair of requests read them.
+struct SwayState {
+    std::vector<SwayView> views;
+    std::vector<SwayOutput> outputs;
+};
+
+/// Reads the desktop from the protocol's toplevels, adding sway's tree where sway runs. sway's
+/// answers are kept until its events or the protocol's say something changed, so a burst of
+/// reads costs one pair of requests. Any thread.
 class DesktopReader {
 public:
-    DesktopReader(WaylandConnection& connection, SwayIpc* sway) : connection_(connection), sway_(sway) {}
+    /// `sway` is null on other compositors; its events come on a connection of its own to
+    /// `swaySocket`.
+    DesktopReader(WaylandConnection& connection, SwayIpc* sway, const std::string& swaySocket);
+    ~DesktopReader();
 
     DesktopReading read();
     /// The outputs alone, the primary one first.
-    std::vector<LayoutOutput> outputs() { return readOutputs(nullptr); }
+    std::vector<LayoutOutput> outputs();
     WaylandConnection& connection() { return connection_; }
     /// sway's IPC; null on other compositors.
     SwayIpc* sway() { return sway_; }
 
 private:
-    /// sway's outputs (adding the workspaces they show to `shownWorkspaces`), else the protocol's.
-    std::vector<LayoutOutput> readOutputs(std::set<std::string>* shownWorkspaces);
+    /// What sway says now; null without sway.
+    std::shared_ptr<const SwayState> swayState();
+    /// sway's outputs where it runs, else the protocol's; the primary one first.
+    std::vector<LayoutOutput> layoutOutputs(const SwayState* sway);
     Pid standInPid(const std::string& appId);
+
+    /// The protocol's and sway's counts of changes when a state was read.
+    using Generations = std::pair<std::uint64_t, std::uint64_t>;
 
     WaylandConnection& connection_;
     SwayIpc* sway_;
+    std::atomic<std::uint64_t> swayChanges_ = 0;
     std::mutex mutex_;
     std::map<std::string, Pid> standInPids_;
+    std::shared_ptr<const SwayState> kept_;
+    Generations keptAt_;
+    std::unique_ptr<SwayEvents> swayEvents_;  ///< last: its thread counts changes into the members above
 };
 
 }  // namespace zerlith::wlroots

@@ -162,18 +162,20 @@ SwayEvents::~SwayEvents() {
 }
 
 void SwayEvents::read() {
-    for (;;) {
-        pollfd watched[2] = {{fd_, POLLIN, 0}, {wake_, POLLIN, 0}};
-        if (::poll(watched, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            return;
-        }
-        if (watched[1].revents != 0 || (watched[0].revents & POLLIN) == 0) return;
-        // An event's start is here; the rest follows at once.
-        const auto event = receiveMessage(fd_, Clock::now() + kReplyDeadline);
-        if (!event || (event->type & kEventBit) == 0) return;
-        if (const auto json = parsed(event->payload)) handler_(static_cast<Kind>(event->type & ~kEventBit), *json);
+    while (handleNext()) {
     }
+    live_ = false;
+}
+
+bool SwayEvents::handleNext() {
+    pollfd watched[2] = {{fd_, POLLIN, 0}, {wake_, POLLIN, 0}};
+    if (::poll(watched, 2, -1) < 0) return errno == EINTR;
+    if (watched[1].revents != 0 || (watched[0].revents & POLLIN) == 0) return false;
+    // An event's start is here; the rest follows at once.
+    const auto event = receiveMessage(fd_, Clock::now() + kReplyDeadline);
+    if (!event || (event->type & kEventBit) == 0) return false;
+    if (const auto json = parsed(event->payload)) handler_(static_cast<Kind>(event->type & ~kEventBit), *json);
+    return true;
 }
 
 std::string quotedForCommand(std::string_view value) {

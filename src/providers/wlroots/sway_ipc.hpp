@@ -50,7 +50,7 @@ private:
 /// there. Ends when this object goes away or sway does.
 class SwayEvents {
 public:
-    enum class Kind : std::uint32_t { workspace = 0, binding = 5, shutdown = 6 };
+    enum class Kind : std::uint32_t { workspace = 0, window = 3, binding = 5, shutdown = 6 };
     using Handler = std::function<void(Kind kind, const nlohmann::json& event)>;
 
     /// Subscribes on a connection of its own; null, with a one-line reason in `error`, when
@@ -61,13 +61,19 @@ public:
     SwayEvents(const SwayEvents&) = delete;
     SwayEvents& operator=(const SwayEvents&) = delete;
 
+    /// False once the stream has ended: events may then be missed.
+    bool live() const { return live_; }
+
 private:
     SwayEvents(int fd, Handler handler);
     void read();
+    /// Waits for the next event and hands it on; false when the stream ends.
+    bool handleNext();
 
     int fd_;
     int wake_;
     Handler handler_;
+    std::atomic<bool> live_ = true;
     std::thread reader_;
 };
 

@@ -342,6 +342,7 @@ void WaylandConnection::readEvents() {
     objects_->outputs.clear();
     changes_.push_back({Kind::windowList, 0});
     changes_.push_back({Kind::screens, 0});
+    ++generation_;
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto written = ::write(changesReady_, &one, sizeof(one));
 }
@@ -351,6 +352,7 @@ void WaylandConnection::announceChanges() {
     if (std::exchange(objects_->outputsChanged, false)) changes.push_back({Kind::screens, 0});
     if (changes.empty()) return;
     changes_.insert(changes_.end(), changes.begin(), changes.end());
+    ++generation_;
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto written = ::write(changesReady_, &one, sizeof(one));
 }

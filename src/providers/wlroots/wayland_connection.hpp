@@ -46,6 +46,8 @@ public:
     /// Readable while changes wait in takeChanges().
     int changesDescriptor() const { return changesReady_; }
     std::vector<platform::DesktopChange> takeChanges();
+    /// Counts the changes so far: what was read under one generation still holds.
+    std::uint64_t generation() const { return generation_; }
 
     struct Objects;  ///< the protocol objects and their listeners' state
 
@@ -61,6 +63,7 @@ private:
     int changesReady_ = -1;
     int wake_ = -1;
     std::atomic<bool> stopping_ = false;
+    std::atomic<std::uint64_t> generation_ = 0;
     std::thread reader_;
 };
 

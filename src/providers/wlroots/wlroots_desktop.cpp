@@ -33,7 +33,7 @@ struct WlrootsDesktop::Parts {
           sway(std::move(swayIpc)),
           hotKeys(sway ? std::make_unique<SwayHotKeys>(*sway, swaySocket) : nullptr),
           entries(xdg::DesktopEntries::fromEnvironment()),
-          reader(*connection, sway.get()),
+          reader(*connection, sway.get(), swaySocket),
           display(reader),
           windows(reader),
           workspace(reader, windows, *entries),
