@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include "settings/desktop_notice.hpp"
 #include "ui/palette_quick_window.hpp"
 #include "ui/settings_quick_window.hpp"
 
@@ -20,6 +21,11 @@ constexpr int kMostTypingTakes = 8;
 std::string searchPath() {
     const char* path = std::getenv("PATH");
     return path != nullptr ? path : "";
+}
+
+bool waylandSession() {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    return display != nullptr && *display != '\0';
 }
 
 }  // namespace
@@ -54,7 +60,7 @@ ui::SettingsQuickWindow& SwitcherShell::settingsWindow() {
         settings_.emplace(SettingsModel::Services{
             preferences_, core_.dispatch(), loginItem_, updater_, hotKeyManager,
             [this](HotKeyManager::Role role) { return delegate_->shortcutHandler(role); }, hotKeys_,
-            &core_.snapshots(), searchPath(), command_});
+            &core_.snapshots(), searchPath(), command_, desktopNotice(core_.desktop().provider(), waylandSession(), command_)});
         settingsWindow_ = std::make_unique<ui::SettingsQuickWindow>(*settings_, updater_, hotKeyManager, hotKeys_);
     }
     return *settingsWindow_;

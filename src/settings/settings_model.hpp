@@ -46,6 +46,8 @@ public:
         /// in (PATH's form), and the `zerlith` command the browsers start as their host.
         std::string browserSearchPath = {};
         std::string hostCommand = {};
+        /// What the desktop lacks, told above the shortcuts (desktopNotice()); empty when nothing.
+        std::string desktopNotice = {};
     };
 
     static constexpr double kPollInterval = 1.0;
@@ -76,6 +78,9 @@ public:
     const Shortcut& instantShortcut() const { return instantShortcut_; }
     const std::optional<std::string>& shortcutError() const { return shortcutError_; }
     bool automaticUpdates() const { return automaticUpdates_; }
+    const std::string& desktopNotice() const { return services_.desktopNotice; }
+    /// Whether the switcher takes its shortcuts itself; where it does not, there is nothing to record.
+    bool takesGlobalKeys() const { return services_.hotKeys != nullptr; }
     /// Window control, window titles and every running browser's tabs are granted.
     bool allPermissionsGranted() const;
 

@@ -29,6 +29,7 @@ SettingsBridge::SettingsBridge(SettingsModel& model, Updater& updater, HotKeyMan
 QString SettingsBridge::statusText() const {
     if (!ready() && model_.tabsThroughExtension()) return "Add Zerlith's extension to your browsers below.";
     if (!ready()) return "Grant the permissions below to finish setup.";
+    if (!model_.takesGlobalKeys()) return "Ready — bind its keys as shown below.";
     return QString::fromStdString("Ready — press " + model_.displayString(model_.paletteShortcut()) + " to switch.");
 }
 

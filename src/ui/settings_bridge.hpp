@@ -33,6 +33,8 @@ class SettingsBridge final : public QObject {
     Q_PROPERTY(QString paletteShortcut READ paletteShortcut NOTIFY changed)
     Q_PROPERTY(QString instantShortcut READ instantShortcut NOTIFY changed)
     Q_PROPERTY(QString shortcutError READ shortcutError NOTIFY changed)
+    Q_PROPERTY(QString desktopNotice READ desktopNotice CONSTANT)
+    Q_PROPERTY(bool takesGlobalKeys READ takesGlobalKeys CONSTANT)
     /// "palette" or "instant" while that row records, else empty.
     Q_PROPERTY(QString recording READ recording NOTIFY recordingChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY changed)
@@ -61,6 +63,8 @@ public:
     QString paletteShortcut() const;
     QString instantShortcut() const;
     QString shortcutError() const { return QString::fromStdString(model_.shortcutError().value_or("")); }
+    QString desktopNotice() const { return QString::fromStdString(model_.desktopNotice()); }
+    bool takesGlobalKeys() const { return model_.takesGlobalKeys(); }
     QString recording() const;
     bool launchAtLogin() const { return model_.launchAtLogin(); }
     bool loginItemNeedsApproval() const { return model_.loginItemNeedsApproval(); }

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
@@ -49,7 +51,9 @@ json browserApp(int pid, const char* name, const char* bundleID) {
 /// The settings window over a simulated desktop, shown, as a person would see it.
 class SettingsViewTest : public ::testing::Test {
 protected:
-    explicit SettingsViewTest(json desktop = json::object()) : sim(withKeyNames(std::move(desktop))) {
+    /// `globalKeys`: whether the desktop lets the switcher take its keys itself.
+    explicit SettingsViewTest(json desktop = json::object(), std::string desktopNotice = {}, bool globalKeys = true)
+        : sim(withKeyNames(std::move(desktop))), notice(std::move(desktopNotice)), takesKeys(globalKeys) {
         offscreenApplication();
         hotKeys.registerShortcut(HotKeyManager::Role::palette, {49, 2048}, [this](std::uint32_t, platform::KeyboardCapture) { ++presses; });
     }
@@ -122,6 +126,8 @@ protected:
     }
 
     SimDesktopFixture sim;
+    std::string notice;
+    bool takesKeys;
     /// The user's home; its "bin" is the path browsers are looked for in.
     TempFolder home;
     MemoryLoginItem loginItem;
@@ -129,10 +135,10 @@ protected:
     Updater updater{*sim.desktop().preferences(), sim.clock, sim.dispatch, feed, "0.1.0", ""};
     HotKeyManager hotKeys{*sim.desktop().hotKeys(), sim.dispatch};
     int presses = 0;
-    SettingsModel model{{*sim.desktop().preferences(), sim.dispatch, loginItem, updater, &hotKeys,
+    SettingsModel model{{*sim.desktop().preferences(), sim.dispatch, loginItem, updater, takesKeys ? &hotKeys : nullptr,
                          [this](HotKeyManager::Role) { return [this](std::uint32_t, platform::KeyboardCapture) { ++presses; }; },
-                         sim.desktop().hotKeys(), nullptr, (home.path() / "bin").string(), "/usr/bin/zerlith"}};
-    ui::SettingsQuickWindow window{model, updater, &hotKeys, sim.desktop().hotKeys()};
+                         sim.desktop().hotKeys(), nullptr, (home.path() / "bin").string(), "/usr/bin/zerlith", notice}};
+    ui::SettingsQuickWindow window{model, updater, takesKeys ? &hotKeys : nullptr, sim.desktop().hotKeys()};
 };
 
 TEST_F(SettingsViewTest, EverythingGrantedWithNoBrowserRunning) {
@@ -167,6 +173,20 @@ TEST_F(SettingsViewTest, ClosingTheWindowStopsThePolling) {
     window.show();
     settle();
     EXPECT_TRUE(model.isPolling());
+}
+
+class SettingsWithoutGlobalKeysTest : public SettingsViewTest {
+protected:
+    SettingsWithoutGlobalKeysTest() : SettingsViewTest(json::object(), "Bind the switcher yourself.", false) {}
+};
+
+TEST_F(SettingsWithoutGlobalKeysTest, TheDesktopsNoticeTakesThePlaceOfTheRecorders) {
+    open();
+    EXPECT_EQ(text("statusText"), "Ready — bind its keys as shown below.");
+    const Texts texts = visibleTexts();
+    const auto shortcuts = std::find(texts.begin(), texts.end(), "SHORTCUTS");
+    ASSERT_NE(shortcuts, texts.end());
+    EXPECT_EQ(Texts(std::next(shortcuts), std::next(shortcuts, 3)), Texts({"Bind the switcher yourself.", "STARTUP"}));
 }
 
 class SettingsWithSafariPendingTest : public SettingsViewTest {

@@ -153,9 +153,20 @@ Rectangle {
             SettingsSection {
                 objectName: "shortcutsSection"
                 title: "Shortcuts"; theme: look
+                Text {
+                    objectName: "desktopNotice"
+                    textFormat: Text.PlainText
+                    visible: root.settings.desktopNotice !== ""
+                    width: parent.width
+                    wrapMode: Text.Wrap
+                    text: root.settings.desktopNotice
+                    font.pixelSize: look.captionSize
+                    color: look.secondary
+                }
                 ShortcutRow {
                     objectName: "paletteShortcutRow"
                     width: parent.width; theme: look
+                    visible: root.settings.takesGlobalKeys
                     title: "Open switcher"
                     shortcut: root.settings.paletteShortcut
                     recording: root.settings.recording === "palette"
@@ -164,6 +175,7 @@ Rectangle {
                 ShortcutRow {
                     objectName: "instantShortcutRow"
                     width: parent.width; theme: look
+                    visible: root.settings.takesGlobalKeys
                     title: "Instant switch"
                     detail: "Jump to the most likely target with no palette."
                     shortcut: root.settings.instantShortcut
