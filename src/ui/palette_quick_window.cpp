@@ -169,7 +169,17 @@ bool PaletteQuickWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == view_.get() && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const auto press = paletteKeyPress(key->key(), key->modifiers());
-        if (!mayClose(press.key) || !holdKeyboard_) return controller_.handleKey(press);
+        if (!mayClose(press.key) || !holdKeyboard_) {
+            if (controller_.handleKey(press)) return true;
+            // Qt makes the window active, and gives the query field the keys, only some time
+            // after the compositor has begun sending them (on Wayland tens of milliseconds):
+            // the text typed meanwhile goes to the query, not to nowhere.
+            const QString text = key->text();
+            const bool typed = view_->activeFocusItem() == nullptr && !text.isEmpty() &&
+                               (text.front().isPrint() || text.front() == u'\b');
+            if (typed) typeText(text);
+            return typed;
+        }
         auto typing = holdKeyboard_();
         const bool handled = controller_.handleKey(press);
         if (!isVisible()) typing.handOver();  // else let go here: the palette keeps the keys

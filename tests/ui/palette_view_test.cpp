@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
+#include <QKeyEvent>
 #include <QQuickItem>
 
 #include "support/desktop_builders.hpp"
@@ -112,6 +114,19 @@ TEST_F(PaletteViewTest, ListsTheResultsWithCountBadgesAndOneSelectionBar) {
     EXPECT_EQ((*longTitle)->property("elide").toInt(), Qt::ElideRight);
     EXPECT_TRUE((*longTitle)->property("truncated").toBool()) << "the 300-character title is cut";
     EXPECT_EQ(visibleRows("subtitle").front()->property("elide").toInt(), Qt::ElideMiddle);
+}
+
+TEST_F(PaletteViewTest, KeysTypedBeforeQtMakesTheWindowActiveReachTheQuery) {
+    // Until Qt makes a window active (on Wayland well after the compositor sends it the keys), no
+    // item has the active focus, and Qt drops the keys that come.
+    window->view().contentItem()->setFocus(false);
+    ASSERT_EQ(window->view().activeFocusItem(), nullptr);
+    for (const auto& [key, text] : {std::pair{Qt::Key_Q, "q"}, {Qt::Key_U, "u"}, {Qt::Key_Backspace, "\b"}, {Qt::Key_O, "o"}}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(&window->view(), &press);
+    }
+    settle();
+    EXPECT_EQ(text("queryField").toStdString(), "qo");
 }
 
 TEST_F(PaletteViewTest, SaysWhyTheListIsEmpty) {
