@@ -60,7 +60,10 @@ ui::SettingsQuickWindow& SwitcherShell::settingsWindow() {
         settings_.emplace(SettingsModel::Services{
             preferences_, core_.dispatch(), loginItem_, updater_, hotKeyManager,
             [this](HotKeyManager::Role role) { return delegate_->shortcutHandler(role); }, hotKeys_,
-            &core_.snapshots(), searchPath(), command_, desktopNotice(core_.desktop().provider(), waylandSession(), command_)});
+            &core_.snapshots(), searchPath(), command_,
+            [provider = core_.desktop().provider(), wayland = waylandSession(), command = command_](bool takesKeys) {
+                return desktopNotice(provider, wayland, command, takesKeys);
+            }});
         settingsWindow_ = std::make_unique<ui::SettingsQuickWindow>(*settings_, updater_, hotKeyManager, hotKeys_);
     }
     return *settingsWindow_;

@@ -36,6 +36,9 @@ public:
     /// key, an unknown code). Main thread.
     virtual std::optional<std::string> layoutKeyName(std::uint32_t keyCode) = 0;
     virtual KeyNotation notation() const = 0;
+    /// Whether taking a key changes the desktop's own configuration (bindings added to sway),
+    /// which the user may decline in the settings.
+    virtual bool needsConsent() const { return false; }
     /// The stored key code of the key that a key event of the desktop's own names by
     /// `nativeKey` (an X11 key code); none when the desktop cannot tell. Main thread.
     virtual std::optional<std::uint32_t> storedKeyCode(std::uint32_t /*nativeKey*/) { return std::nullopt; }

@@ -28,7 +28,17 @@ SettingsModel::SettingsModel(Services services)
       paletteShortcut_(ShortcutPreferences::loadOr(services_.preferences, ShortcutPreferences::kPaletteKey,
                                                    ShortcutPreferences::kPaletteDefault)),
       instantShortcut_(ShortcutPreferences::loadOr(services_.preferences, ShortcutPreferences::kInstantKey,
-                                                   ShortcutPreferences::kInstantDefault)) {}
+                                                   ShortcutPreferences::kInstantDefault)),
+      keysConsented_(services_.keys == nullptr ||
+                     ShortcutPreferences::mayTakeKeys(services_.preferences, *services_.keys)) {}
+
+std::string SettingsModel::desktopNotice() const {
+    return services_.desktopNotice ? services_.desktopNotice(takesGlobalKeys()) : std::string();
+}
+
+bool SettingsModel::keysNeedConsent() const {
+    return services_.hotKeys != nullptr && services_.keys != nullptr && services_.keys->needsConsent();
+}
 
 
 bool SettingsModel::allPermissionsGranted() const {
@@ -88,7 +98,7 @@ void SettingsModel::stopPolling() {
 
 void SettingsModel::apply(const Shortcut& shortcut, HotKeyManager::Role role) {
     auto* hotKeys = services_.hotKeys;
-    const auto handler = services_.handlerFor ? services_.handlerFor(role) : HotKeyManager::Handler{};
+    const auto handler = handlerFor(role);
     if (hotKeys != nullptr && hotKeys->registerShortcut(role, shortcut, handler)) {
         shortcutError_.reset();
         ShortcutPreferences::save(services_.preferences, shortcut, storageKey(role));
@@ -96,10 +106,35 @@ void SettingsModel::apply(const Shortcut& shortcut, HotKeyManager::Role role) {
         changed();
         return;
     }
-    shortcutError_ = displayString(shortcut) + " is already used by another app.";
+    shortcutError_ = takenMessage(shortcut);
     if (hotKeys != nullptr) {
         const auto stored = ShortcutPreferences::loadOr(services_.preferences, storageKey(role), defaultShortcut(role));
         hotKeys->registerShortcut(role, stored, handler);
+    }
+    changed();
+}
+
+HotKeyManager::Handler SettingsModel::handlerFor(HotKeyManager::Role role) const {
+    return services_.handlerFor ? services_.handlerFor(role) : HotKeyManager::Handler{};
+}
+
+std::string SettingsModel::takenMessage(const Shortcut& shortcut) const {
+    return displayString(shortcut) + " is already used by another app.";
+}
+
+void SettingsModel::setKeysConsented(bool consented) {
+    if (!keysNeedConsent() || consented == keysConsented_) return;
+    services_.preferences.setValue(ShortcutPreferences::kConsentKey, consented);
+    keysConsented_ = consented;
+    shortcutError_.reset();
+    for (const auto role : {HotKeyManager::Role::palette, HotKeyManager::Role::instant}) {
+        if (!consented) {
+            services_.hotKeys->unregister(role);
+            continue;
+        }
+        const auto& shortcut = role == HotKeyManager::Role::palette ? paletteShortcut_ : instantShortcut_;
+        const auto handler = handlerFor(role);
+        if (!services_.hotKeys->registerShortcut(role, shortcut, handler)) shortcutError_ = takenMessage(shortcut);
     }
     changed();
 }

@@ -46,8 +46,9 @@ public:
         /// in (PATH's form), and the `zerlith` command the browsers start as their host.
         std::string browserSearchPath = {};
         std::string hostCommand = {};
-        /// What the desktop lacks, told above the shortcuts (desktopNotice()); empty when nothing.
-        std::string desktopNotice = {};
+        /// What the desktop lacks, told above the shortcuts, given whether the switcher takes its
+        /// keys itself (desktopNotice()); none when nothing.
+        std::function<std::string(bool takesKeys)> desktopNotice = {};
     };
 
     static constexpr double kPollInterval = 1.0;
@@ -78,9 +79,14 @@ public:
     const Shortcut& instantShortcut() const { return instantShortcut_; }
     const std::optional<std::string>& shortcutError() const { return shortcutError_; }
     bool automaticUpdates() const { return automaticUpdates_; }
-    const std::string& desktopNotice() const { return services_.desktopNotice; }
+    /// What the desktop lacks; empty when nothing.
+    std::string desktopNotice() const;
     /// Whether the switcher takes its shortcuts itself; where it does not, there is nothing to record.
-    bool takesGlobalKeys() const { return services_.hotKeys != nullptr; }
+    bool takesGlobalKeys() const { return services_.hotKeys != nullptr && keysConsented_; }
+    /// Whether taking the shortcuts changes the desktop's own configuration, so that the user
+    /// chooses whether the switcher does (keysConsented()).
+    bool keysNeedConsent() const;
+    bool keysConsented() const { return keysConsented_; }
     /// Window control, window titles and every running browser's tabs are granted.
     bool allPermissionsGranted() const;
 
@@ -95,6 +101,9 @@ public:
     /// Registers `shortcut` for `role`; on success stores and publishes it and clears the error,
     /// else sets the error and registers the stored shortcut again.
     void apply(const Shortcut& shortcut, HotKeyManager::Role role);
+    /// Stores the user's choice and takes both shortcuts, or gives them back, at once; says which
+    /// one is taken. Nothing where no consent is needed.
+    void setKeysConsented(bool consented);
     /// Asks the login item to change, then shows what the system says, and why it refused.
     void setLaunchAtLogin(bool enabled);
     void setAutomaticUpdates(bool enabled);
@@ -114,6 +123,8 @@ public:
 
 private:
     void changed();
+    HotKeyManager::Handler handlerFor(HotKeyManager::Role role) const;
+    std::string takenMessage(const Shortcut& shortcut) const;
     /// The next refresh of the polling that `generation` counts.
     void scheduleTick(unsigned generation);
 
@@ -127,6 +138,7 @@ private:
     Shortcut paletteShortcut_;
     Shortcut instantShortcut_;
     std::optional<std::string> shortcutError_;
+    bool keysConsented_;
     std::optional<std::string> loginItemError_;
     bool automaticUpdates_ = true;
     bool polling_ = false;

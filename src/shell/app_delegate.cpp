@@ -25,9 +25,10 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::registerShortcuts() {
-    if (!hotKeys_) return;  // the desktop offers no global keys: the channel's commands stand in
-    using Role = HotKeyManager::Role;
+    // Without global keys, or refused by the user, the channel's commands stand in.
     auto& preferences = services_.preferences;
+    if (!hotKeys_ || !ShortcutPreferences::mayTakeKeys(preferences, *services_.hotKeys)) return;
+    using Role = HotKeyManager::Role;
     const auto palette =
         ShortcutPreferences::loadOr(preferences, ShortcutPreferences::kPaletteKey, ShortcutPreferences::kPaletteDefault);
     const bool paletteRegistered = hotKeys_->registerShortcut(Role::palette, palette, shortcutHandler(Role::palette));

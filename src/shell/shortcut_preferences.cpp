@@ -11,6 +11,12 @@ Shortcut loadOr(platform::Preferences& preferences, std::string_view key, Shortc
     return load(preferences, key).value_or(fallback);
 }
 
+bool mayTakeKeys(platform::Preferences& preferences, const platform::HotKeys& keys) {
+    if (!keys.needsConsent()) return true;
+    const auto consent = preferences.value(kConsentKey);
+    return !consent || !consent->is_boolean() || consent->get<bool>();
+}
+
 bool save(platform::Preferences& preferences, const Shortcut& shortcut, std::string_view key) {
     return preferences.setValue(key, shortcut.toJson());
 }

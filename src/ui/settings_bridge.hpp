@@ -33,8 +33,11 @@ class SettingsBridge final : public QObject {
     Q_PROPERTY(QString paletteShortcut READ paletteShortcut NOTIFY changed)
     Q_PROPERTY(QString instantShortcut READ instantShortcut NOTIFY changed)
     Q_PROPERTY(QString shortcutError READ shortcutError NOTIFY changed)
-    Q_PROPERTY(QString desktopNotice READ desktopNotice CONSTANT)
-    Q_PROPERTY(bool takesGlobalKeys READ takesGlobalKeys CONSTANT)
+    Q_PROPERTY(QString desktopNotice READ desktopNotice NOTIFY changed)
+    Q_PROPERTY(bool takesGlobalKeys READ takesGlobalKeys NOTIFY changed)
+    /// Whether the user chooses if the switcher binds its keys in the compositor, and the choice.
+    Q_PROPERTY(bool keysNeedConsent READ keysNeedConsent CONSTANT)
+    Q_PROPERTY(bool keysConsented READ keysConsented NOTIFY changed)
     /// "palette" or "instant" while that row records, else empty.
     Q_PROPERTY(QString recording READ recording NOTIFY recordingChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin NOTIFY changed)
@@ -65,6 +68,8 @@ public:
     QString shortcutError() const { return QString::fromStdString(model_.shortcutError().value_or("")); }
     QString desktopNotice() const { return QString::fromStdString(model_.desktopNotice()); }
     bool takesGlobalKeys() const { return model_.takesGlobalKeys(); }
+    bool keysNeedConsent() const { return model_.keysNeedConsent(); }
+    bool keysConsented() const { return model_.keysConsented(); }
     QString recording() const;
     bool launchAtLogin() const { return model_.launchAtLogin(); }
     bool loginItemNeedsApproval() const { return model_.loginItemNeedsApproval(); }
@@ -86,6 +91,7 @@ public:
     /// The button of a shortcut row ("palette", "instant"): starts recording, or stops it.
     Q_INVOKABLE void toggleRecording(const QString& role);
     Q_INVOKABLE void stopRecording();
+    Q_INVOKABLE void setKeysConsented(bool consented) { model_.setKeysConsented(consented); }
     Q_INVOKABLE void setLaunchAtLogin(bool enabled) { model_.setLaunchAtLogin(enabled); }
     Q_INVOKABLE void setAutomaticUpdates(bool enabled) { model_.setAutomaticUpdates(enabled); }
     Q_INVOKABLE void checkNow() { updater_.checkForUpdates(); }

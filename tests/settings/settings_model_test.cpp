@@ -160,6 +160,46 @@ TEST_F(SettingsWithHeldKeyTest, ATakenShortcutSaysSoAndKeepsTheStoredOne) {
     EXPECT_FALSE(model().shortcutError());
 }
 
+class SettingsOnSwayTest : public SettingsModelTest {
+protected:
+    SettingsOnSwayTest()
+        : SettingsModelTest({{"shortcutsNeedConsent", true},
+                             {"heldShortcuts", {{{"keyCode", 48}, {"carbonModifiers", 2048}}}}}) {}
+
+    /// Which roles answer their default keys now.
+    std::vector<Role> pressBoth() {
+        presses.clear();
+        sim.desktop().pressHotKey({49, 2048});
+        sim.desktop().pressHotKey({48, 2048});
+        sim.dispatch.runUntilIdle();
+        return presses;
+    }
+};
+
+TEST_F(SettingsOnSwayTest, DecliningTheBindingsGivesTheKeysBackAndConsentingTakesThemAgain) {
+    hotKeys.registerShortcut(Role::palette, {49, 2048}, [](std::uint32_t, platform::KeyboardCapture) {});
+    EXPECT_TRUE(model().keysNeedConsent());
+    EXPECT_TRUE(model().keysConsented());
+    EXPECT_TRUE(model().takesGlobalKeys());
+
+    model().setKeysConsented(false);
+    EXPECT_FALSE(model().takesGlobalKeys());
+    EXPECT_EQ(sim.desktop().preferences()->value("shortcut.bindInCompositor"), json(false));
+    EXPECT_EQ(pressBoth(), std::vector<Role>{});
+    EXPECT_EQ(changes, 1);
+
+    // The instant key is bound in the configuration already: the palette's works, and the
+    // message says which one did not.
+    model().setKeysConsented(true);
+    EXPECT_TRUE(model().takesGlobalKeys());
+    EXPECT_EQ(sim.desktop().preferences()->value("shortcut.bindInCompositor"), json(true));
+    EXPECT_EQ(pressBoth(), std::vector<Role>{Role::palette});
+    EXPECT_EQ(model().shortcutError(), "⌥Tab is already used by another app.");
+
+    model().setKeysConsented(false);
+    EXPECT_FALSE(model().shortcutError());
+}
+
 TEST_F(SettingsModelTest, PollsOnceASecondWithOneTimerUntilStopped) {
     model().startPolling();
     model().startPolling();

@@ -41,6 +41,7 @@ public:
     void unregisterKey(std::uint32_t id) override { keys_.unregisterKey(id); }
     std::optional<std::string> layoutKeyName(std::uint32_t code) override { return keys_.layoutKeyName(code); }
     platform::KeyNotation notation() const override { return keys_.notation(); }
+    bool needsConsent() const override { return keys_.needsConsent(); }
 
     Lines calls;
 
@@ -116,6 +117,22 @@ TEST_F(UntrustedDesktopTest, PromptsOnceAndReportsATakenPaletteShortcutWhileTheI
     sim.dispatch.runUntilIdle();
     EXPECT_EQ(sim.desktop().actionLog().size(), before);
     EXPECT_EQ(count(shell.calls, "toggle palette 0"), 0u);
+}
+
+class DeclinedBindingsTest : public AppDelegateTest {
+protected:
+    DeclinedBindingsTest() : AppDelegateTest([] {
+        auto desktop = mailAndBrowsers(501);
+        desktop["shortcutsNeedConsent"] = true;
+        desktop["preferences"] = {{"shortcut.bindInCompositor", false}};
+        return desktop;
+    }()) {}
+};
+
+TEST_F(DeclinedBindingsTest, TakesNoKeysWhereTheUserDeclinedTheCompositorsBindings) {
+    delegate.applicationDidFinishLaunching();
+    EXPECT_EQ(shell.calls, (Lines{"editing shortcuts", "status item", "start updater", "settings if incomplete"}));
+    EXPECT_EQ(diagnostics.str(), "");
 }
 
 class PendingBrowserTest : public AppDelegateTest {

@@ -137,7 +137,8 @@ protected:
     int presses = 0;
     SettingsModel model{{*sim.desktop().preferences(), sim.dispatch, loginItem, updater, takesKeys ? &hotKeys : nullptr,
                          [this](HotKeyManager::Role) { return [this](std::uint32_t, platform::KeyboardCapture) { ++presses; }; },
-                         sim.desktop().hotKeys(), nullptr, (home.path() / "bin").string(), "/usr/bin/zerlith", notice}};
+                         sim.desktop().hotKeys(), nullptr, (home.path() / "bin").string(), "/usr/bin/zerlith",
+                         [this](bool keysTaken) { return keysTaken ? std::string() : notice; }}};
     ui::SettingsQuickWindow window{model, updater, takesKeys ? &hotKeys : nullptr, sim.desktop().hotKeys()};
 };
 
@@ -187,6 +188,29 @@ TEST_F(SettingsWithoutGlobalKeysTest, TheDesktopsNoticeTakesThePlaceOfTheRecorde
     const auto shortcuts = std::find(texts.begin(), texts.end(), "SHORTCUTS");
     ASSERT_NE(shortcuts, texts.end());
     EXPECT_EQ(Texts(std::next(shortcuts), std::next(shortcuts, 3)), Texts({"Bind the switcher yourself.", "STARTUP"}));
+}
+
+class SettingsOnSwayTest : public SettingsViewTest {
+protected:
+    SettingsOnSwayTest() : SettingsViewTest({{"shortcutsNeedConsent", true}}, "Bind the switcher yourself.") {}
+};
+
+TEST_F(SettingsOnSwayTest, DecliningTheBindingsPutsTheNoticeInPlaceOfTheRecorders) {
+    open();
+    auto* consent = item("keysConsentSwitch");
+    EXPECT_EQ(consent->property("label").toString(), "Bind the shortcuts in sway");
+    EXPECT_TRUE(consent->property("checked").toBool());
+    EXPECT_TRUE(item("paletteShortcutRow")->isVisible());
+
+    click(find(consent, "switchTrack"));
+    EXPECT_FALSE(consent->property("checked").toBool());
+    EXPECT_FALSE(item("paletteShortcutRow")->isVisible());
+    EXPECT_EQ(text("desktopNotice"), "Bind the switcher yourself.");
+    EXPECT_EQ(text("statusText"), "Ready — bind its keys as shown below.");
+
+    click(find(consent, "switchTrack"));
+    EXPECT_TRUE(item("instantShortcutRow")->isVisible());
+    EXPECT_FALSE(item("desktopNotice")->isVisible());
 }
 
 class SettingsWithSafariPendingTest : public SettingsViewTest {

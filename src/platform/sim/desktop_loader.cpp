@@ -344,6 +344,7 @@ DesktopModel desktop(const Node& root) {
                          [](const Node& n) { return std::optional(n.number()); });
     model.virtualTime = booleanOr(root, "virtualTime", false);
     model.heldShortcuts = listOf<KeyChord>(root, "heldShortcuts", keyChord);
+    model.shortcutsNeedConsent = booleanOr(root, "shortcutsNeedConsent", false);
     if (const auto names = root.member("keyNames")) model.keyNames = keyNames(*names);
     if (const auto values = root.member("preferences")) {
         values->expectObject();

@@ -130,6 +130,8 @@ struct DesktopModel {
     bool virtualTime = false;
     /// Global keys other applications hold: registering them fails.
     std::vector<KeyChord> heldShortcuts;
+    /// Taking a global key changes the desktop's own configuration, as a binding added to sway does.
+    bool shortcutsNeedConsent = false;
     /// What the current keyboard layout writes on a key code; a code not listed writes nothing.
     std::map<std::uint32_t, std::string> keyNames;
     /// The preferences the desktop starts with, by key.

@@ -35,6 +35,10 @@ std::optional<std::string> SimHotKeys::layoutKeyName(std::uint32_t keyCode) {
     });
 }
 
+bool SimHotKeys::needsConsent() const {
+    return state_.with([](const DesktopState& state) { return state.model.shortcutsNeedConsent; });
+}
+
 void SimHotKeys::press(KeyChord key, std::uint32_t pressTime) {
     std::optional<std::uint32_t> id;
     PressHandler handler;

@@ -20,6 +20,7 @@ public:
     void unregisterKey(std::uint32_t id) override;
     std::optional<std::string> layoutKeyName(std::uint32_t keyCode) override;
     platform::KeyNotation notation() const override { return platform::KeyNotation::glyphs; }
+    bool needsConsent() const override;
 
     /// The user pressed this key: the handler hears of it when a registration holds it, with
     /// `pressTime`. Any thread.

@@ -32,6 +32,7 @@ public:
     void unregisterKey(std::uint32_t id) override;
     std::optional<std::string> layoutKeyName(std::uint32_t keyCode) override;
     platform::KeyNotation notation() const override { return platform::KeyNotation::words; }
+    bool needsConsent() const override { return true; }
 
 private:
     std::optional<KeyChord> chordOf(std::uint32_t keyCode, std::uint32_t carbonModifiers) const;

@@ -153,6 +153,14 @@ Rectangle {
             SettingsSection {
                 objectName: "shortcutsSection"
                 title: "Shortcuts"; theme: look
+                SettingsSwitch {
+                    objectName: "keysConsentSwitch"
+                    width: parent.width; theme: look
+                    visible: root.settings.keysNeedConsent
+                    label: "Bind the shortcuts in sway"
+                    checked: root.settings.keysConsented
+                    onToggled: (on) => root.settings.setKeysConsented(on)
+                }
                 Text {
                     objectName: "desktopNotice"
                     textFormat: Text.PlainText
