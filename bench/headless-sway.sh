@@ -49,8 +49,12 @@ has_sockets() { [[ -n $(first_socket 'wayland-*') && -n $(first_socket 'sway-ipc
 sway_answers() { swaymsg -t get_version > /dev/null 2>&1; }
 view_count() { swaymsg -r -t get_tree | jq '[.. | objects | select(has("pid"))] | length'; }
 has_views() { (($(view_count) >= $1)); }
-# Busy is the processor time (clock ticks) that sway and foot used together.
-busy() { cat "/proc/$sway_pid/stat" "/proc/$foot_pid/stat" | awk '{ total += $14 + $15 } END { print total }'; }
+# Busy is the processor time (clock ticks) that sway and the foot servers used together.
+busy() {
+    local pid stats=("/proc/$sway_pid/stat")
+    for pid in "${foot_pids[@]}"; do stats+=("/proc/$pid/stat"); done
+    cat "${stats[@]}" | awk '{ total += $14 + $15 } END { print total }'
+}
 # Settled when both together used at most 5 % of a core over a second: with many windows sway
 # never stays fully idle for long (about 3.5 % at 200 floating windows), so zero would take minutes.
 settled() {
@@ -111,19 +115,26 @@ if ((EUID == 0)); then
     pids+=("$sway_pid")
 fi
 
-# One foot server draws every window; each footclient only asks for one and leaves (-N). The
-# windows run cat: no shell start-up files, no title changes.
-# Every window costs the server several descriptors: it needs the hard limit, not runuser's 1,024.
-"${as_user[@]}" env "${private[@]}" WAYLAND_DISPLAY="$(basename "$wayland")" \
-    sh -c 'ulimit -n "$(ulimit -H -n)" && exec "$@"' sh \
-    foot --server="$runtime/foot.sock" --log-level=error > /dev/null 2> "$runtime/foot.log" &
-pids+=($!)
-foot_pid=$!
-wait_for 10 test -S "$runtime/foot.sock" || { cat "$runtime/foot.log" >&2; exit 1; }
-if ((EUID == 0)); then
-    foot_pid=$(pgrep -P "$foot_pid" -x foot)
-    pids+=("$foot_pid")
-fi
+# Foot servers draw the windows, $per_server each; each footclient only asks for one and leaves
+# (-N). The windows run cat: no shell start-up files, no title changes. Every server compiles each
+# keymap that a new virtual keyboard (a wtype run) brings, right when its keys are timed, so a
+# server draws many windows: 250.
+# Every window costs a server several descriptors: it needs the hard limit, not runuser's 1,024.
+per_server=250
+foot_pids=()
+for ((server = 0; server * per_server < count; server++)); do
+    "${as_user[@]}" env "${private[@]}" WAYLAND_DISPLAY="$(basename "$wayland")" \
+        sh -c 'ulimit -n "$(ulimit -H -n)" && exec "$@"' sh \
+        foot --server="$runtime/foot-$server.sock" --log-level=error > /dev/null 2>> "$runtime/foot.log" &
+    pids+=($!)
+    foot_pid=$!
+    wait_for 10 test -S "$runtime/foot-$server.sock" || { cat "$runtime/foot.log" >&2; exit 1; }
+    if ((EUID == 0)); then
+        foot_pid=$(pgrep -P "$foot_pid" -x foot)
+        pids+=("$foot_pid")
+    fi
+    foot_pids+=("$foot_pid")
+done
 
 echo "sway $(sway --version | awk '{ print $3 }'), $(nproc) cores, opening $count windows"
 opened_at=$SECONDS
@@ -132,7 +143,7 @@ for ((i = 0; i < count; i++)); do
     ((i % 2 == 0)) || side=right
     title="Window $i"
     ((i < count - ${#named_windows[@]})) || title=${named_windows[i - count + ${#named_windows[@]}]}
-    footclient -N -s "$runtime/foot.sock" -w 320x200 -a "bench-$side" -T "$title" cat ||
+    footclient -N -s "$runtime/foot-$((i / per_server)).sock" -w 320x200 -a "bench-$side" -T "$title" cat ||
         { echo "foot could not open window $i" >&2; cat "$runtime/foot.log" >&2; exit 1; }
 done
 wait_for 1800 has_views "$count"
