@@ -73,7 +73,9 @@ DesktopReading DesktopReader::read() {
     const auto sway = swayState();
     auto views = sway ? matchViews(toplevels, sway->views) : std::vector<std::optional<SwayView>>(toplevels.size());
     std::set<std::string> shownWorkspaces;
-    for (const SwayOutput& output : sway ? sway->outputs : std::vector<SwayOutput>{}) shownWorkspaces.insert(output.currentWorkspace);
+    if (sway) {
+        for (const SwayOutput& output : sway->outputs) shownWorkspaces.insert(output.currentWorkspace);
+    }
     DesktopReading reading;
     reading.outputs = layoutOutputs(sway.get());
     const Rect primary = reading.outputs.empty() ? Rect{} : reading.outputs.front().frame;
