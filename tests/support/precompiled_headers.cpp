@@ -1,0 +1,1 @@
+// The translation unit that the suites' precompiled header is made for.
