@@ -133,8 +133,8 @@ void SettingsModel::setKeysConsented(bool consented) {
             continue;
         }
         const auto& shortcut = role == HotKeyManager::Role::palette ? paletteShortcut_ : instantShortcut_;
-        const auto handler = handlerFor(role);
-        if (!services_.hotKeys->registerShortcut(role, shortcut, handler)) shortcutError_ = takenMessage(shortcut);
+        if (!services_.hotKeys->registerShortcut(role, shortcut, handlerFor(role)))
+            shortcutError_ = takenMessage(shortcut);
     }
     changed();
 }
