@@ -100,11 +100,10 @@ void PaletteController::position() {
     const auto screen = Screens::active();
     if (!screen) return;  // stays where it was, with the neighbours it had
     paletteScreen_ = screen;
-    auto nameOf = [](const std::optional<Screen>& neighbor) {
-        return neighbor ? std::optional(neighbor->name) : std::nullopt;
+    auto nameOf = [](const std::optional<Screen>& beside) {
+        return beside ? std::optional(beside->name) : std::nullopt;
     };
-    model_.setNeighbors({nameOf(Screens::neighbor(*screen, Screens::Direction::left)),
-                         nameOf(Screens::neighbor(*screen, Screens::Direction::right))});
+    model_.setNeighbors({nameOf(neighbor(Screens::Direction::left)), nameOf(neighbor(Screens::Direction::right))});
     const Rect& visible = screen->visibleFrame;
     window_->setFrame({visible.midX() - kWidth / 2, visible.maxY() - kHeight - kTopOffsetShare * visible.absHeight(),
                        kWidth, kHeight});
@@ -122,9 +121,13 @@ void PaletteController::confirmSelection(const std::optional<Screen>& destinatio
 }
 
 void PaletteController::activateSelection(Screens::Direction direction) {
-    if (!paletteScreen_ || !model_.selected()) return;
-    const auto neighbor = Screens::neighbor(*paletteScreen_, direction);
-    if (neighbor) confirm(*model_.selected(), neighbor);
+    const auto destination = neighbor(direction);
+    if (destination && model_.selected()) confirm(*model_.selected(), destination);
+}
+
+std::optional<Screen> PaletteController::neighbor(Screens::Direction direction) const {
+    if (!paletteScreen_ || !platform::current().provider().capabilities.moveToScreen) return std::nullopt;
+    return Screens::neighbor(*paletteScreen_, direction);
 }
 
 }  // namespace zerlith

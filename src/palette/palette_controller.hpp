@@ -64,6 +64,9 @@ private:
     void confirm(const Target& target, const std::optional<Screen>& destination);
     void confirmSelection(const std::optional<Screen>& destination);
     void activateSelection(Screens::Direction direction);
+    /// The screen beside the palette's that a window can be sent to; none where the desktop cannot
+    /// move windows between screens.
+    std::optional<Screen> neighbor(Screens::Direction direction) const;
 
     SnapshotStore& snapshots_;
     UsageStore& usage_;

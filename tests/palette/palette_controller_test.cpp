@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/desktop_builders.hpp"
+#include "support/forwarding_platform.hpp"
 #include "cache/snapshot_store.hpp"
 #include "desktop/activation_log.hpp"
 #include "palette/palette_controller.hpp"
@@ -123,6 +124,29 @@ TEST_F(PaletteControllerTest, ArrowsAndBringHereMoveTheWindowToTheirScreen) {
         ASSERT_TRUE(frame);
         EXPECT_EQ(Screens::screenForAXRect(*frame)->name, c.screen);
     }
+}
+
+/// A desktop that cannot send windows to another screen, as a wlroots compositor without sway's IPC.
+class PlatformWithoutMoves final : public ForwardingPlatform {
+public:
+    using ForwardingPlatform::ForwardingPlatform;
+    desktop::ProviderInfo provider() const override {
+        auto info = inner_.provider();
+        info.capabilities.moveToScreen = false;
+        return info;
+    }
+};
+
+TEST_F(PaletteControllerTest, WhereWindowsCannotMoveNoNeighbourIsOfferedOrUsed) {
+    PlatformWithoutMoves withoutMoves(platform::current());
+    platform::ScopedPlatform installed(withoutMoves);
+    open("spec");
+    EXPECT_EQ(controller.model().neighbors(), (PaletteModel::Neighbors{std::nullopt, std::nullopt}));
+    const auto before = frontWindow();
+    EXPECT_TRUE(controller.handleKey({PaletteKey::right}));
+    sim.dispatch.runMainFor(1);
+    EXPECT_TRUE(controller.isVisible());
+    EXPECT_EQ(frontWindow(), before);
 }
 
 TEST_F(PaletteControllerTest, ARefreshArrivingAfterClosingIsDropped) {
