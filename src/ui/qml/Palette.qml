@@ -117,6 +117,7 @@ Rectangle {
                 currentIndex: root.switcher.selection
                 highlightFollowsCurrentItem: false
                 reuseItems: true
+                cacheBuffer: 0
                 delegate: PaletteRow {
                     x: 7
                     width: list.width - 14
