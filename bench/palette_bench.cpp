@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     if (counts.empty()) counts = {1'000, 10'000};
     const auto backend = qEnvironmentVariable("QT_QUICK_BACKEND", "the application's choice");
     std::printf("scene graph: %s\n", qPrintable(backend));
-    ui::chooseSceneGraph();
+    ui::configureRendering();
     for (const int count : counts) measure(count);
     return 0;
 }

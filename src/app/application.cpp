@@ -152,7 +152,7 @@ int runApplication(int argc, char** argv, DesktopChoice choice) {
     QApplication::setApplicationName("Zerlith");
     QApplication::setDesktopFileName("dev.zerlith.Zerlith");  // the installed desktop entry
     QApplication::setQuitOnLastWindowClosed(false);
-    ui::chooseSceneGraph();
+    ui::configureRendering();
 
     CoreServices core(std::move(runtime));
     QuitSignals quitSignals;

@@ -15,7 +15,7 @@ inline QGuiApplication& offscreenApplication() {
     static QGuiApplication* application = [] {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         auto* made = new QGuiApplication(argc, argv);  // lives until the process ends, as Qt expects
-        ui::chooseSceneGraph();
+        ui::configureRendering();
         return made;
     }();
     return *application;
