@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "ui/window_host.hpp"
 
 namespace zerlith::ui {
@@ -8,6 +10,9 @@ namespace zerlith::ui {
 /// and activation as a pager asks for it, and the server's own word on the focus.
 class X11WindowHost final : public WindowHost {
 public:
+    /// Learns the atoms it uses in one round trip: an opening then waits for no name lookups.
+    X11WindowHost();
+
     /// Whether the X display named by $DISPLAY accepts a connection. Any thread; before Qt starts.
     static bool displayReachable();
 
@@ -26,6 +31,13 @@ public:
     bool isFocusIn(const QByteArray& eventType, const void* message, const QWindow& window) override;
     /// Linux users know the command key as Ctrl.
     QString bringHereLabel() override { return "Ctrl+↩ bring here"; }
+
+private:
+    struct Atoms {
+        std::uint32_t compositingManager = 0, activeWindow = 0, state = 0, skipTaskbar = 0, skipPager = 0,
+                      sticky = 0, above = 0, desktop = 0;
+    };
+    Atoms atoms_;
 };
 
 }  // namespace zerlith::ui
