@@ -20,7 +20,7 @@ xcb_connection_t* connection() {
 
 /// Interns every name before waiting for the first answer.
 template <std::size_t N>
-std::array<xcb_atom_t, N> atoms(xcb_connection_t* connection, const std::array<std::string_view, N>& names) {
+std::array<xcb_atom_t, N> atoms(xcb_connection_t* connection, const std::string_view (&names)[N]) {
     std::array<xcb_intern_atom_cookie_t, N> cookies{};
     for (std::size_t i = 0; i < N; ++i)
         cookies[i] = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(names[i].size()), names[i].data());
@@ -56,10 +56,9 @@ X11WindowHost::X11WindowHost() {
     auto* c = connection();
     if (!c) return;
     // The palette lives on the default X screen, the only one of today's multi-monitor setups.
-    const auto found = atoms<8>(c, {"_NET_WM_CM_S0", "_NET_ACTIVE_WINDOW", "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR",
-                                    "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_ABOVE",
-                                    "_NET_WM_DESKTOP"});
-    atoms_ = {found[0], found[1], found[2], found[3], found[4], found[5], found[6], found[7]};
+    // In the order of `Atom`.
+    atoms_ = atoms(c, {"_NET_WM_CM_S0", "_NET_ACTIVE_WINDOW", "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR",
+                       "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_ABOVE", "_NET_WM_DESKTOP"});
 }
 
 bool X11WindowHost::displayReachable() {
@@ -72,7 +71,7 @@ bool X11WindowHost::displayReachable() {
 bool X11WindowHost::translucent() {
     auto* c = connection();
     if (!c) return false;
-    auto* reply = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atoms_.compositingManager), nullptr);
+    auto* reply = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atoms_[compositingManager]), nullptr);
     const bool owned = reply && reply->owner != XCB_NONE;
     std::free(reply);
     return owned;
@@ -82,10 +81,10 @@ void X11WindowHost::prepareUtilityWindow(QWindow& window) {
     auto* c = connection();
     if (!c) return;
     const auto id = static_cast<xcb_window_t>(window.winId());
-    const std::array<xcb_atom_t, 4> states{atoms_.skipTaskbar, atoms_.skipPager, atoms_.sticky, atoms_.above};
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atoms_.state, XCB_ATOM_ATOM, 32,
+    const std::array<xcb_atom_t, 4> states{atoms_[skipTaskbar], atoms_[skipPager], atoms_[sticky], atoms_[above]};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atoms_[state], XCB_ATOM_ATOM, 32,
                         static_cast<std::uint32_t>(states.size()), states.data());
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atoms_.desktop, XCB_ATOM_CARDINAL, 32, 1, &kAllDesktops);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atoms_[desktop], XCB_ATOM_CARDINAL, 32, 1, &kAllDesktops);
     xcb_flush(c);
 }
 
@@ -101,7 +100,7 @@ std::optional<bool> X11WindowHost::hasInputFocus(QWindow& window) {
 std::optional<std::uint32_t> X11WindowHost::activeWindow() {
     auto* c = connection();
     if (!c) return std::nullopt;
-    const auto cookie = xcb_get_property(c, 0, rootOf(c), atoms_.activeWindow, XCB_ATOM_WINDOW, 0, 1);
+    const auto cookie = xcb_get_property(c, 0, rootOf(c), atoms_[activeWindowProperty], XCB_ATOM_WINDOW, 0, 1);
     auto* reply = xcb_get_property_reply(c, cookie, nullptr);
     std::uint32_t window = XCB_NONE;
     if (reply && reply->type == XCB_ATOM_WINDOW && reply->format == 32 && xcb_get_property_value_length(reply) == 4)
@@ -123,7 +122,7 @@ void X11WindowHost::requestActivation(QWindow& window, std::uint32_t userTime) {
     auto* c = connection();
     if (!c) return;
     const auto id = static_cast<xcb_window_t>(window.winId());
-    sendToRoot(c, id, atoms_.activeWindow, {kSourcePager, userTime, 0, 0, 0});
+    sendToRoot(c, id, atoms_[activeWindowProperty], {kSourcePager, userTime, 0, 0, 0});
     xcb_flush(c);
 }
 

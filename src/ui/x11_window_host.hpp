@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "ui/window_host.hpp"
@@ -33,11 +34,10 @@ public:
     QString bringHereLabel() override { return "Ctrl+↩ bring here"; }
 
 private:
-    struct Atoms {
-        std::uint32_t compositingManager = 0, activeWindow = 0, state = 0, skipTaskbar = 0, skipPager = 0,
-                      sticky = 0, above = 0, desktop = 0;
-    };
-    Atoms atoms_;
+    /// The atoms it uses, by name.
+    enum Atom { compositingManager, activeWindowProperty, state, skipTaskbar, skipPager, sticky, above, desktop,
+                atomCount };
+    std::array<std::uint32_t, atomCount> atoms_{};
 };
 
 }  // namespace zerlith::ui
