@@ -79,6 +79,12 @@ void DesktopCache::readEvents() {
     if (!connection_.broken()) drainEvents(std::chrono::steady_clock::now(), Events::all);
 }
 
+void* DesktopCache::waitForReply(unsigned sequence, const Deadline& deadline) {
+    void* reply = connection_.waitForReply(sequence, deadline);
+    readEvents();
+    return reply;
+}
+
 std::optional<platform::DesktopChange::Kind> DesktopCache::rootChangeKind(xcb_atom_t property) {
     const xcb_ewmh_connection_t& ewmh = *connection_.ewmh();
     using Kind = platform::DesktopChange::Kind;

@@ -46,6 +46,11 @@ public:
 
     /// Reads the events waiting on the connection now, keeping the changes for takeChanges().
     void readEvents();
+    /// Waits for the reply to the request `sequence` (null as XcbConnection::waitForReply), then
+    /// applies the events read with it: taken off the socket, they are out of sight of the event
+    /// loop's watch, and a key press left there would keep a held keyboard stopped. For requests
+    /// made outside the cache.
+    void* waitForReply(unsigned sequence, const Deadline& deadline);
 
     /// Where key events and keyboard notifications go as they are read; it answers whether the
     /// event was one of those. Called under the cache's lock: it must not call the cache. Set it

@@ -22,9 +22,10 @@ std::optional<platform::Screen> X11Display::mainScreen() {
 
 Point X11Display::pointerLocation() {
     auto desktop = cache_.current(kDefaultReplyTimeout);
-    Pending<xcb_query_pointer_reply_t> pointer(connection_, xcb_query_pointer(connection_.raw(), connection_.root()).sequence);
-    const xcb_query_pointer_reply_t* reply = pointer.get(Deadline::after(kDefaultReplyTimeout));
-    if (reply == nullptr) return {};
+    const auto cookie = xcb_query_pointer(connection_.raw(), connection_.root());
+    const XcbReply<xcb_query_pointer_reply_t> reply{
+        static_cast<xcb_query_pointer_reply_t*>(cache_.waitForReply(cookie.sequence, Deadline::after(kDefaultReplyTimeout)))};
+    if (!reply) return {};
     return desktop->layout().space().toBottomLeft(Point{double(reply->root_x), double(reply->root_y)});
 }
 

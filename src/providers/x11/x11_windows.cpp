@@ -71,9 +71,9 @@ std::optional<platform::WindowIcon> X11Windows::icon(std::uint32_t window, int p
     if (connection_.broken()) return std::nullopt;
     const auto cookie = xcb_get_property(connection_.raw(), 0, window, connection_.ewmh()->_NET_WM_ICON,
                                          XCB_ATOM_CARDINAL, 0, kIconLimitWords);
-    Pending<xcb_get_property_reply_t> reply(connection_, cookie.sequence);
-    connection_.flush();
-    return windowIcon(reply.get(Deadline::after(kDefaultReplyTimeout)), preferredSize);
+    const XcbReply<xcb_get_property_reply_t> reply{
+        static_cast<xcb_get_property_reply_t*>(cache_.waitForReply(cookie.sequence, Deadline::after(kDefaultReplyTimeout)))};
+    return windowIcon(reply.get(), preferredSize);
 }
 
 bool X11Windows::raise(ActivationLog&, const Target& target, const std::optional<platform::Screen>& movingTo) {

@@ -159,6 +159,17 @@ TEST_F(X11HotKeysTest, AReleaseReadWhileHandingOverLetsTheKeyboardGo) {
     EXPECT_TRUE(pumpOnReadableSocketUntil([&] { return anotherClientCanGrabTheKeyboard(); }));
 }
 
+TEST_F(X11HotKeysTest, APressReadWithTheAnswerToAnotherRequestIsHandledAtOnce) {
+    ASSERT_TRUE(keys().registerKey(kPalette, 49, kOption));
+    run({"xdotool", "key", "alt+space"});
+    probe().sync();
+    // A row's icon asks the server while the press waits on the socket: it comes in with the
+    // answer, and the socket's watch never hears of it. The keyboard stays stopped at the press
+    // until it is handled.
+    desktop().windows().icon(probe().root(), 32);
+    EXPECT_TRUE(pumpOnReadableSocketUntil([&] { return !presses.empty(); }));
+}
+
 TEST_F(X11HotKeysTest, KeysTypedRightAfterTheHotKeyAreKeptInOrderUpToReturn) {
     ASSERT_TRUE(keys().registerKey(kPalette, 49, kOption));
     run({"xdotool", "key", "alt+space", "type", "beta"});
