@@ -24,18 +24,10 @@ std::optional<double> waitForActive(x11::testing::XProbe& probe, const std::stri
     return std::nullopt;
 }
 
-std::optional<xcb_window_t> focusedWindow(x11::testing::XProbe& probe) {
-    auto* reply = xcb_get_input_focus_reply(probe.raw(), xcb_get_input_focus(probe.raw()), nullptr);
-    const xcb_window_t focus = reply ? reply->focus : XCB_NONE;
-    std::free(reply);
-    // PointerRoot (1) and None (0) name no window.
-    return focus > XCB_INPUT_FOCUS_POINTER_ROOT ? std::optional(focus) : std::nullopt;
-}
-
 std::optional<double> waitForFocus(x11::testing::XProbe& probe, const std::string& title, Clock::time_point since,
                                    Clock::duration limit) {
     while (Clock::now() - since < limit) {
-        if (const auto focus = focusedWindow(probe); focus && nameOf(probe, *focus) == title)
+        if (const auto focus = probe.focusedWindow(); focus && nameOf(probe, *focus) == title)
             return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }

@@ -20,9 +20,6 @@ std::string nameOf(x11::testing::XProbe& probe, xcb_window_t window);
 std::optional<double> waitForActive(x11::testing::XProbe& probe, const std::string& title, Clock::time_point since,
                                     Clock::duration limit = std::chrono::seconds(5));
 
-/// The window with the keyboard focus; none when the focus is on no window.
-std::optional<xcb_window_t> focusedWindow(x11::testing::XProbe& probe);
-
 /// Polls the window with the keyboard focus until its title is `title`: the milliseconds from
 /// `since` to then, or none after `limit`. The focus, not the active window the window manager
 /// announces a while later, is where the next key goes.

@@ -104,7 +104,7 @@ public:
         for (bool shown = false; !shown;) {
             std::this_thread::sleep_for(500ms);
             pressHotKey(probe_.raw());
-            shown = waitForActive(probe_, kPaletteTitle, Clock::now(), 30s).has_value();
+            shown = waitForFocus(probe_, kPaletteTitle, Clock::now(), 30s).has_value();
         }
         closeZerlith();
     }
@@ -116,7 +116,7 @@ public:
         pressHotKey(probe_.raw());
         const auto shown = waitForFocus(probe_, kPaletteTitle, start);
         results.hotKey.add(shown);
-        results.zerlithKeystroke.add(shown ? keystrokeToFrame(focusedWindow(probe_)) : std::nullopt);
+        results.zerlithKeystroke.add(shown ? keystrokeToFrame(probe_.focusedWindow()) : std::nullopt);
         results.zerlithMemory.add(residentMegabytes(zerlith_->pid()));
         closeZerlith();
 
@@ -162,13 +162,13 @@ private:
         return millisecondsBetween(start, *drawn);
     }
 
-    /// Escape in the palette, then waits until it is no longer the active window.
+    /// Escape in the palette, then waits until it no longer has the keyboard.
     void closeZerlith() {
         tap(probe_.raw(), kEscape);
         xcb_flush(probe_.raw());
         const bool closed = eventually([&] {
-            const auto active = probe_.activeWindow();
-            return !active || nameOf(probe_, *active) != kPaletteTitle;
+            const auto focus = probe_.focusedWindow();
+            return !focus || nameOf(probe_, *focus) != kPaletteTitle;
         });
         if (!closed) std::fprintf(stderr, "the palette did not close on Escape\n");
         std::this_thread::sleep_for(50ms);

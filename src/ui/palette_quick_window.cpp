@@ -84,8 +84,8 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
                                  {"roundedByCompositor", compositor}});
     view_->setSource(QUrl("qrc:/zerlith/qml/Palette.qml"));
 
+    host_.preparePopup(*view_);
     view_->create();
-    host_.prepareUtilityWindow(*view_);
     view_->installEventFilter(this);
     QCoreApplication::instance()->installNativeEventFilter(this);
     connect(view_.get(), &QQuickWindow::frameSwapped, this, [this] {
@@ -130,10 +130,8 @@ void PaletteQuickWindow::setFrame(const Rect& frame) {
 void PaletteQuickWindow::showAndFocus() {
     activeSinceShown_ = false;
     drawnSinceShown_ = false;
-    activeWhenShown_ = host_.activeWindow();
     view_->show();
     view_->raise();
-    view_->requestActivate();
     activationTime_ = std::exchange(openingTime_, 0);
     host_.requestActivation(*view_, activationTime_);
 }
@@ -158,14 +156,6 @@ void PaletteQuickWindow::typeText(const QString& text) {
 }
 
 bool PaletteQuickWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == view_.get() && event->type() == QEvent::Expose && view_->isVisible() && view_->isExposed() &&
-        !view_->isActive() && host_.activeWindow() == activeWhenShown_) {
-        // A window manager ignores the request sent with show() when it has not taken the
-        // window in yet; once the window is on screen, it is taken in. Once another window is
-        // active, the request was answered: the palette had the focus already, or the user went
-        // on to another window since, which asking again would take the focus from.
-        host_.requestActivation(*view_, activationTime_);
-    }
     if (watched == view_.get() && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const auto press = paletteKeyPress(key->key(), key->modifiers());

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>
@@ -72,9 +71,6 @@ private:
     std::uint32_t activationTime_ = 0;
     /// The palette had the focus since it was last shown: only then can it lose it.
     bool activeSinceShown_ = false;
-    /// The window active when the palette was last shown: while it still is, the window manager
-    /// has not acted on the palette's activation request.
-    std::optional<std::uint32_t> activeWhenShown_;
     /// A frame was drawn since the palette was last shown (for the latency trace).
     bool drawnSinceShown_ = false;
 };

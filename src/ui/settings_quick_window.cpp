@@ -63,7 +63,6 @@ void SettingsQuickWindow::show() {
     if (!view_) create();
     view_->show();
     view_->raise();
-    view_->requestActivate();
     WindowHost::current().requestActivation(*view_);
 }
 

@@ -21,15 +21,14 @@ public:
 
     /// Whether a compositor draws the screen, so a window may be translucent.
     virtual bool translucent() { return false; }
-    /// Before the first show: on every desktop, kept out of the task bar and the pager, above others.
-    virtual void prepareUtilityWindow(QWindow&) {}
-    /// Asks the desktop to give the shown window the keyboard, beyond Qt's own request.
-    /// `userTime` is the server time of the input that asked (0: now).
-    virtual void requestActivation(QWindow&, std::uint32_t /*userTime*/ = 0) {}
+    /// Before the window is created: a popup shows at once, on every desktop, above the others,
+    /// out of the task bar and the pager, and takes the keyboard as soon as it is shown.
+    virtual void preparePopup(QWindow&) {}
+    /// Asks the desktop to give the shown window the keyboard. `userTime` is the server time of
+    /// the input that asked (0: now).
+    virtual void requestActivation(QWindow& window, std::uint32_t /*userTime*/ = 0) { window.requestActivate(); }
     /// Whether the window has the keyboard now, asking the desktop; none where it cannot tell.
     virtual std::optional<bool> hasInputFocus(QWindow&) { return std::nullopt; }
-    /// The window the desktop names active (0 for none); none where it cannot tell.
-    virtual std::optional<std::uint32_t> activeWindow() { return std::nullopt; }
     /// Whether a native event Qt reads tells the window it got the keyboard, sooner than Qt's
     /// own news of focus.
     virtual bool isFocusIn(const QByteArray& /*eventType*/, const void* /*message*/, const QWindow&) { return false; }

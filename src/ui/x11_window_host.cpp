@@ -10,7 +10,6 @@
 namespace zerlith::ui {
 namespace {
 
-constexpr std::uint32_t kAllDesktops = 0xFFFFFFFF;
 constexpr std::uint32_t kSourcePager = 2;
 
 xcb_connection_t* connection() {
@@ -57,8 +56,7 @@ X11WindowHost::X11WindowHost() {
     if (!c) return;
     // The palette lives on the default X screen, the only one of today's multi-monitor setups.
     // In the order of `Atom`.
-    atoms_ = atoms(c, {"_NET_WM_CM_S0", "_NET_ACTIVE_WINDOW", "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR",
-                       "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_ABOVE", "_NET_WM_DESKTOP"});
+    atoms_ = atoms(c, {"_NET_WM_CM_S0", "_NET_ACTIVE_WINDOW"});
 }
 
 bool X11WindowHost::displayReachable() {
@@ -77,15 +75,8 @@ bool X11WindowHost::translucent() {
     return owned;
 }
 
-void X11WindowHost::prepareUtilityWindow(QWindow& window) {
-    auto* c = connection();
-    if (!c) return;
-    const auto id = static_cast<xcb_window_t>(window.winId());
-    const std::array<xcb_atom_t, 4> states{atoms_[skipTaskbar], atoms_[skipPager], atoms_[sticky], atoms_[above]};
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atoms_[state], XCB_ATOM_ATOM, 32,
-                        static_cast<std::uint32_t>(states.size()), states.data());
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atoms_[desktop], XCB_ATOM_CARDINAL, 32, 1, &kAllDesktops);
-    xcb_flush(c);
+void X11WindowHost::preparePopup(QWindow& window) {
+    window.setFlag(Qt::BypassWindowManagerHint);
 }
 
 std::optional<bool> X11WindowHost::hasInputFocus(QWindow& window) {
@@ -95,18 +86,6 @@ std::optional<bool> X11WindowHost::hasInputFocus(QWindow& window) {
     const bool focused = reply && reply->focus == static_cast<xcb_window_t>(window.winId());
     std::free(reply);
     return focused;
-}
-
-std::optional<std::uint32_t> X11WindowHost::activeWindow() {
-    auto* c = connection();
-    if (!c) return std::nullopt;
-    const auto cookie = xcb_get_property(c, 0, rootOf(c), atoms_[activeWindowProperty], XCB_ATOM_WINDOW, 0, 1);
-    auto* reply = xcb_get_property_reply(c, cookie, nullptr);
-    std::uint32_t window = XCB_NONE;
-    if (reply && reply->type == XCB_ATOM_WINDOW && reply->format == 32 && xcb_get_property_value_length(reply) == 4)
-        window = *static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
-    std::free(reply);
-    return window;
 }
 
 bool X11WindowHost::isFocusIn(const QByteArray& eventType, const void* message, const QWindow& window) {
@@ -120,9 +99,17 @@ bool X11WindowHost::isFocusIn(const QByteArray& eventType, const void* message, 
 
 void X11WindowHost::requestActivation(QWindow& window, std::uint32_t userTime) {
     auto* c = connection();
-    if (!c) return;
+    if (!c) return window.requestActivate();
     const auto id = static_cast<xcb_window_t>(window.winId());
-    sendToRoot(c, id, atoms_[activeWindowProperty], {kSourcePager, userTime, 0, 0, 0});
+    if (window.flags().testFlag(Qt::BypassWindowManagerHint)) {
+        // No window manager stands between: the map went out before on this connection, so the
+        // window is viewable when the server reads this. At the press's time, a focus the user
+        // moved after the press (a click) stays where it is.
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, id, userTime);
+    } else {
+        window.requestActivate();
+        sendToRoot(c, id, atoms_[activeWindowProperty], {kSourcePager, userTime, 0, 0, 0});
+    }
     xcb_flush(c);
 }
 

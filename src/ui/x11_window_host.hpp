@@ -19,13 +19,13 @@ public:
 
     /// A compositing manager owns _NET_WM_CM_S0.
     bool translucent() override;
-    void prepareUtilityWindow(QWindow& window) override;
-    /// As a pager asks (_NET_ACTIVE_WINDOW from source 2), which focus-stealing prevention lets
-    /// through: the user asked for this window.
+    /// Override-redirect, as a menu is: the window manager neither frames nor places it, and
+    /// showing it waits for no one. Unmanaged, it is above the others and on every desktop.
+    void preparePopup(QWindow& window) override;
+    /// A popup sets the input focus itself. Another window asks as a pager (_NET_ACTIVE_WINDOW
+    /// from source 2), which focus-stealing prevention lets through: the user asked for it.
     void requestActivation(QWindow& window, std::uint32_t userTime = 0) override;
     std::optional<bool> hasInputFocus(QWindow& window) override;
-    /// _NET_ACTIVE_WINDOW.
-    std::optional<std::uint32_t> activeWindow() override;
     /// A FocusIn on the window. Unlike Qt's own news of focus this is never late: Qt waits a
     /// moment before it reports a focus lost, and a focus that comes back meanwhile is not
     /// reported at all.
@@ -35,8 +35,7 @@ public:
 
 private:
     /// The atoms it uses, by name.
-    enum Atom { compositingManager, activeWindowProperty, state, skipTaskbar, skipPager, sticky, above, desktop,
-                atomCount };
+    enum Atom { compositingManager, activeWindowProperty, atomCount };
     std::array<std::uint32_t, atomCount> atoms_{};
 };
 

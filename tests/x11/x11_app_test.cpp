@@ -75,9 +75,9 @@ protected:
         return done();
     }
 
-    /// The title of the active window, as a user would read it.
-    std::string activeTitle() {
-        ChildProcess tool({"xdotool", "getactivewindow", "getwindowname"},
+    /// The title of the window with the keyboard focus, as a user would read it.
+    std::string focusedTitle() {
+        ChildProcess tool({"xdotool", "getwindowfocus", "-f", "getwindowname"},
                           ChildProcess::Options{.pipeStdout = true, .quiet = true, .reportFd = std::nullopt});
         auto line = tool.readLine(5.0);
         tool.wait(5.0);
@@ -88,10 +88,10 @@ protected:
     /// until `title` is the active window (the palette may still be reading the window list).
     bool switchByTyping(const std::string& typed, const std::string& title) {
         run({"xdotool", "key", "alt+space", "type", typed});
-        if (!eventually([&] { return activeTitle() == "Zerlith Switcher"; }, 5.0)) return false;
+        if (!eventually([&] { return focusedTitle() == "Zerlith Switcher"; }, 5.0)) return false;
         return eventually([&] {
             run({"xdotool", "key", "Return"});
-            return eventually([&] { return activeTitle() == title; }, 1.0);
+            return eventually([&] { return focusedTitle() == title; }, 1.0);
         });
     }
 
@@ -113,14 +113,14 @@ TEST_F(X11ApplicationTest, KeysTypedRightAfterTheHotKeyReachThePaletteAndNewWind
     // follows Return at once is for the window switched to.
     run({"xdotool", "key", "--delay", "0", "alt+space", "a", "l", "p", "h", "q", "BackSpace", "a", "Return"});
     run({"xdotool", "key", "--delay", "0", "x", "z"});
-    EXPECT_TRUE(eventually([&] { return activeTitle() == "Alpha"; }, 5.0));
+    EXPECT_TRUE(eventually([&] { return focusedTitle() == "Alpha"; }, 5.0));
     EXPECT_EQ(windows.nextKey(5.0), "key 1 53");  // x
     EXPECT_EQ(windows.nextKey(5.0), "key 1 52");  // z
 
     TestWindows late({"--title", "Latecomer", "--pid", "704"});
     ASSERT_TRUE(session_.waitUntilManaged(late.ids()));
     run({"xdotool", "key", "alt+Tab"});  // away from the new window, so that switching to it shows
-    ASSERT_TRUE(eventually([&] { return activeTitle() != "Latecomer"; }));
+    ASSERT_TRUE(eventually([&] { return focusedTitle() != "Latecomer"; }));
     EXPECT_TRUE(switchByTyping("latecomer", "Latecomer"));
 }
 
@@ -132,12 +132,12 @@ TEST_F(X11ApplicationTest, TheInstantSwitchRightAfterAWindowClosesGoesToALiveOne
     // Beta becomes the most likely other window: the last one switched to.
     EXPECT_TRUE(eventually([&] { return switchByTyping("beta", "Beta"); }, 30.0));
     run({"xdotool", "windowactivate", "--sync", std::to_string(windows[0])});
-    ASSERT_TRUE(eventually([&] { return activeTitle() == "Alpha"; }));
+    ASSERT_TRUE(eventually([&] { return focusedTitle() == "Alpha"; }));
 
     windows.destroy(1);
     ASSERT_TRUE(eventually([&] { return visibleWindows("Beta").empty(); }));
     run({"xdotool", "key", "alt+Tab"});
-    EXPECT_TRUE(eventually([&] { return activeTitle() == "Gamma"; }, 5.0)) << "active: " << activeTitle();
+    EXPECT_TRUE(eventually([&] { return focusedTitle() == "Gamma"; }, 5.0)) << "active: " << focusedTitle();
 }
 
 TEST_F(X11ApplicationTest, APaletteKeyTheDesktopHoldsIsReportedAndTheInstantKeyStillSwitches) {
@@ -147,7 +147,7 @@ TEST_F(X11ApplicationTest, APaletteKeyTheDesktopHoldsIsReportedAndTheInstantKeyS
     blocker.sync();
     TestWindows windows({"--title", "Left", "--pid", "711", "--title", "Right", "--pid", "712"});
     ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
-    ASSERT_TRUE(eventually([&] { return activeTitle() == "Right"; }));
+    ASSERT_TRUE(eventually([&] { return focusedTitle() == "Right"; }));
     start();
 
     std::optional<std::string> line;
@@ -157,7 +157,7 @@ TEST_F(X11ApplicationTest, APaletteKeyTheDesktopHoldsIsReportedAndTheInstantKeyS
     // Until the first enumeration lands the instant switch has nothing to go to.
     EXPECT_TRUE(eventually([&] {
         run({"xdotool", "key", "alt+Tab"});
-        return eventually([&] { return activeTitle() == "Left"; }, 1.0);
+        return eventually([&] { return focusedTitle() == "Left"; }, 1.0);
     }, 20.0));
 }
 
@@ -167,7 +167,7 @@ TEST_F(X11ApplicationTest, TheFirstLaunchShowsTheSettingsWindowAndTheNextDoesNot
     ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
     start();
     EXPECT_TRUE(eventually([&] { return visibleWindows("Zerlith").size() == 1; }, 30.0));
-    EXPECT_TRUE(eventually([&] { return activeTitle() == "Zerlith"; }));
+    EXPECT_TRUE(eventually([&] { return focusedTitle() == "Zerlith"; }));
     EXPECT_NE(zerlith::testing::readText(preferencesFile()).find("\"setup.shown\": true"), std::string::npos)
         << zerlith::testing::readText(preferencesFile());
     zerlith_->signal(SIGTERM);
@@ -177,7 +177,7 @@ TEST_F(X11ApplicationTest, TheFirstLaunchShowsTheSettingsWindowAndTheNextDoesNot
     // Once the palette opens, the launch is over: no settings window came with it.
     EXPECT_TRUE(eventually([&] {
         run({"xdotool", "key", "alt+space"});
-        return eventually([&] { return activeTitle() == "Zerlith Switcher"; }, 1.0);
+        return eventually([&] { return focusedTitle() == "Zerlith Switcher"; }, 1.0);
     }, 30.0));
     EXPECT_TRUE(visibleWindows("Zerlith").empty());
 
@@ -191,7 +191,7 @@ TEST_F(X11ApplicationTest, TheRecorderGetsThePaletteKeyItself) {
     start();
     std::vector<std::string> settings;
     ASSERT_TRUE(eventually([&] { return (settings = visibleWindows("Zerlith")).size() == 1; }, 30.0));
-    ASSERT_TRUE(eventually([&] { return activeTitle() == "Zerlith"; }));
+    ASSERT_TRUE(eventually([&] { return focusedTitle() == "Zerlith"; }));
 
     // The key cap of "Open switcher" (below the line that no browser is installed, as X11 shows
     // it), then the palette's own key: the recorder gets it, the palette does not open, and the
@@ -203,12 +203,12 @@ TEST_F(X11ApplicationTest, TheRecorderGetsThePaletteKeyItself) {
     }));
     EXPECT_NE(zerlith::testing::readText(preferencesFile()).find(R"("keyCode": 49)"), std::string::npos)
         << zerlith::testing::readText(preferencesFile());
-    EXPECT_EQ(activeTitle(), "Zerlith");
+    EXPECT_EQ(focusedTitle(), "Zerlith");
 
     // Recording is over: the key opens the palette again.
     EXPECT_TRUE(eventually([&] {
         run({"xdotool", "key", "alt+space"});
-        return eventually([&] { return activeTitle() == "Zerlith Switcher"; }, 1.0);
+        return eventually([&] { return focusedTitle() == "Zerlith Switcher"; }, 1.0);
     }, 10.0));
 }
 

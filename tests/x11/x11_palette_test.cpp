@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "support/scoped_environment.hpp"
+#include "support/temp_folder.hpp"
 #include "x11/support/x_session.hpp"
 
 namespace zerlith::x11::testing {
@@ -51,6 +52,10 @@ protected:
         environment_.set("QT_QPA_PLATFORM", std::nullopt);
         environment_.set("XDG_RUNTIME_DIR", (home() / "runtime").string());
         session_.probe().warpPointer(500, 500);  // the palette opens on LEFT
+        // Past the first launch: the setup window would take the focus whenever the window manager
+        // gets to it, also from a palette opened meanwhile.
+        zerlith::testing::writeText(fs::path(std::getenv("XDG_CONFIG_HOME")) / "Zerlith" / "preferences.json",
+                                    R"({"setup.shown": true})");
         switcher_ = std::make_unique<zerlith::testing::ChildProcess>(
             std::vector<std::string>{ZERLITH_EXECUTABLE}, zerlith::testing::ChildProcess::Options{});
     }
@@ -64,8 +69,9 @@ protected:
     /// `zerlith --palette`, then waits for the palette to have the keyboard.
     void openPalette() {
         ASSERT_TRUE(eventually([] { return std::system(ZERLITH_EXECUTABLE " --palette 2>/dev/null") == 0; }));
-        ASSERT_TRUE(eventually([this] { return paletteVisible() && session_.probe().activeWindow() == palette(); }))
-            << "the palette takes the keyboard";
+        ASSERT_TRUE(eventually([this] { return paletteVisible() && session_.probe().focusedWindow() == palette(); }))
+            << "the palette takes the keyboard; focus: " << session_.probe().focusedWindow().value_or(0)
+            << ", palette: " << palette().value_or(0) << (paletteVisible() ? " shown" : " hidden");
     }
 
     std::optional<xcb_window_t> palette() {

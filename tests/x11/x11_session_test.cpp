@@ -110,8 +110,8 @@ protected:
 
     // ---- what the user sees -----------------------------------------------------------------
 
-    static std::string activeTitle() {
-        ChildProcess tool({"xdotool", "getactivewindow", "getwindowname"},
+    static std::string focusedTitle() {
+        ChildProcess tool({"xdotool", "getwindowfocus", "-f", "getwindowname"},
                           ChildProcess::Options{.pipeStdout = true, .quiet = true, .reportFd = std::nullopt});
         auto line = tool.readLine(5.0);
         tool.wait(5.0);
@@ -235,7 +235,7 @@ protected:
             keys({"alt+Tab"});
             // The most likely other window: which one is the ranking's business, but not this one.
             std::string now;
-            if (!eventually([&] { return (now = activeTitle()) != before && indexOf(now) < windows_.size(); }, 5.0)) {
+            if (!eventually([&] { return (now = focusedTitle()) != before && indexOf(now) < windows_.size(); }, 5.0)) {
                 ADD_FAILURE() << "alt+Tab left \"" << now << "\" active\n" << trail();
                 return;
             }
@@ -298,16 +298,16 @@ protected:
             return false;
         }
         if (palette_) {
-            if (!eventually([&] { return activeTitle() == kPaletteTitle; }, 5.0)) {
-                ADD_FAILURE() << "the palette should have the focus; active: \"" << activeTitle() << "\"\n" << trail();
+            if (!eventually([&] { return focusedTitle() == kPaletteTitle; }, 5.0)) {
+                ADD_FAILURE() << "the palette should have the focus; active: \"" << focusedTitle() << "\"\n" << trail();
                 return false;
             }
             for (auto& window : windows_) window.known = true;
             return true;
         }
         const auto& expected = windows_[active_].title;
-        if (!eventually([&] { return !paletteVisible() && activeTitle() == expected; }, 5.0)) {
-            ADD_FAILURE() << "expected \"" << expected << "\" active and no palette; active: \"" << activeTitle()
+        if (!eventually([&] { return !paletteVisible() && focusedTitle() == expected; }, 5.0)) {
+            ADD_FAILURE() << "expected \"" << expected << "\" active and no palette; active: \"" << focusedTitle()
                           << "\", palette " << (paletteVisible() ? "shown" : "hidden") << "\n" << trail();
             return false;
         }
@@ -362,10 +362,10 @@ TEST_P(X11SessionTest, ARandomWalkOfUserActionsAgreesWithTheModel) {
     // Zerlith is ready once its hot key opens the palette.
     ASSERT_TRUE(eventually([&] {
         keys({"alt+space"});
-        return eventually([&] { return activeTitle() == kPaletteTitle; }, 1.0);
+        return eventually([&] { return focusedTitle() == kPaletteTitle; }, 1.0);
     }, 30.0));
     keys({"Escape"});
-    ASSERT_TRUE(eventually([&] { return activeTitle() == windows_[active_].title; }));
+    ASSERT_TRUE(eventually([&] { return focusedTitle() == windows_[active_].title; }));
     for (auto& window : windows_) {
         window.known = true;
         while (window.program->nextKey(0.2)) {}  // presses of the hot key before Zerlith held it

@@ -52,6 +52,14 @@ std::optional<xcb_window_t> XProbe::activeWindow() {
     return value->front();
 }
 
+std::optional<xcb_window_t> XProbe::focusedWindow() {
+    auto* reply = xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr);
+    const xcb_window_t focus = reply ? reply->focus : XCB_NONE;
+    std::free(reply);
+    // PointerRoot (1) and None (0) name no window.
+    return focus > XCB_INPUT_FOCUS_POINTER_ROOT ? std::optional(focus) : std::nullopt;
+}
+
 std::optional<std::uint32_t> XProbe::currentDesktop() {
     auto value = cardinals(root_, ewmh_._NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL);
     if (!value || value->empty()) return std::nullopt;

@@ -32,6 +32,9 @@ public:
     void sync();
 
     std::optional<xcb_window_t> activeWindow();
+    /// The window with the keyboard focus; none when the focus is on no window. The palette has
+    /// it without the window manager naming it active.
+    std::optional<xcb_window_t> focusedWindow();
     std::optional<std::uint32_t> currentDesktop();
     std::vector<xcb_window_t> clientList();
     bool hasState(xcb_window_t window, xcb_atom_t state);
