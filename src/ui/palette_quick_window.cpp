@@ -132,8 +132,7 @@ void PaletteQuickWindow::showAndFocus() {
     drawnSinceShown_ = false;
     view_->show();
     view_->raise();
-    activationTime_ = std::exchange(openingTime_, 0);
-    host_.requestActivation(*view_, activationTime_);
+    host_.requestActivation(*view_, std::exchange(openingTime_, 0));
 }
 
 void PaletteQuickWindow::hide() { view_->hide(); }

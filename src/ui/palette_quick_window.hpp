@@ -67,8 +67,6 @@ private:
     std::function<void()> activated_;
     std::function<platform::KeyboardCapture()> holdKeyboard_;
     std::uint32_t openingTime_ = 0;
-    /// The time of the press that opened the palette on screen now, 0 when none.
-    std::uint32_t activationTime_ = 0;
     /// The palette had the focus since it was last shown: only then can it lose it.
     bool activeSinceShown_ = false;
     /// A frame was drawn since the palette was last shown (for the latency trace).
