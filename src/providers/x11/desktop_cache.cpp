@@ -74,14 +74,10 @@ std::vector<platform::DesktopChange> DesktopCache::takeChanges() {
     return std::exchange(changes_, {});
 }
 
-void DesktopCache::readEvents() {
-    std::lock_guard lock(mutex_);
-    if (!connection_.broken()) drainEvents(std::chrono::steady_clock::now(), Events::all);
-}
-
 void* DesktopCache::waitForReply(unsigned sequence, const Deadline& deadline) {
     void* reply = connection_.waitForReply(sequence, deadline);
-    readEvents();
+    std::lock_guard lock(mutex_);
+    if (!connection_.broken()) drainEvents(std::chrono::steady_clock::now(), Events::all);
     return reply;
 }
 

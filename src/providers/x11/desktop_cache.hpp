@@ -44,8 +44,6 @@ public:
     /// events waiting on the socket, never waits for the server.
     std::vector<platform::DesktopChange> takeChanges();
 
-    /// Reads the events waiting on the connection now, keeping the changes for takeChanges().
-    void readEvents();
     /// Waits for the reply to the request `sequence` (null as XcbConnection::waitForReply), then
     /// applies the events read with it: taken off the socket, they are out of sight of the event
     /// loop's watch, and a key press left there would keep a held keyboard stopped. For requests

@@ -29,11 +29,11 @@ struct X11Desktop::Parts {
           display(*connection, cache),
           windows(*connection, cache, activation, display, clock, dispatch),
           events(*connection, cache),
-          hotKeys(*connection, dispatch) {
+          hotKeys(*connection, dispatch,
+                  [this](unsigned sequence, const Deadline& deadline) { return cache.waitForReply(sequence, deadline); }) {
         cache.setKeyEventSink([this](const xcb_generic_event_t& event) { return hotKeys.handleEvent(event); });
         cache.setActiveWindowListener([this] { hotKeys.activeWindowChanged(); });
         activation.setRequestListener([this](xcb_window_t window) { hotKeys.activationRequested(window); });
-        hotKeys.setEventReader([this] { cache.readEvents(); });
     }
 
     std::unique_ptr<XcbConnection> connection;

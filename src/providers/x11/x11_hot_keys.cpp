@@ -39,9 +39,10 @@ bool endsTyping(std::string_view text) { return text == "\r" || text == "\x1b"; 
 
 }  // namespace
 
-X11HotKeys::X11HotKeys(XcbConnection& connection, platform::Dispatch& dispatch)
+X11HotKeys::X11HotKeys(XcbConnection& connection, platform::Dispatch& dispatch, ReplyWaiter waitForReply)
     : connection_(connection),
       dispatch_(dispatch),
+      waitForReply_(std::move(waitForReply)),
       layout_(connection),
       self_(static_cast<platform::KeyboardCapture::Keeper*>(this), [](auto*) {}) {}
 
@@ -173,14 +174,7 @@ bool X11HotKeys::roundTrip() {
            nullptr;
 }
 
-void* X11HotKeys::waitForReply(unsigned sequence) {
-    connection_.flush();
-    void* reply = connection_.waitForReply(sequence, Deadline::after(kReplyTimeout));
-    // The wait read the events sent before the reply off the socket, where the event loop's watch
-    // on it no longer sees them: a key release waited for would wait there.
-    if (readEvents_) readEvents_();
-    return reply;
-}
+void* X11HotKeys::waitForReply(unsigned sequence) { return waitForReply_(sequence, Deadline::after(kReplyTimeout)); }
 
 void X11HotKeys::release(std::uint64_t capture, bool handOver) {
     // Without a window asked for, the keys go to the next one activated after the one now active.

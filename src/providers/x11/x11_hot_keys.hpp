@@ -37,8 +37,12 @@ namespace zerlith::x11 {
 /// guards the registrations and the capture.
 class X11HotKeys final : public platform::HotKeys, private platform::KeyboardCapture::Keeper {
 public:
+    /// Waits for a reply on the shared connection and applies the events read with it, so that
+    /// keys typed just before are kept (DesktopCache::waitForReply).
+    using ReplyWaiter = std::function<void*(unsigned sequence, const Deadline& deadline)>;
+
     /// `dispatch` bounds how long a hand-over may wait for the next window's activation.
-    X11HotKeys(XcbConnection& connection, platform::Dispatch& dispatch);
+    X11HotKeys(XcbConnection& connection, platform::Dispatch& dispatch, ReplyWaiter waitForReply);
     ~X11HotKeys();
 
     void setPressHandler(PressHandler handler) override;
@@ -57,9 +61,6 @@ public:
     /// The active window changed: a keyboard handed over to the window now active is let go
     /// (checked from the main queue). Never waits.
     void activeWindowChanged();
-    /// What reads the events already on their way from the server (DesktopCache); taking the
-    /// typed keys uses it so that keys typed just before are kept.
-    void setEventReader(std::function<void()> readEvents) { readEvents_ = std::move(readEvents); }
 
 private:
     struct Registration {
@@ -112,7 +113,7 @@ private:
     /// Waits for the server to answer, then reads the events it sent before; false when it did
     /// not answer in time. Without the lock.
     bool roundTrip();
-    /// Waits a moment for the reply to the request `sequence`, then reads the events the server
+    /// Waits a moment for the reply to the request `sequence`, then applies the events the server
     /// sent before it; none when it did not answer in time. Without the lock.
     void* waitForReply(unsigned sequence);
     /// Runs `step` for `capture` from the main queue after `delaySeconds`, unless this is gone.
@@ -126,7 +127,7 @@ private:
 
     XcbConnection& connection_;
     platform::Dispatch& dispatch_;
-    std::function<void()> readEvents_;
+    ReplyWaiter waitForReply_;
     std::mutex mutex_;
     KeyboardLayout layout_;
     PressHandler handler_;
