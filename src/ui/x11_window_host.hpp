@@ -7,8 +7,9 @@
 
 namespace zerlith::ui {
 
-/// What Qt does not say to an X11 window manager about the application's windows: EWMH states
-/// and activation as a pager asks for it, and the server's own word on the focus.
+/// What Qt does not do on X11 for the application's windows: a popup that takes the focus without
+/// the window manager, activation of the others as a pager asks for it, and the server's own word
+/// on the focus.
 class X11WindowHost final : public WindowHost {
 public:
     /// Learns the atoms it uses in one round trip: an opening then waits for no name lookups.
