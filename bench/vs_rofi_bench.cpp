@@ -26,6 +26,7 @@
 #include "active_window.hpp"
 #include "process_watch.hpp"
 #include "support/child_process.hpp"
+#include "support/first_launch.hpp"
 #include "support/temp_folder.hpp"
 #include "support/scoped_environment.hpp"
 #include "x11/support/x_session.hpp"
@@ -98,8 +99,7 @@ public:
     /// Starts Zerlith, past its first launch, and opens and closes the palette once: start-up
     /// and the first listing are not what is measured.
     void startZerlith() {
-        zerlith::testing::writeText(std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "Zerlith" / "preferences.json",
-                                    R"({"setup.shown": true})");
+        zerlith::testing::skipFirstLaunch();
         zerlith_ = std::make_unique<ChildProcess>(std::vector<std::string>{zerlithPath_}, ChildProcess::Options{});
         for (bool shown = false; !shown;) {
             std::this_thread::sleep_for(500ms);

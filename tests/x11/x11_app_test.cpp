@@ -10,6 +10,7 @@
 #include <functional>
 #include <thread>
 
+#include "support/first_launch.hpp"
 #include "support/scoped_environment.hpp"
 #include "x11/support/x_session.hpp"
 
@@ -17,6 +18,7 @@ namespace zerlith::x11::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using zerlith::testing::preferencesFile;
 
 /// Space on Xvfb's default (evdev) keyboard.
 constexpr xcb_keycode_t kSpaceKeycode = 65;
@@ -30,13 +32,7 @@ protected:
         environment_.set("XDG_RUNTIME_DIR", (home_.path() / "runtime").string());
         environment_.set("ZERLITH_DESKTOP", std::nullopt);
         environment_.set("QT_QPA_PLATFORM", "xcb");
-        // Past the first launch, whose settings window would take the keyboard.
-        zerlith::testing::writeText(preferencesFile(), R"({"setup.shown": true})");
-    }
-
-    /// The preferences file of the session's private home.
-    static fs::path preferencesFile() {
-        return fs::path(std::getenv("XDG_CONFIG_HOME")) / "Zerlith" / "preferences.json";
+        zerlith::testing::skipFirstLaunch();
     }
 
     /// The ids of the visible windows titled exactly `title`.

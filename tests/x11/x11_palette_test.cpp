@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "support/scoped_environment.hpp"
-#include "support/temp_folder.hpp"
+#include "support/first_launch.hpp"
 #include "x11/support/x_session.hpp"
 
 namespace zerlith::x11::testing {
@@ -52,10 +52,7 @@ protected:
         environment_.set("QT_QPA_PLATFORM", std::nullopt);
         environment_.set("XDG_RUNTIME_DIR", (home() / "runtime").string());
         session_.probe().warpPointer(500, 500);  // the palette opens on LEFT
-        // Past the first launch: the setup window would take the focus whenever the window manager
-        // gets to it, also from a palette opened meanwhile.
-        zerlith::testing::writeText(fs::path(std::getenv("XDG_CONFIG_HOME")) / "Zerlith" / "preferences.json",
-                                    R"({"setup.shown": true})");
+        zerlith::testing::skipFirstLaunch();
         switcher_ = std::make_unique<zerlith::testing::ChildProcess>(
             std::vector<std::string>{ZERLITH_EXECUTABLE}, zerlith::testing::ChildProcess::Options{});
     }

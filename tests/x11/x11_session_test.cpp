@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "support/first_launch.hpp"
 #include "support/scoped_environment.hpp"
 #include "x11/support/x_session.hpp"
 
@@ -86,8 +87,7 @@ protected:
         environment_.set("XDG_RUNTIME_DIR", (home_.path() / "runtime").string());
         environment_.set("ZERLITH_DESKTOP", std::nullopt);
         environment_.set("QT_QPA_PLATFORM", "xcb");
-        zerlith::testing::writeText(fs::path(std::getenv("XDG_CONFIG_HOME")) / "Zerlith" / "preferences.json",
-                                    R"({"setup.shown": true})");
+        zerlith::testing::skipFirstLaunch();
     }
 
     // ---- the user's hands -------------------------------------------------------------------

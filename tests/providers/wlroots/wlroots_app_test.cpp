@@ -17,6 +17,7 @@
 
 #include "providers/wlroots/support/sway_session.hpp"
 #include "support/child_process.hpp"
+#include "support/first_launch.hpp"
 #include "support/temp_folder.hpp"
 
 namespace zerlith::wlroots::testing {
@@ -135,9 +136,7 @@ protected:
         fs::create_directory(runtime);
         fs::permissions(runtime, fs::perms::owner_all);
         instanceSocket_ = runtime / "zerlith" / "instance";
-        // Past the first launch, whose settings window would take the keyboard.
-        zerlith::testing::writeText(fs::path(std::getenv("XDG_CONFIG_HOME")) / "Zerlith" / "preferences.json",
-                                    R"({"setup.shown": true})");
+        zerlith::testing::skipFirstLaunch();
         const fs::path display = fs::path(std::getenv("XDG_RUNTIME_DIR")) / std::getenv("WAYLAND_DISPLAY");
         zerlith_ = std::make_unique<ChildProcess>(
             std::vector<std::string>{"env", "-u", "DISPLAY", "-u", "QT_QPA_PLATFORM", "-u", "ZERLITH_DESKTOP",
