@@ -54,17 +54,22 @@ SwitcherShell::SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys, pla
 
 SwitcherShell::~SwitcherShell() = default;
 
-ui::SettingsQuickWindow& SwitcherShell::settingsWindow() {
-    if (!settingsWindow_) {
-        auto* hotKeyManager = delegate_ ? delegate_->hotKeyManager() : nullptr;
+SettingsModel& SwitcherShell::settingsModel() {
+    if (!settings_) {
         settings_.emplace(SettingsModel::Services{
-            preferences_, core_.dispatch(), loginItem_, updater_, hotKeyManager,
+            preferences_, core_.dispatch(), loginItem_, updater_, hotKeyManager(),
             [this](HotKeyManager::Role role) { return delegate_->shortcutHandler(role); }, hotKeys_,
             &core_.snapshots(), searchPath(), command_,
             [provider = core_.desktop().provider(), wayland = waylandSession(), command = command_](bool takesKeys) {
                 return desktopNotice(provider, wayland, command, takesKeys);
             }});
-        settingsWindow_ = std::make_unique<ui::SettingsQuickWindow>(*settings_, updater_, hotKeyManager, hotKeys_);
+    }
+    return *settings_;
+}
+
+ui::SettingsQuickWindow& SwitcherShell::settingsWindow() {
+    if (!settingsWindow_) {
+        settingsWindow_ = std::make_unique<ui::SettingsQuickWindow>(settingsModel(), updater_, hotKeyManager(), hotKeys_);
     }
     return *settingsWindow_;
 }
@@ -72,9 +77,11 @@ ui::SettingsQuickWindow& SwitcherShell::settingsWindow() {
 void SwitcherShell::showSettings() { settingsWindow().show(); }
 
 void SwitcherShell::showSettingsIfSetupIncomplete() {
-    auto& window = settingsWindow();
-    if (claimSetupWindow(*settings_, preferences_)) window.show();
+    // The settings' view is made only when it shows: most starts never need it.
+    if (claimSetupWindow(settingsModel(), preferences_)) showSettings();
 }
+
+HotKeyManager* SwitcherShell::hotKeyManager() { return delegate_ ? delegate_->hotKeyManager() : nullptr; }
 
 void SwitcherShell::startUpdater() {
     updater_.setListener([this](const Updater::Status& status, bool newVersion) {

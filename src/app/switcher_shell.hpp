@@ -47,8 +47,10 @@ public:
 private:
     /// Hands the keys typed since the hot key to the palette's query, and the keyboard back.
     void deliverTyping();
-    /// The settings' model and window, made at the first need (after the delegate is known).
+    /// The settings' model and window, each made at its first need (after the delegate is known).
+    SettingsModel& settingsModel();
     ui::SettingsQuickWindow& settingsWindow();
+    HotKeyManager* hotKeyManager();
 
     CoreServices& core_;
     platform::HotKeys* hotKeys_;
