@@ -3,8 +3,7 @@
 // to the frame with the list filtered again (goal: 16 ms), and the resident size with 10,000
 // targets and its growth over 1,000 openings (goal: none beyond noise). Medians of 30 runs.
 //   palette_bench [TARGETS...]         default: 1000 10000
-// Runs on the display Qt is given; bench/palette-open starts a private Xvfb and compares the
-// scene-graph backends.
+// Runs on the display Qt is given; bench/palette-open starts a private Xvfb.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,8 +15,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QGuiApplication>
-#include <QQuickWindow>
+#include <QApplication>
 
 #include "cache/snapshot_store.hpp"
 #include "desktop/activation_log.hpp"
@@ -27,8 +25,7 @@
 #include "qt/qt_dispatch.hpp"
 #include "ranking/usage_store.hpp"
 #include "system/usage_context.hpp"
-#include "ui/palette_quick_window.hpp"
-#include "ui/scene_graph.hpp"
+#include "ui/palette_popup.hpp"
 
 namespace {
 
@@ -51,14 +48,15 @@ double residentMegabytes() {
     return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1e6;
 }
 
-/// Milliseconds from the start of `action` to the next frame of the window it returns.
-double untilNextFrame(const std::function<QQuickWindow&()>& action) {
+/// Milliseconds from the start of `action` to the next frame of the view it returns.
+double untilNextFrame(const std::function<ui::PaletteView&()>& action) {
     QElapsedTimer timer;
     timer.start();
-    QQuickWindow& window = action();
+    ui::PaletteView& view = action();
     QEventLoop loop;
-    QObject::connect(&window, &QQuickWindow::frameSwapped, &loop, &QEventLoop::quit);
+    view.onPainted([&loop] { loop.quit(); });
     loop.exec();
+    view.onPainted({});
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
@@ -77,13 +75,13 @@ void measure(int targets) {
     IconCache icons;
     const auto listed = snapshots.refreshAllBlocking().size();
 
-    ui::PaletteQuickWindow* window = nullptr;
+    ui::PalettePopup* window = nullptr;
     PaletteController controller(snapshots, usage, log, [&](PaletteController& palette) {
-        auto made = std::make_unique<ui::PaletteQuickWindow>(palette, icons);
+        auto made = std::make_unique<ui::PalettePopup>(palette, icons);
         window = made.get();
         return made;
     });
-    auto open = [&]() -> QQuickWindow& {
+    auto open = [&]() -> ui::PaletteView& {
         controller.show();
         return window->view();
     };
@@ -98,7 +96,7 @@ void measure(int targets) {
         settle();
         const std::string typed = kTyped;
         for (std::size_t length = 1; length <= typed.size(); ++length) {
-            keystrokes.push_back(untilNextFrame([&]() -> QQuickWindow& {
+            keystrokes.push_back(untilNextFrame([&]() -> ui::PaletteView& {
                 controller.model().setQuery(typed.substr(0, length));
                 return window->view();
             }));
@@ -122,13 +120,10 @@ void measure(int targets) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv);
     std::vector<int> counts;
     for (int i = 1; i < argc; ++i) counts.push_back(std::stoi(argv[i]));
     if (counts.empty()) counts = {1'000, 10'000};
-    const auto backend = qEnvironmentVariable("QT_QUICK_BACKEND", "the application's choice");
-    std::printf("scene graph: %s\n", qPrintable(backend));
-    ui::configureRendering();
     for (const int count : counts) measure(count);
     return 0;
 }

@@ -5,7 +5,7 @@
 #include <QApplication>
 
 #include "settings/desktop_notice.hpp"
-#include "ui/palette_quick_window.hpp"
+#include "ui/palette_popup.hpp"
 #include "ui/settings_quick_window.hpp"
 
 namespace zerlith::app {
@@ -40,7 +40,7 @@ SwitcherShell::SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys, pla
       feedReader_(core.dispatch()),
       updater_(preferences, core.clock(), core.dispatch(), feedReader_, ZERLITH_VERSION, ZERLITH_UPDATE_FEED_URL),
       palette_(core.snapshots(), core.usage(), core.activationLog(), [this, &core](PaletteController& controller) {
-          auto window = std::make_unique<ui::PaletteQuickWindow>(controller, core.icons());
+          auto window = std::make_unique<ui::PalettePopup>(controller, core.icons());
           if (hotKeys_) window->onClosingKey([this] { return hotKeys_->holdKeyboard(); });
           window->onActivated([this] { deliverTyping(); });
           window->setOpeningTime(openingTime_);

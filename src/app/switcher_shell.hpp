@@ -15,7 +15,7 @@
 #include "ui/status_item.hpp"
 
 namespace zerlith::ui {
-class PaletteQuickWindow;
+class PalettePopup;
 class SettingsQuickWindow;
 }
 
@@ -62,7 +62,7 @@ private:
     std::optional<SettingsModel> settings_;
     std::unique_ptr<ui::SettingsQuickWindow> settingsWindow_;
     PaletteController palette_;
-    ui::PaletteQuickWindow* window_ = nullptr;
+    ui::PalettePopup* window_ = nullptr;
     AppDelegate* delegate_ = nullptr;
     /// The press of the hot key that opens the palette the first time, before its window exists.
     std::uint32_t openingTime_ = 0;

@@ -21,9 +21,9 @@ public:
 
     /// Whether a compositor draws the screen, so a window may be translucent.
     virtual bool translucent() { return false; }
-    /// Before the window is created: a popup shows at once, on every desktop, above the others,
-    /// out of the task bar and the pager, and takes the keyboard as soon as it is shown.
-    virtual void preparePopup(QWindow&) {}
+    /// The window flags, beyond Qt's own, of a popup: it shows at once, on every desktop, above
+    /// the others, out of the task bar and the pager, and takes the keyboard as soon as it is shown.
+    virtual Qt::WindowFlags popupFlags() { return {}; }
     /// Asks the desktop to give the shown window the keyboard. `userTime` is the server time of
     /// the input that asked (0: now).
     virtual void requestActivation(QWindow& window, std::uint32_t /*userTime*/ = 0) { window.requestActivate(); }

@@ -75,9 +75,7 @@ bool X11WindowHost::translucent() {
     return owned;
 }
 
-void X11WindowHost::preparePopup(QWindow& window) {
-    window.setFlag(Qt::BypassWindowManagerHint);
-}
+Qt::WindowFlags X11WindowHost::popupFlags() { return Qt::BypassWindowManagerHint; }
 
 std::optional<bool> X11WindowHost::hasInputFocus(QWindow& window) {
     auto* c = connection();

@@ -22,7 +22,7 @@ public:
     bool translucent() override;
     /// Override-redirect, as a menu is: the window manager neither frames nor places it, and
     /// showing it waits for no one. Unmanaged, it is above the others and on every desktop.
-    void preparePopup(QWindow& window) override;
+    Qt::WindowFlags popupFlags() override;
     /// A popup sets the input focus itself. Another window asks as a pager (_NET_ACTIVE_WINDOW
     /// from source 2), which focus-stealing prevention lets through: the user asked for it.
     void requestActivation(QWindow& window, std::uint32_t userTime = 0) override;

@@ -1,20 +1,21 @@
 #pragma once
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include "ui/scene_graph.hpp"
 
 namespace zerlith::testing {
 
-/// The process's Qt application on the offscreen platform with the application's scene graph,
-/// made at the first call: views render without a display and without a GPU.
-inline QGuiApplication& offscreenApplication() {
+/// The process's Qt application (with widgets, as the switcher's) on the offscreen platform with
+/// the application's scene graph, made at the first call: views render without a display and
+/// without a GPU.
+inline QApplication& offscreenApplication() {
     static int argc = 1;
     static char name[] = "zerlith-tests";
     static char* argv[] = {name, nullptr};
-    static QGuiApplication* application = [] {
+    static QApplication* application = [] {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        auto* made = new QGuiApplication(argc, argv);  // lives until the process ends, as Qt expects
+        auto* made = new QApplication(argc, argv);  // lives until the process ends, as Qt expects
         ui::configureRendering();
         return made;
     }();

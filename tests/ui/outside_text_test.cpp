@@ -22,7 +22,7 @@
 #include "ranking/usage_store.hpp"
 #include "support/sim_fixture.hpp"
 #include "system/usage_context.hpp"
-#include "ui/palette_quick_window.hpp"
+#include "ui/palette_popup.hpp"
 #include "ui/settings_quick_window.hpp"
 
 namespace zerlith::testing {
@@ -127,18 +127,20 @@ TEST(OutsideTextTest, AScreensAnAppsAndAWindowsNamesInThePaletteFetchNothing) {
     SnapshotStore snapshots;
     UsageStore usage{std::nullopt, sim.clock, sim.dispatch, UsageContext::currentKey};
     IconCache icons;
-    ui::PaletteQuickWindow* view = nullptr;
+    ui::PalettePopup* view = nullptr;
     PaletteController controller{snapshots, usage, log, [&](PaletteController& palette) {
-                                     auto made = std::make_unique<ui::PaletteQuickWindow>(palette, icons);
+                                     auto made = std::make_unique<ui::PalettePopup>(palette, icons);
                                      view = made.get();
                                      return made;
                                  }};
     snapshots.refreshAllBlocking();
     controller.show();
     QCoreApplication::processEvents();
-    view->view().grabWindow();
+    view->view().grab();
 
-    EXPECT_TRUE(showsAsPlainText(view->view().rootObject(), hostile)) << "the screen's badge";
+    const auto shown = ui::rowContent(*controller.model().results().front(), "");
+    EXPECT_EQ(shown.title, QString::fromStdString(hostile)) << "the title, as text";
+    EXPECT_TRUE(shown.badges.contains(QString::fromStdString(hostile))) << "the screen's badge, as text";
     EXPECT_EQ(counter.connectionsWithin(1000), 0);
 }
 
@@ -173,21 +175,16 @@ std::vector<TextItem> textItems(const fs::path& file) {
 }
 
 TEST(OutsideTextTest, EveryTextItemOfTheViewsSaysHowItReadsItsText) {
-    // Markup only where the model escapes the text itself and adds nothing but bold.
-    const std::set<std::pair<std::string, std::string>> markupAllowed = {{"PaletteRow.qml", "title"}};
     int count = 0;
     for (const auto& entry : fs::directory_iterator(ZERLITH_QML_DIR)) {
         if (entry.path().extension() != ".qml") continue;
         for (const auto& item : textItems(entry.path())) {
             ++count;
             const std::string where = item.file + " " + item.objectName;
-            EXPECT_NE(item.textFormat, "") << where << ": a Text without textFormat guesses, and reads markup";
-            if (item.textFormat != "PlainText") {
-                EXPECT_TRUE(markupAllowed.contains({item.file, item.objectName})) << where << ": " << item.textFormat;
-            }
+            EXPECT_EQ(item.textFormat, "PlainText") << where << ": a Text without it guesses, and reads markup";
         }
     }
-    EXPECT_GT(count, 20) << "the views' text items were not found";
+    EXPECT_GT(count, 15) << "the views' text items were not found";
 }
 
 }  // namespace

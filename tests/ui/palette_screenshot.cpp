@@ -6,14 +6,14 @@
 #include <cstring>
 #include <iostream>
 
-#include <QGuiApplication>
+#include <QImage>
 
 #include "app/core_services.hpp"
 #include "offscreen_app.hpp"
 #include "palette/palette_controller.hpp"
 #include "qt/qt_dispatch.hpp"
 #include "settings/settings_model.hpp"
-#include "ui/palette_quick_window.hpp"
+#include "ui/palette_popup.hpp"
 #include "ui/settings_quick_window.hpp"
 
 namespace {
@@ -47,11 +47,10 @@ int main(int argc, char** argv) {
     app::CoreServices core(std::get<app::Runtime>(std::move(started)));
     core.snapshots().refreshAllBlocking();
 
-    QQuickView* view = nullptr;
-    ui::PaletteQuickWindow* window = nullptr;
+    ui::PalettePopup* window = nullptr;
     PaletteController controller(core.snapshots(), core.usage(), core.activationLog(),
                                  [&](PaletteController& palette) {
-                                     auto made = std::make_unique<ui::PaletteQuickWindow>(palette, core.icons());
+                                     auto made = std::make_unique<ui::PalettePopup>(palette, core.icons());
                                      window = made.get();
                                      return made;
                                  });
@@ -65,17 +64,19 @@ int main(int argc, char** argv) {
     SettingsModel model({preferences, core.dispatch(), loginItem, updater, hotKeys ? &*hotKeys : nullptr,
                          {}, keys, &core.snapshots()});
     std::optional<ui::SettingsQuickWindow> settingsWindow;
+    QImage picture;
     if (settings) {
         settingsWindow.emplace(model, updater, hotKeys ? &*hotKeys : nullptr, keys);
         settingsWindow->show();
-        view = &settingsWindow->view();
+        QCoreApplication::processEvents();
+        picture = settingsWindow->view().grabWindow();
     } else {
         controller.show();
         if (argc > 3) controller.model().setQuery(argv[3]);
-        if (window != nullptr) view = &window->view();
+        QCoreApplication::processEvents();
+        if (window != nullptr) picture = window->view().grab().toImage();
     }
-    QCoreApplication::processEvents();
-    const bool saved = view != nullptr && view->grabWindow().save(argv[2]);
+    const bool saved = !picture.isNull() && picture.save(argv[2]);
     if (settingsWindow) model.stopPolling();
     if (!saved) {
         std::cerr << "could not render the window to " << argv[2] << '\n';

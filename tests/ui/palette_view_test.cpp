@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <utility>
-
 #include <QKeyEvent>
-#include <QQuickItem>
+#include <QMouseEvent>
 
 #include "support/desktop_builders.hpp"
 #include "cache/snapshot_store.hpp"
@@ -13,7 +10,7 @@
 #include "ranking/usage_store.hpp"
 #include "support/sim_fixture.hpp"
 #include "system/usage_context.hpp"
-#include "ui/palette_quick_window.hpp"
+#include "ui/palette_popup.hpp"
 
 namespace zerlith::testing {
 namespace {
@@ -29,10 +26,12 @@ json desktop(bool twoScreens, json windows) {
             {"apps", {app(kEditor, "Editor", "com.example.editor")}}, {"windows", std::move(windows)}};
 }
 
-json editorWindows() {
+json editorWindows(int count = 0) {
     json elsewhere = window(2, kEditor, "Draft on another desktop");
     elsewhere["onscreen"] = false;
-    return {window(1, kEditor, std::string(300, 'T') + " end"), elsewhere, window(3, kEditor, "Spec")};
+    json windows = {window(1, kEditor, "Notes"), elsewhere, window(3, kEditor, "Spec")};
+    for (int i = 0; i < count; ++i) windows.push_back(window(10 + i, kEditor, "Window " + std::to_string(i)));
+    return windows;
 }
 
 /// The palette's window over a simulated desktop, opened, as a person would see it.
@@ -47,106 +46,56 @@ protected:
 
     void settle() {
         QCoreApplication::processEvents();
-        window->view().grabWindow();  // lays out and renders every item
+        window->view().grab();  // lays out and paints every part
     }
-
-    QQuickItem* item(const char* name) {
-        auto* found = window->view().rootObject()->findChild<QQuickItem*>(name);
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    QString text(const char* name) { return item(name)->property("text").toString(); }
-    bool shown(const char* name) { return item(name)->isVisible(); }
-    QString hintLabel(const char* name) { return item(name)->property("label").toString(); }
-
-    /// The visible items named `part` in the rows on screen, top to bottom. Rows are the list's
-    /// visual children, which QObject's own search does not reach.
-    std::vector<QQuickItem*> visibleRows(const char* part) {
-        const auto children = item("resultList")->property("contentItem").value<QQuickItem*>()->childItems();
-        std::vector<QQuickItem*> rows(children.begin(), children.end());
-        std::sort(rows.begin(), rows.end(), [](QQuickItem* a, QQuickItem* b) { return a->y() < b->y(); });
-        std::vector<QQuickItem*> found;
-        for (auto* row : rows) {
-            if (row->isVisible()) collect(row, part, found);
-        }
-        return found;
-    }
-
-    static void collect(QQuickItem* item, const char* name, std::vector<QQuickItem*>& found) {
-        if (!item->isVisible()) return;
-        if (item->objectName() == name) found.push_back(item);
-        for (auto* child : item->childItems()) collect(child, name, found);
-    }
+    ui::PaletteView& view() { return window->view(); }
 
     ActivationLog log;
     SimDesktopFixture sim;
     SnapshotStore snapshots;
     UsageStore usage{std::nullopt, sim.clock, sim.dispatch, UsageContext::currentKey};
     IconCache icons;
-    ui::PaletteQuickWindow* window = nullptr;
+    ui::PalettePopup* window = nullptr;
     PaletteController controller{snapshots, usage, log, [this](PaletteController& palette) {
-                                     auto made = std::make_unique<ui::PaletteQuickWindow>(palette, icons);
+                                     auto made = std::make_unique<ui::PalettePopup>(palette, icons);
                                      window = made.get();
                                      return made;
                                  }};
 };
 
-TEST_F(PaletteViewTest, ListsTheResultsWithCountBadgesAndOneSelectionBar) {
-    EXPECT_FALSE(shown("emptyState"));
-    EXPECT_EQ(text("resultCount"), "3");
-    EXPECT_EQ(visibleRows("selectionBar").size(), 1u);
-    controller.model().moveSelection(1);
-    settle();
-    EXPECT_EQ(visibleRows("selectionBar").size(), 1u);
 
-    std::vector<QString> badges;
-    for (auto* badge : visibleRows("badge")) badges.push_back(badge->property("text").toString());
-    EXPECT_EQ(std::count(badges.begin(), badges.end(), "Built-in"), 3) << "every row names its screen";
-    const auto elsewhere = std::find(badges.begin(), badges.end(), "other desktop");
-    ASSERT_NE(elsewhere, badges.end());
-    EXPECT_EQ(*std::prev(elsewhere), "Built-in") << "after the screen's badge of the same row";
-
-    const auto titles = visibleRows("title");
-    const auto longTitle = std::find_if(titles.begin(), titles.end(), [](QQuickItem* title) {
-        return title->property("text").toString().endsWith(" end");
-    });
-    ASSERT_NE(longTitle, titles.end());
-    EXPECT_EQ((*longTitle)->property("elide").toInt(), Qt::ElideRight);
-    EXPECT_TRUE((*longTitle)->property("truncated").toBool()) << "the 300-character title is cut";
-    EXPECT_EQ(visibleRows("subtitle").front()->property("elide").toInt(), Qt::ElideMiddle);
-}
-
-TEST_F(PaletteViewTest, KeysTypedBeforeQtMakesTheWindowActiveReachTheQuery) {
-    // Until Qt makes a window active (on Wayland well after the compositor sends it the keys), no
-    // item has the active focus, and Qt drops the keys that come.
-    window->view().contentItem()->setFocus(false);
-    ASSERT_EQ(window->view().activeFocusItem(), nullptr);
-    for (const auto& [key, text] : {std::pair{Qt::Key_Q, "q"}, {Qt::Key_U, "u"}, {Qt::Key_Backspace, "\b"}, {Qt::Key_O, "o"}}) {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-        QCoreApplication::sendEvent(&window->view(), &press);
-    }
-    settle();
-    EXPECT_EQ(text("queryField").toStdString(), "qo");
-}
-
-TEST_F(PaletteViewTest, SaysWhyTheListIsEmpty) {
+TEST_F(PaletteViewTest, CountsTheResultsOrSaysWhyThereAreNone) {
+    EXPECT_EQ(view().resultCountText(), "3");
     controller.model().setQuery("zzz");
     settle();
-    EXPECT_TRUE(shown("emptyState"));
-    EXPECT_EQ(text("emptyText"), "No matches");
-    EXPECT_FALSE(shown("resultCount"));
+    EXPECT_EQ(view().resultCountText(), "");
+    EXPECT_EQ(ui::emptyListText(controller.model().query()), "No matches");
+    EXPECT_EQ(ui::emptyListText(""), "Nothing open to switch to");
+}
 
-    controller.model().setAll({});
-    controller.model().setQuery("");
+TEST_F(PaletteViewTest, KeysTypedBeforeTheSearchFieldHasTheKeyboardReachTheQuery) {
+    // Until Qt makes a window active (on Wayland well after the compositor sends it the keys), no
+    // field has the keyboard, and Qt drops the keys that come.
+    view().queryField().clearFocus();
+    for (const auto& [key, text] : {std::pair{Qt::Key_Q, "q"}, {Qt::Key_U, "u"}, {Qt::Key_Backspace, "\b"}, {Qt::Key_O, "o"}}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(view().windowHandle(), &press);
+    }
     settle();
-    EXPECT_EQ(text("emptyText"), "Nothing open to switch to");
+    EXPECT_EQ(view().queryField().text().toStdString(), "qo");
+    EXPECT_EQ(controller.model().query(), "qo");
 }
 
 TEST_F(PaletteViewTest, TheFooterOfOneScreenOffersOnlyOpen) {
-    EXPECT_TRUE(shown("openHint"));
-    EXPECT_FALSE(shown("leftHint"));
-    EXPECT_FALSE(shown("rightHint"));
-    EXPECT_FALSE(shown("bringHereHint"));
+    EXPECT_EQ(view().footerHints(), (std::vector<ui::KeyHint>{{"return", "open"}}));
+}
+
+TEST_F(PaletteViewTest, AClickedRowIsSwitchedTo) {
+    const QPointF secondRow(100, ui::ResultList::kMargin + ui::ResultList::kRowHeight * 1.5 + ui::ResultList::kRowSpacing);
+    QMouseEvent release(QEvent::MouseButtonRelease, secondRow, view().resultList().mapToGlobal(secondRow),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&view().resultList(), &release);
+    EXPECT_FALSE(controller.isVisible());
 }
 
 class TwoScreenPaletteViewTest : public PaletteViewTest {
@@ -155,11 +104,71 @@ protected:
 };
 
 TEST_F(TwoScreenPaletteViewTest, TheFooterNamesTheScreenBesideAndBringingHere) {
-    EXPECT_FALSE(shown("leftHint"));
-    EXPECT_TRUE(shown("rightHint"));
-    EXPECT_EQ(hintLabel("rightHint"), "External");
-    EXPECT_TRUE(shown("bringHereHint"));
-    EXPECT_EQ(hintLabel("bringHereHint"), "⌘↩ bring here");
+    EXPECT_EQ(view().footerHints(), (std::vector<ui::KeyHint>{{"arrow-right", "External"},
+                                                             {"arrow-down-left", "⌘↩ bring here"},
+                                                             {"return", "open"}}));
+}
+
+class LongPaletteViewTest : public PaletteViewTest {
+protected:
+    LongPaletteViewTest() : PaletteViewTest(desktop(false, editorWindows(60))) {}
+};
+
+TEST_F(LongPaletteViewTest, TheSelectedRowStaysInView) {
+    auto inView = [this](int row) {
+        const auto [first, last] = view().resultList().rowsInView();
+        return first <= row && row <= last;
+    };
+    EXPECT_TRUE(inView(0));
+    EXPECT_FALSE(inView(40));
+    for (int step = 0; step < 40; ++step) controller.model().moveSelection(1);
+    settle();
+    EXPECT_TRUE(inView(40));
+    EXPECT_FALSE(inView(0));
+    controller.model().moveSelection(-41);  // wraps round to the last row
+    settle();
+    EXPECT_TRUE(inView(static_cast<int>(controller.model().results().size()) - 1));
+}
+
+/// What a row says, for a title and a query.
+struct RowCase {
+    const char* name;
+    std::string title;
+    std::string query;
+    QString shownTitle;
+    std::vector<std::pair<int, int>> bold;  ///< UTF-16 start and length of each bold run
+};
+
+TEST(RowContentTest, ShowsTheTitleAsTypedAndBoldsWhatTheQueryMatches) {
+    const std::vector<RowCase> cases = {
+        {"adjacent matches join", "Release notes", "rel", "Release notes", {{0, 3}}},
+        {"apart matches stay apart", "Release notes", "rn", "Release notes", {{0, 1}, {8, 1}}},
+        {"markup is text", "<b>bold</b> &amp; <img src=x>", "img", "<b>bold</b> &amp; <img src=x>", {{19, 3}}},
+        {"a cluster is bolded whole", "Cafe\xCC\x81 menu", "cafe\xCC\x81", "Cafe\u0301 menu", {{0, 5}}},
+        {"a match in the subtitle bolds nothing", "Notes", "draft", "Notes", {}},
+        {"no query bolds nothing", "Notes", "", "Notes", {}},
+    };
+    for (const auto& test : cases) {
+        Target target = windowTarget(kEditor, "com.example.editor", test.title);
+        target.subtitle = "Editor — draft";
+        const auto content = ui::rowContent(target, test.query);
+        EXPECT_EQ(content.title, test.shownTitle) << test.name;
+        std::vector<std::pair<int, int>> bold;
+        for (const auto& range : content.matched) bold.emplace_back(range.start, range.length);
+        EXPECT_EQ(bold, test.bold) << test.name;
+    }
+}
+
+TEST(RowContentTest, BadgesNameTheScreenThenAnotherDesktop) {
+    Target target = windowTarget(kEditor, "com.example.editor", "Notes");
+    EXPECT_TRUE(ui::rowContent(target, "").badges.isEmpty());
+    target.screenName = "";
+    EXPECT_TRUE(ui::rowContent(target, "").badges.isEmpty()) << "an unnamed screen";
+    target.screenName = "External";
+    auto window = std::make_shared<WindowRef>(*target.window);
+    window->isOnCurrentSpace = false;
+    target.window = window;
+    EXPECT_EQ(ui::rowContent(target, "").badges, (QStringList{"External", "other desktop"}));
 }
 
 }  // namespace

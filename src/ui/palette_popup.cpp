@@ -1,16 +1,14 @@
-#include "ui/palette_quick_window.hpp"
+#include "ui/palette_popup.hpp"
 
 #include <utility>
 
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QQmlEngine>
 #include <QPainterPath>
 #include <QRegion>
 
 #include "desktop/screens.hpp"
 #include "platform/latency_trace.hpp"
-#include "ui/image_providers.hpp"
 
 namespace zerlith::ui {
 namespace {
@@ -60,42 +58,29 @@ PaletteKeyPress paletteKeyPress(int qtKey, Qt::KeyboardModifiers modifiers) {
     }
 }
 
-PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache& icons)
+PalettePopup::PalettePopup(PaletteController& controller, IconCache& icons)
     : controller_(controller),
       host_(WindowHost::current()),
-      view_(std::make_unique<QQuickView>()),
-      bridge_(controller, icons, host_.bringHereLabel()) {
-    view_->setTitle("Zerlith Switcher");
-    view_->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    view_->setResizeMode(QQuickView::SizeRootObjectToView);
-    view_->resize(static_cast<int>(PaletteController::kWidth), static_cast<int>(PaletteController::kHeight));
-
-    const bool compositor = host_.translucent();
-    if (compositor) {
-        view_->setColor(Qt::transparent);
+      view_(std::make_unique<PaletteView>(controller, icons, host_.bringHereLabel(), host_.translucent())) {
+    view_->setWindowTitle("Zerlith Switcher");
+    view_->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | host_.popupFlags());
+    if (host_.translucent()) {
+        view_->setAttribute(Qt::WA_TranslucentBackground);
     } else {
         view_->setMask(roundedShape(view_->size(), kCornerRadius));
     }
-    auto* engine = view_->engine();
-    engine->addImageProvider("symbol", new SymbolImageProvider);
-    engine->addImageProvider("icon", new IconProvider(icons));
-    view_->setInitialProperties({{"switcher", QVariant::fromValue(&bridge_)},
-                                 {"results", QVariant::fromValue(bridge_.results())},
-                                 {"roundedByCompositor", compositor}});
-    view_->setSource(QUrl("qrc:/zerlith/qml/Palette.qml"));
-
-    host_.preparePopup(*view_);
-    view_->create();
-    view_->installEventFilter(this);
-    QCoreApplication::instance()->installNativeEventFilter(this);
-    connect(view_.get(), &QQuickWindow::frameSwapped, this, [this] {
+    view_->onPainted([this] {
         if (!std::exchange(drawnSinceShown_, true)) platform::latency::mark("palette drawn");
     });
-    connect(view_.get(), &QWindow::activeChanged, this, [this] {
+    view_->winId();  // makes the native window, to watch from now on
+    window_ = view_->windowHandle();
+    window_->installEventFilter(this);
+    QCoreApplication::instance()->installNativeEventFilter(this);
+    connect(window_, &QWindow::activeChanged, this, [this] {
         if (!view_->isVisible()) return;
-        if (view_->isActive()) {
+        if (window_->isActive()) {
             focusArrived();
-        } else if (activeSinceShown_ && !host_.hasInputFocus(*view_).value_or(false)) {
+        } else if (activeSinceShown_ && !host_.hasInputFocus(*window_).value_or(false)) {
             // News of focus may be stale, sent about an earlier opening: the loss of a focus this
             // opening never had, or that the server says it still has, closes nothing.
             controller_.windowDidResignKey();
@@ -103,59 +88,64 @@ PaletteQuickWindow::PaletteQuickWindow(PaletteController& controller, IconCache&
     });
 }
 
-PaletteQuickWindow::~PaletteQuickWindow() {
+PalettePopup::~PalettePopup() {
     QCoreApplication::instance()->removeNativeEventFilter(this);
-    view_->removeEventFilter(this);
+    window_->removeEventFilter(this);
 }
 
-bool PaletteQuickWindow::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
-    if (view_->isVisible() && host_.isFocusIn(eventType, message, *view_)) focusArrived();
+bool PalettePopup::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (view_->isVisible() && host_.isFocusIn(eventType, message, *window_)) focusArrived();
     return false;
 }
 
-void PaletteQuickWindow::focusArrived() {
+void PalettePopup::focusArrived() {
     if (std::exchange(activeSinceShown_, true)) return;
     platform::latency::mark("palette focused");
     if (activated_) activated_();
 }
 
-bool PaletteQuickWindow::isVisible() const { return view_->isVisible(); }
+bool PalettePopup::isVisible() const { return view_->isVisible(); }
 
-void PaletteQuickWindow::setFrame(const Rect& frame) {
+void PalettePopup::setFrame(const Rect& frame) {
     const auto topLeft = Screens::convertSpace(frame, Screens::primary());
     view_->setGeometry(static_cast<int>(topLeft.x), static_cast<int>(topLeft.y), static_cast<int>(frame.absWidth()),
                        static_cast<int>(frame.absHeight()));
 }
 
-void PaletteQuickWindow::showAndFocus() {
+void PalettePopup::showAndFocus() {
     activeSinceShown_ = false;
     drawnSinceShown_ = false;
     view_->show();
     view_->raise();
-    host_.requestActivation(*view_, std::exchange(openingTime_, 0));
+    host_.requestActivation(*window_, std::exchange(openingTime_, 0));
 }
 
-void PaletteQuickWindow::hide() { view_->hide(); }
+void PalettePopup::hide() {
+    view_->hide();
+    view_->resultList().forgetIcons();
+}
 
-void PaletteQuickWindow::typeText(const QString& text) {
-    QString query = bridge_.query();
+
+
+void PalettePopup::typeText(const QString& text) {
+    QString query = QString::fromStdString(controller_.model().query());
     for (const QChar character : text) {
         if (character == u'\b') {
             query.chop(1);
         } else if (character == u'\r' || character == u'\x1b') {
-            bridge_.setQuery(query);
+            controller_.model().setQuery(query.toStdString());
             controller_.handleKey({character == u'\r' ? PaletteKey::returnKey : PaletteKey::escape});
             if (!isVisible()) return;  // what follows the switch was typed to the window switched to
-            query = bridge_.query();
+            query = QString::fromStdString(controller_.model().query());
         } else {
             query += character;
         }
     }
-    bridge_.setQuery(query);
+    controller_.model().setQuery(query.toStdString());
 }
 
-bool PaletteQuickWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == view_.get() && event->type() == QEvent::KeyPress) {
+bool PalettePopup::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const auto press = paletteKeyPress(key->key(), key->modifiers());
         if (!mayClose(press.key) || !holdKeyboard_) {
@@ -164,7 +154,7 @@ bool PaletteQuickWindow::eventFilter(QObject* watched, QEvent* event) {
             // after the compositor has begun sending them (on Wayland tens of milliseconds):
             // the text typed meanwhile goes to the query, not to nowhere.
             const QString text = key->text();
-            const bool typed = view_->activeFocusItem() == nullptr && !text.isEmpty() &&
+            const bool typed = !view_->queryField().hasFocus() && !text.isEmpty() &&
                                (text.front().isPrint() || text.front() == u'\b');
             if (typed) typeText(text);
             return typed;

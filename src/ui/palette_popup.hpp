@@ -6,27 +6,26 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>
-#include <QQuickView>
 
 #include "palette/palette_controller.hpp"
 #include "palette/palette_window.hpp"
 #include "platform/keyboard_capture.hpp"
 #include "system/icon_cache.hpp"
-#include "ui/palette_bridge.hpp"
+#include "ui/palette_view.hpp"
 #include "ui/window_host.hpp"
 
 namespace zerlith::ui {
 
-/// The palette's window: a frameless, always-on-top utility window on every desktop, made once and
-/// kept hidden between openings, hosting the palette's QML view; the desktop's window host shows it
-/// and hands it the keyboard. It gives the controller the keys
+/// The palette's window: a frameless, always-on-top popup on every desktop, made once and kept
+/// hidden between openings, showing the palette's view; the desktop's window host shows it and
+/// hands it the keyboard. It gives the controller the keys
 /// that switch before the search field sees them, and closes the palette when it loses the
 /// keyboard. Main thread.
-class PaletteQuickWindow final : public QObject, public PaletteWindow, private QAbstractNativeEventFilter {
+class PalettePopup final : public QObject, public PaletteWindow, private QAbstractNativeEventFilter {
     Q_OBJECT
 public:
-    PaletteQuickWindow(PaletteController& controller, IconCache& icons);
-    ~PaletteQuickWindow() override;
+    PalettePopup(PaletteController& controller, IconCache& icons);
+    ~PalettePopup() override;
 
     bool isVisible() const override;
     void setFrame(const Rect& frame) override;
@@ -47,8 +46,8 @@ public:
     /// typed after it reaches the window switched to.
     void onClosingKey(std::function<platform::KeyboardCapture()> holdKeyboard) { holdKeyboard_ = std::move(holdKeyboard); }
 
-    /// The hosted view, for tests and screenshots.
-    QQuickView& view() { return *view_; }
+    /// The shown view, for tests and screenshots.
+    PaletteView& view() { return *view_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,8 +61,9 @@ private:
 private:
     PaletteController& controller_;
     WindowHost& host_;
-    std::unique_ptr<QQuickView> view_;
-    PaletteBridge bridge_;
+    std::unique_ptr<PaletteView> view_;
+    /// The view's native window, made with it.
+    QWindow* window_ = nullptr;
     std::function<void()> activated_;
     std::function<platform::KeyboardCapture()> holdKeyboard_;
     std::uint32_t openingTime_ = 0;
