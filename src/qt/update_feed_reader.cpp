@@ -58,7 +58,7 @@ std::string sentenceFor(QNetworkReply& reply) {
 }  // namespace
 
 UpdateFeedReader::UpdateFeedReader(platform::Dispatch& dispatch, int timeoutMilliseconds)
-    : dispatch_(dispatch), timeoutMilliseconds_(timeoutMilliseconds), network_(std::make_unique<QNetworkAccessManager>()) {}
+    : dispatch_(dispatch), timeoutMilliseconds_(timeoutMilliseconds) {}
 
 UpdateFeedReader::~UpdateFeedReader() = default;
 
@@ -74,6 +74,8 @@ void UpdateFeedReader::fetch(const std::string& url, std::function<void(Result)>
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setTransferTimeout(timeoutMilliseconds_);
     request.setHeader(QNetworkRequest::UserAgentHeader, "Zerlith update check");
+    // Made at the first fetch: a switcher that checks once a day need not carry it from the start.
+    if (!network_) network_ = std::make_unique<QNetworkAccessManager>();
     auto* reply = network_->get(request);
 
     // What the reply says is gathered here; it answers once, when it finishes or is cut short.
