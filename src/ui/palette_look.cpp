@@ -6,16 +6,6 @@
 #include <QSvgRenderer>
 
 namespace zerlith::ui {
-namespace {
-
-QColor withAlpha(const QColor& color, qreal alpha) {
-    QColor faded = color;
-    faded.setAlphaF(static_cast<float>(alpha));
-    return faded;
-}
-
-}  // namespace
-
 bool PaletteLook::isDark(const QPalette& palette) {
     return palette.color(QPalette::WindowText).lightness() > palette.color(QPalette::Window).lightness();
 }
@@ -30,6 +20,11 @@ PaletteLook PaletteLook::of(const QPalette& palette) {
         .tertiary = withAlpha(text, 0.42),
         .quaternary = withAlpha(text, 0.2),
     };
+}
+
+QColor withAlpha(QColor color, qreal alpha) {
+    color.setAlphaF(static_cast<float>(alpha));
+    return color;
 }
 
 QFont fontOf(int pixelSize, QFont::Weight weight) {

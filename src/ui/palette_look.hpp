@@ -30,6 +30,9 @@ struct PaletteLook {
     static bool isDark(const QPalette& palette);
 };
 
+/// `color` at an opacity from 0 to 1.
+QColor withAlpha(QColor color, qreal alpha);
+
 /// The default font at a pixel size and weight.
 QFont fontOf(int pixelSize, QFont::Weight weight = QFont::Normal);
 

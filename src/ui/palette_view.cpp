@@ -119,8 +119,7 @@ void PaletteView::paintEvent(QPaintEvent*) {
     painter.drawImage(QRectF(kBorder + kSideMargin, symbolTop, kSearchSymbolSize, kSearchSymbolSize),
                       symbolImage("magnifyingglass", look_.tertiary, 2 * kSearchSymbolSize));
 
-    QColor rule = look_.quaternary;
-    rule.setAlphaF(rule.alphaF() * 0.5f);
+    const QColor rule = withAlpha(look_.quaternary, look_.quaternary.alphaF() * 0.5);
     painter.fillRect(QRectF(kBorder, list_.geometry().top() - 1, width() - 2 * kBorder, 1), rule);
     painter.fillRect(QRectF(kBorder, list_.geometry().bottom() + 1, width() - 2 * kBorder, 1), rule);
     paintFooter(painter, QRectF(kBorder, height() - kBorder - kFooterHeight, width() - 2 * kBorder, kFooterHeight));
@@ -151,10 +150,8 @@ void PaletteView::paintFooter(QPainter& painter, const QRectF& area) {
 
 qreal PaletteView::paintHint(QPainter& painter, const KeyHint& hint, qreal left, qreal middle) {
     const QRectF key(left, middle - 6.5, 15, 13);
-    QColor keyColour = look_.quaternary;
-    keyColour.setAlphaF(keyColour.alphaF() * 0.55f);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(keyColour);
+    painter.setBrush(withAlpha(look_.quaternary, look_.quaternary.alphaF() * 0.55));
     painter.drawRoundedRect(key, 3.5, 3.5);
     painter.drawImage(QRectF(key.center().x() - 4, key.center().y() - 4, 8, 8), symbolImage(hint.symbol, look_.text, 16));
 

@@ -23,11 +23,6 @@ constexpr qreal kBadgeAlpha = 0.14;
 constexpr qreal kSelectedAlpha = 0.16;
 constexpr qreal kBadgeTextAlpha = 0.6;
 
-QColor withAlpha(QColor color, qreal alpha) {
-    color.setAlphaF(static_cast<float>(alpha));
-    return color;
-}
-
 /// The ranges of `ranges` that fall within the first `length` characters.
 QList<QTextLayout::FormatRange> clipped(QList<QTextLayout::FormatRange> ranges, int length) {
     QList<QTextLayout::FormatRange> kept;
