@@ -36,6 +36,7 @@ PaletteView::PaletteView(PaletteController& controller, IconCache& icons, QStrin
     query_.setFrame(false);
     query_.setFont(fontOf(PaletteLook::querySize));
     query_.setPlaceholderText("Switch to…");
+    query_.setContextMenuPolicy(Qt::NoContextMenu);  // a menu would take the focus, closing the palette
     const int queryLeft = kBorder + kSideMargin + kSearchSymbolSize + 11;
     const int queryHeight = query_.sizeHint().height();
     query_.setGeometry(queryLeft, kBorder + (kSearchHeight - queryHeight) / 2, width - kBorder - kSideMargin - queryLeft,
@@ -50,6 +51,8 @@ PaletteView::PaletteView(PaletteController& controller, IconCache& icons, QStrin
     applyLook();
     controller_.model().setObserver([this](PaletteModel::Change change) { modelChanged(change); });
 }
+
+PaletteView::~PaletteView() { controller_.model().setObserver({}); }
 
 std::vector<KeyHint> PaletteView::footerHints() const {
     auto hints = neighborHints(controller_.model().neighbors(), bringHereLabel_);

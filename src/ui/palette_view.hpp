@@ -24,6 +24,7 @@ public:
     /// platform's users know the key; `roundedByCompositor` draws rounded corners over a
     /// translucent window.
     PaletteView(PaletteController& controller, IconCache& icons, QString bringHereLabel, bool roundedByCompositor);
+    ~PaletteView() override;
 
     QLineEdit& queryField() { return query_; }
     ResultList& resultList() { return list_; }
