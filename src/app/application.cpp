@@ -18,7 +18,6 @@
 #include "shell/app_delegate.hpp"
 #include "system/instance_lock.hpp"
 #include "system/preferences_file.hpp"
-#include "ui/scene_graph.hpp"
 #include "ui/x11_window_host.hpp"
 
 namespace zerlith::app {
@@ -147,12 +146,11 @@ int runApplication(int argc, char** argv, DesktopChoice choice) {
         return 2;
     }
 
-    // Widgets, for the tray icon's menu.
+    // Widgets: the palette and the tray icon's menu.
     QApplication qt(argc, argv);
     QApplication::setApplicationName("Zerlith");
     QApplication::setDesktopFileName("dev.zerlith.Zerlith");  // the installed desktop entry
     QApplication::setQuitOnLastWindowClosed(false);
-    ui::configureRendering();
 
     CoreServices core(std::move(runtime));
     QuitSignals quitSignals;

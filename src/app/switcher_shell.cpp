@@ -6,7 +6,7 @@
 
 #include "settings/desktop_notice.hpp"
 #include "ui/palette_popup.hpp"
-#include "ui/settings_quick_window.hpp"
+#include "app/settings_loader.hpp"
 
 namespace zerlith::app {
 namespace {
@@ -67,14 +67,13 @@ SettingsModel& SwitcherShell::settingsModel() {
     return *settings_;
 }
 
-ui::SettingsQuickWindow& SwitcherShell::settingsWindow() {
-    if (!settingsWindow_) {
-        settingsWindow_ = std::make_unique<ui::SettingsQuickWindow>(settingsModel(), updater_, hotKeyManager(), hotKeys_);
+void SwitcherShell::showSettings() {
+    if (!settingsWindow_ && !settingsUnavailable_) {
+        settingsWindow_ = loadSettingsWindow(settingsModel(), updater_, hotKeyManager(), hotKeys_);
+        settingsUnavailable_ = !settingsWindow_;
     }
-    return *settingsWindow_;
+    if (settingsWindow_) settingsWindow_->show();
 }
-
-void SwitcherShell::showSettings() { settingsWindow().show(); }
 
 void SwitcherShell::showSettingsIfSetupIncomplete() {
     // The settings' view is made only when it shows: most starts never need it.
@@ -85,7 +84,7 @@ HotKeyManager* SwitcherShell::hotKeyManager() { return delegate_ ? delegate_->ho
 
 void SwitcherShell::startUpdater() {
     updater_.setListener([this](const Updater::Status& status, bool newVersion) {
-        if (settingsWindow_) settingsWindow_->bridge().updaterChanged();
+        if (settingsWindow_) settingsWindow_->updaterChanged();
         // A check the user did not ask for speaks only of a newer version.
         if (newVersion && statusItem_ && !(settingsWindow_ && settingsWindow_->isVisible()))
             statusItem_->showMessage("Zerlith", QString::fromStdString(status.text));

@@ -16,7 +16,7 @@
 
 namespace zerlith::ui {
 class PalettePopup;
-class SettingsQuickWindow;
+class SettingsWindow;
 }
 
 namespace zerlith::app {
@@ -47,9 +47,8 @@ public:
 private:
     /// Hands the keys typed since the hot key to the palette's query, and the keyboard back.
     void deliverTyping();
-    /// The settings' model and window, each made at its first need (after the delegate is known).
+    /// The settings' model, made at its first need (after the delegate is known).
     SettingsModel& settingsModel();
-    ui::SettingsQuickWindow& settingsWindow();
     HotKeyManager* hotKeyManager();
 
     CoreServices& core_;
@@ -60,7 +59,10 @@ private:
     qt::UpdateFeedReader feedReader_;
     Updater updater_;
     std::optional<SettingsModel> settings_;
-    std::unique_ptr<ui::SettingsQuickWindow> settingsWindow_;
+    /// Made at its first showing, from its module.
+    std::unique_ptr<ui::SettingsWindow> settingsWindow_;
+    /// The module could not be opened: said once, not tried again.
+    bool settingsUnavailable_ = false;
     PaletteController palette_;
     ui::PalettePopup* window_ = nullptr;
     AppDelegate* delegate_ = nullptr;

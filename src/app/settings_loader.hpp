@@ -1,0 +1,18 @@
+#pragma once
+
+#include <memory>
+
+#include "ui/settings_window.hpp"
+
+namespace zerlith::app {
+
+/// Opens the settings window's module, beside the running executable, and makes the window;
+/// none, said once on standard error, when the module cannot be opened. The module stays open
+/// for the life of the process, as Qt's plugins do. Main thread.
+std::unique_ptr<ui::SettingsWindow> loadSettingsWindow(SettingsModel& model, Updater& updater, HotKeyManager* hotKeys,
+                                                       platform::HotKeys* keys);
+
+/// The module's file name.
+inline constexpr const char* kSettingsModuleName = "zerlith-settings.so";
+
+}  // namespace zerlith::app
