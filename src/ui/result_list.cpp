@@ -211,12 +211,20 @@ void ResultList::paintScrollIndicator(QPainter& painter) {
     painter.drawRoundedRect(QRectF(width() - 6, scroll_ * ratio, 4, height() * ratio), 2, 2);
 }
 
-void ResultList::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
+int ResultList::rowAt(const QPointF& point) const {
     const qreal pitch = kRowHeight + kRowSpacing;
-    const qreal y = event->position().y() + scroll_ - kMargin;
+    const qreal y = point.y() + scroll_ - kMargin;
     const int row = static_cast<int>(std::floor(y / pitch));
-    if (y >= 0 && std::fmod(y, pitch) < kRowHeight && row < rowCount()) clicked_(row);
+    return y >= 0 && std::fmod(y, pitch) < kRowHeight && row < rowCount() ? row : -1;
+}
+
+void ResultList::mousePressEvent(QMouseEvent* event) {
+    pressedRow_ = event->button() == Qt::LeftButton ? rowAt(event->position()) : -1;
+}
+
+void ResultList::mouseReleaseEvent(QMouseEvent* event) {
+    const int pressed = std::exchange(pressedRow_, -1);
+    if (event->button() == Qt::LeftButton && pressed >= 0 && rowAt(event->position()) == pressed) clicked_(pressed);
 }
 
 void ResultList::wheelEvent(QWheelEvent* event) {

@@ -36,11 +36,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
     int rowCount() const { return static_cast<int>(model_.results().size()); }
+    /// The row at a point of the widget; -1 between rows and past the last.
+    int rowAt(const QPointF& point) const;
     qreal contentHeight() const;
     qreal clampedScroll(qreal scroll) const;
     void scrollTo(qreal scroll, bool animated);
@@ -57,6 +60,8 @@ private:
     std::function<void(int)> clicked_;
     PaletteLook look_;
     qreal scroll_ = 0;
+    /// The row the button went down on: a click is a press and release on the same row.
+    int pressedRow_ = -1;
     QVariantAnimation scrollAnimation_;
 };
 

@@ -90,11 +90,22 @@ TEST_F(PaletteViewTest, TheFooterOfOneScreenOffersOnlyOpen) {
     EXPECT_EQ(view().footerHints(), (std::vector<ui::KeyHint>{{"return", "open"}}));
 }
 
-TEST_F(PaletteViewTest, AClickedRowIsSwitchedTo) {
-    const QPointF secondRow(100, ui::ResultList::kMargin + ui::ResultList::kRowHeight * 1.5 + ui::ResultList::kRowSpacing);
-    QMouseEvent release(QEvent::MouseButtonRelease, secondRow, view().resultList().mapToGlobal(secondRow),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&view().resultList(), &release);
+TEST_F(PaletteViewTest, APressAndReleaseOnOneRowSwitchesToIt) {
+    auto& list = view().resultList();
+    auto button = [&list](QEvent::Type type, int row) {
+        const QPointF point(100, ui::ResultList::kMargin + (ui::ResultList::kRowHeight + ui::ResultList::kRowSpacing) * row +
+                                     ui::ResultList::kRowHeight / 2.0);
+        QMouseEvent event(type, point, list.mapToGlobal(point), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&list, &event);
+    };
+    button(QEvent::MouseButtonPress, 0);
+    button(QEvent::MouseButtonRelease, 1);
+    EXPECT_TRUE(controller.isVisible()) << "pressed on one row, released on another";
+    button(QEvent::MouseButtonRelease, 1);
+    EXPECT_TRUE(controller.isVisible()) << "a release alone, its press elsewhere";
+    button(QEvent::MouseButtonPress, 1);
+    button(QEvent::MouseButtonRelease, 1);
     EXPECT_FALSE(controller.isVisible());
 }
 
