@@ -64,7 +64,7 @@ PalettePopup::PalettePopup(PaletteController& controller, IconCache& icons)
       view_(std::make_unique<PaletteView>(controller, icons, host_.bringHereLabel(), host_.translucent())) {
     view_->setWindowTitle("Zerlith Switcher");
     view_->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | host_.popupFlags());
-    if (host_.translucent()) {
+    if (view_->roundedByCompositor()) {
         view_->setAttribute(Qt::WA_TranslucentBackground);
     } else {
         view_->setMask(roundedShape(view_->size(), kCornerRadius));

@@ -26,6 +26,7 @@ public:
     PaletteView(PaletteController& controller, IconCache& icons, QString bringHereLabel, bool roundedByCompositor);
     ~PaletteView() override;
 
+    bool roundedByCompositor() const { return rounded_; }
     QLineEdit& queryField() { return query_; }
     ResultList& resultList() { return list_; }
     /// The footer's hints, left to right: the screens beside and bringing here (where there is a
