@@ -1,3 +1,5 @@
+#include <malloc.h>
+
 #include <cstdlib>
 
 #include "app/application.hpp"
@@ -5,5 +7,8 @@
 // zerlith-app: the switcher itself, started by `zerlith` when no instance runs yet. The command-line
 // modes and the requests to a running instance never load the Qt this one needs.
 int main(int argc, char** argv) {
+    // One heap for every thread: the workers' short bursts would otherwise each keep an arena of
+    // freed memory resident for the life of the switcher (about 2 MiB at 1,000 windows).
+    mallopt(M_ARENA_MAX, 1);
     return zerlith::app::runApplication(argc, argv, {std::getenv("ZERLITH_DESKTOP"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), {}});
 }
