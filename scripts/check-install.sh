@@ -22,12 +22,17 @@ application=$stage$prefix/$(cached CMAKE_INSTALL_LIBEXECDIR)/zerlith/zerlith-app
 [ -x "$application" ] || fail "no application at $application"
 ! ldd "$stage$executable" | grep -q libQt6 || fail "the command loads Qt: $(ldd "$stage$executable" | grep libQt6)"
 ! ldd "$application" | grep -q 'libQt6\(Quick\|Qml\)' || fail "the switcher loads Qt Quick: $(ldd "$application" | grep 'libQt6Q')"
-settings_module=$(dirname "$application")/zerlith-settings.so
-[ -f "$settings_module" ] || fail "no settings module at $settings_module"
-# The module takes the core's code from the switcher: each name it needs must be exported there.
-missing=$(comm -23 <(nm -D --undefined-only "$settings_module" | awk '/zerlith/ {print $2}' | sort -u) \
-                   <(nm -D --defined-only "$application" | awk '{print $3}' | sort -u))
-[ -z "$missing" ] || fail "the switcher does not export what the settings module needs: $(c++filt <<<"$missing")"
+! ldd "$application" | grep -q libQt6Network || fail "the switcher loads Qt Network before a feed is asked"
+# Each module has its entry point and takes the core's code from the switcher: each name it
+# needs must be exported there.
+for entry in zerlith-settings.so:zerlith_make_settings_window zerlith-updates.so:zerlith_make_update_feed; do
+  module=$(dirname "$application")/${entry%%:*}
+  [ -f "$module" ] || fail "no module at $module"
+  nm -D --defined-only "$module" | grep -qw "${entry#*:}" || fail "$module has no ${entry#*:}"
+  missing=$(comm -23 <(nm -D --undefined-only "$module" | awk '/zerlith/ {print $2}' | sort -u) \
+                     <(nm -D --defined-only "$application" | awk '{print $3}' | sort -u))
+  [ -z "$missing" ] || fail "the switcher does not export what $module needs: $(c++filt <<<"$missing")"
+done
 for file in icons/hicolor/scalable/apps/dev.zerlith.Zerlith.svg icons/hicolor/symbolic/apps/dev.zerlith.Zerlith-symbolic.svg \
     zerlith/browser-extension/chromium/manifest.json zerlith/browser-extension/firefox/manifest.json; do
   [ -f "$share/$file" ] || fail "not installed: $file"
@@ -76,6 +81,7 @@ deb=$(echo "$scratch"/package/zerlith_*.deb)
 [ -f "$deb" ] || fail "cpack made no zerlith_*.deb"
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for file in ./usr/bin/zerlith ./usr/libexec/zerlith/zerlith-app ./usr/libexec/zerlith/zerlith-settings.so \
+    ./usr/libexec/zerlith/zerlith-updates.so \
     ./usr/share/applications/dev.zerlith.Zerlith.desktop \
     ./usr/share/icons/hicolor/scalable/apps/dev.zerlith.Zerlith.svg ./usr/share/metainfo/dev.zerlith.Zerlith.metainfo.xml \
     ./usr/share/man/man1/zerlith.1.gz ./etc/chromium/native-messaging-hosts/dev.zerlith.tabs.json \

@@ -1,6 +1,9 @@
 #include "app/instance_channel.hpp"
 
-#include <QLocalSocket>
+#include <sys/socket.h>
+
+#include <cerrno>
+
 #include <QTimer>
 
 #include "base/socket_peer.hpp"
@@ -9,11 +12,46 @@
 namespace zerlith::app {
 namespace {
 
-constexpr qint64 kLongestRequest = 64;
+constexpr std::size_t kLongestRequest = 64;
 /// Connections served at once; more are closed as they come.
 constexpr int kMostConnections = 32;
 /// How long a connection may hold its place without a whole request line.
 constexpr int kIdleTimeoutMs = 2000;
+
+/// One caller, until its request line is in, it hangs up or its moment is over.
+class Caller final : public QObject {
+public:
+    Caller(browser::Socket socket, QObject* parent)
+        : QObject(parent), socket_(std::move(socket)), readable_(socket_.fd(), QSocketNotifier::Read) {}
+
+    /// Reads what has come; the request line once it is whole, else none.
+    std::optional<QByteArray> readRequest() {
+        char buffer[kLongestRequest + 1];
+        const auto got = ::recv(socket_.fd(), buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got < 0 && (errno == EAGAIN || errno == EINTR)) return std::nullopt;
+        if (got <= 0) return finish();
+        received_.append(buffer, got);
+        const auto end = received_.indexOf('\n');
+        if (end < 0) return received_.size() > qsizetype(kLongestRequest) ? finish() : std::nullopt;
+        const auto reply = std::string(instance_request::accepted).append("\n");
+        ::send(socket_.fd(), reply.data(), reply.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        finish();
+        return received_.left(end).trimmed();
+    }
+
+    QSocketNotifier& readable() { return readable_; }
+
+private:
+    std::nullopt_t finish() {
+        readable_.setEnabled(false);
+        deleteLater();
+        return std::nullopt;
+    }
+
+    browser::Socket socket_;
+    QSocketNotifier readable_;  // after the socket: it goes before the descriptor closes
+    QByteArray received_;
+};
 
 }  // namespace
 
@@ -34,28 +72,13 @@ void InstanceChannel::acceptWaiting() {
 }
 
 void InstanceChannel::serve(browser::Socket connection) {
-    auto* socket = new QLocalSocket(this);
-    if (!socket->setSocketDescriptor(connection.release(), QLocalSocket::ConnectedState)) {
-        delete socket;
-        return;
-    }
+    auto* caller = new Caller(std::move(connection), this);
     ++open_;
-    connect(socket, &QObject::destroyed, this, [this] { --open_; });
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(caller, &QObject::destroyed, this, [this] { --open_; });
     // A connection that sends nothing holds a descriptor and a place: it gets a moment, no more.
-    QTimer::singleShot(kIdleTimeoutMs, socket, [socket] {
-        socket->abort();
-        socket->deleteLater();
-    });
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-        if (!socket->canReadLine()) {
-            if (socket->bytesAvailable() > kLongestRequest) socket->abort();
-            return;
-        }
-        const auto request = socket->readLine(kLongestRequest).trimmed();
-        socket->write(std::string(instance_request::accepted).append("\n").c_str());
-        socket->disconnectFromServer();
-        emit requestReceived(request);
+    QTimer::singleShot(kIdleTimeoutMs, caller, &QObject::deleteLater);
+    connect(&caller->readable(), &QSocketNotifier::activated, caller, [this, caller] {
+        if (auto request = caller->readRequest()) emit requestReceived(*request);
     });
 }
 

@@ -6,9 +6,8 @@
 
 namespace zerlith::app {
 
-/// Opens the settings window's module, beside the running executable, and makes the window;
-/// none, said once on standard error, when the module cannot be opened. The module stays open
-/// for the life of the process, as Qt's plugins do. Main thread.
+/// Opens the settings window's module and makes the window; none, said on standard error, when
+/// the module cannot be opened. Main thread.
 std::unique_ptr<ui::SettingsWindow> loadSettingsWindow(SettingsModel& model, Updater& updater, HotKeyManager* hotKeys,
                                                        platform::HotKeys* keys);
 

@@ -6,8 +6,8 @@
 #include <QTimer>
 
 #include "app/core_services.hpp"
+#include "app/update_feed_loader.hpp"
 #include "palette/palette_controller.hpp"
-#include "qt/update_feed_reader.hpp"
 #include "settings/login_item.hpp"
 #include "settings/settings_model.hpp"
 #include "settings/updater.hpp"
@@ -56,7 +56,7 @@ private:
     platform::Preferences& preferences_;
     LoginItem& loginItem_;
     std::string command_;
-    qt::UpdateFeedReader feedReader_;
+    ModuleUpdateFeed feedReader_;
     Updater updater_;
     std::optional<SettingsModel> settings_;
     /// Made at its first showing, from its module.

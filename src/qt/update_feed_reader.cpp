@@ -75,8 +75,7 @@ void UpdateFeedReader::fetch(const std::string& url, std::function<void(Result)>
     request.setTransferTimeout(timeoutMilliseconds_);
     request.setHeader(QNetworkRequest::UserAgentHeader, "Zerlith update check");
     // Made at the first fetch: a switcher that checks once a day need not carry it from the start.
-    if (!network_) network_ = std::make_unique<QNetworkAccessManager>();
-    auto* reply = network_->get(request);
+    auto* reply = network_.get(request);
 
     // What the reply says is gathered here; it answers once, when it finishes or is cut short.
     struct Transfer {

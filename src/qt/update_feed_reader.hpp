@@ -1,7 +1,5 @@
 #pragma once
 
-#include <memory>
-
 #include <QByteArray>
 #include <QNetworkAccessManager>
 
@@ -29,7 +27,7 @@ public:
 private:
     platform::Dispatch& dispatch_;
     int timeoutMilliseconds_;
-    std::unique_ptr<QNetworkAccessManager> network_;
+    QNetworkAccessManager network_;
 };
 
 /// The releases of an RSS update feed: each item's version (its `sparkle:shortVersionString`, else

@@ -9,3 +9,4 @@ extern "C" Q_DECL_EXPORT zerlith::ui::SettingsWindow* zerlith_make_settings_wind
     zerlith::ui::configureRendering();
     return new zerlith::ui::SettingsQuickWindow(model, updater, hotKeys, keys);
 }
+static_assert(std::is_same_v<decltype(zerlith_make_settings_window), zerlith::ui::MakeSettingsWindow>);

@@ -5,6 +5,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include "app/update_feed_loader.hpp"
 #include "platform/manual_dispatch.hpp"
 #include "qt/update_feed_reader.hpp"
 #include "ui/offscreen_app.hpp"
@@ -169,6 +170,22 @@ TEST_F(UpdateFeedTest, ANotFoundOrRefusedFeedIsASentence) {
     EXPECT_EQ(failure(missing.url()), "the server has no feed at " + missing.url());
     EXPECT_EQ(failure("file:///etc/passwd"), "the feed address is not an http or https URL");
     EXPECT_EQ(failure("not a url"), "the feed address is not an http or https URL");
+}
+
+TEST(ModuleUpdateFeedTest, WithoutItsModuleEachFetchAnswersWhyLater) {
+    // No module stands beside this test's executable.
+    platform::ManualClock clock;
+    platform::ManualDispatch dispatch{clock};
+    app::ModuleUpdateFeed feed(dispatch);
+    std::vector<std::string> answers;
+    for (int i = 0; i < 2; ++i)
+        feed.fetch("https://example.org/appcast.xml",
+                   [&](UpdateFeed::Result result) { answers.push_back(std::get<std::string>(result)); });
+    EXPECT_TRUE(answers.empty()) << "answered before the fetch returned";
+    dispatch.runUntilIdle();
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_TRUE(answers[0].starts_with("the network module cannot be opened (")) << answers[0];
+    EXPECT_EQ(answers[1], answers[0]);
 }
 
 TEST(UpdateFeedParseTest, TakesTheVersionFromElementsOrTheEnclosure) {
