@@ -32,7 +32,9 @@ public:
         if (got <= 0) return finish();
         received_.append(buffer, got);
         const auto end = received_.indexOf('\n');
-        if (end < 0) return received_.size() > qsizetype(kLongestRequest) ? finish() : std::nullopt;
+        const auto longest = qsizetype(kLongestRequest);
+        if (end > longest || (end < 0 && received_.size() > longest)) return finish();
+        if (end < 0) return std::nullopt;
         const auto reply = std::string(instance_request::accepted).append("\n");
         ::send(socket_.fd(), reply.data(), reply.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
         finish();

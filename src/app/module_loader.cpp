@@ -13,8 +13,9 @@ std::variant<void*, std::string> openModuleFunction(const std::string& module, c
     const auto path = (executable.parent_path() / module).string();
     void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     void* address = handle ? ::dlsym(handle, function) : nullptr;
-    if (address == nullptr) return std::string(::dlerror());
-    return address;
+    if (address != nullptr) return address;
+    const char* reason = ::dlerror();
+    return std::string(reason != nullptr ? reason : "no such function");
 }
 
 }  // namespace zerlith::app

@@ -1,5 +1,5 @@
-// The running application's channel, attacked from outside: a crowd of idle connections, two
-// starts at once, a socket planted by another user.
+// The running application's channel, attacked from outside: requests cut or overlong, a crowd of
+// idle connections, two starts at once, a socket planted by another user.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "browser/local_socket.hpp"
 #include "executable_test.hpp"
@@ -77,6 +78,34 @@ TEST_F(InstanceChannelTest, AnIdleCrowdLeavesItUp) {
     EXPECT_TRUE(answers(10s)) << "with the crowd still connected";
     crowd.clear();
     EXPECT_TRUE(answers(10s)) << "after the crowd has gone";
+}
+
+TEST_F(InstanceChannelTest, RequestsAreWholeLinesOfAtMost64Bytes) {
+    const auto instance = start();
+    ASSERT_TRUE(answers(30s));
+    struct Case {
+        std::vector<std::string> writes;
+        bool answered;
+    };
+    const Case cases[] = {
+        {{"reopen\n"}, true},
+        {{"reo", "pen\n"}, true},
+        {{"reopen\r\nand what follows\n"}, true},
+        {{std::string(64, 'x') + "\n"}, true},
+        {{std::string(65, 'x')}, false},
+        {{std::string(40, 'x'), std::string(40, 'x') + "\n"}, false},
+    };
+    for (const auto& [writes, answered] : cases) {
+        const auto connection = browser::connectTo(socketPath());
+        ASSERT_TRUE(connection);
+        for (const auto& bytes : writes) {
+            ASSERT_TRUE(browser::writeAll(connection.fd(), bytes, 1s));
+            std::this_thread::sleep_for(20ms);  // each write its own read there
+        }
+        const auto reply = browser::readLine(connection.fd(), 16, 5s);
+        EXPECT_EQ(reply, answered ? std::optional<std::string>("ok") : std::nullopt) << writes.front();
+    }
+    EXPECT_TRUE(answers(10s));
 }
 
 TEST_F(InstanceChannelTest, TwoStartsAtOnceLeaveOneInstance) {
