@@ -74,7 +74,6 @@ void UpdateFeedReader::fetch(const std::string& url, std::function<void(Result)>
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setTransferTimeout(timeoutMilliseconds_);
     request.setHeader(QNetworkRequest::UserAgentHeader, "Zerlith update check");
-    // Made at the first fetch: a switcher that checks once a day need not carry it from the start.
     auto* reply = network_.get(request);
 
     // What the reply says is gathered here; it answers once, when it finishes or is cut short.
