@@ -7,10 +7,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QTextLayout>
 #include <QWheelEvent>
 
 #include "ui/row_content.hpp"
+#include "ui/title_line.hpp"
 
 namespace zerlith::ui {
 namespace {
@@ -22,32 +22,6 @@ constexpr int kScrollMilliseconds = 80;
 constexpr qreal kBadgeAlpha = 0.14;
 constexpr qreal kSelectedAlpha = 0.16;
 constexpr qreal kBadgeTextAlpha = 0.6;
-
-/// The ranges of `ranges` that fall within the first `length` characters.
-QList<QTextLayout::FormatRange> clipped(QList<QTextLayout::FormatRange> ranges, int length) {
-    QList<QTextLayout::FormatRange> kept;
-    for (auto& range : ranges) {
-        if (range.start >= length) break;
-        range.length = std::min(range.length, length - range.start);
-        kept.append(range);
-    }
-    return kept;
-}
-
-/// The title on one line, cut at the end to `width` with an ellipsis, its matched characters bold.
-void drawTitle(QPainter& painter, const RowContent& content, const QFont& font, const QPointF& topLeft, qreal width) {
-    QFont widest = font;
-    if (!content.matched.isEmpty()) widest.setWeight(QFont::Bold);
-    const QString shown = QFontMetricsF(widest).elidedText(content.title, Qt::ElideRight, width);
-    const int kept = shown == content.title ? static_cast<int>(shown.size()) : static_cast<int>(shown.size()) - 1;
-    QTextLayout layout(shown, font);
-    layout.setFormats(clipped(content.matched, kept));
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setLineWidth(width);
-    layout.endLayout();
-    layout.draw(&painter, topLeft);
-}
 
 }  // namespace
 
@@ -161,7 +135,7 @@ void ResultList::paintRow(QPainter& painter, int row, const QRectF& rect) {
     const QFontMetricsF subtitleMetrics(subtitleFont);
     const qreal top = rect.center().y() - (titleMetrics.height() + 1 + subtitleMetrics.height()) / 2;
     painter.setPen(look_.text);
-    drawTitle(painter, content, titleFont, {textLeft, top}, textWidth);
+    TitleLine(content.title, content.matched, titleFont, textWidth).draw(painter, {textLeft, top});
     painter.setFont(subtitleFont);
     painter.setPen(selected ? look_.secondary : look_.tertiary);
     painter.drawText(QPointF(textLeft, top + titleMetrics.height() + 1 + subtitleMetrics.ascent()),

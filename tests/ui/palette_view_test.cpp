@@ -11,6 +11,7 @@
 #include "support/sim_fixture.hpp"
 #include "system/usage_context.hpp"
 #include "ui/palette_popup.hpp"
+#include "ui/title_line.hpp"
 
 namespace zerlith::testing {
 namespace {
@@ -167,6 +168,57 @@ TEST(RowContentTest, ShowsTheTitleAsTypedAndBoldsWhatTheQueryMatches) {
         std::vector<std::pair<int, int>> bold;
         for (const auto& range : content.matched) bold.emplace_back(range.start, range.length);
         EXPECT_EQ(bold, test.bold) << test.name;
+    }
+}
+
+TEST(TitleLineTest, FitsTheTitleAsDrawnAndCutsOnlyWhatDoesNotFit) {
+    offscreenApplication();
+    QFont font;
+    font.setPixelSize(14);
+    QFont boldFont = font;
+    boldFont.setWeight(QFont::Bold);
+    QTextCharFormat boldFormat;
+    boldFormat.setFontWeight(QFont::Bold);
+    const QString ellipsis(QChar(0x2026));
+    struct Case {
+        const char* name;
+        QString title;
+        std::vector<std::pair<int, int>> bold;
+        /// Width as a share of the title's width all regular.
+        double share;
+    };
+    const QString pullRequest = "Fix focus race in window-menu raise by ekund · Pull Request #482 · halvorn/zerlith";
+    const QString accents = QString("Cafe\u0301 ").repeated(20);
+    const std::vector<Case> cases = {
+        {"fits", "Notes", {{0, 2}}, 2.0},
+        {"fits with its few bold letters, though not all bold", pullRequest, {{0, 3}, {10, 4}}, 1.02},
+        {"cut, the bold run across the cut clipped", pullRequest, {{0, 3}, {40, 30}}, 0.6},
+        {"cut, nothing bold", pullRequest, {}, 0.5},
+        {"a cut keeps whole characters", accents, {{0, 5}}, 0.37},
+        {"right to left", QString("\u05E9\u05DC\u05D5\u05DD ").repeated(20), {{0, 4}}, 0.5},
+        {"no room at all", pullRequest, {{0, 3}}, 0.0},
+    };
+    for (const auto& test : cases) {
+        QList<QTextLayout::FormatRange> bold;
+        for (auto [start, length] : test.bold) bold.append({start, length, boldFormat});
+        const qreal width = QFontMetricsF(font).horizontalAdvance(test.title) * test.share;
+        const ui::TitleLine line(test.title, bold, font, width);
+        if (test.share >= 1) {
+            EXPECT_EQ(line.text().toStdString(), test.title.toStdString()) << test.name;
+            EXPECT_EQ(line.bold().size(), bold.size()) << test.name;
+            continue;
+        }
+        ASSERT_TRUE(line.text().endsWith(ellipsis)) << test.name;
+        EXPECT_LE(line.width(), std::max(width, QFontMetricsF(boldFont).horizontalAdvance(ellipsis))) << test.name;
+        const int kept = static_cast<int>(line.text().size()) - 1;
+        EXPECT_TRUE(test.title.startsWith(line.text().left(kept))) << test.name;
+        EXPECT_FALSE(kept < test.title.size() && test.title[kept].isMark()) << test.name << ": a character split";
+        for (const auto& range : line.bold()) EXPECT_LE(range.start + range.length, kept) << test.name;
+        if (test.share > 0 && !test.title.isRightToLeft()) {
+            // Measured all bold, as the title once was, the cut comes earlier.
+            const int allBold = static_cast<int>(QFontMetricsF(boldFont).elidedText(test.title, Qt::ElideRight, width).size()) - 1;
+            EXPECT_GE(kept, allBold) << test.name;
+        }
     }
 }
 
