@@ -3,6 +3,7 @@
 #include <chrono>
 #include <iostream>
 #include <thread>
+#include <vector>
 
 #include <QApplication>
 
@@ -136,18 +137,25 @@ int runApplication(int argc, char** argv, DesktopChoice choice) {
     }
     auto& runtime = std::get<Runtime>(started);
     // The palette must be a window of the desktop's own windowing system to be seen above its
-    // windows and get the keyboard (X11 also under XWayland).
-    if (choice.desktopFile == nullptr && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    // windows and get the keyboard (X11 also under XWayland). Qt is told so on its command line:
+    // the environment would pass the choice on to every program the switcher opens.
+    std::vector<char*> qtArguments(argv, argv + argc);
+    char platformOption[] = "-platform";
+    QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (choice.desktopFile == nullptr && platform.isEmpty()) {
         const bool wayland = runtime.desktop->provider().windowSystem == desktop::WindowSystem::wayland;
-        qputenv("QT_QPA_PLATFORM", wayland ? "wayland" : "xcb");
+        platform = wayland ? "wayland" : "xcb";
+        qtArguments.insert(qtArguments.end(), {platformOption, platform.data()});
     }
-    if (QByteArray(qgetenv("QT_QPA_PLATFORM")) == "xcb" && !ui::X11WindowHost::displayReachable()) {
+    if (platform == "xcb" && !ui::X11WindowHost::displayReachable()) {
         std::cerr << "zerlith: cannot open the display " << (choice.display ? choice.display : "") << '\n';
         return 2;
     }
+    int qtArgumentCount = static_cast<int>(qtArguments.size());
+    qtArguments.push_back(nullptr);
 
     // Widgets: the palette and the tray icon's menu.
-    QApplication qt(argc, argv);
+    QApplication qt(qtArgumentCount, qtArguments.data());
     QApplication::setApplicationName("Zerlith");
     QApplication::setDesktopFileName("dev.zerlith.Zerlith");  // the installed desktop entry
     QApplication::setQuitOnLastWindowClosed(false);
