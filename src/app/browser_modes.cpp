@@ -7,6 +7,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "base/trusted_file.hpp"
 #include "browser/browser_host.hpp"
 #include "browser/host_manifests.hpp"
 #include "platform/known_browsers.hpp"
@@ -16,12 +17,13 @@ namespace zerlith::app {
 namespace {
 
 int installHosts() {
-    std::error_code error;
-    const auto executable = std::filesystem::canonical("/proc/self/exe", error);
-    if (error) {
-        std::cerr << "zerlith: cannot tell where this executable is\n";
+    // The browsers will run what the manifests name: never a file another user could replace.
+    const auto trusted = trustedFile("/proc/self/exe");
+    if (const auto* refusal = std::get_if<std::string>(&trusted)) {
+        std::cerr << "zerlith: refusing to name this executable in the browsers' host manifests: " << *refusal << '\n';
         return 1;
     }
+    const auto& executable = std::get<std::filesystem::path>(trusted);
     std::ostringstream report;
     const auto written = browser::installHostManifestsForUser(executable.string(), report);
     (written < 0 ? std::cerr << "zerlith: " : std::cout) << report.str();

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <variant>
 #include <vector>
 
 #include "app/instance_client.hpp"
+#include "base/trusted_file.hpp"
 
 namespace zerlith::app {
 namespace {
@@ -32,13 +34,29 @@ std::string_view requestOf(const CLI::Invocation& invocation) {
     return instance_request::reopen;
 }
 
-/// The application beside this executable: installed under the libexec folder, or in the same
-/// folder in a build tree.
-fs::path applicationBeside(const fs::path& self) {
+/// Where the application may be: at its installed path when this is the installed command; else
+/// under the libexec folder beside this executable (a staged or relocated install), or in the same
+/// folder (a build tree).
+std::vector<fs::path> applicationCandidates(const fs::path& self) {
+    if (self == ZERLITH_INSTALLED_COMMAND) return {ZERLITH_INSTALLED_APPLICATION};
     const auto folder = self.parent_path();
-    const auto installed = folder / ZERLITH_APPLICATION_FROM_BINDIR / "zerlith-app";
-    std::error_code error;
-    return fs::exists(installed, error) ? installed : folder / "zerlith-app";
+    return {(folder / ZERLITH_APPLICATION_FROM_BINDIR / "zerlith-app").lexically_normal(), folder / "zerlith-app"};
+}
+
+/// The first candidate that exists and that no other user could have put there; or why none may
+/// run. An untrusted one is passed over: another user may plant files next to a shared folder.
+std::variant<fs::path, std::string> applicationFor(const fs::path& self) {
+    if (const auto trustedSelf = trustedFile(self); const auto* refusal = std::get_if<std::string>(&trustedSelf))
+        return "refusing to start from here: " + *refusal;
+    std::string firstRefusal;
+    for (const auto& candidate : applicationCandidates(self)) {
+        std::error_code error;
+        if (!fs::exists(candidate, error)) continue;
+        auto trusted = trustedFile(candidate);
+        if (std::holds_alternative<fs::path>(trusted)) return trusted;
+        if (firstRefusal.empty()) firstRefusal = "refusing to start " + candidate.string() + ": " + std::get<std::string>(trusted);
+    }
+    return firstRefusal.empty() ? "cannot find zerlith-app beside " + self.string() : firstRefusal;
 }
 
 }  // namespace
@@ -63,7 +81,12 @@ int launchApplication(int argc, char** argv, const CLI::Invocation& invocation, 
         std::cerr << "zerlith: cannot tell where this executable is\n";
         return 1;
     }
-    const auto application = applicationBeside(self);
+    const auto found = applicationFor(self);
+    if (const auto* refusal = std::get_if<std::string>(&found)) {
+        std::cerr << "zerlith: " << *refusal << '\n';
+        return 1;
+    }
+    const auto& application = std::get<fs::path>(found);
     // The application goes by the command's name: in the launch-at-login entry it writes, and in
     // the class of its windows.
     std::vector<char*> arguments(argv, argv + argc);
