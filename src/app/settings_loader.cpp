@@ -8,7 +8,7 @@ namespace zerlith::app {
 
 std::unique_ptr<ui::SettingsWindow> loadSettingsWindow(SettingsModel& model, Updater& updater, HotKeyManager* hotKeys,
                                                        platform::HotKeys* keys) {
-    const auto found = openModuleFunction(kSettingsModuleName, ui::kMakeSettingsWindowSymbol);
+    const auto found = openModuleFunction(moduleBeside(kSettingsModuleName), ui::kMakeSettingsWindowSymbol);
     if (const auto* error = std::get_if<std::string>(&found)) {
         std::fprintf(stderr, "zerlith: the settings window cannot open: %s\n", error->c_str());
         return nullptr;

@@ -7,7 +7,7 @@ namespace zerlith::app {
 
 void ModuleUpdateFeed::fetch(const std::string& url, std::function<void(Result)> done) {
     if (!reader_ && !unavailable_) {
-        const auto found = openModuleFunction(kUpdateModuleName, qt::kMakeUpdateFeedSymbol);
+        const auto found = openModuleFunction(moduleBeside(kUpdateModuleName), qt::kMakeUpdateFeedSymbol);
         if (const auto* error = std::get_if<std::string>(&found))
             unavailable_ = "the network module cannot be opened (" + *error + ")";
         else
