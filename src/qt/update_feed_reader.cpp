@@ -1,6 +1,7 @@
 #include "qt/update_feed_reader.hpp"
 
 #include <algorithm>
+#include <cstdio>
 
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -171,7 +172,12 @@ UpdateFeed::Result parseUpdateFeed(const QByteArray& document) {
         } else if (token == QXmlStreamReader::EndElement && item && xml.name() == QLatin1StringView("item")) {
             const auto& version = item->shortVersion.isEmpty() ? item->version : item->shortVersion;
             const auto& link = !item->link.isEmpty() ? item->link : (!item->notes.isEmpty() ? item->notes : item->enclosureURL);
-            if (!version.isEmpty()) releases.push_back({version.toStdString(), link.toStdString()});
+            if (isVersionToken(version.toStdString())) {
+                releases.push_back({version.toStdString(), link.toStdString()});
+            } else if (!version.isEmpty()) {
+                // Likely markup meant for the notification; its text is not echoed to a terminal.
+                std::fputs("zerlith: an update feed item's version is not a version; the item is skipped\n", stderr);
+            }
             item.reset();
         }
     }

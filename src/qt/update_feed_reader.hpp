@@ -32,7 +32,8 @@ private:
 
 /// The releases of an RSS update feed: each item's version (its `sparkle:shortVersionString`, else
 /// `sparkle:version`, as an element or as an attribute of its enclosure) and link (`link`, else
-/// `sparkle:releaseNotesLink`, else the enclosure's URL). A sentence when it is not such a feed,
+/// `sparkle:releaseNotesLink`, else the enclosure's URL); an item whose version is no version token
+/// is skipped with a line on standard error. A sentence when it is not such a feed,
 /// when it declares a document type or refers to an entity beyond the predefined ones (how a
 /// small document expands to gigabytes), or when a text it gives is longer than
 /// `kMaxTextCharacters`. Any thread.

@@ -81,6 +81,15 @@ std::optional<FeedRelease> newestAbove(const std::vector<FeedRelease>& releases,
     return newest;
 }
 
+bool isVersionToken(std::string_view version) {
+    // ASCII by value: the locale's idea of a letter may take in bytes of other encodings.
+    const auto allowed = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' || c == '+' ||
+               c == '~' || c == '-';
+    };
+    return !version.empty() && version.size() <= kMaxVersionLength && std::ranges::all_of(version, allowed);
+}
+
 bool isWebLink(std::string_view link) {
     auto startsWith = [link](std::string_view prefix) {
         if (link.size() <= prefix.size()) return false;

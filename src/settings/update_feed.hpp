@@ -31,6 +31,12 @@ public:
 /// positive, like strcmp.
 int compareVersions(std::string_view a, std::string_view b);
 
+/// Whether a feed's version is one a release could carry: 1 to `kMaxVersionLength` digits, ASCII
+/// letters and `.+~-`. Anything else (markup, spaces, a sentence) is no version at all: it is shown
+/// to the user in notifications and the tray, and the feed may come over plain http.
+bool isVersionToken(std::string_view version);
+inline constexpr std::size_t kMaxVersionLength = 64;
+
 /// The newest release above `current`, or none.
 std::optional<FeedRelease> newestAbove(const std::vector<FeedRelease>& releases, std::string_view current);
 

@@ -22,9 +22,14 @@ public:
 
     explicit StatusItem(Actions actions);
 
-    void setToolTip(const QString& text) { icon_.setToolTip(text); }
+    // Texts are plain: desktops render the tooltip and the notification as markup, and a text may
+    // hold what an update feed said.
+    void setToolTip(const QString& text) { icon_.setToolTip(text.toHtmlEscaped()); }
+    QString toolTip() const { return icon_.toolTip(); }
     /// A passing notification by the icon; nothing where the desktop shows none.
-    void showMessage(const QString& title, const QString& text) { icon_.showMessage(title, text); }
+    void showMessage(const QString& title, const QString& text) {
+        icon_.showMessage(title.toHtmlEscaped(), text.toHtmlEscaped());
+    }
 
 private:
     QMenu menu_;

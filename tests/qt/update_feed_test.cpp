@@ -237,9 +237,28 @@ TEST(UpdateFeedParseTest, RefusesEntitiesOverlongTextsAndOtherEncodings) {
         EXPECT_EQ(refused ? *refused : "releases", sentence) << document.left(120).toStdString();
     }
     // The predefined entities and character references are plain text.
-    const auto plain = qt::parseUpdateFeed(head + "<sparkle:version>1&#46;2 &lt;&amp;&gt;&#x263A;</sparkle:version>" + tail);
+    const auto plain = qt::parseUpdateFeed(head + "<sparkle:version>1&#46;2</sparkle:version><link>https://e.org/?a&amp;b&#x3D;&#x263A;</link>" + tail);
     ASSERT_TRUE(std::holds_alternative<std::vector<FeedRelease>>(plain));
-    EXPECT_EQ(std::get<std::vector<FeedRelease>>(plain).at(0).version, "1.2 <&>\u263A");
+    EXPECT_EQ(std::get<std::vector<FeedRelease>>(plain).at(0).version, "1.2");
+    EXPECT_EQ(std::get<std::vector<FeedRelease>>(plain).at(0).link, "https://e.org/?a&b=\u263A");
+}
+
+// A version reaches desktop notifications, which render markup; the feed may come over plain http.
+TEST(UpdateFeedParseTest, KeepsOnlyItemsWhoseVersionIsAShortToken) {
+    offscreenApplication();
+    const std::pair<QByteArray, bool> versions[] = {
+        {"1.2.0", true}, {"2.0~rc1+deb12u1", true}, {"1.0b2-3", true}, {QByteArray(64, '9'), true},
+        {QByteArray(65, '9'), false}, {"9.9 &lt;b&gt;URGENT&lt;/b&gt;", false},
+        {"<![CDATA[9.9 <a href=\"https://e.org\">install</a>]]>", false}, {"1.0 beta", false},
+        {"1.0\u00E9", false}, {"1.0;rm", false}, {"&lt;img src=&quot;file:///etc/hostname&quot;/&gt;", false},
+    };
+    for (const auto& [version, kept] : versions) {
+        const auto result = qt::parseUpdateFeed(
+            R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel><item><sparkle:version>)" +
+            version + "</sparkle:version></item></channel></rss>");
+        ASSERT_TRUE(std::holds_alternative<std::vector<FeedRelease>>(result)) << version.toStdString();
+        EXPECT_EQ(std::get<std::vector<FeedRelease>>(result).size(), kept ? 1u : 0u) << version.toStdString();
+    }
 }
 
 }  // namespace

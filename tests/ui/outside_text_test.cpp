@@ -24,6 +24,7 @@
 #include "system/usage_context.hpp"
 #include "ui/palette_popup.hpp"
 #include "ui/settings_quick_window.hpp"
+#include "ui/status_item.hpp"
 
 namespace zerlith::testing {
 namespace {
@@ -112,6 +113,14 @@ TEST(OutsideTextTest, AFeedsVersionInTheSettingsWindowFetchesNothing) {
 
     EXPECT_TRUE(showsAsPlainText(window.view().rootObject(), "Zerlith " + counter.hostileText() + " is available."));
     EXPECT_EQ(counter.connectionsWithin(1000), 0);
+}
+
+TEST(OutsideTextTest, TheTrayIconsTooltipIsPlainText) {
+    offscreenApplication();
+    ui::StatusItem item({[] {}, [] {}, [] {}, [] {}});
+    item.setToolTip("Zerlith 9.9 <b>URGENT</b> <img src=\"file:///etc/hostname\"/> & more");
+    EXPECT_EQ(item.toolTip().toStdString(),
+              "Zerlith 9.9 &lt;b&gt;URGENT&lt;/b&gt; &lt;img src=&quot;file:///etc/hostname&quot;/&gt; &amp; more");
 }
 
 TEST(OutsideTextTest, AScreensAnAppsAndAWindowsNamesInThePaletteFetchNothing) {
