@@ -19,6 +19,10 @@ bool isExecutableFile(const fs::path& file) {
 }  // namespace
 
 const KnownBrowser* knownBrowserNamed(std::string_view name) {
+    for (const auto& browser : kKnownBrowsers) {
+        const auto folder = browser.vendorFolder;
+        if (!folder.empty() && name.starts_with(folder) && !name.ends_with('/')) return &browser;
+    }
     if (const auto slash = name.rfind('/'); slash != std::string_view::npos) name.remove_prefix(slash + 1);
     if (name.empty()) return nullptr;
     for (const auto& browser : kKnownBrowsers) {

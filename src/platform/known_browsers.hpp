@@ -18,20 +18,24 @@ struct KnownBrowser {
     bool underConfig;          ///< profile folder below $XDG_CONFIG_HOME, else below $HOME
     std::string_view profile;  ///< the browser's own folder, there when it has run
     std::string_view hosts;    ///< its native-messaging host folder, below the profile folder
+    std::string_view vendorFolder;  ///< its vendor's folder: any executable below it is it; "" none
 };
 
+// Chromium's own builds (snap, flatpak, a build tree) call their executable "chrome", as Google
+// Chrome does in its vendor's folder.
 inline constexpr KnownBrowser kKnownBrowsers[] = {
-    {"Chromium", "chrome", {"chromium", "chromium-browser", ""}, true, "chromium", "NativeMessagingHosts"},
-    {"Google Chrome", "chrome", {"google-chrome", "google-chrome-stable", "chrome"}, true, "google-chrome",
-     "NativeMessagingHosts"},
-    {"Brave", "chrome", {"brave-browser", "brave", ""}, true, "BraveSoftware/Brave-Browser", "NativeMessagingHosts"},
+    {"Chromium", "chrome", {"chromium", "chromium-browser", "chrome"}, true, "chromium", "NativeMessagingHosts", ""},
+    {"Google Chrome", "chrome", {"google-chrome", "google-chrome-stable", ""}, true, "google-chrome",
+     "NativeMessagingHosts", "/opt/google/"},
+    {"Brave", "chrome", {"brave-browser", "brave", ""}, true, "BraveSoftware/Brave-Browser", "NativeMessagingHosts",
+     "/opt/brave.com/"},
     {"Microsoft Edge", "chrome", {"microsoft-edge", "microsoft-edge-stable", "msedge"}, true, "microsoft-edge",
-     "NativeMessagingHosts"},
-    {"Firefox", "firefox", {"firefox", "firefox-esr", "firefox-bin"}, false, ".mozilla", "native-messaging-hosts"},
+     "NativeMessagingHosts", "/opt/microsoft/"},
+    {"Firefox", "firefox", {"firefox", "firefox-esr", "firefox-bin"}, false, ".mozilla", "native-messaging-hosts", ""},
 };
 
-/// The known browser whose executable or process is called `name` (a path's last part counts);
-/// none for any other name.
+/// The known browser whose executable or process is called `name`: an executable in its vendor's
+/// folder, else by the path's last part; none for any other name.
 const KnownBrowser* knownBrowserNamed(std::string_view name);
 
 /// The known browsers with an executable in a folder of `path` (PATH's form: folders separated
