@@ -40,7 +40,8 @@ TEST(DesktopNoticeSwayTest, EachSuggestedLineRunsTheProgramAtAHostilePathWithIts
     // sway's user (when the tests run as root) runs the programs, which write here.
     fs::permissions(root.path(), fs::perms::all);
     // A variable whose name the path holds must not be put in.
-    SwaySession::Options options{{"set $mod Mod4"}};
+    SwaySession::Options options;
+    options.extraConfig = {"set $mod Mod4"};
     for (std::size_t i = 0; i < folders.size(); ++i) {
         const fs::path program = root.path() / folders[i] / "zerlith";
         testing::writeText(program, "#!/bin/sh\nprintf '%s' \"$1\" > '" + (root.path() / "ran").string() +
