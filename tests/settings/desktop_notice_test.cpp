@@ -41,5 +41,30 @@ TEST(DesktopNoticeTest, TellsWhatTheDesktopLacksAndNothingElse) {
     }
 }
 
+TEST(DesktopNoticeTest, TheSwayLinesQuoteThePathForSwayAndForSh) {
+    const desktop::ProviderInfo sway{"wlroots", {.globalKeys = true}, WindowSystem::wayland};
+    struct Case {
+        const char* path;
+        const char* program;  ///< as the lines write it
+    };
+    const Case cases[] = {
+        {"/usr/local/bin/zerlith-2.1_b+c", "/usr/local/bin/zerlith-2.1_b+c"},
+        {"/opt/my apps/zerlith", "'/opt/my apps/zerlith'"},
+        {"/opt/a;b,c/zerlith", "'/opt/a;b,c/zerlith'"},
+        {"/opt/$HOME $mod/zerlith", "'/opt/$$$$HOME $$$$mod/zerlith'"},
+        {"/opt/it's/zerlith", R"('/opt/it'"'"'s/zerlith')"},
+        {"/opt/back\\slash\\/zerlith", R"('/opt/back'"\\\\"'slash'"\\\\"'/zerlith')"},
+        {"/opt/\"q\" [x] {y} `z` #/zerlith", R"('/opt/"q" [x] {y} `z` #/zerlith')"},
+        {"/opt/two\nlines/zerlith", R"('/opt/two\nlines/zerlith')"},
+    };
+    for (const Case& c : cases) {
+        const std::string program = c.program;
+        EXPECT_THAT(desktopNotice(sway, true, c.path, false),
+                    HasSubstr("\nbindsym Mod1+space exec " + program + " --palette\nbindsym Mod1+Tab exec " + program +
+                              " --instant"))
+            << c.path;
+    }
+}
+
 }  // namespace
 }  // namespace zerlith

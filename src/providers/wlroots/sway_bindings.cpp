@@ -7,8 +7,14 @@
 #include <utility>
 #include <vector>
 
+#include "base/file_io.hpp"
+#include "providers/wlroots/sway_config_text.hpp"
+
 namespace zerlith::wlroots {
 namespace {
+
+namespace fs = std::filesystem;
+
 
 std::string lowercase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -24,36 +30,6 @@ std::string modifierName(const std::string& written) {
     };
     const auto found = kAliases.find(lowercase(written));
     return found != kAliases.end() ? found->second : std::string();
-}
-
-std::vector<std::string> words(std::string_view line) {
-    std::istringstream stream{std::string(line)};
-    std::vector<std::string> split;
-    for (std::string word; stream >> word;) split.push_back(std::move(word));
-    return split;
-}
-
-/// `text` with each variable's value put in once, in one pass, the longest name that matches
-/// first (so that $mod does not eat the start of $modifier). Values hold no variables: they were
-/// expanded when they were set.
-std::string expanded(std::string_view text, const std::map<std::string, std::string>& variables) {
-    std::string result;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::map<std::string, std::string>::value_type* longest = nullptr;
-        if (text[at] == '$') {
-            for (const auto& variable : variables) {
-                if (text.substr(at).starts_with(variable.first) && (!longest || variable.first.size() > longest->first.size()))
-                    longest = &variable;
-            }
-        }
-        if (longest != nullptr) {
-            result += longest->second;
-            at += longest->first.size();
-        } else {
-            result += text[at++];
-        }
-    }
-    return result;
 }
 
 /// `combo` ("Mod1+Shift+space", variables put in) against `chord`.
@@ -74,6 +50,168 @@ bool comboIs(const std::string& combo, bool byCode, const KeyChord& chord) {
     return byCode ? key == std::to_string(chord.keyCode) : lowercase(key) == lowercase(chord.keysym);
 }
 
+/// Past these the configuration is unreadable: a value, or a line with the values put in; all
+/// values together; a file; the files read; includes within includes.
+constexpr std::size_t kMaxLine = 64 * 1024;
+constexpr std::size_t kMaxValues = 1024 * 1024;
+constexpr std::size_t kMaxFileBytes = 4 * 1024 * 1024;
+constexpr std::size_t kMaxFiles = 256;
+constexpr int kMaxDepth = 32;
+
+constexpr std::string_view kWhitespace = " \f\n\r\t\v";
+
+/// A file's lines as sway reads them: a backslash at the end joins the next line (outside a
+/// comment), whitespace around each is stripped.
+std::vector<std::string> logicalLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::string line;
+    bool joining = false;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string_view raw = text.substr(at, end - at);
+        at = end + 1;
+        const bool continues = end < text.size() && raw.ends_with('\\') && !(joining ? line : std::string(raw)).starts_with('#');
+        line += continues ? raw.substr(0, raw.size() - 1) : raw;
+        joining = continues;
+        if (continues) continue;
+        const auto first = line.find_first_not_of(kWhitespace);
+        lines.push_back(first == std::string::npos ? std::string() : line.substr(first, line.find_last_not_of(kWhitespace) + 1 - first));
+        line.clear();
+    }
+    if (joining) lines.push_back(line);
+    return lines;
+}
+
+/// Reads configuration files as sway does, until the chord turns up bound or reading cannot go on.
+class ConfigReader {
+public:
+    ConfigReader(const SwayConfigPlace& place, const KeyChord& chord) : place_(place), chord_(chord) {}
+
+    /// Reads `text`, the content of `file` (canonical; empty when unknown), whose relative
+    /// includes lie in `folder`.
+    void read(std::string_view text, const fs::path& file, const fs::path& folder, int depth) {
+        if (!file.empty()) chain_.insert(file);
+        const std::vector<std::string> lines = logicalLines(text);
+        std::vector<std::string> blocks;  ///< innermost last, each with the blocks around it
+        for (std::size_t i = 0; i < lines.size() && !done(); ++i) {
+            const std::string& line = lines[i];
+            if (line.empty() || line.starts_with('#')) continue;
+            // sway takes a "{" alone on the next line for the end of this one.
+            bool brace = false;
+            if (!line.ends_with('{') && !line.ends_with('}')) {
+                std::size_t next = i + 1;
+                while (next < lines.size() && lines[next].empty()) ++next;
+                if (next < lines.size() && lines[next] == "{") {
+                    brace = true;
+                    i = next;
+                }
+            }
+            auto arguments = swayArguments((blocks.empty() ? "" : blocks.back() + " ") + line + (brace ? " {" : ""));
+            if (arguments.empty()) continue;
+            if (arguments.size() > 1 && arguments.back() == "{") {
+                arguments.pop_back();
+                blocks.push_back(joinedArguments(arguments));
+            } else if (arguments.back() == "}") {
+                if (!blocks.empty()) blocks.pop_back();
+            } else {
+                command(std::move(arguments), folder, depth);
+            }
+        }
+    }
+
+    BindingCheck result() const { return {bound_, problem_}; }
+
+private:
+    bool done() const { return bound_ || !problem_.empty(); }
+
+    void tooLarge() { problem_ = "its variables grow past " + std::to_string(kMaxLine / 1024) + " KiB"; }
+
+    /// One command, with variables put in and arguments unescaped as sway's config_command does.
+    void command(std::vector<std::string> arguments, const fs::path& folder, int depth) {
+        if (arguments[0].starts_with('$')) {
+            const auto first = variables_.replaced(arguments[0]);
+            if (!first) return tooLarge();
+            arguments[0] = *first;
+            arguments = swayArguments(joinedArguments(arguments));
+            if (arguments.empty()) return;
+        }
+        const std::string name = lowercase(arguments[0]);
+        const bool isSet = name == "set";
+        // The name set is not replaced: "$$" is a literal "$".
+        if (isSet && arguments.size() > 1 && arguments[1].starts_with('$')) arguments[1].insert(0, "$");
+        const auto line = variables_.replaced(joinedArguments(arguments));
+        if (!line) return tooLarge();
+        arguments = swayArguments(*line);
+        static const std::set<std::string> kQuotesKept = {"exec", "exec_always", "mode",     "bindsym",
+                                                          "bindcode", "bindswitch", "set", "for_window"};
+        for (std::size_t i = isSet ? 2 : 1; i < arguments.size(); ++i) {
+            if (!kQuotesKept.contains(name) && (arguments[i].starts_with('"') || arguments[i].starts_with('\''))) {
+                arguments[i] = withoutQuotes(arguments[i]);
+            }
+            arguments[i] = unescaped(arguments[i]);
+        }
+        if (isSet) {
+            if (arguments.size() >= 3 && arguments[1].starts_with('$') && !variables_.set(arguments[1], joinedArguments(arguments, 2))) {
+                tooLarge();
+            }
+        } else if (name == "include") {
+            if (arguments.size() >= 2) include(joinedArguments(arguments, 1), folder, depth);
+        } else if (name == "mode") {
+            // `mode default bindsym …` binds in the default mode, as a binding outside modes does.
+            std::size_t at = 1;
+            if (at < arguments.size() && arguments[at] == "--pango_markup") ++at;
+            if (at + 1 < arguments.size() && withoutQuotes(arguments[at]) == "default") binding(arguments, at + 1);
+        } else {
+            binding(arguments, 0);
+        }
+    }
+
+    /// Whether `arguments` from `at` on bind the chord.
+    void binding(const std::vector<std::string>& arguments, std::size_t at) {
+        const std::string name = lowercase(arguments[at]);
+        if (name != "bindsym" && name != "bindcode") return;
+        const auto combo = std::find_if(arguments.begin() + static_cast<std::ptrdiff_t>(at) + 1, arguments.end(),
+                                        [](const std::string& word) { return !word.starts_with("--"); });
+        bound_ = combo != arguments.end() && comboIs(*combo, name == "bindcode", chord_);
+    }
+
+    void include(const std::string& argument, const fs::path& folder, int depth) {
+        if (depth >= kMaxDepth) {
+            problem_ = "its includes nest deeper than " + std::to_string(kMaxDepth);
+            return;
+        }
+        const auto paths = includedPaths(argument, folder, place_.environment);
+        if (!paths) {
+            problem_ = "where \"include " + argument + "\" leads is unknown";
+            return;
+        }
+        for (const fs::path& path : *paths) {
+            // As sway: a file that is not there is left out, and each file is read once.
+            std::error_code error;
+            const fs::path file = fs::canonical(path, error);
+            if (error || chain_.contains(file) || fs::is_directory(file, error)) continue;
+            if (chain_.size() >= kMaxFiles) {
+                problem_ = "it includes more than " + std::to_string(kMaxFiles) + " files";
+                return;
+            }
+            const auto text = readFile(file, kMaxFileBytes);
+            if (!text) {
+                problem_ = "cannot read " + file.string();
+                return;
+            }
+            read(*text, file, file.parent_path(), depth + 1);
+            if (done()) return;
+        }
+    }
+
+    const SwayConfigPlace& place_;
+    const KeyChord& chord_;
+    SwayVariables variables_{kMaxLine, kMaxValues};
+    std::set<fs::path> chain_;
+    bool bound_ = false;
+    std::string problem_;
+};
+
 }  // namespace
 
 std::set<std::string> swayModifiers(std::uint32_t carbonModifiers) {
@@ -92,25 +230,12 @@ std::string bindsymCombo(const KeyChord& chord) {
     return combo + chord.keysym;
 }
 
-bool configBinds(std::string_view config, const KeyChord& chord) {
-    std::map<std::string, std::string> variables;
-    int depth = 0;
-    std::istringstream lines{std::string(config)};
-    for (std::string line; std::getline(lines, line);) {
-        const auto split = words(line);
-        if (split.empty() || split.front().starts_with('#')) continue;
-        const bool atTop = depth == 0;
-        depth += static_cast<int>(std::count(line.begin(), line.end(), '{')) - static_cast<int>(std::count(line.begin(), line.end(), '}'));
-        if (!atTop) continue;
-        if (split.front() == "set" && split.size() >= 3 && split[1].starts_with('$')) {
-            variables[split[1]] = expanded(split[2], variables);
-            continue;
-        }
-        if (split.front() != "bindsym" && split.front() != "bindcode") continue;
-        const auto combo = std::find_if(split.begin() + 1, split.end(), [](const std::string& word) { return !word.starts_with("--"); });
-        if (combo != split.end() && comboIs(expanded(*combo, variables), split.front() == "bindcode", chord)) return true;
-    }
-    return false;
+BindingCheck configBinds(std::string_view mainText, const SwayConfigPlace& place, const KeyChord& chord) {
+    ConfigReader reader(place, chord);
+    std::error_code error;
+    const fs::path mainFile = place.mainFile.empty() ? fs::path() : fs::weakly_canonical(place.mainFile, error);
+    reader.read(mainText, mainFile, place.mainFile.parent_path(), 0);
+    return reader.result();
 }
 
 }  // namespace zerlith::wlroots

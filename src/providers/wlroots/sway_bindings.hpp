@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+
+#include "providers/wlroots/sway_include.hpp"
 
 namespace zerlith::wlroots {
 
@@ -23,9 +26,23 @@ std::string bindsymCombo(const KeyChord& chord);
 /// option 0x800, control 0x1000): option is Alt (Mod1), command is Super (Mod4).
 std::set<std::string> swayModifiers(std::uint32_t carbonModifiers);
 
-/// Whether sway's configuration text binds `chord` in its default mode, by `bindsym` or
-/// `bindcode`, with `set $variable` values put in and modifier aliases (Alt, Super, Ctrl) read as
-/// the names they stand for. Bindings in other modes and lines it cannot read count as none.
-bool configBinds(std::string_view config, const KeyChord& chord);
+/// Where sway's configuration lies, for the files it includes.
+struct SwayConfigPlace {
+    std::filesystem::path mainFile;  ///< as sway names it (its folder holds relative includes); empty when unknown
+    SwayEnvironment environment;     ///< sway's own, for `~` and `$NAME` in include paths
+};
+
+/// What sway's configuration says of a chord.
+struct BindingCheck {
+    bool bound = false;
+    std::string problem;  ///< why the configuration cannot be read; empty when it was read
+};
+
+/// Whether sway's configuration, its main text and the files it includes (read as sway reads
+/// them: each file once, in order, `set $variable` values put in), binds `chord` in its default
+/// mode, by `bindsym` or `bindcode`, with modifier aliases (Alt, Super, Ctrl) read as the names
+/// they stand for. A configuration that cannot be read whole (a file that will not open, variables
+/// that grow past the limits, an include that runs a command) tells a problem.
+BindingCheck configBinds(std::string_view mainText, const SwayConfigPlace& place, const KeyChord& chord);
 
 }  // namespace zerlith::wlroots

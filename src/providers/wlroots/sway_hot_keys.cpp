@@ -2,7 +2,10 @@
 
 #include <xkbcommon/xkbcommon.h>
 
+#include <cstdio>
+
 #include "providers/wlroots/desktop_reading.hpp"
+#include "providers/wlroots/sway_process.hpp"
 #include "providers/xdg/key_positions.hpp"
 
 namespace zerlith::wlroots {
@@ -67,10 +70,7 @@ std::optional<KeyChord> SwayHotKeys::chordOf(std::uint32_t keyCode, std::uint32_
 bool SwayHotKeys::registerKey(std::uint32_t id, std::uint32_t keyCode, std::uint32_t carbonModifiers) {
     const auto chord = chordOf(keyCode, carbonModifiers);
     if (!chord) return false;
-    // A binding over the IPC silently replaces one of the user's: look in the configuration first.
-    const auto reply = ipc_.request(SwayIpc::Message::getConfig);
-    const auto config = reply && reply->is_object() ? reply->value("config", nlohmann::json()) : nlohmann::json();
-    if (!config.is_string() || configBinds(config.get<std::string>(), *chord)) return false;
+    if (!isFree(*chord)) return false;
     std::lock_guard lock(mutex_);
     for (const auto& [otherId, other] : bound_) {
         if (otherId != id && other == *chord) return false;
@@ -99,8 +99,38 @@ std::optional<std::string> SwayHotKeys::layoutKeyName(std::uint32_t keyCode) {
     return std::string(text, static_cast<std::size_t>(size - 1));
 }
 
+bool SwayHotKeys::isFree(const KeyChord& chord) {
+    // A binding over the IPC silently replaces one of the user's: look in the configuration first,
+    // and in the files it includes, which get_config leaves out.
+    const auto reply = ipc_.request(SwayIpc::Message::getConfig);
+    const auto config = reply && reply->is_object() ? reply->value("config", nlohmann::json()) : nlohmann::json();
+    if (!config.is_string()) return false;
+    const auto pid = ipc_.peerProcess();
+    const SwayStart start = pid ? swayStart(*pid) : SwayStart{};
+    const SwayConfigPlace place{start.configFile, [&start](const std::string& name) -> std::optional<std::string> {
+                                    const auto found = start.environment.find(name);
+                                    return found != start.environment.end() ? std::optional(found->second) : std::nullopt;
+                                }};
+    const BindingCheck check = configBinds(config.get<std::string>(), place, chord);
+    if (!check.problem.empty()) {
+        std::fprintf(stderr, "zerlith: sway's configuration cannot be read (%s): %s is left to sway\n",
+                     check.problem.c_str(), bindsymCombo(chord).c_str());
+    }
+    return !check.bound && check.problem.empty();
+}
+
 void SwayHotKeys::bindAll() {
-    for (const auto& [id, chord] : bound_) ipc_.run("bindsym --no-repeat " + bindsymCombo(chord) + " " + commandFor(id));
+    for (auto it = bound_.begin(); it != bound_.end();) {
+        const auto& [id, chord] = *it;
+        // The reloaded configuration may bind the key now: it is the user's then, also at quit.
+        if (isFree(chord) && ipc_.run("bindsym --no-repeat " + bindsymCombo(chord) + " " + commandFor(id))) {
+            ++it;
+            continue;
+        }
+        std::fprintf(stderr, "zerlith: %s is bound in sway's configuration now: the switcher leaves it to sway\n",
+                     bindsymCombo(chord).c_str());
+        it = bound_.erase(it);
+    }
 }
 
 void SwayHotKeys::handleEvent(SwayEvents::Kind kind, const nlohmann::json& event) {

@@ -17,9 +17,9 @@ namespace zerlith::wlroots {
 
 /// The switcher's global keys on sway: each bound over the IPC (`bindsym --no-repeat`) to a
 /// `nop` that names it, and pressed when sway reports that binding ran, so no process starts per
-/// press. A key the configuration binds already is taken. Bindings made over the IPC vanish when
-/// sway reloads its configuration: they are made again then. All are removed when this object
-/// goes away. A shortcut's key is read in a keymap of XKB's defaults; no keys are captured before
+/// press. A key the configuration (or a file it includes) binds already is taken. Bindings made
+/// over the IPC vanish when sway reloads its configuration: they are made again then, each only if
+/// the configuration still leaves its key free. Those made are removed when this object goes away. A shortcut's key is read in a keymap of XKB's defaults; no keys are captured before
 /// the palette shows.
 class SwayHotKeys final : public platform::HotKeys {
 public:
@@ -36,7 +36,11 @@ public:
 
 private:
     std::optional<KeyChord> chordOf(std::uint32_t keyCode, std::uint32_t carbonModifiers) const;
-    /// Under the lock: binds every registered key again (after a reload).
+    /// Whether neither sway's configuration nor a file it includes binds `chord`: a key bound
+    /// there is the user's. A configuration that cannot be read counts as binding it.
+    bool isFree(const KeyChord& chord);
+    /// Under the lock: binds every registered key again (after a reload) that is still free, and
+    /// forgets the others, so that quitting leaves them alone.
     void bindAll();
     void handleEvent(SwayEvents::Kind kind, const nlohmann::json& event);
 

@@ -134,6 +134,16 @@ bool SwayIpc::run(std::string_view commands) {
     return true;
 }
 
+std::optional<pid_t> SwayIpc::peerProcess() {
+    std::lock_guard lock(mutex_);
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (fd_ < 0 || ::getsockopt(fd_, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 || credentials.pid <= 0) {
+        return std::nullopt;
+    }
+    return credentials.pid;
+}
+
 std::unique_ptr<SwayEvents> SwayEvents::subscribe(const std::string& path, const std::vector<std::string>& kinds,
                                                   Handler handler, std::string* error) {
     const int fd = connectTo(path, error);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -38,6 +40,8 @@ public:
     std::optional<nlohmann::json> request(Message type, std::string_view payload = {});
     /// Runs commands (";"-separated); true when every one succeeded.
     bool run(std::string_view commands);
+    /// The process id of sway at the other end; none when the socket does not tell.
+    std::optional<pid_t> peerProcess();
 
 private:
     explicit SwayIpc(int fd) : fd_(fd) {}

@@ -251,20 +251,70 @@ TEST_F(WlrootsApplicationTest, QuittingGivesThePaletteKeyBackToSway) {
 class WlrootsApplicationWithTakenKeyTest : public WlrootsApplicationTest {
 protected:
     WlrootsApplicationWithTakenKeyTest() { sessionOptions_.extraConfig = {"bindsym Mod1+space nop taken"}; }
+
+    /// zerlith says the key is taken, and it stays sway's while zerlith runs and after it quits.
+    void expectTakenAndLeftToSway() {
+        std::string printed;
+        std::optional<std::string> line;
+        while ((line = zerlith_->readLine(30.0)) && line->find("taken") == std::string::npos) printed += *line + "\n";
+        EXPECT_EQ(line, "zerlith: Alt+Space is taken by another app — pick a different one in Settings.") << printed;
+
+        ASSERT_TRUE(listening());
+        BindingMonitor bindings(*session_);
+        ASSERT_TRUE(bindings.listening());
+        type(kPaletteKey);
+        EXPECT_EQ(bindings.next(5.0), "nop taken");
+        EXPECT_FALSE(zerlithShown());
+        zerlith_->signal(SIGTERM);
+        EXPECT_EQ(zerlith_->wait(10.0), 0);
+        type(kPaletteKey);
+        EXPECT_EQ(bindings.next(5.0), "nop taken");
+    }
 };
 
 TEST_F(WlrootsApplicationWithTakenKeyTest, APaletteKeyThatSwayHoldsIsReportedAndLeftToSway) {
+    expectTakenAndLeftToSway();
+}
+
+/// The palette key is bound in a file that sway's configuration includes by a pattern.
+class WlrootsApplicationWithIncludedTakenKeyTest : public WlrootsApplicationWithTakenKeyTest {
+protected:
+    WlrootsApplicationWithIncludedTakenKeyTest() {
+        sessionOptions_.extraConfig = {"include keys.d/*.conf"};
+        sessionOptions_.files = {{"keys.d/taken.conf", "bindsym Mod1+space nop taken"}};
+    }
+};
+
+TEST_F(WlrootsApplicationWithIncludedTakenKeyTest, APaletteKeyThatAnIncludedFileHoldsIsReportedAndLeftToSway) {
+    expectTakenAndLeftToSway();
+}
+
+/// sway's configuration includes a file that binds nothing yet.
+class WlrootsApplicationWithIncludeTest : public WlrootsApplicationTest {
+protected:
+    WlrootsApplicationWithIncludeTest() {
+        sessionOptions_.extraConfig = {"include keys.conf"};
+        sessionOptions_.files = {{"keys.conf", ""}};
+    }
+};
+
+TEST_F(WlrootsApplicationWithIncludeTest, APaletteKeyTheConfigurationTakesAtAReloadIsLeftToSwayAlsoAtQuit) {
+    ASSERT_TRUE(listening());
+    zerlith::testing::writeText(session_->configFolder() / "keys.conf", "bindsym Mod1+space nop taken");
+    session_->swaymsg({"reload"});
     std::string printed;
     std::optional<std::string> line;
-    while ((line = zerlith_->readLine(30.0)) && line->find("taken") == std::string::npos) printed += *line + "\n";
-    EXPECT_EQ(line, "zerlith: Alt+Space is taken by another app — pick a different one in Settings.") << printed;
+    while ((line = zerlith_->readLine(30.0)) && line->find("now") == std::string::npos) printed += *line + "\n";
+    EXPECT_EQ(line, "zerlith: Mod1+space is bound in sway's configuration now: the switcher leaves it to sway") << printed;
 
-    ASSERT_TRUE(listening());
     BindingMonitor bindings(*session_);
     ASSERT_TRUE(bindings.listening());
     type(kPaletteKey);
     EXPECT_EQ(bindings.next(5.0), "nop taken");
-    EXPECT_FALSE(zerlithShown());
+    zerlith_->signal(SIGTERM);
+    EXPECT_EQ(zerlith_->wait(10.0), 0);
+    type(kPaletteKey);
+    EXPECT_EQ(bindings.next(5.0), "nop taken");
 }
 
 }  // namespace

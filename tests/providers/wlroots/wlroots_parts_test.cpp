@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <map>
 
 #include "providers/wlroots/desktop_reading.hpp"
 #include "providers/wlroots/sway_bindings.hpp"
+#include "providers/wlroots/sway_process.hpp"
 #include "providers/wlroots/sway_tree.hpp"
 #include "providers/wlroots/toplevel_list.hpp"
+#include "support/temp_folder.hpp"
 
 namespace zerlith::wlroots {
 namespace {
@@ -212,9 +216,10 @@ TEST(SwayTreeTest, ToplevelsAreMatchedToViewsByAppIdAndTitleEachViewOnce) {
     EXPECT_EQ(conIds, (std::vector<std::int64_t>{12, 10, 11, -1, -1}));
 }
 
+const KeyChord kAltSpace{swayModifiers(0x800), 65, "space"};
+
 TEST(SwayBindingsTest, AChordTheConfigurationBindsIsTakenWhicheverWayItIsWritten) {
-    const KeyChord altSpace{swayModifiers(0x800), 65, "space"};
-    EXPECT_EQ(bindsymCombo(altSpace), "Mod1+space");
+    EXPECT_EQ(bindsymCombo(kAltSpace), "Mod1+space");
     EXPECT_EQ(bindsymCombo({swayModifiers(0x100 | 0x200 | 0x1000), 23, "Tab"}), "Control+Mod4+Shift+Tab");
     struct Case {
         const char* config;
@@ -224,22 +229,126 @@ TEST(SwayBindingsTest, AChordTheConfigurationBindsIsTakenWhicheverWayItIsWritten
         {"bindsym Mod1+space exec rofi", true},
         {"bindsym Alt+Space nop", true},
         {"  bindsym --no-repeat --to-code mod1+space exec x", true},
+        {"BindSym Mod1+space exec x", true},
         {"bindcode Mod1+65 exec x", true},
         {"set $mod Mod1\nbindsym $mod+space focus mode_toggle", true},
         {"set $mod Mod4\nset $modifier Mod1\nbindsym $modifier+space exec x", true},
         {"set $mod $mod+$mod\nbindsym $mod+space exec x", false},
         {"set $alt Mod1\nset $mod $alt\nbindsym $mod+space exec x", true},
         {"set $mod Mod4\nbindsym $mod+space focus mode_toggle", false},
+        {"set $mod Mod1\nbindsym \\$mod+space exec x", false},
+        {"set $mod Mod1\nset $m \\$mod\nbindsym $m+space exec x", false},
+        {"set $mod Mod1\nbindsym $$mod+space exec x", false},
         {"bindsym Mod1+Shift+space floating toggle", false},
         {"bindsym Mod1+s layout stacking", false},
         {"bindcode Mod1+66 exec x", false},
         {"# bindsym Mod1+space exec x", false},
         {"mode \"resize\" {\n    bindsym Mod1+space mode default\n}", false},
+        {"mode \"resize\"\n\n{\n    bindsym Mod1+space mode default\n}", false},
         {"mode \"resize\" {\n}\nbindsym Mod1+space exec x", true},
+        {"mode default bindsym Mod1+space exec x", true},
+        {"bindsym {\n  Mod1+space exec x\n}", true},
+        {"bar {\n  bindsym Mod1+space exec x\n}", false},
+        {"bindsym \\\n  Mod1+space exec x", true},
         {"bindsym Hyper+space exec x\nbindsym", false},
         {"", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(configBinds(c.config, altSpace), c.taken) << c.config;
+    for (const Case& c : cases) {
+        const BindingCheck check = configBinds(c.config, {}, kAltSpace);
+        EXPECT_EQ(check.bound, c.taken) << c.config;
+        EXPECT_EQ(check.problem, "") << c.config;
+    }
+}
+
+TEST(SwayBindingsTest, VariablesThatGrowEachOtherAreKeptLiteralAsSwayDoesOrMakeTheConfigurationUnreadable) {
+    // Eight lines, each sixteen of the one before: sway keeps the escaped ones literal.
+    std::string escaped = "set $v0 Mod1\n";
+    std::string unescaped = escaped;
+    for (int n = 1; n <= 8; ++n) {
+        escaped += "set $v" + std::to_string(n) + " ";
+        unescaped += "set $v" + std::to_string(n) + " ";
+        for (int copy = 0; copy < 16; ++copy) {
+            escaped += "\\$v" + std::to_string(n - 1);
+            unescaped += "$v" + std::to_string(n - 1);
+        }
+        escaped += "\n";
+        unescaped += "\n";
+    }
+    const BindingCheck literal = configBinds(escaped + "bindsym $v0+space exec x", {}, kAltSpace);
+    EXPECT_TRUE(literal.bound);
+    EXPECT_EQ(literal.problem, "");
+    const BindingCheck grown = configBinds(unescaped + "bindsym $v0+space exec x", {}, kAltSpace);
+    EXPECT_FALSE(grown.bound);
+    EXPECT_EQ(grown.problem, "its variables grow past 64 KiB");
+}
+
+TEST(SwayBindingsTest, IncludedFilesAreReadAsSwayReadsThemEachOnce) {
+    zerlith::testing::TempFolder folder;
+    const std::filesystem::path root = folder.path();
+    const std::map<std::string, std::string> files = {
+        {"extra.conf", "bindsym Mod1+space exec x"},
+        {"free.conf", "bindsym Mod4+space exec x"},
+        {"conf.d/50-keys", "bindsym Mod1+space exec x"},
+        {"conf.d/10-vars", "set $mod Mod1"},
+        {"vars.conf", "set $mod Mod1"},
+        {"self.conf", "include self.conf\ninclude loop.conf"},
+        {"loop.conf", "include self.conf"},
+        {"sub/nested.conf", "include extra.conf"},
+        {"sub/extra.conf", "bindsym Mod4+space exec x"},
+        {"modes.conf", "mode \"resize\" {\n  bindsym Mod1+space exec x\n}"},
+        {"my keys.conf", "bindsym Mod1+space exec x"},
+        {"config", "include config\ninclude free.conf"},
+    };
+    for (const auto& [name, text] : files) zerlith::testing::writeText(root / name, text);
+    struct Case {
+        std::string config;
+        bool taken;
+        std::string problem;
+    };
+    const std::vector<Case> cases = {
+        {"include extra.conf", true, ""},
+        {"include " + (root / "extra.conf").string(), true, ""},
+        {"include free.conf", false, ""},
+        {"include conf.d/*", true, ""},
+        {"include conf.d/10-*\nbindsym $mod+space exec x", true, ""},
+        {"include vars.conf\nbindsym $mod+space exec x", true, ""},
+        {"set $dir conf.d\ninclude $dir/50-keys", true, ""},
+        {"include $HOME/extra.conf", true, ""},
+        {"include ~/extra.conf", true, ""},
+        {"include \"my keys.conf\"", false, ""},
+        {"include 'my\\ keys.conf'", true, ""},
+        {"include missing.conf\ninclude none/*", false, ""},
+        {"include self.conf\ninclude config", false, ""},
+        {"include sub/nested.conf", false, ""},
+        {"include modes.conf", false, ""},
+        {"include extra.conf;true", false, ""},
+        {"include $(echo extra.conf)", false, "where \"include $(echo extra.conf)\" leads is unknown"},
+        {"include `echo extra.conf`", false, "where \"include `echo extra.conf`\" leads is unknown"},
+    };
+    const SwayConfigPlace place{root / "config", [&](const std::string& name) -> std::optional<std::string> {
+                                    return name == "HOME" ? std::optional(root.string()) : std::nullopt;
+                                }};
+    for (const Case& c : cases) {
+        const BindingCheck check = configBinds(c.config, place, kAltSpace);
+        EXPECT_EQ(check.bound, c.taken) << c.config;
+        EXPECT_EQ(check.problem, c.problem) << c.config;
+    }
+    // Without the main file's place, relative includes are unknown.
+    EXPECT_EQ(configBinds("include extra.conf", {}, kAltSpace).problem, "where \"include extra.conf\" leads is unknown");
+}
+
+TEST(SwayProcessTest, TheMainConfigurationIsTheOneGivenElseTheFirstDefaultThatExists) {
+    zerlith::testing::TempFolder folder;
+    const std::filesystem::path root = folder.path();
+    zerlith::testing::writeText(root / "home/.config/sway/config", "");
+    zerlith::testing::writeText(root / "xdg/i3/config", "");
+    const std::map<std::string, std::string> home = {{"HOME", (root / "home").string()}};
+    const std::map<std::string, std::string> xdg = {{"HOME", (root / "home").string()}, {"XDG_CONFIG_HOME", (root / "xdg").string()}};
+    EXPECT_EQ(swayConfigFile({"-c", "my.conf"}, "/work", home), "/work/my.conf");
+    EXPECT_EQ(swayConfigFile({"--config=/etc/x"}, "/work", home), "/etc/x");
+    EXPECT_EQ(swayConfigFile({"-d", "--config", "a", "-cb"}, "/work", home), "/work/b");
+    EXPECT_EQ(swayConfigFile({}, "/work", home), root / "home/.config/sway/config");
+    EXPECT_EQ(swayConfigFile({}, "/work", xdg), root / "xdg/i3/config");
 }
 
 }  // namespace

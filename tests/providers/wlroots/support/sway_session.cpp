@@ -112,7 +112,12 @@ SwaySession::SwaySession(Options options) {
     const fs::path runtime = root / "runtime";
     const fs::path log = runtime / "sway.log";
     zerlith::testing::writeText(config, configuration(options.extraConfig));
-    fs::permissions(config, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    const auto readable = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(config, readable);
+    for (const auto& [name, text] : options.files) {
+        zerlith::testing::writeText(root / name, text);
+        fs::permissions(root / name, readable);
+    }
     fs::create_directory(runtime);
     fs::permissions(runtime, fs::perms::owner_all);
 

@@ -3,9 +3,11 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -34,6 +36,8 @@ public:
     struct Options {
         /// Appended to the configuration, e.g. a `bindsym` that takes a key before the test does.
         std::vector<std::string> extraConfig;
+        /// Files written beside the configuration (name, text), for it to include.
+        std::vector<std::pair<std::string, std::string>> files;
     };
 
     /// A foot window; it lives as long as this object and must not outlive its session.
@@ -68,6 +72,9 @@ public:
     void focusWorkspace(const std::string& name);
     /// Opens a foot window titled `title` on the current workspace and waits until sway shows it.
     Window openWindow(const std::string& title);
+
+    /// The folder of the configuration and its files.
+    const std::filesystem::path& configFolder() const { return folder_.path(); }
 
     nlohmann::json tree();
     /// The view whose name (title) is `title`; none when sway shows no such window.
