@@ -77,7 +77,7 @@ void measure(int targets) {
 
     ui::PalettePopup* window = nullptr;
     PaletteController controller(snapshots, usage, log, [&](PaletteController& palette) {
-        auto made = std::make_unique<ui::PalettePopup>(palette, icons);
+        auto made = std::make_unique<ui::PalettePopup>(palette, icons, desktop.provider().bringHereKeys);
         window = made.get();
         return made;
     });

@@ -40,7 +40,8 @@ SwitcherShell::SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys, pla
       feedReader_(core.dispatch()),
       updater_(preferences, core.clock(), core.dispatch(), feedReader_, ZERLITH_VERSION, ZERLITH_UPDATE_FEED_URL),
       palette_(core.snapshots(), core.usage(), core.activationLog(), [this, &core](PaletteController& controller) {
-          auto window = std::make_unique<ui::PalettePopup>(controller, core.icons());
+          auto window = std::make_unique<ui::PalettePopup>(controller, core.icons(),
+                                                               core.desktop().provider().bringHereKeys);
           if (hotKeys_) window->onClosingKey([this] { return hotKeys_->holdKeyboard(); });
           window->onActivated([this] { deliverTyping(); });
           window->setOpeningTime(openingTime_);

@@ -24,6 +24,9 @@ struct ProviderInfo {
     std::string_view name;  ///< "macos_model", "wlroots", "x11", "empty"
     Capabilities capabilities;
     WindowSystem windowSystem = WindowSystem::any;
+    /// The keys that bring a window here, as the desktop's users write them: Qt gives the
+    /// palette's command key as Ctrl on Linux; the macOS model keeps its glyphs.
+    std::string_view bringHereKeys = "Ctrl+↩";
 };
 
 }  // namespace zerlith::desktop

@@ -58,10 +58,13 @@ PaletteKeyPress paletteKeyPress(int qtKey, Qt::KeyboardModifiers modifiers) {
     }
 }
 
-PalettePopup::PalettePopup(PaletteController& controller, IconCache& icons)
+PalettePopup::PalettePopup(PaletteController& controller, IconCache& icons, std::string_view bringHereKeys)
     : controller_(controller),
       host_(WindowHost::current()),
-      view_(std::make_unique<PaletteView>(controller, icons, host_.bringHereLabel(), host_.translucent())) {
+      view_(std::make_unique<PaletteView>(controller, icons,
+                                          QString::fromUtf8(bringHereKeys.data(), static_cast<qsizetype>(bringHereKeys.size())) +
+                                              " bring here",
+                                          host_.translucent())) {
     view_->setWindowTitle("Zerlith Switcher");
     view_->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | host_.popupFlags());
     if (view_->roundedByCompositor()) {

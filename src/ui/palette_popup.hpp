@@ -24,7 +24,8 @@ namespace zerlith::ui {
 class PalettePopup final : public QObject, public PaletteWindow, private QAbstractNativeEventFilter {
     Q_OBJECT
 public:
-    PalettePopup(PaletteController& controller, IconCache& icons);
+    /// `bringHereKeys`: the desktop's way of writing the keys that bring a window here ("Ctrl+↩").
+    PalettePopup(PaletteController& controller, IconCache& icons, std::string_view bringHereKeys);
     ~PalettePopup() override;
 
     bool isVisible() const override;

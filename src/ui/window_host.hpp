@@ -32,9 +32,6 @@ public:
     /// Whether a native event Qt reads tells the window it got the keyboard, sooner than Qt's
     /// own news of focus.
     virtual bool isFocusIn(const QByteArray& /*eventType*/, const void* /*message*/, const QWindow&) { return false; }
-    /// The key hint of "bring here", with the command key as the desktop's users know it: the
-    /// simulated desktop keeps the glyph of the platform it imitates.
-    virtual QString bringHereLabel() { return "⌘↩ bring here"; }
 };
 
 }  // namespace zerlith::ui

@@ -32,7 +32,6 @@ public:
     /// reported at all.
     bool isFocusIn(const QByteArray& eventType, const void* message, const QWindow& window) override;
     /// Linux users know the command key as Ctrl.
-    QString bringHereLabel() override { return "Ctrl+↩ bring here"; }
 
 private:
     /// The atoms it uses, by name.

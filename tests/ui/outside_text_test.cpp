@@ -138,7 +138,8 @@ TEST(OutsideTextTest, AScreensAnAppsAndAWindowsNamesInThePaletteFetchNothing) {
     IconCache icons;
     ui::PalettePopup* view = nullptr;
     PaletteController controller{snapshots, usage, log, [&](PaletteController& palette) {
-                                     auto made = std::make_unique<ui::PalettePopup>(palette, icons);
+                                     auto made = std::make_unique<ui::PalettePopup>(
+                                         palette, icons, sim.desktop().provider().bringHereKeys);
                                      view = made.get();
                                      return made;
                                  }};

@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
     ui::PalettePopup* window = nullptr;
     PaletteController controller(core.snapshots(), core.usage(), core.activationLog(),
                                  [&](PaletteController& palette) {
-                                     auto made = std::make_unique<ui::PalettePopup>(palette, core.icons());
+                                     auto made = std::make_unique<ui::PalettePopup>(palette, core.icons(),
+                                                                       core.desktop().provider().bringHereKeys);
                                      window = made.get();
                                      return made;
                                  });

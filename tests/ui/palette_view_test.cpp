@@ -58,7 +58,8 @@ protected:
     IconCache icons;
     ui::PalettePopup* window = nullptr;
     PaletteController controller{snapshots, usage, log, [this](PaletteController& palette) {
-                                     auto made = std::make_unique<ui::PalettePopup>(palette, icons);
+                                     auto made = std::make_unique<ui::PalettePopup>(
+                                         palette, icons, sim.desktop().provider().bringHereKeys);
                                      window = made.get();
                                      return made;
                                  }};

@@ -55,7 +55,9 @@ desktop::ProviderInfo SimDesktop::provider() const {
              .globalKeys = true,
              .typedAheadCapture = false,
              .tabs = true,
-             .permissions = true}};
+             .permissions = true},
+            desktop::WindowSystem::any,
+            "⌘↩"};
 }
 
 desktop::Windows& SimDesktop::windows() { return parts_->windows; }
