@@ -41,25 +41,20 @@ std::optional<Pid> WlrootsWindows::ownerOf(std::uint32_t id) {
     return window->pid;
 }
 
-bool WlrootsWindows::raise(ActivationLog&, const Target& target, const std::optional<platform::Screen>& movingTo) {
-    const DesktopReading reading = reader_.read();
-    if (const DesktopWindow* window = reading.find(target.window->windowID)) return raiseWindow(*window, movingTo);
-    return raiseFrontWindow(target.window->pid, {}, movingTo);
-}
-
-void WlrootsWindows::raiseShowing(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo) {
-    raiseFrontWindow(pid, title, movingTo) || raiseFrontWindow(pid, {}, movingTo);
-}
-
-bool WlrootsWindows::raiseFrontWindow(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo) {
+std::optional<std::uint32_t> WlrootsWindows::frontWindowOf(Pid pid, std::string_view title) {
     const DesktopReading reading = reader_.read();
     const auto front = std::find_if(reading.windows.begin(), reading.windows.end(), [&](const DesktopWindow& window) {
         return window.pid == pid && window.toplevel.title.starts_with(title);
     });
-    return front != reading.windows.end() && raiseWindow(*front, movingTo);
+    if (front == reading.windows.end()) return std::nullopt;
+    return front->toplevel.id;
 }
 
-bool WlrootsWindows::raiseWindow(const DesktopWindow& window, const std::optional<platform::Screen>& movingTo) {
+bool WlrootsWindows::raiseWindow(std::uint32_t id, const std::optional<platform::Screen>& movingTo) {
+    const DesktopReading reading = reader_.read();
+    const DesktopWindow* found = reading.find(id);
+    if (found == nullptr) return false;
+    const DesktopWindow& window = *found;
     SwayIpc* sway = reader_.sway();
     if (sway == nullptr || !window.view) return reader_.connection().activate(window.toplevel.id);
     // Focusing a window on a hidden workspace shows that workspace; a moved window keeps its

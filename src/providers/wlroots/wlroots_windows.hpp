@@ -1,7 +1,7 @@
 #pragma once
 
-#include "desktop/windows.hpp"
 #include "providers/wlroots/desktop_reading.hpp"
+#include "providers/xdg/xdg_windows.hpp"
 
 namespace zerlith::wlroots {
 
@@ -9,7 +9,7 @@ namespace zerlith::wlroots {
 /// which also switches workspace and moves it to another output; elsewhere the protocol asks the
 /// compositor to activate it, and moving is not offered. Any thread, apart from what
 /// desktop::Windows keeps to the main thread.
-class WlrootsWindows final : public desktop::Windows {
+class WlrootsWindows final : public xdg::XdgWindows {
 public:
     explicit WlrootsWindows(DesktopReader& reader) : reader_(reader) {}
 
@@ -17,14 +17,10 @@ public:
     std::vector<desktop::Window> list() override;
     std::optional<desktop::FocusedWindow> focusedWindow(Pid pid, double timeout) override;
     std::optional<Pid> ownerOf(std::uint32_t window) override;
-    bool raise(ActivationLog& log, const Target& window, const std::optional<platform::Screen>& movingTo) override;
-    void raiseShowing(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo) override;
-
-    /// Raises the frontmost window of `pid` whose title begins with `title`; false without one.
-    bool raiseFrontWindow(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo);
 
 private:
-    bool raiseWindow(const DesktopWindow& window, const std::optional<platform::Screen>& movingTo);
+    bool raiseWindow(std::uint32_t id, const std::optional<platform::Screen>& movingTo) override;
+    std::optional<std::uint32_t> frontWindowOf(Pid pid, std::string_view title) override;
 
     DesktopReader& reader_;
 };

@@ -23,16 +23,6 @@ bool switchable(const ClientWindow& window, Pid ownPid) {
     return frame && desktop::isSwitchableSize(*frame);
 }
 
-/// The frontmost normal window of `pid` whose title begins with `title` (any window of `pid`
-/// for an empty title).
-const ClientWindow* frontWindowOf(const DesktopSnapshot& desktop, Pid pid, const std::string& title) {
-    for (const ClientWindow& window : desktop.windows()) {
-        if (window.pid != pid || window.layer != 0 || window.isDesktop) continue;
-        if (window.title.value_or("").starts_with(title)) return &window;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 std::vector<desktop::Window> X11Windows::list() {
@@ -76,21 +66,16 @@ std::optional<platform::WindowIcon> X11Windows::icon(std::uint32_t window, int p
     return windowIcon(reply.get(), preferredSize);
 }
 
-bool X11Windows::raise(ActivationLog&, const Target& target, const std::optional<platform::Screen>& movingTo) {
-    return raiseWindow(target.window->windowID, movingTo) || raiseFrontWindow(target.window->pid, {}, movingTo);
-}
-
-void X11Windows::raiseShowing(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo) {
-    raiseFrontWindow(pid, title, movingTo) || raiseFrontWindow(pid, {}, movingTo);
-}
-
-bool X11Windows::raiseFrontWindow(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo) {
+std::optional<std::uint32_t> X11Windows::frontWindowOf(Pid pid, std::string_view title) {
     const auto desktop = cache_.current(kDefaultReplyTimeout);
-    const ClientWindow* front = frontWindowOf(*desktop, pid, title);
-    return front != nullptr && raiseWindow(front->id, movingTo);
+    for (const ClientWindow& window : desktop->windows()) {
+        if (window.pid != pid || window.layer != 0 || window.isDesktop) continue;
+        if (window.title.value_or("").starts_with(title)) return window.id;
+    }
+    return std::nullopt;
 }
 
-bool X11Windows::raiseWindow(xcb_window_t window, const std::optional<platform::Screen>& movingTo) {
+bool X11Windows::raiseWindow(std::uint32_t window, const std::optional<platform::Screen>& movingTo) {
     if (!activation_.activateWindow(window, kDefaultReplyTimeout)) return false;
     if (movingTo) dispatch_.postMain([this, window, screen = *movingTo] { moveToScreen(window, screen); });
     return true;

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "desktop/windows.hpp"
 #include "platform/clock.hpp"
 #include "platform/dispatch.hpp"
 #include "providers/x11/desktop_cache.hpp"
 #include "providers/x11/window_activation.hpp"
+#include "providers/xdg/xdg_windows.hpp"
 
 namespace zerlith::x11 {
 
 /// The client windows of an EWMH desktop. Every window is raised by its own id, on whichever
 /// desktop it is, restored when minimized; moves are requests to the window manager. Any thread,
 /// apart from what desktop::Windows keeps to the main thread.
-class X11Windows final : public desktop::Windows {
+class X11Windows final : public xdg::XdgWindows {
 public:
     X11Windows(XcbConnection& connection, DesktopCache& cache, WindowActivation& activation,
                platform::Display& display, platform::Clock& clock, platform::Dispatch& dispatch)
@@ -26,16 +26,11 @@ public:
     std::optional<Pid> ownerOf(std::uint32_t window) override;
     /// _NET_WM_ICON; waits for the server as long as any read.
     std::optional<platform::WindowIcon> icon(std::uint32_t window, int preferredSize) override;
-    /// A window that is gone brings another of its application forward instead; false when
-    /// there is none.
-    bool raise(ActivationLog& log, const Target& window, const std::optional<platform::Screen>& movingTo) override;
-    void raiseShowing(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo) override;
 
 private:
-    /// Raises the frontmost window of `pid` whose title begins with `title`; false without one.
-    bool raiseFrontWindow(Pid pid, const std::string& title, const std::optional<platform::Screen>& movingTo);
     /// Raises a window, then moves it on the main queue when asked; false when it is gone.
-    bool raiseWindow(xcb_window_t window, const std::optional<platform::Screen>& movingTo);
+    bool raiseWindow(std::uint32_t window, const std::optional<platform::Screen>& movingTo) override;
+    std::optional<std::uint32_t> frontWindowOf(Pid pid, std::string_view title) override;
     /// Main queue: moves a window onto `destination`, out of full screen first; a window already
     /// there, or gone, stays.
     void moveToScreen(xcb_window_t window, const platform::Screen& destination);
