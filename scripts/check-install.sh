@@ -2,8 +2,9 @@
 # Checks what a build folder (default build/) installs and packs: `cmake --install` into a
 # scratch DESTDIR, the desktop entry, metainfo and manual page through their validators, the
 # browsers' host manifests naming the installed executable (with the same text the executable
-# writes itself), the installed command starting the installed application without loading Qt
-# itself, then `cpack -G DEB` and the package's contents; lintian when installed.
+# writes itself), the extension in the browsers' system-wide folders, the installed command
+# starting the installed application without loading Qt itself, then `cpack -G DEB` and the
+# package's contents; lintian when installed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -17,6 +18,10 @@ DESTDIR=$stage cmake --install "$build" >/dev/null
 prefix=$(cached CMAKE_INSTALL_PREFIX)
 executable=$prefix/$(cached CMAKE_INSTALL_BINDIR)/zerlith
 share=$stage$prefix/share
+# The extension, unpacked where Debian's Chromium and Firefox ESR load system-wide extensions.
+extensions=(chromium/extensions/zerlith/manifest.json chromium/extensions/zerlith/background.js
+  "mozilla/extensions/{ec8030f7-c20a-464f-9b0e-13a3a9e97384}/tabs@zerlith.dev/background.js"
+  "mozilla/extensions/{ec8030f7-c20a-464f-9b0e-13a3a9e97384}/tabs@zerlith.dev/manifest.json")
 [ -x "$stage$executable" ] || fail "no executable at $executable"
 application=$stage$prefix/$(cached CMAKE_INSTALL_LIBEXECDIR)/zerlith/zerlith-app
 [ -x "$application" ] || fail "no application at $application"
@@ -34,9 +39,12 @@ for entry in zerlith-settings.so:zerlith_make_settings_window zerlith-updates.so
   [ -z "$missing" ] || fail "the switcher does not export what $module needs: $(c++filt <<<"$missing")"
 done
 for file in icons/hicolor/scalable/apps/dev.zerlith.Zerlith.svg icons/hicolor/symbolic/apps/dev.zerlith.Zerlith-symbolic.svg \
-    zerlith/browser-extension/chromium/manifest.json zerlith/browser-extension/firefox/manifest.json; do
+    "${extensions[@]}"; do
   [ -f "$share/$file" ] || fail "not installed: $file"
 done
+# Firefox takes a system-wide add-on only from a folder named by the add-on's id.
+grep -qF "\"id\": \"$(basename "$(dirname "${extensions[3]}")")\"" "$share/${extensions[3]}" ||
+  fail "the Firefox extension's folder is not named by its id"
 desktop-file-validate "$share/applications/dev.zerlith.Zerlith.desktop"
 appstreamcli validate --no-net "$share/metainfo/dev.zerlith.Zerlith.metainfo.xml" >/dev/null ||
   appstreamcli validate --no-net "$share/metainfo/dev.zerlith.Zerlith.metainfo.xml" >&2 || fail "metainfo refused"
@@ -85,7 +93,7 @@ for file in ./usr/bin/zerlith ./usr/libexec/zerlith/zerlith-app ./usr/libexec/ze
     ./usr/share/applications/dev.zerlith.Zerlith.desktop \
     ./usr/share/icons/hicolor/scalable/apps/dev.zerlith.Zerlith.svg ./usr/share/metainfo/dev.zerlith.Zerlith.metainfo.xml \
     ./usr/share/man/man1/zerlith.1.gz ./etc/chromium/native-messaging-hosts/dev.zerlith.tabs.json \
-    ./usr/share/zerlith/browser-extension/chromium/manifest.json; do
+    "${extensions[@]/#/./usr/share/}"; do
   grep -qxF "$file" <<<"$contents" || fail "$file is not in $(basename "$deb")"
 done
 if grep -E '_tests?$|_bench$|_fuzz$|/fuzz/|/tests?/' <<<"$contents"; then fail "tests, benchmarks or fuzz targets in the package"; fi

@@ -57,14 +57,15 @@ void SettingsModel::refresh() {
     changed();
     // The browsers are asked themselves, and one may be slow to answer: never on the main thread.
     auto& dispatch = services_.dispatch;
-    dispatch.concurrentQueue().async([&dispatch, weak = self_.weak(), searchPath = services_.browserSearchPath] {
+    dispatch.concurrentQueue().async([&dispatch, weak = self_.weak(), searchPath = services_.browserSearchPath,
+                                      system = services_.systemExtensions] {
         std::map<BrowserKind, desktop::TabConsent> automation;
         for (const auto browser : kAllBrowsers) {
             if (BrowserSource::runningApp(browser)) automation[browser] = Permissions::tabConsent(browser);
         }
         std::vector<TabBrowser> browsers;
         if (auto* bridge = platform::current().browserBridge())
-            browsers = zerlith::tabBrowsers(platform::installedBrowsers(searchPath), bridge->connectedBrowsers());
+            browsers = zerlith::tabBrowsers(platform::installedBrowsers(searchPath), bridge->connectedBrowsers(), system);
         dispatch.postMain([weak, automation = std::move(automation), browsers = std::move(browsers)]() mutable {
             auto* model = weak.get();
             if (!model || (model->automation_ == automation && model->tabBrowsers_ == browsers)) return;

@@ -49,6 +49,8 @@ public:
         /// What the desktop lacks, told above the shortcuts, given whether the switcher takes its
         /// keys itself (desktopNotice()); none when nothing.
         std::function<std::string(bool takesKeys)> desktopNotice = {};
+        /// Where browsers load the extension by themselves when the package installed it.
+        SystemExtensions systemExtensions = debianSystemExtensions();
     };
 
     static constexpr double kPollInterval = 1.0;

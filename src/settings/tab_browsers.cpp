@@ -5,8 +5,29 @@
 
 namespace zerlith {
 
+namespace {
+
+bool holdsExtension(const std::filesystem::path& folder) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(folder / "manifest.json", error);
+}
+
+/// Whether the browser known as `name` loads the extension from `system` at start.
+bool loadsSystemExtension(std::string_view name, const SystemExtensions& system) {
+    std::error_code error;
+    if (name == "Chromium") return holdsExtension(system.chromium) && std::filesystem::exists(system.chromiumLoader, error);
+    return name == "Firefox" && holdsExtension(system.firefox);
+}
+
+}  // namespace
+
+SystemExtensions debianSystemExtensions() {
+    return {ZERLITH_SYSTEM_CHROMIUM_EXTENSION, "/etc/chromium.d/extensions", ZERLITH_SYSTEM_FIREFOX_EXTENSION};
+}
+
 std::vector<TabBrowser> tabBrowsers(const std::vector<const platform::KnownBrowser*>& installed,
-                                    const std::vector<platform::ConnectedBrowser>& connected) {
+                                    const std::vector<platform::ConnectedBrowser>& connected,
+                                    const SystemExtensions& system) {
     std::vector<TabBrowser> rows;
     for (const auto& known : platform::kKnownBrowsers) {
         const bool isInstalled = std::find(installed.begin(), installed.end(), &known) != installed.end();
@@ -17,16 +38,18 @@ std::vector<TabBrowser> tabBrowsers(const std::vector<const platform::KnownBrows
         });
         if (!isInstalled && !named) continue;
         rows.push_back({std::string(known.executables[0]), std::string(known.name), std::string(known.kind),
-                        named || unnamed});
+                        named || unnamed, loadsSystemExtension(known.name, system)});
     }
     return rows;
 }
 
 std::string extensionFolder(std::string_view kind) {
-    const std::string family = kind == "firefox" ? "firefox" : "chromium";
-    for (const std::filesystem::path root : {ZERLITH_INSTALLED_EXTENSION_DIR, ZERLITH_BUILT_EXTENSION_DIR}) {
+    const bool firefox = kind == "firefox";
+    const std::filesystem::path installed = firefox ? ZERLITH_INSTALLED_FIREFOX_EXTENSION : ZERLITH_INSTALLED_CHROMIUM_EXTENSION;
+    const auto built = std::filesystem::path(ZERLITH_BUILT_EXTENSION_DIR) / (firefox ? "firefox" : "chromium");
+    for (const auto& folder : {installed, built}) {
         std::error_code error;
-        if (std::filesystem::is_directory(root / family, error)) return (root / family).string();
+        if (std::filesystem::is_directory(folder, error)) return folder.string();
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,15 +16,30 @@ struct TabBrowser {
     std::string name;  ///< "Chromium", "Brave", "Firefox"
     std::string kind;  ///< the extension's family: "chrome" or "firefox"
     bool connected = false;
+    /// The package put the extension where this browser loads it at start: nothing to do by hand.
+    bool extensionInstalled = false;
     bool operator==(const TabBrowser&) const = default;
 };
+
+/// Where browsers load Zerlith's extension at start when it is installed system-wide.
+struct SystemExtensions {
+    std::filesystem::path chromium;        ///< Chromium's extension folder
+    std::filesystem::path chromiumLoader;  ///< the file that has Chromium's wrapper load that folder
+    std::filesystem::path firefox;         ///< Firefox's add-on folder
+};
+
+/// Debian's places, whatever this build's prefix: /usr/share/chromium/extensions/zerlith, loaded
+/// through /etc/chromium.d/extensions, and Firefox's add-on folder below /usr/share/mozilla/extensions/.
+SystemExtensions debianSystemExtensions();
 
 /// A row per installed browser, in the known browsers' order, and one per connected browser that
 /// was not found installed (started from elsewhere). A browser is connected when a connected
 /// browser bears its name; one that bears none (a host from before browsers were named) counts
-/// for every browser of its kind.
+/// for every browser of its kind. Chromium and Firefox have the extension installed when
+/// `system` holds it (Chromium's also needs its loader); Chrome, Brave and Edge never do.
 std::vector<TabBrowser> tabBrowsers(const std::vector<const platform::KnownBrowser*>& installed,
-                                    const std::vector<platform::ConnectedBrowser>& connected);
+                                    const std::vector<platform::ConnectedBrowser>& connected,
+                                    const SystemExtensions& system);
 
 /// The folder holding Zerlith's extension for a family ("chrome" or "firefox"): the installed one,
 /// else the build tree's; empty when neither exists.

@@ -40,12 +40,21 @@ QString SettingsBridge::noBrowsersText() const {
 
 namespace {
 
-/// How to add the extension to a browser of `kind`, as its own pages say it.
-QString extensionSteps(const std::string& kind) {
-    if (kind == "firefox") {
-        return "Extension not connected. Install the host and restart Firefox, then in about:debugging → "
-               "This Firefox choose “Load Temporary Add-on…” and pick manifest.json in the extension folder.";
+/// How to add the extension to `browser`, as its own pages say it: nothing but a restart where
+/// the package installed it where the browser loads it.
+QString extensionSteps(const TabBrowser& browser) {
+    constexpr auto firefoxSteps = "in about:debugging → This Firefox choose “Load Temporary Add-on…” and pick "
+                                  "manifest.json in the extension folder.";
+    if (browser.extensionInstalled && browser.kind == "firefox") {
+        return QString("Extension installed with the package: Debian’s Firefox ESR loads it at start, so restart "
+                       "it. Firefox from Mozilla’s own builds: ") + firefoxSteps;
     }
+    if (browser.extensionInstalled) {
+        return QString::fromStdString("Extension installed with the package: " + browser.name +
+                                      " loads it at start, so restart it.");
+    }
+    if (browser.kind == "firefox")
+        return QString("Extension not connected. Install the host and restart Firefox, then ") + firefoxSteps;
     return "Extension not connected. Install the host and restart the browser, then in chrome://extensions "
            "turn on Developer mode, choose “Load unpacked” and pick the extension folder.";
 }
@@ -60,7 +69,7 @@ QVariantList browserRows(const SettingsModel& model) {
                 {"browser", QString::fromStdString(browser.id)},
                 {"kind", QString::fromStdString(browser.kind)},
                 {"title", QString::fromStdString(browser.name)},
-                {"detail", browser.connected ? "Extension connected: its tabs are listed." : extensionSteps(browser.kind)},
+                {"detail", browser.connected ? "Extension connected: its tabs are listed." : extensionSteps(browser)},
                 {"granted", browser.connected},
                 {"actionTitle", "Install Host"},
                 {"linkTitle", "Open Extension Folder"},

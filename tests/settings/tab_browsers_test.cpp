@@ -63,7 +63,34 @@ TEST(TabBrowsers, InstalledOnThePathAndConnectedByName) {
         install(second.path(), each.inSecond);
         // An empty entry (the current folder) and a missing folder are passed over.
         const auto path = first.path().string() + "::/nonexistent:" + second.path().string();
-        EXPECT_EQ(tabBrowsers(platform::installedBrowsers(path), each.connected), each.rows) << each.what;
+        EXPECT_EQ(tabBrowsers(platform::installedBrowsers(path), each.connected, {}), each.rows) << each.what;
+    }
+}
+
+TEST(TabBrowsers, InstalledWithThePackageWhereTheBrowserLoadsIt) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> files;  // below the system root
+        std::vector<bool> installed;     // Chromium, Google Chrome, Firefox
+    };
+    const Case cases[] = {
+        {"nothing installed", {}, {false, false, false}},
+        {"Chromium's and Firefox's, Chromium loading its folder", {"chromium/zerlith/manifest.json",
+         "chromium.d/extensions", "mozilla/tabs/manifest.json"}, {true, false, true}},
+        {"Chromium's folder but no loader", {"chromium/zerlith/manifest.json"}, {false, false, false}},
+        {"folders without a manifest", {"chromium/zerlith/background.js", "chromium.d/extensions",
+         "mozilla/tabs/background.js"}, {false, false, false}},
+    };
+    for (const auto& each : cases) {
+        TempFolder root, bin;
+        install(bin.path(), {"chromium", "google-chrome", "firefox-esr"});
+        for (const auto& file : each.files) testing::writeText(root.path() / file, "{}");
+        const SystemExtensions system{root.path() / "chromium/zerlith", root.path() / "chromium.d/extensions",
+                                      root.path() / "mozilla/tabs"};
+        std::vector<bool> installed;
+        for (const auto& row : tabBrowsers(platform::installedBrowsers(bin.path().string()), {}, system))
+            installed.push_back(row.extensionInstalled);
+        EXPECT_EQ(installed, each.installed) << each.what;
     }
 }
 

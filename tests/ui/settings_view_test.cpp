@@ -138,7 +138,9 @@ protected:
     SettingsModel model{{*sim.desktop().preferences(), sim.dispatch, loginItem, updater, takesKeys ? &hotKeys : nullptr,
                          [this](HotKeyManager::Role) { return [this](std::uint32_t, platform::KeyboardCapture) { ++presses; }; },
                          sim.desktop().hotKeys(), nullptr, (home.path() / "bin").string(), "/usr/bin/zerlith",
-                         [this](bool keysTaken) { return keysTaken ? std::string() : notice; }}};
+                         [this](bool keysTaken) { return keysTaken ? std::string() : notice; },
+                         SystemExtensions{home.path() / "system/chromium", home.path() / "system/chromium.d/extensions",
+                                          home.path() / "system/firefox"}}};
     ui::SettingsQuickWindow window{model, updater, takesKeys ? &hotKeys : nullptr, sim.desktop().hotKeys()};
 };
 
@@ -302,6 +304,21 @@ TEST_F(SettingsWithBrowserTabsTest, ARowPerInstalledBrowserAndNoSystemPermission
     ASSERT_FALSE(log.empty());
     EXPECT_TRUE(log.back().starts_with("openURL file:///")) << log.back();
     EXPECT_TRUE(log.back().ends_with("/browser-extension/chromium")) << log.back();
+}
+
+TEST_F(SettingsWithBrowserTabsTest, TheExtensionInstalledWithThePackageNeedsOnlyARestart) {
+    for (const char* file : {"chromium/manifest.json", "chromium.d/extensions", "firefox/manifest.json"})
+        writeText(home.path() / "system" / file, "{}");
+    bridged.bridge.connected = {};
+    open();
+    EXPECT_EQ(find(item("browserRow_chromium"), "rowDetail")->property("text").toString(),
+              "Extension installed with the package: Chromium loads it at start, so restart it.");
+    EXPECT_EQ(find(item("browserRow_firefox"), "rowDetail")->property("text").toString(),
+              "Extension installed with the package: Debian’s Firefox ESR loads it at start, so restart it. "
+              "Firefox from Mozilla’s own builds: in about:debugging → This Firefox choose “Load Temporary Add-on…” "
+              "and pick manifest.json in the extension folder.");
+    EXPECT_TRUE(find(item("browserRow_brave-browser"), "rowDetail")->property("text").toString().contains("Load unpacked"))
+        << "Brave never loads what the package installs";
 }
 
 TEST_F(SettingsWithBrowserTabsTest, InstallHostWritesTheManifestsIntoTheUsersProfiles) {

@@ -1,6 +1,7 @@
 #include "browser/support/local_web.hpp"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -55,7 +56,7 @@ TitlePages::TitlePages() {
     auto address = loopback(0);
     socklen_t size = sizeof address;
     if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener_, 16) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0 || ::pipe(stop_) != 0) {
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0 || ::pipe2(stop_, O_CLOEXEC) != 0) {
         throw std::runtime_error("cannot serve pages on the loopback");
     }
     port_ = ntohs(address.sin_port);
