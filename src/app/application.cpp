@@ -31,9 +31,10 @@ constexpr auto kStartingInstanceWait = std::chrono::seconds(20);
 /// channel other invocations reach it through.
 class Switcher {
 public:
-    Switcher(CoreServices& core, platform::Preferences& preferences, LoginItem& loginItem, std::string command)
+    Switcher(CoreServices& core, platform::Preferences& preferences, LoginItem& loginItem, std::string command,
+             bool waylandSession)
         : core_(core),
-          shell_(core, core.desktop().hotKeys(), preferences, loginItem, std::move(command)),
+          shell_(core, core.desktop().hotKeys(), preferences, loginItem, std::move(command), waylandSession),
           delegate_({core.snapshots(), core.usage(), core.activationLog(), preferences, core.dispatch(),
                      core.desktop().hotKeys(), core.desktop().desktopEvents(), std::cerr},
                     shell_) {
@@ -142,13 +143,13 @@ int runApplication(int argc, char** argv, DesktopChoice choice) {
     std::vector<char*> qtArguments(argv, argv + argc);
     char platformOption[] = "-platform";
     QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (choice.desktopFile == nullptr && platform.isEmpty()) {
+    if (choice.session.desktopFile.empty() && platform.isEmpty()) {
         const bool wayland = runtime.desktop->provider().windowSystem == desktop::WindowSystem::wayland;
         platform = wayland ? "wayland" : "xcb";
         qtArguments.insert(qtArguments.end(), {platformOption, platform.data()});
     }
     if (platform == "xcb" && !ui::X11WindowHost::displayReachable()) {
-        std::cerr << "zerlith: cannot open the display " << (choice.display ? choice.display : "") << '\n';
+        std::cerr << "zerlith: cannot open the display " << choice.session.display << '\n';
         return 2;
     }
     int qtArgumentCount = static_cast<int>(qtArguments.size());
@@ -165,7 +166,8 @@ int runApplication(int argc, char** argv, DesktopChoice choice) {
     const auto ownPreferences = openPreferences(core);
     const auto command = commandPath(argv[0]);
     const auto loginItem = openLoginItem(core, command);
-    Switcher switcher(core, ownPreferences ? *ownPreferences : *core.desktop().preferences(), *loginItem, command);
+    Switcher switcher(core, ownPreferences ? *ownPreferences : *core.desktop().preferences(), *loginItem, command,
+                      choice.session.wayland());
     if (lock && !switcher.listen(*socket)) std::cerr << "zerlith: cannot listen at " << *socket << '\n';
     return QApplication::exec();
 }

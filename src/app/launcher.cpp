@@ -24,7 +24,7 @@ bool isSet(const char* value) { return value != nullptr && *value != '\0'; }
 /// its windows can be shown there); for a simulated desktop, whatever display Qt is given
 /// (offscreen included).
 bool displayAvailable(const DesktopChoice& choice) {
-    return isSet(std::getenv("QT_QPA_PLATFORM")) || isSet(choice.display) || isSet(choice.waylandDisplay);
+    return isSet(std::getenv("QT_QPA_PLATFORM")) || choice.session.x11() || choice.session.wayland();
 }
 
 std::string_view requestOf(const CLI::Invocation& invocation) {

@@ -1,4 +1,3 @@
-#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -14,7 +13,7 @@ int main(int argc, char** argv) {
     if (const auto status = app::runBrowserMode({argv + 1, argv + argc})) return *status;
     const auto invocation = CLI::parse({argv + 1, argv + argc});
     if (const auto status = CLI::answerWithoutDesktop(invocation)) return *status;
-    const app::DesktopChoice choice{std::getenv("ZERLITH_DESKTOP"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), {}};
+    const app::DesktopChoice choice{desktop::Session::fromEnvironment(), {}};
     if (invocation.mode == CLI::Mode::application) return app::launchApplication(argc, argv, invocation, choice);
 
     auto started = app::startRuntime(choice);

@@ -1,26 +1,17 @@
 #include "app/runtime.hpp"
 
 #include <iostream>
-#include <vector>
 
+#include "desktop/provider_registry.hpp"
 #include "platform/manual_dispatch.hpp"
 #include "platform/sim/sim_desktop.hpp"
 #include "platform/thread_dispatch.hpp"
 #include "providers/empty/empty_desktop.hpp"
-#if defined(ZERLITH_HAS_X11) || defined(ZERLITH_HAS_WAYLAND)
-#include "browser/host_bridge.hpp"
-#include "providers/xdg/xdg_desktop.hpp"
-#include "system/runtime_folder.hpp"
-#endif
-#ifdef ZERLITH_HAS_X11
-#include "providers/x11/x11_desktop.hpp"
-#endif
-#ifdef ZERLITH_HAS_WAYLAND
-#include "providers/wlroots/wlroots_desktop.hpp"
-#endif
 
 namespace zerlith::app {
 namespace {
+
+using desktop::Session;
 
 Runtime realTime(const DesktopChoice& choice) {
     return {std::make_unique<platform::SystemClock>(),
@@ -34,7 +25,7 @@ Runtime virtualTime(double startNow) {
 }
 
 std::variant<Runtime, std::string> simulated(const DesktopChoice& choice) {
-    auto loaded = sim::loadDesktopFile(choice.desktopFile);
+    auto loaded = sim::loadDesktopFile(choice.session.desktopFile);
     if (auto* error = std::get_if<std::string>(&loaded)) return std::move(*error);
     auto& model = std::get<sim::DesktopModel>(loaded);
     Runtime runtime = model.virtualTime && !choice.makeDispatch
@@ -44,66 +35,56 @@ std::variant<Runtime, std::string> simulated(const DesktopChoice& choice) {
     return runtime;
 }
 
-#if defined(ZERLITH_HAS_X11) || defined(ZERLITH_HAS_WAYLAND)
-/// Hands a live desktop the way to the browsers' extensions.
-std::unique_ptr<platform::Platform> withBrowserBridge(std::unique_ptr<xdg::XdgDesktop> desktop, Runtime& runtime) {
-    if (!desktop) return nullptr;
-    // Without a private folder there is no safe way to the hosts: no tabs, then.
-    std::string noFolder;
-    if (const auto folder = runtimeFolder(&noFolder))
-        desktop->setBrowserBridge(std::make_unique<browser::HostBridge>(*folder, *runtime.clock));
-    return desktop;
-}
-#endif
-
-#ifdef ZERLITH_HAS_WAYLAND
-std::unique_ptr<platform::Platform> connectWlroots(const DesktopChoice& choice, Runtime& runtime, std::string* error) {
-    if (choice.waylandDisplay == nullptr || *choice.waylandDisplay == '\0') return nullptr;
-    auto desktop = wlroots::connectWlrootsDesktop(*runtime.clock, *runtime.dispatch, error);
-    // GNOME and KDE keep other applications' windows from Wayland clients; XWayland's X11
-    // desktop, tried next, shows the X11 windows only.
-    if (!desktop && !error->empty() && choice.display != nullptr && *choice.display != '\0') {
-        std::cerr << "zerlith: " << *error << "; only X11 windows are visible\n";
-        error->clear();
+/// Why a session with no live desktop has none, when no provider said.
+std::string noDesktopReason(const Session& session) {
+    if (!session.wayland() && !session.x11()) {
+        return "no desktop found: neither DISPLAY nor WAYLAND_DISPLAY is set" +
+               (session.sessionType.empty() ? "" : " (XDG_SESSION_TYPE=" + session.sessionType + ")");
     }
-    return withBrowserBridge(std::move(desktop), runtime);
+    return "no provider in this build serves this session (XDG_CURRENT_DESKTOP=" + session.currentDesktop +
+           ", WAYLAND_DISPLAY=" + session.waylandDisplay + ", DISPLAY=" + session.display + ")";
 }
-#endif
 
-#ifdef ZERLITH_HAS_X11
-std::unique_ptr<platform::Platform> connectX11(const DesktopChoice& choice, Runtime& runtime, std::string* error) {
-    if (choice.display == nullptr || *choice.display == '\0') return nullptr;
-    return withBrowserBridge(x11::connectX11Desktop(*runtime.clock, *runtime.dispatch, error), runtime);
+/// Why a Wayland session's own windows are not seen, when no provider said.
+std::string waylandWindowsReason(const Session& session) {
+    return "no provider in this build lists the Wayland windows of " +
+           (session.currentDesktop.empty() ? "the Wayland display " + session.waylandDisplay : session.currentDesktop);
 }
-#endif
 
-/// A kind of live desktop. `connect` gives the desktop of this session, or null: with a reason in
-/// `error` when the session is of this kind but cannot be reached, without one when it is not.
-struct LiveDesktop {
-    std::unique_ptr<platform::Platform> (*connect)(const DesktopChoice&, Runtime&, std::string* error);
-};
-
-/// Tried in this order; the first that connects runs. A new kind of desktop adds its line here.
-const std::vector<LiveDesktop> kLiveDesktops = {
-#ifdef ZERLITH_HAS_WAYLAND
-    {connectWlroots},
-#endif
-#ifdef ZERLITH_HAS_X11
-    {connectX11},
-#endif
-};
+/// The desktop of the first of `providers` that connects, or null. Either way at most one line on
+/// standard error: that only X11 windows are seen in a Wayland session, or why there is no desktop.
+std::unique_ptr<platform::Platform> connectLive(const Session& session, const std::vector<const desktop::Provider*>& providers,
+                                                Runtime& runtime) {
+    std::string failure;  // the latest provider's reason, when one failed
+    for (const desktop::Provider* provider : providers) {
+        auto connection = provider->connect(session, *runtime.clock, *runtime.dispatch);
+        if (auto* reason = std::get_if<std::string>(&connection)) {
+            failure = std::move(*reason);
+            continue;
+        }
+        auto desktop = std::get<std::unique_ptr<platform::Platform>>(std::move(connection));
+        // KWin and Mutter keep other applications' windows from Wayland clients; XWayland shows
+        // the X11 ones. Not worth a word when the user asked for this provider.
+        if (session.wayland() && session.provider.empty() &&
+            desktop->provider().windowSystem == desktop::WindowSystem::x11) {
+            std::cerr << "zerlith: " << (failure.empty() ? waylandWindowsReason(session) : failure)
+                      << "; only X11 windows are visible\n";
+        }
+        return desktop;
+    }
+    std::cerr << "zerlith: " << (failure.empty() ? noDesktopReason(session) : failure) << "; using an empty desktop\n";
+    return nullptr;
+}
 
 }  // namespace
 
 std::variant<Runtime, std::string> startRuntime(const DesktopChoice& choice) {
-    if (choice.desktopFile != nullptr) return simulated(choice);
+    if (!choice.session.desktopFile.empty()) return simulated(choice);
+    auto providers = desktop::providersFor(choice.session, desktop::registeredProviders());
+    if (auto* error = std::get_if<std::string>(&providers)) return std::move(*error);
     Runtime runtime = realTime(choice);
-    std::string error;
-    for (const LiveDesktop& live : kLiveDesktops) {
-        if ((runtime.desktop = live.connect(choice, runtime, &error))) return runtime;
-    }
-    if (!error.empty()) std::cerr << "zerlith: " << error << "; using an empty desktop\n";
-    runtime.desktop = std::make_unique<platform::EmptyDesktop>(*runtime.clock, *runtime.dispatch);
+    runtime.desktop = connectLive(choice.session, std::get<std::vector<const desktop::Provider*>>(providers), runtime);
+    if (!runtime.desktop) runtime.desktop = std::make_unique<platform::EmptyDesktop>(*runtime.clock, *runtime.dispatch);
     return runtime;
 }
 

@@ -23,20 +23,16 @@ std::string searchPath() {
     return path != nullptr ? path : "";
 }
 
-bool waylandSession() {
-    const char* display = std::getenv("WAYLAND_DISPLAY");
-    return display != nullptr && *display != '\0';
-}
-
 }  // namespace
 
 SwitcherShell::SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys, platform::Preferences& preferences,
-                             LoginItem& loginItem, std::string command)
+                             LoginItem& loginItem, std::string command, bool waylandSession)
     : core_(core),
       hotKeys_(hotKeys),
       preferences_(preferences),
       loginItem_(loginItem),
       command_(std::move(command)),
+      waylandSession_(waylandSession),
       feedReader_(core.dispatch()),
       updater_(preferences, core.clock(), core.dispatch(), feedReader_, ZERLITH_VERSION, ZERLITH_UPDATE_FEED_URL),
       palette_(core.snapshots(), core.usage(), core.activationLog(), [this, &core](PaletteController& controller) {
@@ -61,7 +57,7 @@ SettingsModel& SwitcherShell::settingsModel() {
             preferences_, core_.dispatch(), loginItem_, updater_, hotKeyManager(),
             [this](HotKeyManager::Role role) { return delegate_->shortcutHandler(role); }, hotKeys_,
             &core_.snapshots(), searchPath(), command_,
-            [provider = core_.desktop().provider(), wayland = waylandSession(), command = command_](bool takesKeys) {
+            [provider = core_.desktop().provider(), wayland = waylandSession_, command = command_](bool takesKeys) {
                 return desktopNotice(provider, wayland, command, takesKeys);
             }});
     }

@@ -26,9 +26,9 @@ namespace zerlith::app {
 class SwitcherShell final : public AppShell {
 public:
     /// `loginItem` outlives the shell; `command` is the `zerlith` the user starts, which the
-    /// browsers start as their host too.
+    /// browsers start as their host too; `waylandSession`: the session runs a Wayland compositor.
     SwitcherShell(CoreServices& core, platform::HotKeys* hotKeys, platform::Preferences& preferences,
-                  LoginItem& loginItem, std::string command);
+                  LoginItem& loginItem, std::string command, bool waylandSession);
     ~SwitcherShell() override;
 
     /// Where the status menu's items go; set before the launch sequence runs.
@@ -56,6 +56,7 @@ private:
     platform::Preferences& preferences_;
     LoginItem& loginItem_;
     std::string command_;
+    bool waylandSession_;
     ModuleUpdateFeed feedReader_;
     Updater updater_;
     std::optional<SettingsModel> settings_;

@@ -31,6 +31,8 @@ Modes that run once and exit:
 
 Environment:
   ZERLITH_DESKTOP          a simulated desktop file to work on instead of the real desktop
+  ZERLITH_PROVIDER         a provider to use instead of the detected one (wlroots, x11)
+  WAYLAND_DISPLAY          the Wayland compositor
   DISPLAY                  the X11 display
   XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_RUNTIME_DIR
                            where the files below live

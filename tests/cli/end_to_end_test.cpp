@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "executable_test.hpp"
@@ -140,6 +142,26 @@ TEST_F(EndToEnd, BadDesktopFilesAreRefusedWithOneLine) {
     const auto missing = run(directory_ / "missing.json", "--dump");
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("missing.json"), std::string::npos);
+}
+
+// Without a desktop file: the session's desktop, as the providers of this build find it.
+TEST_F(EndToEnd, ALiveDesktopThatIsNotThereIsSaidInOneLine) {
+    const std::string noDisplay = "-u DISPLAY -u WAYLAND_DISPLAY -u ZERLITH_PROVIDER XDG_SESSION_TYPE=tty";
+    const auto overSsh = run({}, "--dump", noDisplay);
+    EXPECT_EQ(overSsh.status, 0);
+    EXPECT_EQ(overSsh.err,
+              "zerlith: no desktop found: neither DISPLAY nor WAYLAND_DISPLAY is set (XDG_SESSION_TYPE=tty); "
+              "using an empty desktop\n");
+    ASSERT_TRUE(json::accept(overSsh.out)) << overSsh.out;
+    const auto dump = json::parse(overSsh.out);
+    EXPECT_EQ(dump["provider"]["name"], "empty");
+    EXPECT_EQ(dump["targets"], json::array());
+
+    const auto unknown = run({}, "--dump", "-u DISPLAY -u WAYLAND_DISPLAY ZERLITH_PROVIDER=nowhere");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.out, "");
+    EXPECT_TRUE(unknown.err.starts_with("zerlith: unknown provider \"nowhere\" in ZERLITH_PROVIDER; known: ")) << unknown.err;
+    EXPECT_EQ(std::count(unknown.err.begin(), unknown.err.end(), '\n'), 1) << unknown.err;
 }
 
 TEST_F(EndToEnd, ApplicationModeRefusesWhatItCannotDo) {

@@ -46,13 +46,15 @@ protected:
         return path;
     }
 
-    /// Runs zerlith with the desktop file and arguments; its home, history and preferences are
-    /// the test's folder. `environment` holds more `env` arguments ("-u DISPLAY", "NAME=value").
+    /// Runs zerlith with the desktop file (none: the session's live desktop) and arguments; its
+    /// home, history and preferences are the test's folder. `environment` holds more `env`
+    /// arguments ("-u DISPLAY", "NAME=value").
     Outcome run(const fs::path& desktop, const std::string& arguments, const std::string& environment = "") {
         const auto out = directory_ / "stdout";
         const auto err = directory_ / "stderr";
         const std::string home = directory_.string();
-        const std::string command = "env " + environment + " ZERLITH_DESKTOP='" + desktop.string() + "' HOME='" +
+        const std::string simulated = desktop.empty() ? "" : " ZERLITH_DESKTOP='" + desktop.string() + "'";
+        const std::string command = "env -u ZERLITH_DESKTOP " + environment + simulated + " HOME='" +
                                     home + "' XDG_DATA_HOME='" + home + "/data' XDG_CONFIG_HOME='" + home +
                                     "/config' XDG_DATA_DIRS='" + home + "/system' '" + ZERLITH_EXECUTABLE + "' " +
                                     arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     testing::offscreenApplication();
-    app::DesktopChoice choice{argv[1], nullptr, nullptr, [] { return std::make_unique<qt::QtDispatch>(); }};
+    app::DesktopChoice choice{{}, [] { return std::make_unique<qt::QtDispatch>(); }};
+    choice.session.desktopFile = argv[1];
     auto started = app::startRuntime(choice);
     if (auto* error = std::get_if<std::string>(&started)) {
         std::cerr << *error << '\n';

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include <nlohmann/json.hpp>
 
@@ -28,11 +30,18 @@ protected:
     }
     void TearDown() override { fs::remove_all(home_); }
 
-    /// Runs zerlith and returns what it printed, parsed.
-    json run(std::vector<std::string> arguments) {
+    /// Runs zerlith and returns what it printed, parsed; what it printed on standard error goes
+    /// to `errors` when given.
+    json run(std::vector<std::string> arguments, std::string* errors = nullptr) {
+        const auto errorFile = (home_ / "stderr").string();
         arguments.insert(arguments.begin(), ZERLITH_EXECUTABLE);
+        if (errors) arguments.insert(arguments.begin(), {"sh", "-c", "exec \"$@\" 2>\"$0\"", errorFile});
         const auto finished = ChildProcess::runToEnd(arguments);
         EXPECT_EQ(finished.status, 0);
+        if (errors) {
+            std::ifstream in(errorFile);
+            *errors = std::string(std::istreambuf_iterator<char>(in), {});
+        }
         return json::parse(finished.output, nullptr, false);
     }
 
@@ -115,6 +124,38 @@ TEST_F(X11CommandLineTest, DumpShowsTheCompoundTextTitleOfAnXtProgram) {
     json dump = run({"--dump"});
     ASSERT_FALSE(dump.is_discarded());
     EXPECT_TRUE(target(dump, "Alpha Notes — vim")) << dump["targets"].dump();
+}
+
+// In a Wayland session the X11 display is XWayland's. KWin and Mutter keep other applications'
+// windows from Wayland clients, so their sessions are not probed over Wayland at all; another
+// compositor is, and when it fails the user is told why. A provider the user names is taken as is.
+TEST_F(X11CommandLineTest, AWaylandSessionFallsBackToItsX11WindowsWithOneWarning) {
+    TestWindows windows({"--title", "Through XWayland", "--pid", "651"});
+    ASSERT_TRUE(session_.waitUntilManaged(windows.ids()));
+    fs::create_directories(home_ / "runtime");
+    environment_.set("XDG_RUNTIME_DIR", (home_ / "runtime").string());
+    environment_.set("WAYLAND_DISPLAY", "absent-wayland");
+    const struct {
+        const char* desktop;
+        const char* provider;
+        std::string warning;
+    } cases[] = {
+        {"KDE", "", "zerlith: no provider in this build lists the Wayland windows of KDE; only X11 windows are visible\n"},
+        {"ubuntu:GNOME", "", "zerlith: no provider in this build lists the Wayland windows of ubuntu:GNOME; only X11 windows are visible\n"},
+        {"sway", "", "zerlith: cannot connect to the Wayland display absent-wayland; only X11 windows are visible\n"},
+        {"sway", "x11", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.desktop) + " " + c.provider);
+        environment_.set("XDG_CURRENT_DESKTOP", c.desktop);
+        environment_.set("ZERLITH_PROVIDER", c.provider);
+        std::string errors;
+        const json dump = run({"--dump"}, &errors);
+        ASSERT_FALSE(dump.is_discarded());
+        EXPECT_EQ(dump["provider"]["name"], "x11");
+        EXPECT_TRUE(target(dump, "Through XWayland"));
+        EXPECT_EQ(errors, c.warning);
+    }
 }
 
 TEST_F(X11CommandLineTest, RaisingAWindowOnAnotherDesktopBringsItToTheCurrentOne) {

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <span>
 #include <unordered_map>
@@ -271,11 +270,9 @@ const wl_registry_listener kRegistryListener{
 
 }  // namespace
 
-std::unique_ptr<WaylandConnection> WaylandConnection::open(std::string* error) {
-    const char* name = std::getenv("WAYLAND_DISPLAY");
-    if (name == nullptr || *name == '\0') return nullptr;
+std::unique_ptr<WaylandConnection> WaylandConnection::open(const std::string& name, std::string* error) {
     auto objects = std::make_unique<Objects>();
-    objects->display = wl_display_connect(nullptr);
+    objects->display = wl_display_connect(name.c_str());
     if (objects->display == nullptr) {
         if (error) *error = std::string("cannot connect to the Wayland display ") + name;
         return nullptr;

@@ -30,10 +30,10 @@ struct WaylandOutput {
 /// toplevels and no outputs behind.
 class WaylandConnection {
 public:
-    /// Connects to $WAYLAND_DISPLAY and reads the toplevels once. Null when there is no Wayland
-    /// display (`error` left empty) or it cannot be reached or lacks foreign-toplevel management
+    /// Connects to the Wayland display `name` ("wayland-1", or a socket's path) and reads the
+    /// toplevels once. Null when it cannot be reached or lacks foreign-toplevel management
     /// (`error` says which).
-    static std::unique_ptr<WaylandConnection> open(std::string* error);
+    static std::unique_ptr<WaylandConnection> open(const std::string& name, std::string* error);
     ~WaylandConnection();
     WaylandConnection(const WaylandConnection&) = delete;
     WaylandConnection& operator=(const WaylandConnection&) = delete;

@@ -1,7 +1,5 @@
 #include "providers/wlroots/wlroots_desktop.hpp"
 
-#include <cstdlib>
-
 #include "providers/wlroots/desktop_reading.hpp"
 #include "providers/wlroots/sway_hot_keys.hpp"
 #include "providers/wlroots/sway_ipc.hpp"
@@ -74,16 +72,15 @@ platform::Display& WlrootsDesktop::display() { return parts_->display; }
 platform::DesktopEvents* WlrootsDesktop::desktopEvents() { return &parts_->events; }
 platform::HotKeys* WlrootsDesktop::hotKeys() { return parts_->hotKeys.get(); }
 
-std::unique_ptr<WlrootsDesktop> connectWlrootsDesktop(platform::Clock& clock, platform::Dispatch& dispatch,
+std::unique_ptr<WlrootsDesktop> connectWlrootsDesktop(const std::string& waylandDisplay, const std::string& swaySocket,
+                                                      platform::Clock& clock, platform::Dispatch& dispatch,
                                                       std::string* error) {
-    auto connection = WaylandConnection::open(error);
+    auto connection = WaylandConnection::open(waylandDisplay, error);
     if (!connection) return nullptr;
     std::unique_ptr<SwayIpc> sway;
-    const char* socket = std::getenv("SWAYSOCK");
     // Without the IPC the protocol still lists and raises windows: go on without it.
-    if (socket != nullptr && *socket != '\0') sway = SwayIpc::connect(socket, nullptr);
-    const std::string swaySocket = sway ? socket : "";
-    auto parts = std::make_unique<WlrootsDesktop::Parts>(std::move(connection), std::move(sway), swaySocket);
+    if (!swaySocket.empty()) sway = SwayIpc::connect(swaySocket, nullptr);
+    auto parts = std::make_unique<WlrootsDesktop::Parts>(std::move(connection), std::move(sway), sway ? swaySocket : "");
     return std::make_unique<WlrootsDesktop>(std::move(parts), clock, dispatch);
 }
 

@@ -29,10 +29,11 @@ private:
     std::unique_ptr<Parts> parts_;
 };
 
-/// Connects to $WAYLAND_DISPLAY, and to sway's IPC when $SWAYSOCK names it. Null when there is
-/// no Wayland display (`error` left empty), or it cannot be reached or does not list other
-/// applications' windows (`error` says which).
-std::unique_ptr<WlrootsDesktop> connectWlrootsDesktop(platform::Clock& clock, platform::Dispatch& dispatch,
+/// Connects to the Wayland display `waylandDisplay`, and to sway's IPC at `swaySocket` unless it
+/// is empty. Null when the display cannot be reached or does not list other applications' windows
+/// (`error` says which).
+std::unique_ptr<WlrootsDesktop> connectWlrootsDesktop(const std::string& waylandDisplay, const std::string& swaySocket,
+                                                      platform::Clock& clock, platform::Dispatch& dispatch,
                                                       std::string* error);
 
 }  // namespace zerlith::wlroots

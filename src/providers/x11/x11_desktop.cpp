@@ -70,7 +70,7 @@ platform::DesktopEvents* X11Desktop::desktopEvents() { return &parts_->events; }
 platform::HotKeys* X11Desktop::hotKeys() { return &parts_->hotKeys; }
 
 std::unique_ptr<X11Desktop> connectX11Desktop(platform::Clock& clock, platform::Dispatch& dispatch,
-                                              std::string* error, const char* displayName) {
+                                              std::string* error, const std::string& displayName) {
     // xcb writes with plain writev: once the server has gone, a write would raise SIGPIPE and end
     // the process. Ignored, the write fails and the connection reports its error instead.
     // A handler the program installed itself is left alone.

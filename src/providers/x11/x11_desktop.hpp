@@ -27,9 +27,9 @@ private:
     std::unique_ptr<Parts> parts_;
 };
 
-/// Connects to the display named by `displayName`, or by $DISPLAY when null. Null, with a
-/// one-line reason in `error`, when it cannot be opened or does not answer within a few seconds.
+/// Connects to the display named `displayName` (":0"). Null, with a one-line reason in `error`,
+/// when it cannot be opened or does not answer within a few seconds.
 std::unique_ptr<X11Desktop> connectX11Desktop(platform::Clock& clock, platform::Dispatch& dispatch,
-                                              std::string* error, const char* displayName = nullptr);
+                                              std::string* error, const std::string& displayName);
 
 }  // namespace zerlith::x11

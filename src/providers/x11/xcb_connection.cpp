@@ -18,15 +18,9 @@ namespace {
 /// our reply off the socket meanwhile, which a poll() on it would never notice.
 constexpr int kPollSliceMillis = 5;
 
-std::string displayLabel(const char* displayName) {
-    if (displayName != nullptr) return displayName;
-    const char* fromEnvironment = std::getenv("DISPLAY");
-    return fromEnvironment != nullptr ? fromEnvironment : "";
-}
-
 }  // namespace
 
-std::unique_ptr<XcbConnection> XcbConnection::open(const char* displayName, double timeoutSeconds,
+std::unique_ptr<XcbConnection> XcbConnection::open(const std::string& displayName, double timeoutSeconds,
                                                    std::string* error) {
     // xcb_connect and the setup round trips block without limit when the server accepts the
     // socket but is stopped; they run on a thread of their own that is left behind on timeout.
@@ -39,20 +33,17 @@ std::unique_ptr<XcbConnection> XcbConnection::open(const char* displayName, doub
         std::string error;
     };
     auto attempt = std::make_shared<Attempt>();
-    std::string label = displayLabel(displayName);
-    std::string name = displayName != nullptr ? displayName : "";
-    bool named = displayName != nullptr;
 
-    std::thread([attempt, name, named, label] {
+    std::thread([attempt, name = displayName] {
         std::string reason;
         int screenNumber = 0;
-        xcb_connection_t* raw = xcb_connect(named ? name.c_str() : nullptr, &screenNumber);
+        xcb_connection_t* raw = xcb_connect(name.c_str(), &screenNumber);
         std::unique_ptr<XcbConnection> connection(new XcbConnection(raw, screenNumber));
         if (connection->broken()) {
-            reason = "cannot open X display \"" + label + "\"";
+            reason = "cannot open X display \"" + name + "\"";
             connection.reset();
         } else if (!connection->prepare(&reason)) {
-            reason = "X display \"" + label + "\": " + reason;
+            reason = "X display \"" + name + "\": " + reason;
             connection.reset();
         }
         std::lock_guard lock(attempt->mutex);
@@ -68,7 +59,7 @@ std::unique_ptr<XcbConnection> XcbConnection::open(const char* displayName, doub
                                            [&] { return attempt->done; });
     if (!done) {
         attempt->abandoned = true;
-        if (error != nullptr) *error = "X display \"" + label + "\" does not answer";
+        if (error != nullptr) *error = "X display \"" + displayName + "\" does not answer";
         return nullptr;
     }
     if (!attempt->connection && error != nullptr) *error = attempt->error;

@@ -26,9 +26,10 @@ using XcbReply = std::unique_ptr<Reply, FreeDeleter>;
 /// a stopped server costs a timeout, never a hang, and a dead one fails at once.
 class XcbConnection {
 public:
-    /// Connects to `displayName` (null: $DISPLAY), giving up after `timeoutSeconds` when the
-    /// server accepts the socket but never answers. On failure returns null and a one-line reason.
-    static std::unique_ptr<XcbConnection> open(const char* displayName, double timeoutSeconds,
+    /// Connects to the display named `displayName` (":0"), giving up after `timeoutSeconds` when
+    /// the server accepts the socket but never answers. On failure returns null and a one-line
+    /// reason.
+    static std::unique_ptr<XcbConnection> open(const std::string& displayName, double timeoutSeconds,
                                                std::string* error);
     ~XcbConnection();
     XcbConnection(const XcbConnection&) = delete;

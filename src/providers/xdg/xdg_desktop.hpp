@@ -16,8 +16,9 @@ public:
     platform::Dispatch& dispatch() override { return dispatch_; }
     platform::BrowserBridge* browserBridge() override { return browserBridge_.get(); }
 
-    /// The composition root hands the bridge in before any other thread starts.
-    void setBrowserBridge(std::unique_ptr<platform::BrowserBridge> bridge) { browserBridge_ = std::move(bridge); }
+    /// Opens the way to the browsers' extensions, through the user's private runtime folder;
+    /// without one there is no safe way to them, and no tabs. Before any other thread starts.
+    void reachBrowsers();
 
 protected:
     /// Tabs come only through the browsers' extensions; without the bridge there are none.

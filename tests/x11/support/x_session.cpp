@@ -24,6 +24,8 @@ XSession::XSession(Options options) {
     if (!number) throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
     display_ = ":" + *number;
     environment_.set("DISPLAY", display_);
+    // The switcher picks its provider by these: the session the tests run in must not leak in.
+    for (const char* name : {"WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP", "ZERLITH_PROVIDER"}) environment_.set(name, std::nullopt);
     probe_ = std::make_unique<XProbe>(display_);
 
     if (options.twoMonitors) {

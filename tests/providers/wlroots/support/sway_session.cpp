@@ -144,7 +144,9 @@ SwaySession::SwaySession(Options options) {
         {"XDG_RUNTIME_DIR", runtime.string()},
     };
     // An inherited SWAYSOCK would name the socket sway creates; the others belong to another session.
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK"}) environment_.set(name, std::nullopt);
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK", "ZERLITH_PROVIDER"}) environment_.set(name, std::nullopt);
+    // As a sway login names its desktop: the switcher picks its provider by it.
+    environment_.set("XDG_CURRENT_DESKTOP", "sway");
     // runuser sets HOME and may let PAM set XDG_RUNTIME_DIR, so sway gets its variables spelt out.
     argv.push_back("env");
     for (const auto& [name, value] : privateVariables) {
