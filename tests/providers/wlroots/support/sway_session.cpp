@@ -181,6 +181,10 @@ SwaySession::SwaySession(Options options) {
         },
         kDeadlineSeconds);
     if (!answers) throw failure("did not answer over IPC in 10 s");
+    keyboard_ = std::make_unique<ChildProcess>(std::vector<std::string>{"wtype", "-s", "86400000"}, ChildProcess::Options{});
+    const bool keyboard = eventually([&] { return swaymsg({"-t", "get_inputs"}).find("keyboard") != std::string::npos; },
+                                     kDeadlineSeconds);
+    if (!keyboard) throw failure("showed no keyboard of wtype's in 10 s");
 }
 
 SwaySession::~SwaySession() {
@@ -207,10 +211,10 @@ void SwaySession::focusWorkspace(const std::string& name) {
     if (!reply.at(0).value("success", false)) throw std::runtime_error("sway did not switch to workspace " + name);
 }
 
-SwaySession::Window SwaySession::openWindow(const std::string& title) {
-    // cat instead of a shell: it reads no start-up files and never changes the title.
-    auto process = std::make_unique<ChildProcess>(std::vector<std::string>{"foot", "--title=" + title, "cat"},
-                                                  ChildProcess::Options{});
+SwaySession::Window SwaySession::openWindow(const std::string& title, const std::vector<std::string>& program) {
+    std::vector<std::string> argv{"foot", "--title=" + title};
+    argv.insert(argv.end(), program.begin(), program.end());
+    auto process = std::make_unique<ChildProcess>(argv, ChildProcess::Options{});
     std::optional<View> view;
     bool mapped = eventually(
         [&] {

@@ -27,8 +27,11 @@ using zerlith::testing::ScopedEnvironment;
 /// system user `zerlith-test`, created on first use. While it lives, the test process and the
 /// children it starts see XDG_RUNTIME_DIR, WAYLAND_DISPLAY and SWAYSOCK of this session, no
 /// DISPLAY, and HOME and the XDG folders in a private empty home, so nothing reads the machine's
-/// desktop entries, preferences or history. Throws std::runtime_error when sway is missing or
-/// does not answer within 10 s.
+/// desktop entries, preferences or history. A seat has a keyboard all along, but a headless one
+/// has only the keyboard of each wtype run, which goes when the run ends, and the keyboard focus
+/// would go with it (a palette focused then closes): an idle wtype keeps a keyboard on the seat for
+/// the session's length. Throws std::runtime_error when sway is missing or does not answer within
+/// 10 s.
 class SwaySession {
 public:
     struct Options {
@@ -50,8 +53,9 @@ public:
         std::string output;
     };
 
-    /// Whether the `sway` program is on the PATH; tests skip when it is not.
-    static bool available() { return installed("sway"); }
+    /// Whether sway and the programs the session starts (foot, wtype) are on the PATH; tests skip
+    /// when they are not.
+    static bool available() { return installed("sway") && installed("foot") && installed("wtype"); }
     /// Whether `program` is on the PATH.
     static bool installed(const std::string& program);
 
@@ -67,7 +71,8 @@ public:
     /// Makes workspace `name` current, so the next window opens on it; throws when sway refuses.
     void focusWorkspace(const std::string& name);
     /// Opens a foot window titled `title` on the current workspace and waits until sway shows it.
-    Window openWindow(const std::string& title);
+    /// It runs `program`; cat by default, which reads no start-up files and never sets the title.
+    Window openWindow(const std::string& title, const std::vector<std::string>& program = {"cat"});
 
     nlohmann::json tree();
     /// The view whose name (title) is `title`; none when sway shows no such window.
@@ -77,6 +82,7 @@ private:
     zerlith::testing::TempFolder folder_;
     zerlith::testing::ScopedEnvironment environment_;
     std::unique_ptr<ChildProcess> server_;
+    std::unique_ptr<ChildProcess> keyboard_;
 };
 
 }  // namespace zerlith::wlroots::testing
