@@ -1,6 +1,6 @@
 // The running application on headless sway: the palette key bound over sway's IPC, switching by
-// typing, closing without a switch, windows that open while it runs, the key given back at quit,
-// and a key sway's configuration already holds.
+// typing, closing without a switch, windows that open while it runs, the instant switch after the
+// windows it knew closed, the key given back at quit, and a key sway's configuration already holds.
 
 #include <gtest/gtest.h>
 
@@ -28,6 +28,8 @@ using nlohmann::json;
 
 /// Alt+Space, the palette's default key.
 const std::vector<std::string> kPaletteKey = {"-M", "alt", "-k", "space", "-m", "alt"};
+/// Alt+Tab, the instant switch's default key.
+const std::vector<std::string> kSwitchKey = {"-M", "alt", "-k", "Tab", "-m", "alt"};
 /// A key of the test's own, bound to `nop probe`, to tell when sway's events come through.
 const std::vector<std::string> kProbeKey = {"-M", "alt", "-k", "F12", "-m", "alt"};
 
@@ -218,6 +220,26 @@ TEST_F(WlrootsApplicationTest, ThePaletteKeyOpensThePaletteThatSwitchesClosesAnd
     ASSERT_TRUE(openPalette());
     type({"gamma"});
     type({"-k", "Return"});
+    EXPECT_TRUE(eventually([&] { return focused() == View{"foot", "Gamma Shell"}; })) << focused();
+}
+
+TEST_F(WlrootsApplicationTest, TheSwitchKeyFindsWindowsThatOpenedAfterTheListedOnesClosed) {
+    ASSERT_TRUE(listening());
+    ASSERT_TRUE(openPalette());
+    type({"-k", "Escape"});
+    ASSERT_TRUE(eventually([&] { return !zerlithShown(); }));
+    windows_.push_back(session_->openWindow("Gamma Shell"));
+    windows_.push_back(session_->openWindow("Delta Draw"));
+    windows_.erase(windows_.begin(), windows_.begin() + 2);
+    ASSERT_TRUE(eventually([&] { return !session_->findView("Alpha Notes") && !session_->findView("Beta Mail"); }));
+    const View delta{"foot", "Delta Draw"};
+    ASSERT_EQ(focused(), delta);
+
+    // The switch never waits for a listing: every window it knows has closed, so the first press
+    // finds nowhere to go, and the second finds the windows listed after the first.
+    type(kSwitchKey);
+    EXPECT_EQ(focused(), delta);
+    type(kSwitchKey);
     EXPECT_TRUE(eventually([&] { return focused() == View{"foot", "Gamma Shell"}; })) << focused();
 }
 
