@@ -120,20 +120,15 @@ protected:
         std::cerr << "zerlith printed:\n" << remainingOutput();
     }
 
-    /// Starts zerlith with its standard error read as lines. sway's runtime folder belongs to
-    /// sway's user when the tests run as root, and the application keeps its instance socket only
-    /// in a folder of its own user: it gets a folder of its own and sway's socket by its full path.
+    /// Starts zerlith with its standard error read as lines, and a runtime folder of its own.
     void start() {
         const fs::path runtime = ownFolder_.path() / "runtime";
         fs::create_directory(runtime);
         fs::permissions(runtime, fs::perms::owner_all);
         instanceSocket_ = runtime / "zerlith" / "instance";
         zerlith::testing::skipFirstLaunch();
-        const fs::path display = fs::path(std::getenv("XDG_RUNTIME_DIR")) / std::getenv("WAYLAND_DISPLAY");
         zerlith_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"env", "-u", "DISPLAY", "-u", "QT_QPA_PLATFORM", "-u", "ZERLITH_DESKTOP",
-                                     "XDG_RUNTIME_DIR=" + runtime.string(), "WAYLAND_DISPLAY=" + display.string(),
-                                     "sh", "-c", "exec \"$0\" 2>&1", ZERLITH_EXECUTABLE},
+            session_->clientCommand(runtime, {"sh", "-c", "exec \"$0\" 2>&1", ZERLITH_EXECUTABLE}),
             ChildProcess::Options{.pipeStdout = true, .quiet = true, .reportFd = std::nullopt});
     }
 
@@ -156,11 +151,8 @@ protected:
 
     /// The view sway gives the keyboard to; none when the focus is on an empty workspace.
     View focused() {
-        View found;
-        forEachView(session_->tree(), [&](const json& view) {
-            if (view.value("focused", false)) found = {text(view, "app_id"), text(view, "name")};
-        });
-        return found;
+        const auto view = session_->focusedView();
+        return view ? View{text(view->container, "app_id"), text(view->container, "name")} : View{};
     }
 
     std::string focusedWorkspace() {

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,10 +78,22 @@ public:
     nlohmann::json tree();
     /// The view whose name (title) is `title`; none when sway shows no such window.
     std::optional<View> findView(const std::string& title);
+    /// The view with the keyboard focus; none when the focus is on an empty workspace.
+    std::optional<View> focusedView();
+
+    /// `argv` as a client of this session that finds Wayland (no DISPLAY, QT_QPA_PLATFORM or
+    /// ZERLITH_DESKTOP) with `runtime` for its XDG_RUNTIME_DIR. sway's runtime folder belongs to
+    /// sway's user when the tests run as root, and a program that keeps its sockets only in a
+    /// folder of its own user, as zerlith does, needs a folder of its own: it gets sway's display
+    /// by its full path.
+    std::vector<std::string> clientCommand(const std::filesystem::path& runtime,
+                                           const std::vector<std::string>& argv) const;
 
 private:
     zerlith::testing::TempFolder folder_;
     zerlith::testing::ScopedEnvironment environment_;
+    std::filesystem::path sockets_;  ///< sway's runtime folder
+    std::string display_;
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> keyboard_;
 };
