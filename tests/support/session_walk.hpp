@@ -10,6 +10,8 @@
 //   ZERLITH_SESSION_SEED=N    replays one walk (a failure prints its seed)
 //   ZERLITH_SESSION_STEPS=N   walks N steps
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +55,11 @@ public:
 
 /// The seed of ZERLITH_SESSION_SEED when set, else `defaults`.
 std::vector<unsigned long> sessionSeeds(const std::vector<unsigned long>& defaults);
+
+/// A walk's test name: its seed.
+inline std::string seedName(const ::testing::TestParamInfo<unsigned long>& seed) {
+    return "seed" + std::to_string(seed.param);
+}
 
 /// Starts Zerlith on `desktop` with four windows open, walks `steps` steps (ZERLITH_SESSION_STEPS
 /// when set) from `seed`, checking the model after each, then ends Zerlith. Failures are

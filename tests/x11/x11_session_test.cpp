@@ -128,9 +128,7 @@ TEST_P(X11SessionTest, ARandomWalkOfUserActionsAgreesWithTheModel) {
 
 // Seed 6 turns to new windows early and then presses the switch key (see the walk's trail).
 INSTANTIATE_TEST_SUITE_P(Seeds, X11SessionTest, ::testing::ValuesIn(zerlith::testing::sessionSeeds({6, 303, 505})),
-                         [](const ::testing::TestParamInfo<unsigned long>& seed) {
-                             return "seed" + std::to_string(seed.param);
-                         });
+                         zerlith::testing::seedName);
 
 }  // namespace
 }  // namespace zerlith::x11::testing

@@ -136,9 +136,7 @@ TEST_P(WlrootsSessionTest, ARandomWalkOfUserActionsAgreesWithTheModel) {
 
 // Seeds 6 and 13 turn to new windows early and then press the switch key (see the walk's trail).
 INSTANTIATE_TEST_SUITE_P(Seeds, WlrootsSessionTest, ::testing::ValuesIn(zerlith::testing::sessionSeeds({6, 13, 101})),
-                         [](const ::testing::TestParamInfo<unsigned long>& seed) {
-                             return "seed" + std::to_string(seed.param);
-                         });
+                         zerlith::testing::seedName);
 
 }  // namespace
 }  // namespace zerlith::wlroots::testing
