@@ -53,7 +53,8 @@ public:
     void openWindow(const std::string& title) override {
         const fs::path log = folder_.path() / (title + ".keys");
         // Raw, so each key reaches cat at once; the log exists once the terminal is raw.
-        auto window = session_.openWindow(title, {"sh", "-c", "stty raw -echo && exec cat >\"$1\"", "sh", log.string()});
+        auto window =
+            session_.openWindow(title, {"sh", "-c", "stty raw -echo && exec cat >\"$1\"", "sh", log.string()});
         ASSERT_TRUE(zerlith::testing::eventually([&] { return fs::exists(log); })) << title << " logs no keys";
         windows_[title] = {std::move(window), log, 0};
     }

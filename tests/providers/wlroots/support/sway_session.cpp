@@ -185,9 +185,10 @@ SwaySession::SwaySession(Options options) {
         },
         kDeadlineSeconds);
     if (!answers) throw failure("did not answer over IPC in 10 s");
-    keyboard_ = std::make_unique<ChildProcess>(std::vector<std::string>{"wtype", "-s", "86400000"}, ChildProcess::Options{});
-    const bool keyboard = eventually([&] { return swaymsg({"-t", "get_inputs"}).find("keyboard") != std::string::npos; },
-                                     kDeadlineSeconds);
+    keyboard_ = std::make_unique<ChildProcess>(std::vector<std::string>{"wtype", "-s", "86400000"},
+                                               ChildProcess::Options{});
+    const bool keyboard = eventually(
+        [&] { return swaymsg({"-t", "get_inputs"}).find("keyboard") != std::string::npos; }, kDeadlineSeconds);
     if (!keyboard) throw failure("showed no keyboard of wtype's in 10 s");
 }
 
@@ -240,7 +241,8 @@ std::optional<SwaySession::View> SwaySession::focusedView() {
     return search(tree(), [](const nlohmann::json& view) { return view.value("focused", false); }, "", "");
 }
 
-std::vector<std::string> SwaySession::clientCommand(const fs::path& runtime, const std::vector<std::string>& argv) const {
+std::vector<std::string> SwaySession::clientCommand(const fs::path& runtime,
+                                                    const std::vector<std::string>& argv) const {
     std::vector<std::string> command{"env", "-u", "DISPLAY", "-u", "QT_QPA_PLATFORM", "-u", "ZERLITH_DESKTOP",
                                      "XDG_RUNTIME_DIR=" + runtime.string(),
                                      "WAYLAND_DISPLAY=" + (sockets_ / display_).string()};
