@@ -12,8 +12,8 @@ namespace zerlith::InstantSwitch {
 
 /// Main thread. Activates the best-ranked target that is not the current one and can be raised,
 /// then records its use (also when the raise it started fails later); does nothing when the cache
-/// is empty or holds no such target. Afterwards the dirty sources refresh in the background.
-/// Whether it switched.
+/// is empty or holds no such target. Afterwards, whether it switched or not, the dirty sources
+/// refresh in the background. Whether it switched.
 bool toggle(SnapshotStore& store, UsageStore& usage, ActivationLog& log);
 
 }  // namespace zerlith::InstantSwitch

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include <QApplication>
+#include <QSystemTrayIcon>
 
 #include "settings/desktop_notice.hpp"
 #include "ui/palette_popup.hpp"
@@ -100,6 +101,10 @@ void SwitcherShell::setUpEditingShortcuts() {
 }
 
 void SwitcherShell::setUpStatusItem() {
+    // Qt picks a tray for an icon when it makes one: a desktop's tray service present then, else
+    // X11's tray, which may also come later. Elsewhere (Wayland without a tray service) the icon
+    // could never show, and Qt would only warn that X11's tray cannot be watched there.
+    if (QGuiApplication::platformName() != "xcb" && !QSystemTrayIcon::isSystemTrayAvailable()) return;
     statusItem_.emplace(ui::StatusItem::Actions{
         [this] { delegate_->openPalette(); },
         [this] { delegate_->openSettings(); },

@@ -31,11 +31,16 @@ class InstantSwitchTest : public ::testing::Test {
 protected:
     ~InstantSwitchTest() override { sim.dispatch.runUntilIdle(); }
 
-    /// A store whose windows source lists `targets` and whose browsers list nothing.
-    void cache(std::vector<Target> targets) {
+    /// A store whose windows source lists what `enumerate` returns and whose browsers list nothing,
+    /// refreshed once.
+    void listWindows(std::function<std::vector<Target>()> enumerate) {
+        sim.dispatch.runUntilIdle();  // a refresh the last switch queued runs before its store goes
         store = std::make_unique<SnapshotStore>(
-            SnapshotStore::Sources{{std::string(SnapshotStore::kWindows), [targets] { return targets; }}});
+            SnapshotStore::Sources{{std::string(SnapshotStore::kWindows), std::move(enumerate)}});
         store->refreshAllBlocking();
+    }
+    void cache(std::vector<Target> targets) {
+        listWindows([targets] { return targets; });
     }
 
     std::int64_t uses(const Target& target) { return usage.stats(target.id, std::nullopt).count; }
@@ -109,6 +114,20 @@ TEST_F(InstantSwitchTest, RefreshesTheDirtySourcesAfterwards) {
     EXPECT_EQ(store->refreshCount(), before) << "the switch never waits for enumeration";
     sim.dispatch.runUntilIdle();
     EXPECT_EQ(store->refreshCount(), before + 1);
+}
+
+TEST_F(InstantSwitchTest, APressThatFindsNowhereToGoListsTheWindowsForTheNext) {
+    Target closed = windowTarget(kNotes, "com.example.notes", "Recipes");
+    closed.window.reset();  // every window listed has closed since
+    std::vector<Target> shown = {closed};
+    listWindows([&shown] { return shown; });
+    shown = {kInbox, kGroceries};  // opened since
+    store->markDirty(SnapshotStore::kWindows);
+
+    EXPECT_FALSE(InstantSwitch::toggle(*store, usage, log));
+    sim.dispatch.runUntilIdle();
+    EXPECT_TRUE(InstantSwitch::toggle(*store, usage, log));
+    EXPECT_EQ(uses(kGroceries), 1);
 }
 
 }  // namespace

@@ -77,18 +77,20 @@ std::string text(const nlohmann::json& node, const char* key) {
     return found != node.end() && found->is_string() ? found->get<std::string>() : std::string();
 }
 
-std::optional<SwaySession::View> search(const nlohmann::json& node, const std::string& title, std::string workspace,
+using ViewTest = std::function<bool(const nlohmann::json&)>;
+
+std::optional<SwaySession::View> search(const nlohmann::json& node, const ViewTest& wanted, std::string workspace,
                                         std::string output) {
     const std::string type = text(node, "type");
     if (type == "output") output = text(node, "name");
     if (type == "workspace") workspace = text(node, "name");
     // Only views carry a pid; a workspace or split may share the title.
-    if (node.contains("pid") && text(node, "name") == title) return SwaySession::View{node, workspace, output};
+    if (node.contains("pid") && wanted(node)) return SwaySession::View{node, workspace, output};
     for (const char* children : {"nodes", "floating_nodes"}) {
         auto found = node.find(children);
         if (found == node.end()) continue;
         for (const nlohmann::json& child : *found) {
-            if (auto view = search(child, title, workspace, output)) return view;
+            if (auto view = search(child, wanted, workspace, output)) return view;
         }
     }
     return std::nullopt;
@@ -180,6 +182,8 @@ SwaySession::SwaySession(Options options) {
     if (exitStatus) throw failure("exited with status " + std::to_string(WEXITSTATUS(*exitStatus)) + " while starting");
     if (!sockets) throw failure("created no Wayland and IPC sockets in 10 s");
     environment_.set("WAYLAND_DISPLAY", display);
+    sockets_ = runtime;
+    display_ = display;
     environment_.set("SWAYSOCK", ipcSocket);
     bool answers = eventually(
         [&] {
@@ -188,6 +192,11 @@ SwaySession::SwaySession(Options options) {
         },
         kDeadlineSeconds);
     if (!answers) throw failure("did not answer over IPC in 10 s");
+    keyboard_ = std::make_unique<ChildProcess>(std::vector<std::string>{"wtype", "-s", "86400000"},
+                                               ChildProcess::Options{});
+    const bool keyboard = eventually(
+        [&] { return swaymsg({"-t", "get_inputs"}).find("keyboard") != std::string::npos; }, kDeadlineSeconds);
+    if (!keyboard) throw failure("showed no keyboard of wtype's in 10 s");
 }
 
 SwaySession::~SwaySession() {
@@ -214,10 +223,10 @@ void SwaySession::focusWorkspace(const std::string& name) {
     if (!reply.at(0).value("success", false)) throw std::runtime_error("sway did not switch to workspace " + name);
 }
 
-SwaySession::Window SwaySession::openWindow(const std::string& title) {
-    // cat instead of a shell: it reads no start-up files and never changes the title.
-    auto process = std::make_unique<ChildProcess>(std::vector<std::string>{"foot", "--title=" + title, "cat"},
-                                                  ChildProcess::Options{});
+SwaySession::Window SwaySession::openWindow(const std::string& title, const std::vector<std::string>& program) {
+    std::vector<std::string> argv{"foot", "--title=" + title};
+    argv.insert(argv.end(), program.begin(), program.end());
+    auto process = std::make_unique<ChildProcess>(argv, ChildProcess::Options{});
     std::optional<View> view;
     bool mapped = eventually(
         [&] {
@@ -232,7 +241,20 @@ SwaySession::Window SwaySession::openWindow(const std::string& title) {
 nlohmann::json SwaySession::tree() { return nlohmann::json::parse(swaymsg({"-t", "get_tree"})); }
 
 std::optional<SwaySession::View> SwaySession::findView(const std::string& title) {
-    return search(tree(), title, "", "");
+    return search(tree(), [&](const nlohmann::json& view) { return text(view, "name") == title; }, "", "");
+}
+
+std::optional<SwaySession::View> SwaySession::focusedView() {
+    return search(tree(), [](const nlohmann::json& view) { return view.value("focused", false); }, "", "");
+}
+
+std::vector<std::string> SwaySession::clientCommand(const fs::path& runtime,
+                                                    const std::vector<std::string>& argv) const {
+    std::vector<std::string> command{"env", "-u", "DISPLAY", "-u", "QT_QPA_PLATFORM", "-u", "ZERLITH_DESKTOP",
+                                     "XDG_RUNTIME_DIR=" + runtime.string(),
+                                     "WAYLAND_DISPLAY=" + (sockets_ / display_).string()};
+    command.insert(command.end(), argv.begin(), argv.end());
+    return command;
 }
 
 }  // namespace zerlith::wlroots::testing

@@ -29,8 +29,11 @@ using zerlith::testing::ScopedEnvironment;
 /// system user `zerlith-test`, created on first use. While it lives, the test process and the
 /// children it starts see XDG_RUNTIME_DIR, WAYLAND_DISPLAY and SWAYSOCK of this session, no
 /// DISPLAY, and HOME and the XDG folders in a private empty home, so nothing reads the machine's
-/// desktop entries, preferences or history. Throws std::runtime_error when sway is missing or
-/// does not answer within 10 s.
+/// desktop entries, preferences or history. A seat has a keyboard all along, but a headless one
+/// has only the keyboard of each wtype run, which goes when the run ends, and the keyboard focus
+/// would go with it (a palette focused then closes): an idle wtype keeps a keyboard on the seat for
+/// the session's length. Throws std::runtime_error when sway is missing or does not answer within
+/// 10 s.
 class SwaySession {
 public:
     struct Options {
@@ -54,8 +57,9 @@ public:
         std::string output;
     };
 
-    /// Whether the `sway` program is on the PATH; tests skip when it is not.
-    static bool available() { return installed("sway"); }
+    /// Whether sway and the programs the session starts (foot, wtype) are on the PATH; tests skip
+    /// when they are not.
+    static bool available() { return installed("sway") && installed("foot") && installed("wtype"); }
     /// Whether `program` is on the PATH.
     static bool installed(const std::string& program);
 
@@ -71,7 +75,8 @@ public:
     /// Makes workspace `name` current, so the next window opens on it; throws when sway refuses.
     void focusWorkspace(const std::string& name);
     /// Opens a foot window titled `title` on the current workspace and waits until sway shows it.
-    Window openWindow(const std::string& title);
+    /// It runs `program`; cat by default, which reads no start-up files and never sets the title.
+    Window openWindow(const std::string& title, const std::vector<std::string>& program = {"cat"});
 
     /// The folder of the configuration and its files.
     const std::filesystem::path& configFolder() const { return folder_.path(); }
@@ -79,11 +84,24 @@ public:
     nlohmann::json tree();
     /// The view whose name (title) is `title`; none when sway shows no such window.
     std::optional<View> findView(const std::string& title);
+    /// The view with the keyboard focus; none when the focus is on an empty workspace.
+    std::optional<View> focusedView();
+
+    /// `argv` as a client of this session that finds Wayland (no DISPLAY, QT_QPA_PLATFORM or
+    /// ZERLITH_DESKTOP) with `runtime` for its XDG_RUNTIME_DIR. sway's runtime folder belongs to
+    /// sway's user when the tests run as root, and a program that keeps its sockets only in a
+    /// folder of its own user, as zerlith does, needs a folder of its own: it gets sway's display
+    /// by its full path.
+    std::vector<std::string> clientCommand(const std::filesystem::path& runtime,
+                                           const std::vector<std::string>& argv) const;
 
 private:
     zerlith::testing::TempFolder folder_;
     zerlith::testing::ScopedEnvironment environment_;
+    std::filesystem::path sockets_;  ///< sway's runtime folder
+    std::string display_;
     std::unique_ptr<ChildProcess> server_;
+    std::unique_ptr<ChildProcess> keyboard_;
 };
 
 }  // namespace zerlith::wlroots::testing
