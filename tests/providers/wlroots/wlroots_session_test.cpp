@@ -122,7 +122,7 @@ private:
     }
 
     // Each window fills the workspace however many there are: none is too small to be listed.
-    SwaySession session_{SwaySession::Options{.extraConfig = {"workspace_layout tabbed"}}};
+    SwaySession session_{SwaySession::Options{.extraConfig = {"workspace_layout tabbed"}, .files = {}}};
     zerlith::testing::TempFolder folder_;  ///< zerlith's runtime folder and the windows' key logs
     std::map<std::string, Window> windows_;
 };
