@@ -21,11 +21,16 @@ public:
     /// desktop has none), and the keyboard held from the press (holding nothing where the desktop
     /// captures no keys). May be called on any thread.
     using PressHandler = std::function<void(std::uint32_t id, std::uint32_t pressTime, KeyboardCapture capture)>;
+    /// The desktop took a registered key back for itself (sway's configuration binds it after a
+    /// reload): its id, which holds nothing from then on. May be called on any thread.
+    using LossHandler = std::function<void(std::uint32_t id)>;
 
     virtual ~HotKeys() = default;
 
     /// Where presses go from now on. Main thread, before the first registration.
     virtual void setPressHandler(PressHandler handler) = 0;
+    /// Where losses go from now on; desktops whose keys stay taken never call it. Main thread.
+    virtual void setLossHandler(LossHandler) {}
     /// Takes the key for `id`; false when the desktop refuses it (another application holds it),
     /// and nothing is held for `id` then. Main thread.
     virtual bool registerKey(std::uint32_t id, std::uint32_t keyCode, std::uint32_t carbonModifiers) = 0;

@@ -35,8 +35,15 @@ void AppDelegate::registerShortcuts() {
     const auto instant =
         ShortcutPreferences::loadOr(preferences, ShortcutPreferences::kInstantKey, ShortcutPreferences::kInstantDefault);
     hotKeys_->registerShortcut(Role::instant, instant, shortcutHandler(Role::instant));
-    if (paletteRegistered) return;
-    const auto sentence = shortcutTakenSentence(displayString(palette, services_.hotKeys));
+    // Taken later too: sway's configuration may bind the key at a reload.
+    hotKeys_->onLoss([this](Role role, const Shortcut& shortcut) {
+        if (role == Role::palette) reportPaletteKeyTaken(shortcut);
+    });
+    if (!paletteRegistered) reportPaletteKeyTaken(palette);
+}
+
+void AppDelegate::reportPaletteKeyTaken(const Shortcut& shortcut) {
+    const auto sentence = shortcutTakenSentence(displayString(shortcut, services_.hotKeys));
     shell_.setStatusTooltip(sentence);
     services_.diagnostics << "zerlith: " << sentence << '\n';  // a desktop may show no tray
 }

@@ -67,6 +67,8 @@ public:
 
 private:
     void registerShortcuts();
+    /// Says in the tray's tooltip and on standard error that another holds the palette's key.
+    void reportPaletteKeyTaken(const Shortcut& shortcut);
 
     AppServices services_;
     AppShell& shell_;

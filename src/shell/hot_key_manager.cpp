@@ -20,10 +20,16 @@ HotKeyManager::HotKeyManager(platform::HotKeys& keys, platform::Dispatch& dispat
             if (auto* manager = weak.get()) manager->pressed(id, pressTime, std::move(*held));
         });
     });
+    keys_.setLossHandler([weak = self_.weak(), &dispatch](std::uint32_t id) {
+        dispatch.postMain([weak, id] {
+            if (auto* manager = weak.get()) manager->lost(id);
+        });
+    });
 }
 
 HotKeyManager::~HotKeyManager() {
     keys_.setPressHandler({});
+    keys_.setLossHandler({});
     if (suspended_) return;
     for (const auto& [id, handler] : handlers_) keys_.unregisterKey(id);
 }
@@ -59,6 +65,15 @@ void HotKeyManager::resume() {
             it = shortcuts_.erase(it);
         }
     }
+}
+
+void HotKeyManager::lost(std::uint32_t id) {
+    const auto found = shortcuts_.find(id);
+    if (found == shortcuts_.end()) return;  // given back or replaced since
+    const Shortcut shortcut = found->second;
+    shortcuts_.erase(found);
+    handlers_.erase(id);
+    if (lossListener_) lossListener_(static_cast<Role>(id), shortcut);
 }
 
 void HotKeyManager::pressed(std::uint32_t id, std::uint32_t pressTime, platform::KeyboardCapture capture) {

@@ -22,6 +22,8 @@ public:
     /// Receives the desktop's time stamp of the press (0 when unknown) and the keyboard held from
     /// the press; the handler lets it go, at the latest by returning without keeping it.
     using Handler = std::function<void(std::uint32_t pressTime, platform::KeyboardCapture capture)>;
+    /// A role whose key the desktop took back: it holds no registration from then on.
+    using LossListener = std::function<void(Role role, const Shortcut& shortcut)>;
 
     HotKeyManager(platform::HotKeys& keys, platform::Dispatch& dispatch);
     ~HotKeyManager();
@@ -42,12 +44,17 @@ public:
     void resume();
     bool isSuspended() const { return suspended_; }
 
+    /// Hears of each role whose key the desktop takes back; on the main queue.
+    void onLoss(LossListener listener) { lossListener_ = std::move(listener); }
+
 private:
     void pressed(std::uint32_t id, std::uint32_t pressTime, platform::KeyboardCapture capture);
+    void lost(std::uint32_t id);
 
     platform::HotKeys& keys_;
     std::map<std::uint32_t, Handler> handlers_;
     std::map<std::uint32_t, Shortcut> shortcuts_;
+    LossListener lossListener_;
     bool suspended_ = false;
     /// Presses queued for the main thread hold this weakly, so none reaches a manager that is gone.
     platform::WeakHandle<HotKeyManager> self_{this};

@@ -69,12 +69,14 @@ TEST_F(HotKeyManagerTest, AFailedRegistrationLeavesTheRoleWithNone) {
 class LooseHotKeys final : public platform::HotKeys {
 public:
     void setPressHandler(PressHandler handler) override { handler_ = std::move(handler); }
+    void setLossHandler(LossHandler handler) override { lossHandler_ = std::move(handler); }
     bool registerKey(std::uint32_t, std::uint32_t, std::uint32_t) override { return true; }
     void unregisterKey(std::uint32_t) override {}
     std::optional<std::string> layoutKeyName(std::uint32_t) override { return std::nullopt; }
     platform::KeyNotation notation() const override { return platform::KeyNotation::words; }
 
     PressHandler handler_;
+    LossHandler lossHandler_;
 };
 
 TEST_F(HotKeyManagerTest, IgnoresUnknownIdsAndPressesThatOutliveTheManager) {
@@ -90,6 +92,31 @@ TEST_F(HotKeyManagerTest, IgnoresUnknownIdsAndPressesThatOutliveTheManager) {
     loose.reset();
     sim.dispatch.runUntilIdle();
     EXPECT_EQ(presses, Lines{});
+}
+
+TEST_F(HotKeyManagerTest, AKeyTheDesktopTakesBackLeavesItsRoleWithNoneAndIsTold) {
+    LooseHotKeys keys;
+    auto loose = std::make_unique<HotKeyManager>(keys, sim.dispatch);
+    std::vector<std::string> lost;
+    loose->onLoss([&](Role role, const Shortcut& shortcut) {
+        lost.push_back(std::to_string(static_cast<int>(role)) + " " + std::to_string(shortcut.keyCode));
+    });
+    ASSERT_TRUE(loose->registerShortcut(Role::palette, kOptionSpace, recordAs("palette")));
+    ASSERT_TRUE(loose->registerShortcut(Role::instant, kOptionTab, recordAs("instant")));
+    keys.lossHandler_(1);
+    keys.lossHandler_(1);   // told twice: the role has nothing left to lose
+    keys.lossHandler_(99);  // none of ours
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(lost, (std::vector<std::string>{"1 49"}));
+    keys.handler_(1, 1, {});
+    keys.handler_(2, 2, {});
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(presses, Lines{"instant@2"});
+
+    keys.lossHandler_(2);
+    loose.reset();  // a loss that outlives the manager reaches nobody
+    sim.dispatch.runUntilIdle();
+    EXPECT_EQ(lost.size(), 1u);
 }
 
 /// Counts how the keyboard of each capture was let go.

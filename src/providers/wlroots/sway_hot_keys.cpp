@@ -57,6 +57,11 @@ void SwayHotKeys::setPressHandler(PressHandler handler) {
                                     nullptr);
 }
 
+void SwayHotKeys::setLossHandler(LossHandler handler) {
+    std::lock_guard lock(mutex_);
+    lossHandler_ = std::move(handler);
+}
+
 std::optional<KeyChord> SwayHotKeys::chordOf(std::uint32_t keyCode, std::uint32_t carbonModifiers) const {
     const auto name = xdg::xkbKeyName(keyCode);
     if (!name || keymap_ == nullptr) return std::nullopt;
@@ -127,8 +132,7 @@ void SwayHotKeys::bindAll() {
             ++it;
             continue;
         }
-        std::fprintf(stderr, "zerlith: %s is bound in sway's configuration now: the switcher leaves it to sway\n",
-                     bindsymCombo(chord).c_str());
+        if (lossHandler_) lossHandler_(id);
         it = bound_.erase(it);
     }
 }

@@ -28,6 +28,7 @@ public:
     ~SwayHotKeys() override;
 
     void setPressHandler(PressHandler handler) override;
+    void setLossHandler(LossHandler handler) override;
     bool registerKey(std::uint32_t id, std::uint32_t keyCode, std::uint32_t carbonModifiers) override;
     void unregisterKey(std::uint32_t id) override;
     std::optional<std::string> layoutKeyName(std::uint32_t keyCode) override;
@@ -40,7 +41,7 @@ private:
     /// there is the user's. A configuration that cannot be read counts as binding it.
     bool isFree(const KeyChord& chord);
     /// Under the lock: binds every registered key again (after a reload) that is still free, and
-    /// forgets the others, so that quitting leaves them alone.
+    /// forgets the others, so that quitting leaves them alone, telling the loss handler.
     void bindAll();
     void handleEvent(SwayEvents::Kind kind, const nlohmann::json& event);
 
@@ -51,6 +52,7 @@ private:
     xkb_state* state_ = nullptr;
     std::mutex mutex_;
     PressHandler handler_;
+    LossHandler lossHandler_;
     std::map<std::uint32_t, KeyChord> bound_;  ///< by id
     std::unique_ptr<SwayEvents> events_;       ///< last: its thread reads the members above
 };

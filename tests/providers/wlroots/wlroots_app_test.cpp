@@ -309,8 +309,8 @@ TEST_F(WlrootsApplicationWithIncludeTest, APaletteKeyTheConfigurationTakesAtARel
     session_->swaymsg({"reload"});
     std::string printed;
     std::optional<std::string> line;
-    while ((line = zerlith_->readLine(30.0)) && line->find("now") == std::string::npos) printed += *line + "\n";
-    EXPECT_EQ(line, "zerlith: Mod1+space is bound in sway's configuration now: the switcher leaves it to sway") << printed;
+    while ((line = zerlith_->readLine(30.0)) && line->find("taken") == std::string::npos) printed += *line + "\n";
+    EXPECT_EQ(line, "zerlith: Alt+Space is taken by another app — pick a different one in Settings.") << printed;
 
     BindingMonitor bindings(*session_);
     ASSERT_TRUE(bindings.listening());
