@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
@@ -16,7 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace zerlith::wlroots;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const KeyChord altSpace{swayModifiers(0x800), 65, "space"};
-    (void)configBinds(text, altSpace);
+    // No main file and an empty environment: only absolute include paths name files, read bounded.
+    const SwayConfigPlace nowhere{{}, [](const std::string&) { return std::optional<std::string>(); }};
+    (void)configBinds(text, nowhere, altSpace);
     const auto json = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
     if (json.is_discarded()) return 0;
     const auto views = viewsOf(json);
